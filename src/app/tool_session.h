@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/dialog_state.h"
+#include "link/link_settings.h"
+
+#include <memory>
+
+namespace kestrel {
+
+class WindowSurface;
+class LineTransport;
+class CommandChannel;
+class Connector;
+
+// The tool's logic behind the main window: the dialog state and the button
+// handlers. It reaches the window only through the WindowSurface it is given.
+// Handlers may run nested inside another handler's wait (the waits serve
+// events); the session must outlive every handler that is running.
+class ToolSession {
+public:
+    explicit ToolSession(WindowSurface& surface, LinkSettings settings = {});
+    ~ToolSession();
+    ToolSession(const ToolSession&) = delete;
+    ToolSession& operator=(const ToolSession&) = delete;
+
+    void OnBnClickedConnect();
+
+    DialogState& State() { return m_state; }
+    CommandChannel& Channel() { return *m_channel; }
+
+private:
+    WindowSurface& m_surface;
+    DialogState m_state;
+    std::unique_ptr<LineTransport> m_transport;
+    std::unique_ptr<CommandChannel> m_channel;
+    std::unique_ptr<Connector> m_connector;
+};
+
+} // namespace kestrel

@@ -1,0 +1,68 @@
+#include "command_channel.h"
+
+#include "app/dialog_state.h"
+#include "app/window_surface.h"
+#include "line_transport.h"
+
+namespace kestrel {
+
+namespace {
+const QByteArray kStartUpdate = QByteArrayLiteral("CAM_FIRMWAREUPDATE 0");
+const QByteArray kUpdateStatus = QByteArrayLiteral("CAM_FIRMWAREUPDATE 1");
+const QByteArray kOccupied = QByteArrayLiteral("occuped");
+} // namespace
+
+CommandChannel::CommandChannel(DialogState& state, WindowSurface& surface,
+                               LineTransport& transport)
+    : m_state(state), m_surface(surface), m_transport(transport)
+{
+}
+
+QByteArray CommandChannel::SendCommand(const QByteArray& command)
+{
+    if (m_state.m_bUpdateRunning && command != kStartUpdate && command != kUpdateStatus)
+        return kOccupied;
+
+    m_state.m_strCameraIp = m_surface.ReadCameraAddress();
+    m_state.m_strLastCommand = command.toUpper();
+    // An exchange that another handler started before this one gets its reply
+    // first; only then does this command go out.
+    m_transport.WaitUntilAnswered();
+    if (m_transport.IsOpen()) {
+        SendLine(m_state.m_strLastCommand);
+        m_state.m_strLastReply = ReadLine();
+    } else {
+        m_state.m_strLastReply.clear();
+    }
+    BoundLog();
+    return m_state.m_strLastReply;
+}
+
+int CommandChannel::SendLine(const QByteArray& text)
+{
+    SendAll(text + "\r\n");
+    return 1;
+}
+
+int CommandChannel::SendAll(const QByteArray& bytes)
+{
+    return m_transport.Write(bytes) ? 1 : 0;
+}
+
+QByteArray CommandChannel::ReadLine()
+{
+    return m_transport.ReadLine().value_or(QByteArray());
+}
+
+void CommandChannel::PumpWaitingMessages()
+{
+    m_surface.Wait(10);
+}
+
+void CommandChannel::BoundLog()
+{
+    if (m_state.m_strLog.size() > kLogLimit)
+        m_state.m_strLog.clear();
+}
+
+} // namespace kestrel

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace kestrel {
+
+struct DialogState;
+class WindowSurface;
+class LineTransport;
+
+// Every exchange with the camera goes through here: one upper-cased command
+// line out, one reply line back. While a programming run is flagged, only the
+// run's own two commands reach the camera; any other is answered "occuped"
+// without touching the connection.
+class CommandChannel {
+public:
+    static constexpr qsizetype kLogLimit = 5000; // the log is emptied when longer
+
+    CommandChannel(DialogState& state, WindowSurface& surface, LineTransport& transport);
+
+    // Sends the command and returns its reply line without the line end;
+    // "occuped" when the busy gate refuses it; empty when the connection is
+    // not open, ends, or the camera does not answer in time.
+    QByteArray SendCommand(const QByteArray& command);
+
+    // Sends the text followed by the bytes 13, 10. Always 1.
+    int SendLine(const QByteArray& text);
+
+    // 1 when every byte was handed to the connection, 0 otherwise.
+    int SendAll(const QByteArray& bytes);
+
+    // The next line from the camera; empty on failure.
+    QByteArray ReadLine();
+
+    // Serves the window for about 10 ms.
+    void PumpWaitingMessages();
+
+    // Empties the log when it has grown past kLogLimit characters.
+    void BoundLog();
+
+private:
+    DialogState& m_state;
+    WindowSurface& m_surface;
+    LineTransport& m_transport;
+};
+
+} // namespace kestrel

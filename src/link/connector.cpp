@@ -1,0 +1,107 @@
+#include "connector.h"
+
+#include "app/dialog_state.h"
+#include "app/window_surface.h"
+#include "command_channel.h"
+#include "line_transport.h"
+#include "link_texts.h"
+
+namespace kestrel {
+
+namespace {
+const QString kNoAddress = QStringLiteral("0.0.0.0");
+} // namespace
+
+Connector::Connector(DialogState& state, WindowSurface& surface, LineTransport& transport,
+                     CommandChannel& channel, LinkSettings settings)
+    : m_state(state), m_surface(surface), m_transport(transport), m_channel(channel),
+      m_settings(settings)
+{
+    connect(&m_transport, &LineTransport::connectionLost, this, &Connector::OnConnectionLost);
+}
+
+void Connector::OnBnClickedConnect()
+{
+    if (m_state.m_bConnected)
+        Disconnect();
+    else
+        Connect();
+}
+
+void Connector::Connect()
+{
+    // A click while an attempt is under way changes nothing: that attempt
+    // ends by itself within the connect timeout.
+    if (m_bConnecting)
+        return;
+    m_state.m_strCameraIp = m_surface.ReadCameraAddress();
+    if (m_state.m_strCameraIp == kNoAddress) {
+        m_surface.ShowMessageBox(QStringLiteral("Wrong IP, not connected"));
+        return;
+    }
+    const QString address = m_state.m_strCameraIp;
+
+    m_bConnecting = true;
+    const LineTransport::ConnectOutcome outcome =
+        m_transport.Connect(address, m_settings.cameraPort);
+    m_bConnecting = false;
+    if (!outcome.connected) {
+        m_surface.ShowMessageBox(texts::CouldNotConnect(address, outcome.reason));
+        return;
+    }
+    const quint64 generation = m_transport.Generation();
+    m_state.m_bConnected = true;
+    m_surface.SetConnectCaption(QStringLiteral("Disconnect"));
+    m_state.m_strLog.clear();
+    m_state.m_strLastReply.clear();
+
+    m_channel.ReadLine(); // the greeting: awaited, not used
+    if (!StillConnected(generation))
+        return;
+    m_channel.BoundLog();
+
+    if (m_after.pointA)
+        m_after.pointA();
+    if (!StillConnected(generation))
+        return;
+
+    const QString number = m_after.cameraNumber ? m_after.cameraNumber() : QString();
+    m_state.m_strLog += QStringLiteral("Connected to camera n\u00B0") + number +
+                        QStringLiteral(" @ IP=") + address + QStringLiteral("\r\n");
+    m_surface.ShowAtEnd(Pane::Log, m_state.m_strLog);
+    m_surface.ShowAtEnd(Pane::Info, m_state.m_strInfo);
+
+    if (m_after.pointB)
+        m_after.pointB();
+}
+
+void Connector::Disconnect()
+{
+    if (m_bDisconnecting)
+        return;
+    m_bDisconnecting = true;
+    m_channel.SendCommand(QByteArrayLiteral("CLOSE"));
+    m_transport.Close();
+    m_surface.SetConnectCaption(QStringLiteral("Connect"));
+    m_state.m_bConnected = false;
+    m_bDisconnecting = false;
+}
+
+void Connector::OnConnectionLost(const QString& reason)
+{
+    // While the operator disconnects, the end of the connection is expected.
+    if (m_bDisconnecting || !m_state.m_bConnected)
+        return;
+    m_state.m_bConnected = false;
+    m_state.m_strLog += texts::ConnectionLostLine(reason);
+    m_surface.ShowAtEnd(Pane::Log, m_state.m_strLog);
+    m_surface.SetConnectCaption(QStringLiteral("Connect"));
+    emit connectionLost();
+}
+
+bool Connector::StillConnected(quint64 generation) const
+{
+    return m_state.m_bConnected && m_transport.IsOpen() && m_transport.Generation() == generation;
+}
+
+} // namespace kestrel

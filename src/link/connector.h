@@ -1,0 +1,63 @@
+#pragma once
+
+#include "link_settings.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+namespace kestrel {
+
+struct DialogState;
+class WindowSurface;
+class LineTransport;
+class CommandChannel;
+
+// The Connect button: opens the connection to the camera at the address in
+// the address field and reads its greeting, or says goodbye and closes it.
+// It also notices a connection that ends without the operator asking.
+class Connector : public QObject {
+    Q_OBJECT
+public:
+    // The places in the connect sequence where the camera is looked at: A
+    // after the greeting (before the connection line is logged), B after both
+    // panes are shown.
+    struct AfterConnect {
+        std::function<void()> pointA;
+        std::function<void()> pointB;
+        // The camera number of the connection line.
+        std::function<QString()> cameraNumber;
+    };
+
+    Connector(DialogState& state, WindowSurface& surface, LineTransport& transport,
+              CommandChannel& channel, LinkSettings settings);
+
+    void SetAfterConnect(AfterConnect hooks) { m_after = std::move(hooks); }
+
+    void OnBnClickedConnect();
+
+    // True between a connect click and the end of its connection attempt.
+    bool Connecting() const { return m_bConnecting; }
+
+signals:
+    // The connection ended without the operator asking; the log says why.
+    void connectionLost();
+
+private:
+    void Connect();
+    void Disconnect();
+    void OnConnectionLost(const QString& reason);
+    bool StillConnected(quint64 generation) const;
+
+    DialogState& m_state;
+    WindowSurface& m_surface;
+    LineTransport& m_transport;
+    CommandChannel& m_channel;
+    LinkSettings m_settings;
+    AfterConnect m_after;
+    bool m_bConnecting = false;
+    bool m_bDisconnecting = false;
+};
+
+} // namespace kestrel

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/window_surface.h"
+
+#include <QList>
+#include <QMap>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace kestrel::test {
+
+// A window surface that remembers what the logic showed, for tests. Every
+// call is also written to `calls` as one line, so tests can check the order.
+class RecordingSurface : public WindowSurface {
+public:
+    void ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) override;
+    void SetPaneText(Pane pane, const QString& text) override;
+    void SetConnectCaption(const QString& caption) override;
+    QString ReadCameraAddress() override;
+    void SetProgress(int position) override;
+    void ShowMessageBox(const QString& text) override;
+    std::optional<QString> ChooseExistingFile(const QString& initialName,
+                                              const QList<FileFilter>& filters) override;
+    std::optional<QString> ChooseFolder() override;
+    void Wait(int ms) override;
+
+    // What the window shows now.
+    QMap<Pane, QString> paneText;
+    QMap<Pane, qsizetype> caret; // absent: the caret was never placed
+    QString caption = QStringLiteral("Connect");
+    int progress = 0;
+    QList<int> progressHistory;
+    QStringList messageBoxes;
+    QStringList calls;
+
+    // What the operator does.
+    QString address = QStringLiteral("0.0.0.0");
+    QList<std::optional<QString>> fileAnswers;   // taken front first
+    QList<std::optional<QString>> folderAnswers; // taken front first
+    QList<QList<FileFilter>> fileChooserFilters;  // what each file chooser offered
+    QStringList fileChooserInitialNames;
+    // Called while a message box is up (before it is dismissed), with its text.
+    std::function<void(const QString&)> onMessageBox;
+    // Called while a chooser is up, before it answers.
+    std::function<void()> onChooser;
+    int waitedMs = 0;
+};
+
+QString PaneName(Pane pane);
+
+} // namespace kestrel::test
