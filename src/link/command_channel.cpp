@@ -12,14 +12,10 @@ const QByteArray kUpdateStatus = QByteArrayLiteral("CAM_FIRMWAREUPDATE 1");
 const QByteArray kOccupied = QByteArrayLiteral("occuped");
 } // namespace
 
-CommandChannel::CommandChannel(DialogState& state, WindowSurface& surface,
-                               LineTransport& transport)
-    : m_state(state), m_surface(surface), m_transport(transport)
-{
-}
+CommandChannel::CommandChannel(DialogState& state, WindowSurface& surface, LineTransport& transport)
+    : m_state(state), m_surface(surface), m_transport(transport) {}
 
-QByteArray CommandChannel::SendCommand(const QByteArray& command)
-{
+QByteArray CommandChannel::SendCommand(const QByteArray& command) {
     if (m_state.m_bUpdateRunning && command != kStartUpdate && command != kUpdateStatus)
         return kOccupied;
 
@@ -38,29 +34,24 @@ QByteArray CommandChannel::SendCommand(const QByteArray& command)
     return m_state.m_strLastReply;
 }
 
-int CommandChannel::SendLine(const QByteArray& text)
-{
+int CommandChannel::SendLine(const QByteArray& text) {
     SendAll(text + "\r\n");
     return 1;
 }
 
-int CommandChannel::SendAll(const QByteArray& bytes)
-{
+int CommandChannel::SendAll(const QByteArray& bytes) {
     return m_transport.Write(bytes) ? 1 : 0;
 }
 
-QByteArray CommandChannel::ReadLine()
-{
+QByteArray CommandChannel::ReadLine() {
     return m_transport.ReadLine().value_or(QByteArray());
 }
 
-void CommandChannel::PumpWaitingMessages()
-{
+void CommandChannel::PumpWaitingMessages() {
     m_surface.Wait(10);
 }
 
-void CommandChannel::BoundLog()
-{
+void CommandChannel::BoundLog() {
     if (m_state.m_strLog.size() > kLogLimit)
         m_state.m_strLog.clear();
 }

@@ -15,21 +15,18 @@ const QString kNoAddress = QStringLiteral("0.0.0.0");
 Connector::Connector(DialogState& state, WindowSurface& surface, LineTransport& transport,
                      CommandChannel& channel, LinkSettings settings)
     : m_state(state), m_surface(surface), m_transport(transport), m_channel(channel),
-      m_settings(settings)
-{
+      m_settings(settings) {
     connect(&m_transport, &LineTransport::connectionLost, this, &Connector::OnConnectionLost);
 }
 
-void Connector::OnBnClickedConnect()
-{
+void Connector::OnBnClickedConnect() {
     if (m_state.m_bConnected)
         Disconnect();
     else
         Connect();
 }
 
-void Connector::Connect()
-{
+void Connector::Connect() {
     // A click while an attempt is under way changes nothing: that attempt
     // ends by itself within the connect timeout.
     if (m_bConnecting)
@@ -50,6 +47,7 @@ void Connector::Connect()
         return;
     }
     const quint64 generation = m_transport.Generation();
+    m_address = address;
     m_state.m_bConnected = true;
     m_surface.SetConnectCaption(QStringLiteral("Disconnect"));
     m_state.m_strLog.clear();
@@ -75,8 +73,22 @@ void Connector::Connect()
         m_after.pointB();
 }
 
-void Connector::Disconnect()
-{
+bool Connector::Reconnect() {
+    if (m_state.m_bConnected || m_bConnecting || m_bDisconnecting || m_address.isEmpty())
+        return false;
+    m_bConnecting = true;
+    const bool connected = m_transport.Connect(m_address, m_settings.cameraPort).connected;
+    m_bConnecting = false;
+    if (!connected)
+        return false;
+    const quint64 generation = m_transport.Generation();
+    m_state.m_bConnected = true;
+    m_surface.SetConnectCaption(QStringLiteral("Disconnect"));
+    m_channel.ReadLine(); // the greeting
+    return StillConnected(generation);
+}
+
+void Connector::Disconnect() {
     if (m_bDisconnecting)
         return;
     m_bDisconnecting = true;
@@ -87,8 +99,7 @@ void Connector::Disconnect()
     m_bDisconnecting = false;
 }
 
-void Connector::OnConnectionLost(const QString& reason)
-{
+void Connector::OnConnectionLost(const QString& reason) {
     // While the operator disconnects, the end of the connection is expected.
     if (m_bDisconnecting || !m_state.m_bConnected)
         return;
@@ -99,8 +110,7 @@ void Connector::OnConnectionLost(const QString& reason)
     emit connectionLost();
 }
 
-bool Connector::StillConnected(quint64 generation) const
-{
+bool Connector::StillConnected(quint64 generation) const {
     return m_state.m_bConnected && m_transport.IsOpen() && m_transport.Generation() == generation;
 }
 

@@ -40,6 +40,14 @@ public:
     // True between a connect click and the end of its connection attempt.
     bool Connecting() const { return m_bConnecting; }
 
+    // The address of the last connection that was opened.
+    QString Address() const { return m_address; }
+
+    // Opens the connection to the last address again and reads the greeting,
+    // without touching the log or the panes: for following a programming run
+    // across a lost connection. True when connected.
+    bool Reconnect();
+
 signals:
     // The connection ended without the operator asking; the log says why.
     void connectionLost();
@@ -56,6 +64,7 @@ private:
     CommandChannel& m_channel;
     LinkSettings m_settings;
     AfterConnect m_after;
+    QString m_address;
     bool m_bConnecting = false;
     bool m_bDisconnecting = false;
 };

@@ -6,8 +6,7 @@
 
 namespace kestrel {
 
-void WaitServingEvents(int ms)
-{
+void WaitServingEvents(int ms) {
     QDeadlineTimer deadline(ms, Qt::PreciseTimer);
     QEventLoop loop;
     QTimer timer;

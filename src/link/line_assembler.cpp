@@ -4,8 +4,7 @@
 
 namespace kestrel {
 
-void LineAssembler::Feed(std::string_view bytes, std::vector<std::string>& lines)
-{
+void LineAssembler::Feed(std::string_view bytes, std::vector<std::string>& lines) {
     while (!bytes.empty()) {
         const std::size_t end = bytes.find('\n');
         const std::string_view piece = bytes.substr(0, end);
@@ -22,8 +21,7 @@ void LineAssembler::Feed(std::string_view bytes, std::vector<std::string>& lines
     }
 }
 
-void LineAssembler::FinishLine(std::vector<std::string>& lines)
-{
+void LineAssembler::FinishLine(std::vector<std::string>& lines) {
     std::size_t length = m_lineBytes;
     if (length > 0 && m_lastByte == '\r')
         --length;
@@ -36,8 +34,7 @@ void LineAssembler::FinishLine(std::vector<std::string>& lines)
     Reset();
 }
 
-void LineAssembler::Reset()
-{
+void LineAssembler::Reset() {
     m_line.clear();
     m_lineBytes = 0;
     m_lastByte = 0;

@@ -17,20 +17,17 @@ constexpr std::size_t kMaxUnclaimedLines = 256;
 } // namespace
 
 LineTransport::LineTransport(LinkSettings settings, QObject* parent)
-    : QObject(parent), m_settings(settings)
-{
+    : QObject(parent), m_settings(settings) {
     m_replyTimer.setSingleShot(true);
     connect(&m_replyTimer, &QTimer::timeout, this,
             [this] { Lose(texts::NoAnswerWithin(m_settings.replyTimeoutMs)); });
 }
 
-LineTransport::~LineTransport()
-{
+LineTransport::~LineTransport() {
     Shut();
 }
 
-LineTransport::ConnectOutcome LineTransport::Connect(const QString& host, quint16 port)
-{
+LineTransport::ConnectOutcome LineTransport::Connect(const QString& host, quint16 port) {
     Shut();
     auto* socket = new QTcpSocket(this);
     m_socket = socket;
@@ -83,8 +80,7 @@ LineTransport::ConnectOutcome LineTransport::Connect(const QString& host, quint1
     return outcome;
 }
 
-bool LineTransport::Write(const QByteArray& bytes)
-{
+bool LineTransport::Write(const QByteArray& bytes) {
     if (!m_open)
         return false;
     const qint64 written = m_socket->write(bytes);
@@ -94,8 +90,7 @@ bool LineTransport::Write(const QByteArray& bytes)
     return true;
 }
 
-std::optional<QByteArray> LineTransport::ReadLine()
-{
+std::optional<QByteArray> LineTransport::ReadLine() {
     if (!m_unclaimed.empty()) {
         QByteArray line = std::move(m_unclaimed.front());
         m_unclaimed.pop_front();
@@ -110,22 +105,19 @@ std::optional<QByteArray> LineTransport::ReadLine()
     return claim->line;
 }
 
-void LineTransport::WaitUntilAnswered()
-{
+void LineTransport::WaitUntilAnswered() {
     if (m_claims.empty())
         return;
     const std::shared_ptr<Claim> last = m_claims.back();
     WaitUntil([&] { return last->done; });
 }
 
-void LineTransport::Close()
-{
+void LineTransport::Close() {
     Shut();
     WakeWaiters();
 }
 
-void LineTransport::WaitUntil(const std::function<bool()>& condition)
-{
+void LineTransport::WaitUntil(const std::function<bool()>& condition) {
     while (!condition()) {
         QEventLoop loop;
         m_loops.append(&loop);
@@ -134,14 +126,12 @@ void LineTransport::WaitUntil(const std::function<bool()>& condition)
     }
 }
 
-void LineTransport::WakeWaiters()
-{
+void LineTransport::WakeWaiters() {
     for (QEventLoop* loop : std::as_const(m_loops))
         loop->quit();
 }
 
-void LineTransport::OnReadyRead()
-{
+void LineTransport::OnReadyRead() {
     const QByteArray bytes = m_socket->readAll();
     std::vector<std::string> lines;
     m_assembler.Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
@@ -165,16 +155,14 @@ void LineTransport::OnReadyRead()
     }
 }
 
-void LineTransport::OnSocketError()
-{
+void LineTransport::OnSocketError() {
     if (m_socket->error() == QAbstractSocket::RemoteHostClosedError)
         Lose(texts::CameraClosedConnection());
     else
         Lose(m_socket->errorString());
 }
 
-void LineTransport::Lose(const QString& reason)
-{
+void LineTransport::Lose(const QString& reason) {
     if (!m_open)
         return;
     Shut();
@@ -182,8 +170,7 @@ void LineTransport::Lose(const QString& reason)
     emit connectionLost(reason);
 }
 
-void LineTransport::Shut()
-{
+void LineTransport::Shut() {
     m_open = false;
     m_replyTimer.stop();
     m_assembler.Reset();
@@ -199,8 +186,7 @@ void LineTransport::Shut()
     }
 }
 
-void LineTransport::ArmReplyTimer()
-{
+void LineTransport::ArmReplyTimer() {
     // The camera must send a line within the timeout for as long as a reader
     // waits; every line it sends restarts the clock.
     if (m_claims.empty())

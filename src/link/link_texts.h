@@ -5,40 +5,32 @@
 // The link's own words for the operator: what went wrong with the connection.
 namespace kestrel::texts {
 
-inline QString NoAnswerWithin(int ms)
-{
+inline QString NoAnswerWithin(int ms) {
     return QStringLiteral("no answer from the camera within %1 s").arg(ms / 1000.0);
 }
-inline QString CameraClosedConnection()
-{
+inline QString CameraClosedConnection() {
     return QStringLiteral("the camera closed the connection");
 }
-inline QString ConnectionRefused()
-{
+inline QString ConnectionRefused() {
     return QStringLiteral("the camera refused the connection");
 }
-inline QString HostNotFound()
-{
+inline QString HostNotFound() {
     return QStringLiteral("no camera of that name was found");
 }
-inline QString AttemptCancelled()
-{
+inline QString AttemptCancelled() {
     return QStringLiteral("the connection attempt was cancelled");
 }
-inline QString TooManyLines()
-{
+inline QString TooManyLines() {
     return QStringLiteral("the camera sent lines that nobody asked for");
 }
 
 // The log line written when a connection ends without the operator asking.
-inline QString ConnectionLostLine(const QString& reason)
-{
+inline QString ConnectionLostLine(const QString& reason) {
     return QStringLiteral("Connection to the camera lost: %1\r\n").arg(reason);
 }
 
 // The message box of a connection attempt that failed.
-inline QString CouldNotConnect(const QString& address, const QString& reason)
-{
+inline QString CouldNotConnect(const QString& address, const QString& reason) {
     return QStringLiteral("Could not connect to the camera at %1: %2.").arg(address, reason);
 }
 

@@ -19,9 +19,7 @@ private slots:
     void resetDropsPartialLine();
 };
 
-
-void LineAssemblerTest::lines_data()
-{
+void LineAssemblerTest::lines_data() {
     QTest::addColumn<QByteArray>("received");
     QTest::addColumn<QStringList>("expected");
 
@@ -32,16 +30,17 @@ void LineAssemblerTest::lines_data()
     QTest::newRow("only cr lf") << QByteArray("\r\n") << QStringList{""};
     QTest::newRow("two lines") << QByteArray("A 1\r\nB 2\r\n") << QStringList{"A 1", "B 2"};
     QTest::newRow("no line end yet") << QByteArray("half a li") << QStringList{};
-    QTest::newRow("zero byte ends the text")
-        << QByteArray("SN 12\0" "34\r\n", 10) << QStringList{"SN 12"};
+    QTest::newRow("zero byte ends the text") << QByteArray("SN 12\0"
+                                                           "34\r\n",
+                                                           10)
+                                             << QStringList{"SN 12"};
     QTest::newRow("zero byte first") << QByteArray("\0abc\r\n", 6) << QStringList{""};
     QTest::newRow("cr inside the line stays") << QByteArray("a\rb\r\n") << QStringList{"a\rb"};
     QTest::newRow("two crs keep one") << QByteArray("ab\r\r\n") << QStringList{"ab\r"};
     QTest::newRow("latin-1 bytes") << QByteArray("n\xb0 5\r\n") << QStringList{"n\xc2\xb0 5"};
 }
 
-void LineAssemblerTest::lines()
-{
+void LineAssemblerTest::lines() {
     QFETCH(QByteArray, received);
     QFETCH(QStringList, expected);
     LineAssembler assembler;
@@ -53,8 +52,7 @@ void LineAssemblerTest::lines()
     QCOMPARE(got, expected);
 }
 
-void LineAssemblerTest::splitAnywhere()
-{
+void LineAssemblerTest::splitAnywhere() {
     // However the bytes are cut into pieces by the network, the lines are the same.
     const std::string stream = "CAM_GETSERIALNUMBER 21040017\r\n1 155 77 0 0\r\n\nlast\r\n";
     for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
@@ -62,8 +60,8 @@ void LineAssemblerTest::splitAnywhere()
         std::vector<std::string> lines;
         assembler.Feed(std::string_view(stream).substr(0, cut), lines);
         assembler.Feed(std::string_view(stream).substr(cut), lines);
-        const std::vector<std::string> expected{"CAM_GETSERIALNUMBER 21040017", "1 155 77 0 0",
-                                                "", "last"};
+        const std::vector<std::string> expected{"CAM_GETSERIALNUMBER 21040017", "1 155 77 0 0", "",
+                                                "last"};
         QVERIFY2(lines == expected, qPrintable(QStringLiteral("cut at %1").arg(cut)));
     }
     // Byte by byte, as a slow camera sends.
@@ -75,8 +73,7 @@ void LineAssemblerTest::splitAnywhere()
     QCOMPARE(lines[1], std::string("1 155 77 0 0"));
 }
 
-void LineAssemblerTest::overlongLineStaysInStep()
-{
+void LineAssemblerTest::overlongLineStaysInStep() {
     const std::size_t limit = LineAssembler::kMaxLineBytes;
     struct Case {
         std::size_t length;
@@ -99,8 +96,7 @@ void LineAssemblerTest::overlongLineStaysInStep()
     }
 }
 
-void LineAssemblerTest::resetDropsPartialLine()
-{
+void LineAssemblerTest::resetDropsPartialLine() {
     LineAssembler assembler;
     std::vector<std::string> lines;
     assembler.Feed("CAM_GETSERIAL", lines);

@@ -4,51 +4,49 @@
 
 namespace kestrel::test {
 
-QString PaneName(Pane pane)
-{
+QString PaneName(Pane pane) {
     switch (pane) {
-    case Pane::Log: return QStringLiteral("log");
-    case Pane::Info: return QStringLiteral("info");
-    case Pane::HwFile: return QStringLiteral("hw");
-    case Pane::SwFile: return QStringLiteral("sw");
-    case Pane::UsbPath: return QStringLiteral("usb");
+    case Pane::Log:
+        return QStringLiteral("log");
+    case Pane::Info:
+        return QStringLiteral("info");
+    case Pane::HwFile:
+        return QStringLiteral("hw");
+    case Pane::SwFile:
+        return QStringLiteral("sw");
+    case Pane::UsbPath:
+        return QStringLiteral("usb");
     }
     return {};
 }
 
-void RecordingSurface::ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos)
-{
+void RecordingSurface::ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) {
     paneText[pane] = text;
     caret[pane] = caretPos;
     calls << QStringLiteral("show %1 @%2").arg(PaneName(pane)).arg(caretPos);
 }
 
-void RecordingSurface::SetPaneText(Pane pane, const QString& text)
-{
+void RecordingSurface::SetPaneText(Pane pane, const QString& text) {
     paneText[pane] = text;
     calls << QStringLiteral("set %1").arg(PaneName(pane));
 }
 
-void RecordingSurface::SetConnectCaption(const QString& newCaption)
-{
+void RecordingSurface::SetConnectCaption(const QString& newCaption) {
     caption = newCaption;
     calls << QStringLiteral("caption %1").arg(newCaption);
 }
 
-QString RecordingSurface::ReadCameraAddress()
-{
+QString RecordingSurface::ReadCameraAddress() {
     return address;
 }
 
-void RecordingSurface::SetProgress(int position)
-{
+void RecordingSurface::SetProgress(int position) {
     progress = position;
     progressHistory << position;
     calls << QStringLiteral("progress %1").arg(position);
 }
 
-void RecordingSurface::ShowMessageBox(const QString& text)
-{
+void RecordingSurface::ShowMessageBox(const QString& text) {
     messageBoxes << text;
     calls << QStringLiteral("message %1").arg(text);
     if (onMessageBox)
@@ -56,8 +54,7 @@ void RecordingSurface::ShowMessageBox(const QString& text)
 }
 
 std::optional<QString> RecordingSurface::ChooseExistingFile(const QString& initialName,
-                                                            const QList<FileFilter>& filters)
-{
+                                                            const QList<FileFilter>& filters) {
     fileChooserInitialNames << initialName;
     fileChooserFilters << filters;
     calls << QStringLiteral("choose file %1").arg(initialName);
@@ -66,16 +63,14 @@ std::optional<QString> RecordingSurface::ChooseExistingFile(const QString& initi
     return fileAnswers.isEmpty() ? std::nullopt : fileAnswers.takeFirst();
 }
 
-std::optional<QString> RecordingSurface::ChooseFolder()
-{
+std::optional<QString> RecordingSurface::ChooseFolder() {
     calls << QStringLiteral("choose folder");
     if (onChooser)
         onChooser();
     return folderAnswers.isEmpty() ? std::nullopt : folderAnswers.takeFirst();
 }
 
-void RecordingSurface::Wait(int ms)
-{
+void RecordingSurface::Wait(int ms) {
     waitedMs += ms;
     WaitServingEvents(ms);
 }

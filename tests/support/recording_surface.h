@@ -39,7 +39,7 @@ public:
     QString address = QStringLiteral("0.0.0.0");
     QList<std::optional<QString>> fileAnswers;   // taken front first
     QList<std::optional<QString>> folderAnswers; // taken front first
-    QList<QList<FileFilter>> fileChooserFilters;  // what each file chooser offered
+    QList<QList<FileFilter>> fileChooserFilters; // what each file chooser offered
     QStringList fileChooserInitialNames;
     // Called while a message box is up (before it is dismissed), with its text.
     std::function<void(const QString&)> onMessageBox;

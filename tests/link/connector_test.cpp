@@ -1,0 +1,359 @@
+#include "link/command_channel.h"
+#include "link_rig.h"
+#include "recording_surface.h"
+#include "sim/sim_thread.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using kestrel::LinkSettings;
+using kestrel::Pane;
+using kestrel::sim::SimOptions;
+using kestrel::sim::SimThread;
+using kestrel::test::LinkRig;
+using kestrel::test::RecordingSurface;
+
+namespace {
+
+const QString kLine = QStringLiteral("Connected to camera n\u00B0 @ IP=127.0.0.1\r\n");
+
+LinkSettings Settings(quint16 port, int connectMs = 5000, int replyMs = 10000) {
+    LinkSettings settings;
+    settings.cameraPort = port;
+    settings.connectTimeoutMs = connectMs;
+    settings.replyTimeoutMs = replyMs;
+    return settings;
+}
+
+// A port on 127.0.0.1 where nothing listens: bound, then closed again.
+quint16 ClosedPort() {
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = server.serverPort();
+    server.close();
+    return port;
+}
+
+// A listener on 127.0.0.1 whose queue of pending connections is full, so
+// the machine drops further connection attempts without an answer: a camera
+// that does not answer, without leaving this machine.
+class SilentListener {
+public:
+    SilentListener() {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        ::listen(m_fd, 0);
+        socklen_t len = sizeof addr;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len);
+        m_port = ntohs(addr.sin_port);
+        // One connection fills the queue; the next attempt is left waiting.
+        m_filler.connectToHost(QHostAddress::LocalHost, m_port);
+        m_filler.waitForConnected(1000);
+    }
+    ~SilentListener() { ::close(m_fd); }
+    quint16 Port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    quint16 m_port = 0;
+    QTcpSocket m_filler;
+};
+
+} // namespace
+
+class ConnectorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void connectReadsGreetingAndLogsTheLine();
+    void disconnectSendsCloseAndReconnectWorks();
+    void noAddressNeverTouchesTheNetwork();
+    void failedConnect_data();
+    void failedConnect();
+    void secondClickDuringAttemptIsIgnored();
+    void lostConnection_data();
+    void lostConnection();
+    void lossWhileIdleIsNoticed();
+    void lostBeforeTheConnectionLineWritesNoLine();
+    void disconnectClickDuringGreeting();
+    void clickWhileReplyIsAwaited();
+    void closeAnsweredByClosingIsNoLoss();
+};
+
+void ConnectorTest::connectReadsGreetingAndLogsTheLine() {
+    SimThread sim(SimOptions{});
+    QVERIFY(sim.Start());
+    RecordingSurface surface;
+    surface.address = QStringLiteral("127.0.0.1");
+    LinkRig session(surface, Settings(sim.Port()));
+    session.State().m_strLog = QStringLiteral("old log\r\n");
+    session.State().m_strLastReply = "old reply";
+
+    session.OnBnClickedConnect();
+
+    QVERIFY(session.State().m_bConnected);
+    QCOMPARE(surface.caption, QStringLiteral("Disconnect"));
+    QCOMPARE(session.State().m_strLog, kLine);
+    QCOMPARE(surface.paneText[Pane::Log], kLine);
+    QCOMPARE(surface.caret[Pane::Log], kLine.size());
+    QCOMPARE(surface.paneText[Pane::Info], QString());
+    QCOMPARE(session.State().m_strCameraIp, QStringLiteral("127.0.0.1"));
+    // The greeting was consumed: the next reply is the command's own.
+    QCOMPARE(session.Channel().SendCommand("CAM_GetCameraType"), QByteArray("CAM_GETCAMERATYPE 7"));
+    QCOMPARE(sim.ReceivedLines(), QList<QByteArray>{"CAM_GETCAMERATYPE"});
+    QVERIFY(surface.messageBoxes.isEmpty());
+}
+
+void ConnectorTest::disconnectSendsCloseAndReconnectWorks() {
+    SimThread sim(SimOptions{});
+    QVERIFY(sim.Start());
+    RecordingSurface surface;
+    surface.address = QStringLiteral("127.0.0.1");
+    LinkRig session(surface, Settings(sim.Port()));
+    session.OnBnClickedConnect();
+    QVERIFY(session.State().m_bConnected);
+    session.State().m_strInfo = QStringLiteral("info stays");
+
+    session.OnBnClickedConnect(); // disconnect
+    QVERIFY(!session.State().m_bConnected);
+    QCOMPARE(surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(sim.ReceivedLines(), QList<QByteArray>{"CLOSE"});
+    QTRY_COMPARE(sim.ConnectionsOpen(), 0);
+    QCOMPARE(session.State().m_strLog, kLine); // left as it was
+    QCOMPARE(session.State().m_strInfo, QStringLiteral("info stays"));
+
+    session.OnBnClickedConnect(); // a fresh connection with a fresh greeting
+    QVERIFY(session.State().m_bConnected);
+    QCOMPARE(sim.ConnectionsAccepted(), 2);
+    QCOMPARE(session.Channel().SendCommand("GETSERVER_VERSION"),
+             QByteArray("vx_server 3.8.2 build 1187"));
+    QCOMPARE(session.State().m_strLog, kLine);
+}
+
+void ConnectorTest::noAddressNeverTouchesTheNetwork() {
+    SimThread sim(SimOptions{});
+    QVERIFY(sim.Start());
+    RecordingSurface surface;
+    surface.address = QStringLiteral("0.0.0.0"); // what an empty field reads
+    LinkRig session(surface, Settings(sim.Port()));
+    session.State().m_strLog = QStringLiteral("kept");
+    session.OnBnClickedConnect();
+    QCOMPARE(surface.messageBoxes, QStringList{QStringLiteral("Wrong IP, not connected")});
+    QVERIFY(!session.State().m_bConnected);
+    QCOMPARE(surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(session.State().m_strLog, QStringLiteral("kept"));
+    QCOMPARE(sim.ConnectionsAccepted(), 0);
+}
+
+void ConnectorTest::failedConnect_data() {
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("refused") << false
+                             << QStringLiteral("Could not connect to the camera at 127.0.0.1: "
+                                               "the camera refused the connection.");
+    QTest::newRow("no answer") << true
+                               << QStringLiteral("Could not connect to the camera at 127.0.0.1: "
+                                                 "no answer from the camera within 0.5 s.");
+}
+
+void ConnectorTest::failedConnect() {
+    QFETCH(bool, silent);
+    QFETCH(QString, message);
+    SilentListener listener;
+    const quint16 port = silent ? listener.Port() : ClosedPort();
+    RecordingSurface surface;
+    surface.address = QStringLiteral("127.0.0.1");
+    LinkRig session(surface, Settings(port, 500));
+    session.State().m_strLog = QStringLiteral("before\r\n");
+    session.OnBnClickedConnect();
+
+    QCOMPARE(surface.messageBoxes, QStringList{message});
+    QVERIFY(!session.State().m_bConnected);
+    QCOMPARE(surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(session.State().m_strLog, QStringLiteral("before\r\n"));
+    QVERIFY(!surface.paneText.contains(Pane::Log));
+    QVERIFY(!surface.calls.join('\n').contains(QStringLiteral("caption")));
+    // Nothing is sent on a connection that is not there.
+    QCOMPARE(session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
+}
+
+void ConnectorTest::secondClickDuringAttemptIsIgnored() {
+    SilentListener listener;
+    RecordingSurface surface;
+    surface.address = QStringLiteral("127.0.0.1");
+    LinkRig session(surface, Settings(listener.Port(), 400));
+    int nestedClicks = 0;
+    QTimer::singleShot(50, [&] {
+        ++nestedClicks;
+        session.OnBnClickedConnect();
+    });
+    session.OnBnClickedConnect();
+    QCOMPARE(nestedClicks, 1);
+    // One attempt, one message.
+    QCOMPARE(surface.messageBoxes.size(), 1);
+    QVERIFY(!session.State().m_bConnected);
+}
+
+void ConnectorTest::lostConnection_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("line");
+    // 0 camera closes, 1 camera stops answering, 2 closes in the middle of a reply
+    QTest::newRow("closed") << 0
+                            << QStringLiteral("Connection to the camera lost: "
+                                              "the camera closed the connection\r\n");
+    QTest::newRow("silent") << 1
+                            << QStringLiteral("Connection to the camera lost: "
+                                              "no answer from the camera within 0.3 s\r\n");
+    QTest::newRow("mid reply") << 2
+                               << QStringLiteral("Connection to the camera lost: "
+                                                 "the camera closed the connection\r\n");
+}
+
+void ConnectorTest::lostConnection() {
+    QFETCH(int, fault);
+    QFETCH(QString, line);
+    SimOptions options;
+    if (fault == 0)
+        options.closeAfter = 1;
+    else if (fault == 1)
+        options.stopAnsweringAfter = 1;
+    else
+        options.closeMidReplyAt = 2;
+    SimThread sim(options);
+    QVERIFY(sim.Start());
+    RecordingSurface surface;
+    surface.address = QStringLiteral("127.0.0.1");
+    LinkRig session(surface, Settings(sim.Port(), 5000, 300));
+    session.OnBnClickedConnect();
+    QVERIFY(session.State().m_bConnected);
+
+    QCOMPARE(session.Channel().SendCommand("CAM_GetCameraType"), QByteArray("CAM_GETCAMERATYPE 7"));
+    QCOMPARE(session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
+    QVERIFY(!session.State().m_bConnected);
+    QCOMPARE(surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(session.State().m_strLog, kLine + line);
+    QCOMPARE(surface.paneText[Pane::Log], kLine + line);
+    QVERIFY(surface.messageBoxes.isEmpty());
+
+    // Noticed once; later commands answer empty at once, without the wire.
+    const int waitedBefore = surface.waitedMs;
+    QCOMPARE(session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
+    QCOMPARE(session.State().m_strLog, kLine + line);
+    QCOMPARE(surface.waitedMs, waitedBefore);
+    QCOMPARE(sim.ReceivedLines().size(), 2);
+
+    // Connect works again.
+    session.OnBnClickedConnect();
+    QVERIFY(session.State().m_bConnected);
+    QCOMPARE(surface.caption, QStringLiteral("Disconnect"));
+}
+
+void ConnectorTest::lossWhileIdleIsNoticed() {
+    RecordingSurface surface;
+    surface.address = QStringLiteral("127.0.0.1");
+    auto sim = std::make_unique<SimThread>(SimOptions{});
+    QVERIFY(sim->Start());
+    LinkRig session(surface, Settings(sim->Port()));
+    session.OnBnClickedConnect();
+    QVERIFY(session.State().m_bConnected);
+    sim.reset(); // the camera goes away while the tool does nothing
+    QTRY_VERIFY(!session.State().m_bConnected);
+    QCOMPARE(surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(session.State().m_strLog,
+             kLine + QStringLiteral("Connection to the camera lost: the camera closed the "
+                                    "connection\r\n"));
+}
+
+void ConnectorTest::lostBeforeTheConnectionLineWritesNoLine() {
+    SimOptions options;
+    options.noGreeting = true;
+    SimThread sim(options);
+    QVERIFY(sim.Start());
+    RecordingSurface surface;
+    surface.address = QStringLiteral("127.0.0.1");
+    LinkRig session(surface, Settings(sim.Port(), 5000, 300));
+    session.OnBnClickedConnect();
+    QVERIFY(!session.State().m_bConnected);
+    QCOMPARE(surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(session.State().m_strLog,
+             QStringLiteral("Connection to the camera lost: no answer from the camera within "
+                            "0.3 s\r\n"));
+    QVERIFY(sim.ReceivedLines().isEmpty());
+}
+
+void ConnectorTest::disconnectClickDuringGreeting() {
+    // The greeting comes slowly; the operator presses the button again
+    // meanwhile, which disconnects. The first click then writes nothing.
+    SimOptions options;
+    options.slowBytesMs = 10;
+    SimThread sim(options);
+    QVERIFY(sim.Start());
+    RecordingSurface surface;
+    surface.address = QStringLiteral("127.0.0.1");
+    LinkRig session(surface, Settings(sim.Port()));
+    QTimer::singleShot(30, [&] { session.OnBnClickedConnect(); });
+    session.OnBnClickedConnect();
+    QVERIFY(!session.State().m_bConnected);
+    QCOMPARE(surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(session.State().m_strLog, QString());
+    QTRY_COMPARE(sim.ReceivedLines(), QList<QByteArray>{"CLOSE"});
+}
+
+void ConnectorTest::clickWhileReplyIsAwaited() {
+    // Disconnect pressed while another exchange waits for its reply: that
+    // exchange still gets its own reply, then CLOSE goes out.
+    SimOptions options;
+    options.slowBytesMs = 3;
+    SimThread sim(options);
+    QVERIFY(sim.Start());
+    RecordingSurface surface;
+    surface.address = QStringLiteral("127.0.0.1");
+    LinkRig session(surface, Settings(sim.Port()));
+    session.OnBnClickedConnect();
+    QVERIFY(session.State().m_bConnected);
+
+    bool clickedDuringWait = false;
+    bool outerDone = false;
+    QTimer::singleShot(10, [&] {
+        clickedDuringWait = !outerDone;
+        session.OnBnClickedConnect();
+    });
+    const QByteArray reply = session.Channel().SendCommand("CAM_GetSerialNumber");
+    outerDone = true;
+    QVERIFY(clickedDuringWait);
+    QCOMPARE(reply, QByteArray("CAM_GETSERIALNUMBER 21040017"));
+    QVERIFY(!session.State().m_bConnected);
+    QCOMPARE(surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(sim.ReceivedLines(), (QList<QByteArray>{"CAM_GETSERIALNUMBER", "CLOSE"}));
+    // The log says nothing of a lost connection: the operator closed it.
+    QCOMPARE(session.State().m_strLog, kLine);
+}
+
+void ConnectorTest::closeAnsweredByClosingIsNoLoss() {
+    SimOptions options;
+    options.closeAfter = 0; // the camera hangs up on the next command: CLOSE
+    SimThread sim(options);
+    QVERIFY(sim.Start());
+    RecordingSurface surface;
+    surface.address = QStringLiteral("127.0.0.1");
+    LinkRig session(surface, Settings(sim.Port()));
+    session.OnBnClickedConnect();
+    QVERIFY(session.State().m_bConnected);
+    session.OnBnClickedConnect();
+    QVERIFY(!session.State().m_bConnected);
+    QCOMPARE(session.State().m_strLog, kLine);
+    QCOMPARE(surface.caption, QStringLiteral("Connect"));
+}
+
+QTEST_GUILESS_MAIN(ConnectorTest)
+#include "connector_test.moc"
