@@ -16,6 +16,7 @@ struct DialogState {
     QString m_strCameraIp;       // dotted decimal text of the address field
     bool m_bConnected = false;   // the tool considers itself connected
     bool m_bUpdateRunning = false; // a programming run is in progress on the camera
+    QString m_strCameraNumber;     // the serial number the information query found
 
     QString m_strHwPath; // full path of the chosen hardware firmware file
     QString m_strHwName; // its file name

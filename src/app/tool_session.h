@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/dialog_state.h"
+#include "camera/run_settings.h"
 #include "link/link_settings.h"
 
 #include <memory>
@@ -11,6 +12,9 @@ class WindowSurface;
 class LineTransport;
 class CommandChannel;
 class Connector;
+class CameraInfoQuery;
+class FirmwareRun;
+class AfterConnectCheck;
 
 // The tool's logic behind the main window: the dialog state and the button
 // handlers. It reaches the window only through the WindowSurface it is given.
@@ -18,15 +22,18 @@ class Connector;
 // events); the session must outlive every handler that is running.
 class ToolSession {
 public:
-    explicit ToolSession(WindowSurface& surface, LinkSettings settings = {});
+    explicit ToolSession(WindowSurface& surface, LinkSettings link = {}, RunSettings run = {});
     ~ToolSession();
     ToolSession(const ToolSession&) = delete;
     ToolSession& operator=(const ToolSession&) = delete;
 
     void OnBnClickedConnect();
+    void OnBnClickedFwUpdate();
 
     DialogState& State() { return m_state; }
     CommandChannel& Channel() { return *m_channel; }
+    FirmwareRun& Run() { return *m_run; }
+    CameraInfoQuery& Info() { return *m_info; }
 
 private:
     WindowSurface& m_surface;
@@ -34,6 +41,9 @@ private:
     std::unique_ptr<LineTransport> m_transport;
     std::unique_ptr<CommandChannel> m_channel;
     std::unique_ptr<Connector> m_connector;
+    std::unique_ptr<CameraInfoQuery> m_info;
+    std::unique_ptr<FirmwareRun> m_run;
+    std::unique_ptr<AfterConnectCheck> m_afterConnect;
 };
 
 } // namespace kestrel

@@ -1,0 +1,39 @@
+#include "after_connect.h"
+
+#include "app/dialog_state.h"
+#include "app/window_surface.h"
+#include "camera_info.h"
+#include "firmware_run.h"
+#include "run_texts.h"
+#include "update_probe.h"
+
+namespace kestrel {
+
+AfterConnectCheck::AfterConnectCheck(DialogState& state, WindowSurface& surface,
+                                     CommandChannel& channel, CameraInfoQuery& info,
+                                     FirmwareRun& run, RunSettings settings)
+    : m_state(state), m_surface(surface), m_channel(channel), m_info(info), m_run(run),
+      m_settings(settings) {}
+
+void AfterConnectCheck::PointA() {
+    m_state.m_strCameraNumber.clear();
+    ProbeUpdateStatus(m_state, m_channel);
+    if (m_state.m_bUpdateRunning)
+        m_state.m_strInfo = runtexts::kUpdateRunningInfo;
+    else
+        m_info.QueryCameraInfo();
+}
+
+void AfterConnectCheck::PointB() {
+    if (!m_state.m_bUpdateRunning)
+        return;
+    const RunOutcome outcome = m_run.RunFirmwareUpdate();
+    // Only a camera that is there and no longer programming is asked again.
+    if (outcome != RunOutcome::Finished && outcome != RunOutcome::CameraStopped)
+        return;
+    m_surface.Wait(m_settings.afterRunQueryDelayMs);
+    if (!m_state.m_bUpdateRunning && m_state.m_bConnected)
+        m_info.QueryCameraInfo();
+}
+
+} // namespace kestrel

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "run_settings.h"
+
+namespace kestrel {
+
+struct DialogState;
+class WindowSurface;
+class CommandChannel;
+class CameraInfoQuery;
+class FirmwareRun;
+
+// Right after connecting: is the camera in the middle of reprogramming its
+// flash? Then nothing else is sent and the run is followed to its end;
+// otherwise the information pane is filled.
+class AfterConnectCheck {
+public:
+    AfterConnectCheck(DialogState& state, WindowSurface& surface, CommandChannel& channel,
+                      CameraInfoQuery& info, FirmwareRun& run, RunSettings settings);
+
+    // After the greeting, before the connection line is logged.
+    void PointA();
+    // After both panes are shown.
+    void PointB();
+
+private:
+    DialogState& m_state;
+    WindowSurface& m_surface;
+    CommandChannel& m_channel;
+    CameraInfoQuery& m_info;
+    FirmwareRun& m_run;
+    RunSettings m_settings;
+};
+
+} // namespace kestrel

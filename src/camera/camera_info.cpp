@@ -1,0 +1,94 @@
+#include "camera_info.h"
+
+#include "app/dialog_state.h"
+#include "app/window_surface.h"
+#include "link/command_channel.h"
+#include "link/line_transport.h"
+#include "reply_reading.h"
+
+namespace kestrel {
+
+namespace {
+
+std::string_view View(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+// Camera texts are 8-bit: one byte is one character.
+QString Text(std::string_view bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QString Text(const QByteArray& bytes) {
+    return QString::fromLatin1(bytes);
+}
+
+// Only the letters a to z change; every other byte stays as it is.
+QByteArray UpperAsciiLetters(QByteArray text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+} // namespace
+
+CameraInfoQuery::CameraInfoQuery(DialogState& state, WindowSurface& surface,
+                                 CommandChannel& channel, LineTransport& transport)
+    : m_state(state), m_surface(surface), m_channel(channel), m_transport(transport) {}
+
+QByteArray CameraInfoQuery::Ask(const char* command) {
+    if (m_lost)
+        return {};
+    const bool wasOpen = m_transport.IsOpen();
+    const QByteArray reply = m_channel.SendCommand(QByteArray(command));
+    if (!wasOpen || !m_transport.IsOpen())
+        m_lost = true;
+    return reply;
+}
+
+void CameraInfoQuery::QueryCameraInfo() {
+    m_lost = false;
+    const QByteArray serialReply = Ask("CAM_GetSerialNumber");
+    const QString serial = Text(TextAfterFirstSpace(View(serialReply)));
+    m_state.m_strInfo = QStringLiteral("Camera Serial Number = ") + serial + QStringLiteral("\r\n");
+
+    const QByteArray typeReply = Ask("CAM_GetCameraType");
+    const std::string_view model =
+        CameraModelName(ReadNumber(TextAfterFirstSpace(View(typeReply))));
+    m_state.m_strInfo +=
+        QStringLiteral("Camera Type               = ") + Text(model) + QStringLiteral("\r\n");
+
+    const QByteArray colorReply = Ask("CAM_GetSensorColor");
+    if (TextAfterFirstSpace(View(colorReply)) == "1") {
+        const QByteArray bayerReply = Ask("CAM_GetSensorBayerType");
+        const std::string_view pattern =
+            BayerPatternName(ReadNumber(TextAfterFirstSpace(View(bayerReply))));
+        m_state.m_strInfo +=
+            QStringLiteral("Color Sensor / Bayer   = ") + Text(pattern) + QStringLiteral("\r\n");
+    } else {
+        m_state.m_strInfo += QStringLiteral("Mono Sensor\r\n");
+    }
+
+    QByteArray hardware = Ask("REG_READ 6E80");
+    hardware += '.' + Ask("REG_READ 6F80");
+    hardware += '.' + Ask("REG_READ 1F80");
+    hardware = UpperAsciiLetters(hardware);
+
+    const QByteArray software = Ask("GETSERVER_VERSION");
+
+    m_state.m_strInfo += QStringLiteral("\r\nHardware Firmware (firm.rbf)    = ") + Text(hardware) +
+                         QStringLiteral("\r\n");
+    m_state.m_strInfo += QStringLiteral("Software Firmware  (vx_server) = ") + Text(software);
+
+    if (m_lost) {
+        m_state.m_strInfo.clear();
+        m_state.m_strCameraNumber.clear();
+    } else {
+        m_state.m_strCameraNumber = serial;
+    }
+    m_surface.ShowAtEnd(Pane::Info, m_state.m_strInfo);
+}
+
+} // namespace kestrel

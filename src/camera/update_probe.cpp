@@ -1,0 +1,31 @@
+#include "update_probe.h"
+
+#include "app/dialog_state.h"
+#include "link/command_channel.h"
+#include "reply_reading.h"
+
+namespace kestrel {
+
+namespace {
+// The probe counts a phase as finished one step before the run's polling
+// loops do.
+constexpr std::int32_t kProbeMargin = 2;
+} // namespace
+
+void ProbeUpdateStatus(DialogState& state, CommandChannel& channel) {
+    if (state.m_bUpdateRunning)
+        return;
+    const QByteArray reply = channel.SendCommand(QByteArrayLiteral("CAM_FIRMWAREUPDATE 1"));
+    const std::string_view text(reply.constData(), static_cast<std::size_t>(reply.size()));
+    UpdateStatus status;
+    ParseUpdateStatus(text, status);
+    if (IsIdleStatus(text)) {
+        state.m_bUpdateRunning = false;
+        return;
+    }
+    state.m_bUpdateRunning =
+        PhaseUnfinished(status.nEraseDone, status.nEraseTotal, kProbeMargin) ||
+        PhaseUnfinished(status.nProgramDone, status.nProgramTotal, kProbeMargin);
+}
+
+} // namespace kestrel

@@ -1,0 +1,13 @@
+#pragma once
+
+namespace kestrel {
+
+struct DialogState;
+class CommandChannel;
+
+// Asks the camera once whether a programming run is in progress and records
+// the answer in m_bUpdateRunning. A flag that is already set is left set and
+// nothing is sent: only the end of a run clears it.
+void ProbeUpdateStatus(DialogState& state, CommandChannel& channel);
+
+} // namespace kestrel
