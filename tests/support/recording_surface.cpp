@@ -22,12 +22,14 @@ QString PaneName(Pane pane) {
 
 void RecordingSurface::ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) {
     paneText[pane] = text;
+    history[pane] << text;
     caret[pane] = caretPos;
     calls << QStringLiteral("show %1 @%2").arg(PaneName(pane)).arg(caretPos);
 }
 
 void RecordingSurface::SetPaneText(Pane pane, const QString& text) {
     paneText[pane] = text;
+    history[pane] << text;
     calls << QStringLiteral("set %1").arg(PaneName(pane));
 }
 

@@ -28,7 +28,8 @@ public:
 
     // What the window shows now.
     QMap<Pane, QString> paneText;
-    QMap<Pane, qsizetype> caret; // absent: the caret was never placed
+    QMap<Pane, qsizetype> caret;     // absent: the caret was never placed
+    QMap<Pane, QStringList> history; // every text each pane was given, in order
     QString caption = QStringLiteral("Connect");
     int progress = 0;
     QList<int> progressHistory;

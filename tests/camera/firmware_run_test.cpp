@@ -1,0 +1,275 @@
+#include "app/tool_session.h"
+#include "camera/firmware_run.h"
+#include "camera/run_texts.h"
+#include "link/command_channel.h"
+#include "raw_peer.h"
+#include "recording_surface.h"
+
+#include <QTest>
+#include <QTimer>
+
+using kestrel::LinkSettings;
+using kestrel::Pane;
+using kestrel::RunOutcome;
+using kestrel::RunSettings;
+using kestrel::ToolSession;
+using kestrel::test::RawPeer;
+using kestrel::test::RecordingSurface;
+namespace rt = kestrel::runtexts;
+
+Q_DECLARE_METATYPE(RunOutcome)
+
+namespace {
+
+const QByteArrayList kStarts{"CAM_FIRMWAREUPDATE 1", "CAM_PLAYSTOP",     "CAM_FG_RECORDSTOP",
+                             "CAM_LIVESTOP",         "CAM_SSD_PLAYSTOP", "CAM_FIRMWAREUPDATE 0"};
+const QString kLine = QStringLiteral("Connected to camera n\u00B0 @ IP=127.0.0.1\r\n");
+
+QByteArrayList Lines(const QByteArray& wire) {
+    QByteArrayList lines = wire.split('\n');
+    lines.removeLast();
+    for (QByteArray& line : lines)
+        line.chop(1);
+    return lines;
+}
+
+RunSettings QuickRun() {
+    RunSettings run;
+    run.phaseEndPauseMs = 1;
+    run.switchPauseMs = 1;
+    run.afterRunQueryDelayMs = 1;
+    return run;
+}
+
+// A session connected to a scripted camera that reports no run, with the
+// information query's answers consumed; the wire record starts afresh.
+struct Scripted {
+    explicit Scripted(RunSettings run = QuickRun()) {
+        peer.replies = {"0 0 0 0\r\n", "S 1\r\n", "T 3\r\n", "C 0\r\n",
+                        "1\r\n",       "2\r\n",   "3\r\n",   "x\r\n"};
+        surface.address = QStringLiteral("127.0.0.1");
+        LinkSettings link;
+        link.cameraPort = peer.Port();
+        session = std::make_unique<ToolSession>(surface, link, run);
+        session->OnBnClickedConnect();
+        peer.received.clear();
+        surface.calls.clear();
+        surface.progressHistory.clear();
+        surface.history.clear();
+    }
+    // Replies to the probe, the four stops and the start, then to the polls.
+    void Script(const QByteArrayList& polls) {
+        peer.replies = {"0 0 0 0\r\n", "OK\r\n", "OK\r\n", "OK\r\n", "OK\r\n", "OK\r\n"};
+        for (const QByteArray& poll : polls)
+            peer.replies << poll + "\r\n";
+    }
+    RawPeer peer;
+    RecordingSurface surface;
+    std::unique_ptr<ToolSession> session;
+};
+
+QString FullLog(const QString& opening) {
+    return rt::kBanner + opening + rt::kEraseHeading + rt::kPhaseOk + rt::kProgramHeading +
+           rt::kPhaseOk + rt::kFinished + rt::kPowerCycle;
+}
+
+} // namespace
+
+class FirmwareRunTest : public QObject {
+    Q_OBJECT
+private slots:
+    void notConnectedRefuses();
+    void wholeRunOnTheWire();
+    void eraseExamplePositionsAndStatusLines();
+    void firstEraseReplyWithZeroTotalEndsThePhase();
+    void replyWithoutSpaceKeepsTheCounters();
+    void programTotalOfOneEndsAtOnce();
+    void barNeverMovesBack();
+    void alreadyRunningFlagSkipsProbeAndStart();
+    void busyGateDuringRun();
+    void prematureIdle_data();
+    void prematureIdle();
+    void idleRightAfterStartIsGraceful();
+    void neverStarted();
+};
+
+void FirmwareRunTest::notConnectedRefuses() {
+    RecordingSurface surface;
+    ToolSession session(surface);
+    session.State().m_strLog = QStringLiteral("kept");
+    session.OnBnClickedFwUpdate();
+    QCOMPARE(surface.messageBoxes, QStringList{QStringLiteral("Please first connect to a camera")});
+    QCOMPARE(session.State().m_strLog, QStringLiteral("kept"));
+    QVERIFY(surface.progressHistory.isEmpty());
+    QVERIFY(!session.State().m_bUpdateRunning);
+}
+
+void FirmwareRunTest::wholeRunOnTheWire() {
+    Scripted s;
+    s.Script({"1 155 0 0 0", "1 155 154 0 0", "1 155 155 20000 10000", "1 155 155 20000 19999"});
+    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
+    QByteArrayList expected = kStarts;
+    for (int i = 0; i < 4; ++i)
+        expected << "CAM_FIRMWAREUPDATE 1";
+    QCOMPARE(Lines(s.peer.received), expected);
+    QCOMPARE(s.session->State().m_strLog, FullLog(rt::kStarting));
+    QCOMPARE(s.surface.paneText[Pane::Log], FullLog(rt::kStarting));
+    QCOMPARE(s.surface.caret[Pane::Log], FullLog(rt::kStarting).size());
+    QVERIFY(!s.session->State().m_bUpdateRunning);
+    QCOMPARE(s.surface.progress, 100);
+    QVERIFY(s.surface.messageBoxes.isEmpty());
+}
+
+void FirmwareRunTest::eraseExamplePositionsAndStatusLines() {
+    Scripted s;
+    s.Script(
+        {"1 155 0 0 0", "1 155 77 0 0", "1 155 154 0 0", "1 155 155 0 0", "1 155 155 20000 19999"});
+    s.session->Run().RunFirmwareUpdate();
+    // 0 is not sent again, 50, 100; 100 at the phase end; the programming
+    // phase starts at 0, 100, and 100 at its end.
+    QCOMPARE(s.surface.progressHistory, (QList<int>{0, 50, 100, 100, 0, 100, 100}));
+    const QStringList logShows = s.surface.calls.filter(QStringLiteral("show log"));
+    // Each cycle shows the log plus one status line, the caret at the start
+    // of the status line.
+    const QString eraseLog = rt::kBanner + rt::kStarting + rt::kEraseHeading;
+    const QString programLog = eraseLog + rt::kPhaseOk + rt::kProgramHeading;
+    QStringList expected{QStringLiteral("show log @%1").arg((rt::kBanner + rt::kStarting).size()),
+                         QStringLiteral("show log @%1").arg(eraseLog.size())};
+    for (int i = 0; i < 3; ++i)
+        expected << QStringLiteral("show log @%1").arg(eraseLog.size());
+    expected << QStringLiteral("show log @%1").arg(programLog.size());
+    for (int i = 0; i < 2; ++i)
+        expected << QStringLiteral("show log @%1").arg(programLog.size());
+    expected << QStringLiteral("show log @%1").arg(FullLog(rt::kStarting).size());
+    QCOMPARE(logShows, expected);
+    const QStringList texts = s.surface.history[Pane::Log];
+    QCOMPARE(texts.mid(2, 3),
+             (QStringList{eraseLog + "sector 0 of 155\r\n", eraseLog + "sector 77 of 155\r\n",
+                          eraseLog + "sector 154 of 155\r\n"}));
+    QCOMPARE(texts.mid(6, 2), (QStringList{programLog + "page 0 of 20000\r\n",
+                                           programLog + "page 19999 of 20000\r\n"}));
+    // No status line is left in the log.
+    QCOMPARE(texts.last(), FullLog(rt::kStarting));
+}
+
+void FirmwareRunTest::firstEraseReplyWithZeroTotalEndsThePhase() {
+    Scripted s;
+    s.Script({"1 0 0 0 0", "1 0 0 20000 19999"});
+    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
+    QCOMPARE(Lines(s.peer.received).size(), kStarts.size() + 2);
+}
+
+void FirmwareRunTest::replyWithoutSpaceKeepsTheCounters() {
+    // An empty line from the camera: the counters keep 155 and 0, the status
+    // line reads sector 0 of 155, and the next cycle polls again.
+    Scripted s;
+    s.Script({"", "1 155 154 0 0", "1 155 155 20000 19999"});
+    s.session->Run().RunFirmwareUpdate();
+    QCOMPARE(Lines(s.peer.received).size(), kStarts.size() + 3);
+    QCOMPARE(s.session->State().m_strLog, FullLog(rt::kStarting));
+    const QString eraseLog = rt::kBanner + rt::kStarting + rt::kEraseHeading;
+    QCOMPARE(s.surface.history[Pane::Log][2], eraseLog + "sector 0 of 155\r\n");
+}
+
+void FirmwareRunTest::programTotalOfOneEndsAtOnce() {
+    Scripted s;
+    s.Script({"1 155 154 0 0", "1 155 155 1 0"});
+    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
+    QCOMPARE(Lines(s.peer.received).size(), kStarts.size() + 2);
+}
+
+void FirmwareRunTest::barNeverMovesBack() {
+    Scripted s;
+    s.Script({"1 155 100 0 0", "1 155 40 0 0", "1 155 154 0 0", "1 155 155 20000 19999"});
+    s.session->Run().RunFirmwareUpdate();
+    QCOMPARE(s.surface.progressHistory, (QList<int>{0, 65, 100, 100, 0, 100, 100}));
+}
+
+void FirmwareRunTest::alreadyRunningFlagSkipsProbeAndStart() {
+    Scripted s;
+    s.peer.replies = {"1 155 154 0 0\r\n", "1 155 155 20000 19999\r\n"};
+    s.session->State().m_bUpdateRunning = true;
+    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
+    QCOMPARE(Lines(s.peer.received),
+             (QByteArrayList{"CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1"}));
+    QCOMPARE(s.session->State().m_strLog, FullLog(rt::kAlreadyRunning));
+    QVERIFY(!s.session->State().m_bUpdateRunning);
+}
+
+void FirmwareRunTest::busyGateDuringRun() {
+    Scripted s;
+    s.Script({"1 155 10 0 0", "1 155 154 0 0", "1 155 155 20000 19999"});
+    QByteArrayList refused;
+    bool flagSeen = false;
+    QTimer poke;
+    QObject::connect(&poke, &QTimer::timeout, [&] {
+        if (!s.session->State().m_bUpdateRunning)
+            return;
+        flagSeen = true;
+        refused << s.session->Channel().SendCommand("CAM_GetSerialNumber")
+                << s.session->Channel().SendCommand("CLOSE");
+    });
+    poke.start(0);
+    s.session->Run().RunFirmwareUpdate();
+    poke.stop();
+    QVERIFY(flagSeen);
+    for (const QByteArray& reply : refused)
+        QCOMPARE(reply, QByteArray("occuped"));
+    for (const QByteArray& line : Lines(s.peer.received).mid(kStarts.size()))
+        QCOMPARE(line, QByteArray("CAM_FIRMWAREUPDATE 1"));
+}
+
+void FirmwareRunTest::prematureIdle_data() {
+    QTest::addColumn<QByteArrayList>("polls");
+    QTest::addColumn<RunOutcome>("outcome");
+    QTest::addColumn<QString>("tail");
+    QTest::newRow("idle in the erase phase")
+        << QByteArrayList{"1 155 20 0 0", "0 0 0 0"} << RunOutcome::CameraStopped
+        << rt::StoppedEarly(QStringLiteral("erasing, sector 20 of 155"));
+    QTest::newRow("idle in the middle of programming")
+        << QByteArrayList{"1 155 154 0 0", "1 155 155 20000 9000", "0 0 0 0"}
+        << RunOutcome::CameraStopped
+        << rt::StoppedEarly(QStringLiteral("programming, page 9000 of 20000"));
+    QTest::newRow("idle one step before the end is the normal end")
+        << QByteArrayList{"1 155 154 0 0", "1 155 155 20000 19998", "0 0 0 0"}
+        << RunOutcome::Finished << rt::kPhaseOk + rt::kFinished + rt::kPowerCycle;
+}
+
+void FirmwareRunTest::prematureIdle() {
+    QFETCH(QByteArrayList, polls);
+    QFETCH(RunOutcome, outcome);
+    QFETCH(QString, tail);
+    Scripted s;
+    s.Script(polls);
+    QCOMPARE(s.session->Run().RunFirmwareUpdate(), outcome);
+    QVERIFY(s.session->State().m_strLog.endsWith(tail));
+    QVERIFY(!s.session->State().m_bUpdateRunning);
+    const bool success = outcome == RunOutcome::Finished;
+    QCOMPARE(s.session->State().m_strLog.contains(rt::kPowerCycle), success);
+    QCOMPARE(s.surface.messageBoxes.size(), success ? 0 : 1);
+    // The run ended: nothing more was asked of the camera.
+    QCOMPARE(Lines(s.peer.received).size(), kStarts.size() + polls.size());
+}
+
+void FirmwareRunTest::idleRightAfterStartIsGraceful() {
+    Scripted s;
+    s.Script({"0 0 0 0", "0 0 0 0", "1 155 154 0 0", "1 155 155 20000 19999"});
+    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
+}
+
+void FirmwareRunTest::neverStarted() {
+    RunSettings run = QuickRun();
+    run.startGraceMs = 150;
+    Scripted s(run);
+    QByteArrayList polls;
+    for (int i = 0; i < 100; ++i)
+        polls << "0 0 0 0";
+    s.Script(polls);
+    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::NeverStarted);
+    QVERIFY(s.session->State().m_strLog.endsWith(rt::NeverStarted(150)));
+    QCOMPARE(s.surface.messageBoxes, QStringList{rt::kNeverStartedMessage});
+    QVERIFY(!s.session->State().m_bUpdateRunning);
+}
+
+QTEST_GUILESS_MAIN(FirmwareRunTest)
+#include "firmware_run_test.moc"

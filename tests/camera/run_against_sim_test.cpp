@@ -1,0 +1,251 @@
+#include "app/tool_session.h"
+#include "camera/camera_info.h"
+#include "camera/firmware_run.h"
+#include "camera/run_texts.h"
+#include "link/command_channel.h"
+#include "recording_surface.h"
+#include "sim/sim_thread.h"
+
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using kestrel::LinkSettings;
+using kestrel::Pane;
+using kestrel::RunOutcome;
+using kestrel::RunSettings;
+using kestrel::ToolSession;
+using kestrel::sim::SimOptions;
+using kestrel::sim::SimThread;
+using kestrel::test::RecordingSurface;
+namespace rt = kestrel::runtexts;
+
+namespace {
+
+const QString kFinishedTail = rt::kPhaseOk + rt::kFinished + rt::kPowerCycle;
+
+SimOptions FastCamera() {
+    SimOptions options;
+    options.UseFastTiming();
+    return options;
+}
+
+struct Rig {
+    explicit Rig(const SimOptions& options, RunSettings run = {}, int replyTimeoutMs = 10000)
+        : sim(std::make_unique<SimThread>(options)) {
+        started = sim->Start();
+        run.switchPauseMs = 1;
+        surface.address = QStringLiteral("127.0.0.1");
+        LinkSettings link;
+        link.cameraPort = sim->Port();
+        link.connectTimeoutMs = 1000;
+        link.replyTimeoutMs = replyTimeoutMs;
+        session = std::make_unique<ToolSession>(surface, link, run);
+    }
+    QByteArrayList Received() const { return sim->ReceivedLines(); }
+
+    std::unique_ptr<SimThread> sim;
+    bool started = false;
+    RecordingSurface surface;
+    std::unique_ptr<ToolSession> session;
+};
+
+} // namespace
+
+class RunAgainstSimTest : public QObject {
+    Q_OBJECT
+private slots:
+    void wholeRunChangesTheFirmware();
+    void runInProgressAtConnectIsFollowed();
+    void secondPressFollowsTheRunAgain();
+    void reconnectsAfterLostConnections();
+    void cameraGoneForGood();
+    void stalledRun();
+    void cameraAbortsTheRun();
+    void startDelayIsNoEnd();
+    void operatorDisconnectsDuringTheRun();
+};
+
+void RunAgainstSimTest::wholeRunChangesTheFirmware() {
+    Rig rig(FastCamera());
+    QVERIFY(rig.started);
+    rig.session->OnBnClickedConnect();
+    QVERIFY(rig.session->State().m_strInfo.contains(QStringLiteral("= 1.2A.3F\r\n")));
+    const qsizetype before = rig.Received().size();
+
+    rig.session->OnBnClickedFwUpdate();
+    const QString log = rig.session->State().m_strLog;
+    QVERIFY2(log.endsWith(kFinishedTail), qPrintable(log));
+    QVERIFY(log.startsWith(rt::kBanner + rt::kStarting + rt::kEraseHeading + rt::kPhaseOk +
+                           rt::kProgramHeading));
+    QVERIFY(!rig.session->State().m_bUpdateRunning);
+    QCOMPARE(rig.surface.progress, 100);
+    const QByteArrayList lines = rig.Received().mid(before);
+    QCOMPARE(lines.mid(0, 6),
+             (QByteArrayList{"CAM_FIRMWAREUPDATE 1", "CAM_PLAYSTOP", "CAM_FG_RECORDSTOP",
+                             "CAM_LIVESTOP", "CAM_SSD_PLAYSTOP", "CAM_FIRMWAREUPDATE 0"}));
+    QVERIFY(lines.size() > 8);
+    for (const QByteArray& line : lines.mid(6))
+        QCOMPARE(line, QByteArray("CAM_FIRMWAREUPDATE 1"));
+
+    // Once the camera has finished, it reports the new hardware firmware.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        rig.session->Channel().SendCommand("CAM_FIRMWAREUPDATE 1") == "0 0 0 0", 5000);
+    rig.session->Info().QueryCameraInfo();
+    QVERIFY(rig.session->State().m_strInfo.contains(QStringLiteral("= 1.2B.05\r\n")));
+}
+
+void RunAgainstSimTest::runInProgressAtConnectIsFollowed() {
+    SimOptions options = FastCamera();
+    options.runInProgress = true;
+    Rig rig(options);
+    QVERIFY(rig.started);
+    rig.session->OnBnClickedConnect();
+
+    // The information pane said so, the log first showed the connection line.
+    QVERIFY(rig.surface.history[Pane::Info].contains(rt::kUpdateRunningInfo));
+    QCOMPARE(rig.surface.history[Pane::Log].first(),
+             QStringLiteral("Connected to camera n\u00B0 @ IP=127.0.0.1\r\n"));
+    const QString log = rig.session->State().m_strLog;
+    QVERIFY(log.startsWith(rt::kBanner + rt::kAlreadyRunning));
+    QVERIFY(log.endsWith(kFinishedTail));
+    // No stop or start command; after the run the information is read again.
+    const QByteArrayList lines = rig.Received();
+    QVERIFY(!lines.contains("CAM_FIRMWAREUPDATE 0"));
+    QVERIFY(!lines.contains("CAM_PLAYSTOP"));
+    QVERIFY(lines.contains("CAM_GETSERIALNUMBER"));
+    QVERIFY(rig.session->State().m_strInfo.startsWith(QStringLiteral("Camera Serial Number = ")));
+    QVERIFY(rig.session->State().m_bConnected);
+    QVERIFY(!rig.session->State().m_bUpdateRunning);
+}
+
+void RunAgainstSimTest::secondPressFollowsTheRunAgain() {
+    Rig rig(FastCamera());
+    QVERIFY(rig.started);
+    rig.session->OnBnClickedConnect();
+    bool nested = false;
+    QTimer::singleShot(300, [&] {
+        nested = rig.session->State().m_bUpdateRunning;
+        rig.session->OnBnClickedFwUpdate();
+    });
+    rig.session->OnBnClickedFwUpdate();
+    QVERIFY(nested);
+    const QString log = rig.session->State().m_strLog;
+    QVERIFY2(log.startsWith(rt::kBanner + rt::kAlreadyRunning), qPrintable(log));
+    QVERIFY(log.endsWith(kFinishedTail));
+    QCOMPARE(log.count(rt::kPowerCycle), 1);
+    QVERIFY(!rig.session->State().m_bUpdateRunning);
+    QCOMPARE(rig.Received().count("CAM_FIRMWAREUPDATE 0"), 1);
+}
+
+void RunAgainstSimTest::reconnectsAfterLostConnections() {
+    SimOptions options = FastCamera();
+    options.closeAfter = 40; // every connection ends after 40 commands
+    RunSettings run;
+    run.reconnectPauseMs = 20;
+    Rig rig(options, run);
+    QVERIFY(rig.started);
+    rig.session->OnBnClickedConnect();
+    rig.session->OnBnClickedFwUpdate();
+    const QString log = rig.session->State().m_strLog;
+    QVERIFY2(log.endsWith(kFinishedTail), qPrintable(log));
+    QVERIFY(log.contains(QStringLiteral("Connection to the camera lost: the camera closed the "
+                                        "connection\r\n") +
+                         rt::TryingToReconnect(60000) + rt::Reconnected("127.0.0.1")));
+    QVERIFY(rig.session->State().m_bConnected);
+    QCOMPARE(rig.surface.caption, QStringLiteral("Disconnect"));
+    QVERIFY(rig.sim->ConnectionsAccepted() >= 2);
+    QVERIFY(rig.surface.messageBoxes.isEmpty());
+}
+
+void RunAgainstSimTest::cameraGoneForGood() {
+    SimOptions options = FastCamera();
+    options.eraseMs = 60000;
+    RunSettings run;
+    run.reconnectWindowMs = 400;
+    run.reconnectPauseMs = 50;
+    Rig rig(options, run);
+    QVERIFY(rig.started);
+    rig.session->OnBnClickedConnect();
+    QTimer::singleShot(200, [&] { rig.sim.reset(); });
+    rig.surface.onMessageBox = [&](const QString&) {
+        // While the warning is up, the run is already over.
+        QVERIFY(!rig.session->State().m_bUpdateRunning);
+    };
+    rig.session->OnBnClickedFwUpdate();
+    const QString log = rig.session->State().m_strLog;
+    QVERIFY2(log.endsWith(rt::CouldNotReconnect(400)), qPrintable(log));
+    QVERIFY(!log.contains(rt::kPowerCycle));
+    QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kLostMessage});
+    QVERIFY(!rig.session->State().m_bUpdateRunning);
+    QVERIFY(!rig.session->State().m_bConnected);
+    QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
+}
+
+void RunAgainstSimTest::stalledRun() {
+    SimOptions options = FastCamera();
+    options.stallAtPercent = 50;
+    RunSettings run;
+    run.stallTimeoutMs = 300;
+    Rig rig(options, run);
+    QVERIFY(rig.started);
+    rig.session->OnBnClickedConnect();
+    rig.session->OnBnClickedFwUpdate();
+    const QString log = rig.session->State().m_strLog;
+    QVERIFY2(log.contains(QStringLiteral("The camera's figures have not changed for 0.3 s "
+                                         "(programming, page 10000 of 20000)")),
+             qPrintable(log));
+    QVERIFY(!log.contains(rt::kPowerCycle));
+    QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kStalledMessage});
+    QVERIFY(!rig.session->State().m_bUpdateRunning);
+    // Other commands reach the camera again.
+    QCOMPARE(rig.session->Channel().SendCommand("CAM_GetCameraType"),
+             QByteArray("CAM_GETCAMERATYPE 7"));
+}
+
+void RunAgainstSimTest::cameraAbortsTheRun() {
+    SimOptions options = FastCamera();
+    options.abortAtPercent = 40;
+    Rig rig(options);
+    QVERIFY(rig.started);
+    rig.session->OnBnClickedConnect();
+    rig.session->OnBnClickedFwUpdate();
+    const QString log = rig.session->State().m_strLog;
+    QVERIFY2(log.contains(QStringLiteral("The camera ended the programming run before reporting "
+                                         "its end (last seen: programming, page ")),
+             qPrintable(log));
+    QVERIFY(!log.contains(rt::kPowerCycle));
+    QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kStoppedEarlyMessage});
+    QVERIFY(!rig.session->State().m_bUpdateRunning);
+}
+
+void RunAgainstSimTest::startDelayIsNoEnd() {
+    SimOptions options = FastCamera();
+    options.startDelayMs = 300;
+    Rig rig(options);
+    QVERIFY(rig.started);
+    rig.session->OnBnClickedConnect();
+    rig.session->OnBnClickedFwUpdate();
+    QVERIFY(rig.session->State().m_strLog.endsWith(kFinishedTail));
+}
+
+void RunAgainstSimTest::operatorDisconnectsDuringTheRun() {
+    SimOptions options = FastCamera();
+    options.eraseMs = 60000;
+    Rig rig(options);
+    QVERIFY(rig.started);
+    rig.session->OnBnClickedConnect();
+    QTimer::singleShot(200, [&] { rig.session->OnBnClickedConnect(); });
+    rig.session->OnBnClickedFwUpdate();
+    const QString log = rig.session->State().m_strLog;
+    QVERIFY2(log.endsWith(rt::kDisconnected), qPrintable(log));
+    QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kDisconnectedMessage});
+    QVERIFY(!rig.session->State().m_bConnected);
+    QVERIFY(!rig.session->State().m_bUpdateRunning);
+    // The busy gate kept CLOSE away from a camera that is programming.
+    QVERIFY(!rig.Received().contains("CLOSE"));
+}
+
+QTEST_GUILESS_MAIN(RunAgainstSimTest)
+#include "run_against_sim_test.moc"
