@@ -1,0 +1,59 @@
+#include "sim/camera_sim_server.h"
+
+#include "sim/sim_session.h"
+
+#include <QTcpSocket>
+
+namespace kestrel::sim {
+
+CameraSimServer::CameraSimServer(SimOptions options, QObject* parent)
+    : QObject(parent), options_(std::move(options)), server_(this), camera_(options_, this) {
+    connect(&server_, &QTcpServer::newConnection, this, &CameraSimServer::AcceptConnections);
+    connect(&camera_, &CameraState::RunPhaseChanged, this, &CameraSimServer::RunPhaseChanged);
+}
+
+CameraSimServer::~CameraSimServer() {
+    server_.close();
+    // Sessions use the camera state and the options: they go first.
+    const QList<SimSession*> sessions = findChildren<SimSession*>(Qt::FindDirectChildrenOnly);
+    for (SimSession* session : sessions) {
+        session->disconnect(this);
+        delete session;
+    }
+}
+
+bool CameraSimServer::Listen(const QHostAddress& address, quint16 port) {
+    if (!server_.listen(address, port)) {
+        return false;
+    }
+    if (options_.runInProgress && !listenedBefore_) {
+        camera_.StartRun(true);
+    }
+    listenedBefore_ = true;
+    return true;
+}
+
+quint16 CameraSimServer::Port() const {
+    return server_.serverPort();
+}
+
+QString CameraSimServer::ErrorString() const {
+    return server_.errorString();
+}
+
+void CameraSimServer::AcceptConnections() {
+    while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        const int number = ++connectionsAccepted_;
+        auto* session = new SimSession(number, socket, options_, camera_, this);
+        connect(session, &SimSession::LineReceived, this, &CameraSimServer::LineReceived);
+        connect(session, &SimSession::BytesSent, this, &CameraSimServer::BytesSent);
+        connect(session, &SimSession::Note, this, &CameraSimServer::Note);
+        connect(session, &SimSession::Ended, this, &CameraSimServer::ConnectionClosed);
+        const QString peer = socket->peerAddress().toString() + QLatin1Char(':') +
+                             QString::number(socket->peerPort());
+        emit ConnectionOpened(number, peer);
+        session->Start();
+    }
+}
+
+} // namespace kestrel::sim

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "sim/camera_state.h"
+#include "sim/sim_options.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <QTcpServer>
+
+namespace kestrel::sim {
+
+// The simulated camera's command server. It accepts any number of
+// connections, each a session with its own fault counters; the camera state
+// (the firmware version, a programming run) is one for all of them. The
+// signals tell everything that happens, for a log or a test.
+class CameraSimServer : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CameraSimServer(SimOptions options, QObject* parent = nullptr);
+    ~CameraSimServer() override;
+
+    // Starts listening; port 0 takes any free port. With --run-in-progress
+    // the run starts here. False, with ErrorString(), when it cannot listen.
+    bool Listen(const QHostAddress& address, quint16 port);
+    quint16 Port() const;
+    QString ErrorString() const;
+
+signals:
+    // Connections are numbered from 1 in the order they were accepted.
+    void ConnectionOpened(int connection, const QString& peer);
+    void ConnectionClosed(int connection);
+    // A command line, without its line end, as its bytes came.
+    void LineReceived(int connection, const QByteArray& line);
+    // Bytes handed to the connection: a greeting or reply with its line end,
+    // or the part of a reply sent before closing.
+    void BytesSent(int connection, const QByteArray& bytes);
+    // Something a log should show: a fault taking effect, a socket error.
+    void Note(int connection, const QString& text);
+    void RunPhaseChanged(const QString& text);
+
+private:
+    void AcceptConnections();
+
+    const SimOptions options_;
+    QTcpServer server_;
+    CameraState camera_;
+    int connectionsAccepted_ = 0;
+    bool listenedBefore_ = false;
+};
+
+} // namespace kestrel::sim

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "sim/hw_version.h"
+#include "sim/programming_run.h"
+#include "sim/sim_options.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <optional>
+
+namespace kestrel::sim {
+
+// What all connections to one camera share: its hardware firmware version and
+// the programming run, if one is going on. The run's figures are worked out
+// from the time elapsed since it started; a timer only wakes the state at
+// each phase change so that the change is reported when it happens.
+class CameraState : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CameraState(const SimOptions& options, QObject* parent = nullptr);
+
+    // Starts a run, unless one is going on. skipStartDelay: the run begins
+    // right with its erase phase. True when this call started a run.
+    bool StartRun(bool skipStartDelay = false);
+
+    // True from StartRun until the run has finished or been aborted.
+    bool RunGoingOn();
+
+    // The answer to CAM_FIRMWAREUPDATE 1 now.
+    QByteArray StatusReply();
+
+    // The hardware firmware version now: the new one once a run has finished.
+    HwVersion Version();
+
+signals:
+    // The run has entered a phase; text says which, for the operator.
+    void RunPhaseChanged(const QString& text);
+
+private:
+    void Refresh();
+
+    RunPlan plan_;
+    RunPlan activePlan_;
+    HwVersion version_;
+    HwVersion newVersion_;
+    QElapsedTimer clock_;
+    QTimer phaseTimer_;
+    std::optional<RunState> run_; // set while a run is going on
+};
+
+} // namespace kestrel::sim

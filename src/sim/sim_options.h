@@ -1,0 +1,84 @@
+#pragma once
+
+#include "sim/hw_version.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace kestrel::sim {
+
+// A reply that replaces the camera's own answer to one command. The command
+// still takes effect (CAM_FIRMWAREUPDATE 0 still starts a run); only the
+// answer changes.
+struct FixedReply {
+    QByteArray command; // matched without regard to case
+    QByteArray text;    // sent as it is, followed by the line end
+};
+
+// Everything the simulated camera can be told. The defaults are those of a
+// real VX340 camera with a colour sensor.
+struct SimOptions {
+    // Where the program listens; SimThread::Start takes its own address and
+    // port. quiet: the program prints only where it listens and errors.
+    QHostAddress listenAddress = QHostAddress(QHostAddress::LocalHost);
+    quint16 port = 5000;
+    bool quiet = false;
+
+    // Who the camera is.
+    QByteArray greeting = "KESTREL VX CAMERA SERVER READY";
+    QByteArray serial = "21040017";
+    int cameraType = 7;
+    bool colorSensor = true;
+    int bayerType = 2;
+    HwVersion hwVersion{{"1", "2a", "3f"}};
+    HwVersion newHwVersion{{"1", "2b", "05"}}; // after a completed run
+    QByteArray serverVersion = "vx_server 3.8.2 build 1187";
+
+    // The programming run: the erase phase, then the programming phase, then
+    // the final figures for the linger time. Progress follows elapsed time.
+    int eraseTotal = 155;
+    int eraseMs = 20000;
+    int programTotal = 20000;
+    int programMs = 25000;
+    int lingerMs = 3000;
+    int startDelayMs = 0;              // "0 0 0 0" this long after CAM_FIRMWAREUPDATE 0
+    bool runInProgress = false;        // a run is already going when the server starts
+    std::optional<int> stallAtPercent; // programming stops rising here, for ever
+    std::optional<int> abortAtPercent; // the camera gives the run up here
+
+    // Faults, counted per connection over its commands, the first being 1.
+    std::optional<int> closeAfter;         // answer this many, then close
+    std::optional<int> closeMidReplyAt;    // half this reply, then close
+    std::optional<int> stopAnsweringAfter; // answer this many, then stay silent
+    bool noGreeting = false;
+    int slowBytesMs = 0; // > 0: every byte sent alone, this far apart
+    std::optional<int> garbageAt;
+    std::optional<int> overlongAt;
+    int overlongLength = 10000;
+    bool bareLf = false;            // lines end with LF alone instead of CR LF
+    QList<FixedReply> fixedReplies; // the last one for a command counts
+
+    // The short run for tests: erase 0.4 s, program 0.6 s, linger 0.5 s.
+    void UseFastTiming();
+};
+
+// What ParseSimOptions found.
+struct ParsedSimOptions {
+    SimOptions options;
+    bool helpRequested = false;
+    QString error; // empty when every argument was good; options count only then
+};
+
+// Reads the program's command line; arguments.first() is the program name,
+// as in QCoreApplication::arguments().
+ParsedSimOptions ParseSimOptions(const QStringList& arguments);
+
+// The --help text of kestrel-camera-sim.
+QString SimOptionsHelp();
+
+} // namespace kestrel::sim
