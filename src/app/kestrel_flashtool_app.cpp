@@ -1,0 +1,32 @@
+#include "kestrel_flashtool_app.h"
+
+#include "app/tool_session.h"
+#include "app_icon.h"
+#include "app_identity.h"
+#include "kestrel_flashtool_dlg.h"
+#include "session_handlers.h"
+
+#include <QStyle>
+#include <QStyleFactory>
+
+CKestrel_FlashToolApp::CKestrel_FlashToolApp(int& argc, char** argv) : m_app(argc, argv) {
+    QApplication::setApplicationName(QString::fromLatin1(kestrel::kApplicationName));
+    QApplication::setApplicationVersion(QString::fromLatin1(kestrel::kApplicationVersion));
+    // Only the end of the main window's modal run ends the program, never a
+    // window that closes on its own.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // The classic control look of a Windows dialog, on every platform.
+    if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows")))
+        QApplication::setStyle(classic);
+    QApplication::setWindowIcon(kestrel::MakeAppIcon());
+}
+
+int CKestrel_FlashToolApp::InitInstance() {
+    CKestrel_FlashToolDlg dlg;
+    // Declared after the window, so it goes first; the window closes only
+    // when no handler of the session runs any more.
+    kestrel::ToolSession session(dlg);
+    dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(session));
+    dlg.exec();
+    return 0;
+}

@@ -1,0 +1,58 @@
+// The main window as the window surface of the tool's logic.
+
+#include "kestrel_flashtool_dlg.h"
+
+#include "file_choosers.h"
+#include "ip_address_edit.h"
+#include "link/event_wait.h"
+#include "pane_edit.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+
+void CKestrel_FlashToolDlg::ShowTextWithCaret(kestrel::Pane pane, const QString& text,
+                                              qsizetype caretPos) {
+    PaneWidget(pane)->ShowTextWithCaret(text, caretPos);
+}
+
+void CKestrel_FlashToolDlg::SetPaneText(kestrel::Pane pane, const QString& text) {
+    PaneWidget(pane)->SetTextKeepingCaret(text);
+}
+
+void CKestrel_FlashToolDlg::SetConnectCaption(const QString& caption) {
+    m_btnConnect->setText(caption);
+    m_btnConnect->setAccessibleName(caption);
+}
+
+QString CKestrel_FlashToolDlg::ReadCameraAddress() {
+    return m_ipCamera->address();
+}
+
+void CKestrel_FlashToolDlg::SetProgress(int position) {
+    m_progress->setValue(position);
+}
+
+void CKestrel_FlashToolDlg::ShowMessageBox(const QString& text) {
+    // Titled with the executable's name, as the framework's message boxes are.
+    const QString title = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+std::optional<QString>
+CKestrel_FlashToolDlg::ChooseExistingFile(const QString& initialName,
+                                          const QList<kestrel::FileFilter>& filters) {
+    return kestrel::RunFileChooser(this, initialName, filters);
+}
+
+std::optional<QString> CKestrel_FlashToolDlg::ChooseFolder() {
+    return kestrel::RunFolderChooser(this);
+}
+
+void CKestrel_FlashToolDlg::Wait(int ms) {
+    kestrel::WaitServingEvents(ms);
+}

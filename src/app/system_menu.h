@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QWidget;
+
+namespace kestrel {
+
+// The command of the About item in a window's system menu.
+inline constexpr unsigned kAboutBoxCommand = 0x0010;
+
+// Appends a separator and an item with kAboutBoxCommand and the given text to
+// the window's system menu. Returns false where the platform has no system
+// menu of its own (everywhere but Windows).
+bool AppendAboutToSystemMenu(QWidget& window, const QString& text);
+
+// True when a native event is the system-menu command kAboutBoxCommand.
+bool IsAboutSystemCommand(const QByteArray& eventType, const void* message);
+
+} // namespace kestrel
