@@ -1,0 +1,62 @@
+#include "staging_handlers.h"
+
+#include "app/dialog_state.h"
+#include "app/window_surface.h"
+#include "copy_report.h"
+#include "staging_task.h"
+#include "staging_texts.h"
+
+#include <QScopeGuard>
+
+namespace kestrel {
+
+namespace t = staging_texts;
+
+void StagingHandlers::OnBnClickedCopyToUsb() {
+    if (m_copyRunning) {
+        m_surface.ShowMessageBox(t::CopyAlreadyRunning());
+        return;
+    }
+    if (!m_state.m_bUsbSelected) {
+        m_surface.ShowMessageBox(t::NoFolderToCopyTo());
+        return;
+    }
+    if (!m_state.m_bHwSelected || !m_state.m_bSwSelected) {
+        m_surface.ShowMessageBox(t::SelectBothFiles());
+        return;
+    }
+    // The choices are read once: handlers running during the copy cannot
+    // change what it copies.
+    const StagingPlan plan{m_state.m_strUsbPath,
+                           {{m_state.m_strHwPath, m_state.m_strHwName, t::HwDestinationName()},
+                            {m_state.m_strSwPath, m_state.m_strSwName, t::SwDestinationName()}}};
+
+    m_copyRunning = true;
+    auto running = qScopeGuard([this] { m_copyRunning = false; });
+
+    const QString heading = t::CopyingLine(plan.folder);
+    m_state.m_strLog = heading;
+    m_surface.SetProgress(0);
+    int shownPercent = 0;
+    StagingTask task(plan);
+    const StagingOutcome outcome = task.Run([&](const StagingProgress& progress) {
+        const int percent = CopyPercent(progress);
+        if (percent > shownPercent) {
+            shownPercent = percent;
+            m_surface.SetProgress(percent);
+        }
+        m_surface.ShowTextWithCaret(Pane::Log, m_state.m_strLog + CopyStatusLine(plan, progress),
+                                    m_state.m_strLog.size());
+    });
+
+    // The report replaces whatever the log came to hold meanwhile.
+    m_state.m_strLog = heading + CopyReportLines(plan, outcome);
+    m_surface.SetPaneText(Pane::Log, m_state.m_strLog);
+    m_surface.SetProgress(outcome.succeeded ? 100 : 0);
+    running.dismiss();
+    m_copyRunning = false;
+    if (!outcome.succeeded)
+        m_surface.ShowMessageBox(CopyFailureMessage(plan, outcome));
+}
+
+} // namespace kestrel

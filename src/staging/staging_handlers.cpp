@@ -1,0 +1,104 @@
+#include "staging_handlers.h"
+
+#include "app/dialog_state.h"
+#include "app/window_surface.h"
+#include "staging_texts.h"
+
+#include <QFileInfo>
+
+#include <optional>
+
+namespace kestrel {
+
+namespace {
+
+namespace t = staging_texts;
+
+const QString& AllFilesDescription() {
+    static const QString text = QStringLiteral("All Files (*.*)");
+    return text;
+}
+
+QList<FileFilter> HwFilters() {
+    return {{QStringLiteral("Raw Binary File (*.rbf)"), {QStringLiteral("*.rbf")}},
+            {AllFilesDescription(), {QStringLiteral("*")}}};
+}
+
+QList<FileFilter> SwFilters() {
+    return {{QStringLiteral("VX Server File (vx_server*)"), {QStringLiteral("vx_server*")}},
+            {AllFilesDescription(), {QStringLiteral("*")}}};
+}
+
+// A chooser's answer as a path; empty when the operator cancelled.
+QString AnswerPath(const std::optional<QString>& answer) {
+    return answer.value_or(QString());
+}
+
+} // namespace
+
+StagingHandlers::StagingHandlers(DialogState& state, WindowSurface& surface)
+    : m_state(state), m_surface(surface) {}
+
+bool StagingHandlers::RefuseDuringCopy() {
+    if (!m_copyRunning)
+        return false;
+    m_surface.ShowMessageBox(t::SelectDuringCopy());
+    return true;
+}
+
+void StagingHandlers::OnBnClickedSelectHw() {
+    if (RefuseDuringCopy())
+        return;
+    m_state.m_bHwSelected = false;
+    m_state.m_strHwPath.clear();
+    m_state.m_strHwName.clear();
+    const QString path =
+        AnswerPath(m_surface.ChooseExistingFile(QStringLiteral("*.rbf"), HwFilters()));
+    if (path.isEmpty()) {
+        // The field keeps the old name until the operator has read the message.
+        m_surface.ShowMessageBox(t::NoValidFile());
+        m_surface.SetPaneText(Pane::HwFile, m_state.m_strHwName);
+        return;
+    }
+    m_state.m_strHwPath = path;
+    m_state.m_strHwName = QFileInfo(path).fileName();
+    m_surface.SetPaneText(Pane::HwFile, m_state.m_strHwName);
+    m_state.m_bHwSelected = true;
+}
+
+void StagingHandlers::OnBnClickedSelectSw() {
+    if (RefuseDuringCopy())
+        return;
+    m_state.m_bSwSelected = false;
+    m_state.m_strSwPath.clear();
+    m_state.m_strSwName.clear();
+    const QString path =
+        AnswerPath(m_surface.ChooseExistingFile(QStringLiteral("vx_server*"), SwFilters()));
+    if (path.isEmpty()) {
+        // Unlike the hardware row, the field is blank before the message shows.
+        m_surface.SetPaneText(Pane::SwFile, m_state.m_strSwName);
+        m_surface.ShowMessageBox(t::NoValidFile());
+        return;
+    }
+    m_state.m_strSwPath = path;
+    m_state.m_strSwName = QFileInfo(path).fileName();
+    m_surface.SetPaneText(Pane::SwFile, m_state.m_strSwName);
+    m_state.m_bSwSelected = true;
+}
+
+void StagingHandlers::OnBnClickedSelectUsb() {
+    if (RefuseDuringCopy())
+        return;
+    m_state.m_bUsbSelected = false;
+    m_state.m_strUsbName.clear();
+    m_state.m_strUsbPath.clear();
+    m_state.m_strUsbPath = AnswerPath(m_surface.ChooseFolder());
+    m_surface.SetPaneText(Pane::UsbPath, m_state.m_strUsbPath);
+    if (m_state.m_strUsbPath.isEmpty()) {
+        m_surface.ShowMessageBox(t::NoValidFolder());
+        return;
+    }
+    m_state.m_bUsbSelected = true;
+}
+
+} // namespace kestrel

@@ -1,0 +1,57 @@
+#include "staging_task.h"
+
+#include "file_stager.h"
+
+#include <QEventLoop>
+#include <QThread>
+
+#include <memory>
+
+namespace kestrel {
+
+namespace {
+
+constexpr qint64 kProgressIntervalMs = 50;
+
+} // namespace
+
+StagingTask::StagingTask(StagingPlan plan) : m_plan(std::move(plan)) {}
+
+StagingOutcome StagingTask::Run(const ProgressHandler& onProgress) {
+    StagingOutcome outcome;
+    const std::unique_ptr<QThread> worker(QThread::create([this, &outcome] {
+        outcome = StageFiles(m_plan, [this](const StagingProgress& step) { Publish(step); });
+    }));
+    QEventLoop loop;
+    connect(
+        this, &StagingTask::progressAvailable, &loop,
+        [this, &onProgress] { onProgress(TakeLatest()); }, Qt::QueuedConnection);
+    connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec();
+    // The loop also ends when the application quits; then the remaining
+    // events are not served, but the copy still runs to its end.
+    worker->wait();
+    return outcome;
+}
+
+void StagingTask::Publish(const StagingProgress& progress) {
+    QMutexLocker lock(&m_mutex);
+    m_latest = progress;
+    if (m_pending)
+        return;
+    if (m_sincePublished.isValid() && m_sincePublished.elapsed() < kProgressIntervalMs)
+        return;
+    m_pending = true;
+    m_sincePublished.start();
+    lock.unlock();
+    emit progressAvailable();
+}
+
+StagingProgress StagingTask::TakeLatest() {
+    QMutexLocker lock(&m_mutex);
+    m_pending = false;
+    return m_latest;
+}
+
+} // namespace kestrel

@@ -1,0 +1,150 @@
+#pragma once
+
+#include <QString>
+
+// The staging subsystem's own words: message boxes, report lines and the
+// fixed names on the USB stick.
+namespace kestrel::staging_texts {
+
+// Names under which the firmware is stored on the stick.
+inline QString HwDestinationName() {
+    return QStringLiteral("firm.rbf");
+}
+inline QString SwDestinationName() {
+    return QStringLiteral("vx_server");
+}
+
+// Picker messages.
+inline QString NoValidFile() {
+    return QStringLiteral("No valid file selected");
+}
+inline QString NoValidFolder() {
+    return QStringLiteral("No valid path file selected");
+}
+inline QString SelectDuringCopy() {
+    return QStringLiteral("Please wait until the copy to the USB stick has finished");
+}
+
+// Copy messages.
+inline QString NoFolderToCopyTo() {
+    return QStringLiteral("No valid path selected to copy files");
+}
+inline QString SelectBothFiles() {
+    return QStringLiteral("Please select HW AND SW files");
+}
+inline QString CopyAlreadyRunning() {
+    return QStringLiteral("A copy to the USB stick is already running");
+}
+
+// Report lines.
+inline QString CopyingLine(const QString& folder) {
+    return QStringLiteral("Copying new files to \"") + folder + QStringLiteral("\" ...\r\n");
+}
+inline QString CopiedLine(const QString& name) {
+    return QStringLiteral("\t=> ") + name + QStringLiteral(" copied\r\n");
+}
+inline QString VerifiedLine(qint64 bytes, const QString& shortHash) {
+    return QStringLiteral("\t   verified: %1 bytes, SHA-256 %2\r\n")
+        .arg(QString::number(bytes), shortHash);
+}
+inline QString NotCopiedLine(const QString& name, const QString& reason) {
+    return QStringLiteral("\t=> ") + name + QStringLiteral(" NOT copied: ") + reason +
+           QStringLiteral("\r\n");
+}
+inline QString GeneralFailureLine(const QString& reason) {
+    return QStringLiteral("\t=> ") + reason + QStringLiteral("\r\n");
+}
+inline QString SuccessClosing() {
+    return QStringLiteral("\r\nNew files Copied successfully\r\n");
+}
+inline QString FailedUnchangedClosing() {
+    return QStringLiteral("\r\nCopy FAILED: the files on the USB stick were left unchanged\r\n");
+}
+inline QString FailedMixedClosing() {
+    return QStringLiteral(
+        "\r\nCopy FAILED: the files on the USB stick may not belong together; copy again "
+        "before using the stick\r\n");
+}
+
+// The message box after a failed copy: what failed, why, and what the stick holds.
+inline QString CopyFailedBox(const QString& what, bool stickChanged) {
+    return QStringLiteral("Copying the firmware files to the USB stick failed: ") + what +
+           (stickChanged ? QStringLiteral(". The files on the USB stick may not belong "
+                                          "together; copy again before using the stick.")
+                         : QStringLiteral(". The files on the USB stick were left unchanged."));
+}
+
+// The live status line after the log while a copy runs.
+inline QString CopyingStatus(const QString& name, double doneMb, double totalMb) {
+    return QStringLiteral("copying %1: %2 of %3 MB\r\n")
+        .arg(name, QString::number(doneMb, 'f', 1), QString::number(totalMb, 'f', 1));
+}
+inline QString VerifyingStatus(const QString& name, double doneMb, double totalMb) {
+    return QStringLiteral("verifying %1: %2 of %3 MB\r\n")
+        .arg(name, QString::number(doneMb, 'f', 1), QString::number(totalMb, 'f', 1));
+}
+
+// Reasons a copy fails; paths are shown with the platform's separators.
+inline QString FolderMissing(const QString& folder) {
+    return QStringLiteral("the folder \"%1\" does not exist").arg(folder);
+}
+inline QString NotAFolder(const QString& folder) {
+    return QStringLiteral("\"%1\" is not a folder").arg(folder);
+}
+inline QString NotEnoughSpace(double neededMb, double freeMb) {
+    return QStringLiteral("not enough free space on the USB stick: %1 MB needed, %2 MB free")
+        .arg(QString::number(neededMb, 'f', 1), QString::number(freeMb, 'f', 1));
+}
+inline QString CannotRemoveLeftover(const QString& path, const QString& why) {
+    return QStringLiteral("cannot remove the leftover \"%1\": %2").arg(path, why);
+}
+inline QString SourceIsLeftover(const QString& path) {
+    return QStringLiteral("\"%1\" is a leftover of an interrupted copy, not a firmware file")
+        .arg(path);
+}
+inline QString CannotOpenSource(const QString& path, const QString& why) {
+    return QStringLiteral("cannot read \"%1\": %2").arg(path, why);
+}
+inline QString SourceIsFolder(const QString& path) {
+    return QStringLiteral("\"%1\" is a folder, not a file").arg(path);
+}
+inline QString SourceEmpty(const QString& path) {
+    return QStringLiteral("\"%1\" is empty").arg(path);
+}
+inline QString SourceReadFailed(const QString& path, const QString& why) {
+    return QStringLiteral("reading \"%1\" failed: %2").arg(path, why);
+}
+inline QString SourceChanged(const QString& path) {
+    return QStringLiteral("\"%1\" changed while it was being copied").arg(path);
+}
+inline QString CannotCreate(const QString& path, const QString& why) {
+    return QStringLiteral("cannot create \"%1\": %2").arg(path, why);
+}
+inline QString WriteFailed(const QString& path, const QString& why) {
+    return QStringLiteral("writing \"%1\" failed: %2").arg(path, why);
+}
+inline QString SyncFailed(const QString& path, const QString& why) {
+    return QStringLiteral("\"%1\" could not be saved onto the medium: %2").arg(path, why);
+}
+inline QString ReadBackFailed(const QString& path, const QString& why) {
+    return QStringLiteral("reading back \"%1\" failed: %2").arg(path, why);
+}
+inline QString SizeMismatch(const QString& path, qint64 found, qint64 expected) {
+    return QStringLiteral("\"%1\" holds %2 bytes instead of %3")
+        .arg(path, QString::number(found), QString::number(expected));
+}
+inline QString ContentMismatch(const QString& path) {
+    return QStringLiteral("\"%1\" does not match the source (SHA-256 differs)").arg(path);
+}
+inline QString FinalNameIsFolder(const QString& path) {
+    return QStringLiteral("\"%1\" is a folder and cannot be replaced").arg(path);
+}
+inline QString RenameFailed(const QString& from, const QString& to, const QString& why) {
+    return QStringLiteral("cannot rename \"%1\" to \"%2\": %3").arg(from, to, why);
+}
+inline QString FolderSyncFailed(const QString& folder, const QString& why) {
+    return QStringLiteral("the folder \"%1\" could not be saved onto the medium: %2")
+        .arg(folder, why);
+}
+
+} // namespace kestrel::staging_texts

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/dialog_state.h"
+#include "recording_surface.h"
+#include "staging/staging_handlers.h"
+
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace kestrel::test {
+
+// A recording window that also tells the test when the log pane is shown
+// with a caret (the live status line of a running copy).
+class HookedSurface : public RecordingSurface {
+public:
+    void ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) override;
+
+    std::function<void(const QString& text, qsizetype caretPos)> onLogShown;
+    QStringList logShown; // every text shown with a caret in the log pane
+};
+
+// The staging handlers on a fresh dialog state and recording window, with a
+// scratch folder holding "sources" and "stick".
+class StagingRig {
+public:
+    StagingRig();
+
+    QString SourcePath(const QString& name) const;
+    QString StickPath() const;
+    QString StickFile(const QString& name) const;
+
+    // Chooses the two files and the folder through the pickers, as the
+    // operator would; the recorded calls are cleared afterwards.
+    void Choose(const QString& hwPath, const QString& swPath, const QString& folder);
+    void ForgetRecorded();
+
+    QTemporaryDir root;
+    DialogState state;
+    HookedSurface surface;
+    StagingHandlers handlers{state, surface};
+};
+
+} // namespace kestrel::test
