@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/window_surface.h"
+
+namespace kestrel::bench {
+
+// A window that shows nothing and remembers only the latest pane texts, so
+// that a benchmark measures the tool's logic and not a recorder. Its waits
+// serve events like the real window's.
+class QuietSurface : public WindowSurface {
+public:
+    void ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) override;
+    void SetPaneText(Pane pane, const QString& text) override;
+    void SetConnectCaption(const QString& caption) override;
+    QString ReadCameraAddress() override { return address; }
+    void SetProgress(int position) override { progress = position; }
+    void ShowMessageBox(const QString& text) override;
+    std::optional<QString> ChooseExistingFile(const QString& initialName,
+                                              const QList<FileFilter>& filters) override;
+    std::optional<QString> ChooseFolder() override { return std::nullopt; }
+    void Wait(int ms) override;
+
+    QString address = QStringLiteral("127.0.0.1");
+    QString log;
+    QString info;
+    int progress = 0;
+    int messageBoxes = 0; // a benchmark run that shows one has gone wrong
+};
+
+} // namespace kestrel::bench
