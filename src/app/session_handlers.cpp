@@ -8,6 +8,10 @@ ButtonHandlers SessionButtonHandlers(ToolSession& session) {
     ButtonHandlers handlers;
     handlers.connect = [&session] { session.OnBnClickedConnect(); };
     handlers.fwUpdate = [&session] { session.OnBnClickedFwUpdate(); };
+    handlers.copyToUsb = [&session] { session.OnBnClickedCopyToUsb(); };
+    handlers.selectHw = [&session] { session.OnBnClickedSelectHw(); };
+    handlers.selectSw = [&session] { session.OnBnClickedSelectSw(); };
+    handlers.selectUsb = [&session] { session.OnBnClickedSelectUsb(); };
     return handlers;
 }
 

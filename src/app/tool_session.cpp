@@ -7,6 +7,7 @@
 #include "link/command_channel.h"
 #include "link/connector.h"
 #include "link/line_transport.h"
+#include "staging/staging_handlers.h"
 
 namespace kestrel {
 
@@ -18,7 +19,8 @@ ToolSession::ToolSession(WindowSurface& surface, LinkSettings link, RunSettings 
       m_run(std::make_unique<FirmwareRun>(m_state, m_surface, *m_channel, *m_transport,
                                           *m_connector, run)),
       m_afterConnect(std::make_unique<AfterConnectCheck>(m_state, m_surface, *m_channel, *m_info,
-                                                         *m_run, run)) {
+                                                         *m_run, run)),
+      m_staging(std::make_unique<StagingHandlers>(m_state, m_surface)) {
     m_connector->SetAfterConnect({[this] { m_afterConnect->PointA(); },
                                   [this] { m_afterConnect->PointB(); },
                                   [this] { return m_state.m_strCameraNumber; }});
@@ -32,6 +34,22 @@ void ToolSession::OnBnClickedConnect() {
 
 void ToolSession::OnBnClickedFwUpdate() {
     m_run->RunFirmwareUpdate();
+}
+
+void ToolSession::OnBnClickedCopyToUsb() {
+    m_staging->OnBnClickedCopyToUsb();
+}
+
+void ToolSession::OnBnClickedSelectHw() {
+    m_staging->OnBnClickedSelectHw();
+}
+
+void ToolSession::OnBnClickedSelectSw() {
+    m_staging->OnBnClickedSelectSw();
+}
+
+void ToolSession::OnBnClickedSelectUsb() {
+    m_staging->OnBnClickedSelectUsb();
 }
 
 } // namespace kestrel

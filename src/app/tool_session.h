@@ -15,6 +15,7 @@ class Connector;
 class CameraInfoQuery;
 class FirmwareRun;
 class AfterConnectCheck;
+class StagingHandlers;
 
 // The tool's logic behind the main window: the dialog state and the button
 // handlers. It reaches the window only through the WindowSurface it is given.
@@ -29,6 +30,10 @@ public:
 
     void OnBnClickedConnect();
     void OnBnClickedFwUpdate();
+    void OnBnClickedCopyToUsb();
+    void OnBnClickedSelectHw();
+    void OnBnClickedSelectSw();
+    void OnBnClickedSelectUsb();
 
     DialogState& State() { return m_state; }
     CommandChannel& Channel() { return *m_channel; }
@@ -44,6 +49,7 @@ private:
     std::unique_ptr<CameraInfoQuery> m_info;
     std::unique_ptr<FirmwareRun> m_run;
     std::unique_ptr<AfterConnectCheck> m_afterConnect;
+    std::unique_ptr<StagingHandlers> m_staging;
 };
 
 } // namespace kestrel

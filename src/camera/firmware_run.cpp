@@ -100,11 +100,20 @@ FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, Phase phase) {
     int lastPosition = 0;
     m_surface.SetProgress(0);
 
+    QElapsedTimer sincePoll;
     for (;;) {
+        // The camera is asked a few times a second, not back to back: the
+        // figures change slowly and the tool stays nearly idle meanwhile.
+        if (sincePoll.isValid()) {
+            const qint64 rest = m_settings.pollIntervalMs - sincePoll.elapsed();
+            if (rest > 0)
+                m_surface.Wait(static_cast<int>(rest));
+        }
         if (Superseded(run)) {
             run.outcome = RunOutcome::Superseded;
             return Step::Ended;
         }
+        sincePoll.start();
         const QByteArray reply = m_channel.SendCommand(kStatusCommand);
         if (Superseded(run)) {
             run.outcome = RunOutcome::Superseded;

@@ -4,6 +4,7 @@ namespace kestrel {
 
 // The timings of a programming run as the tool follows it.
 struct RunSettings {
+    int pollIntervalMs = 200;       // from one status poll to the next
     int phaseEndPauseMs = 20;       // after each phase's final position of 100
     int switchPauseMs = 1000;       // after the programming phase's heading
     int startGraceMs = 5000;        // "0 0 0 0" this soon after the start is not an end

@@ -19,6 +19,7 @@ constexpr std::size_t kMaxUnclaimedLines = 256;
 LineTransport::LineTransport(LinkSettings settings, QObject* parent)
     : QObject(parent), m_settings(settings) {
     m_replyTimer.setSingleShot(true);
+    m_replyTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_replyTimer, &QTimer::timeout, this,
             [this] { Lose(texts::NoAnswerWithin(m_settings.replyTimeoutMs)); });
 }
@@ -35,6 +36,7 @@ LineTransport::ConnectOutcome LineTransport::Connect(const QString& host, quint1
     bool timedOut = false;
     QTimer deadline;
     deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
     connect(&deadline, &QTimer::timeout, this, [&] {
         timedOut = finished = true;
         WakeWaiters();

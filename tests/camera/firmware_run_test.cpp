@@ -37,6 +37,7 @@ RunSettings QuickRun() {
     RunSettings run;
     run.phaseEndPauseMs = 1;
     run.switchPauseMs = 1;
+    run.pollIntervalMs = 0;
     run.afterRunQueryDelayMs = 1;
     return run;
 }

@@ -36,6 +36,7 @@ struct Rig {
         : sim(std::make_unique<SimThread>(options)) {
         started = sim->Start();
         run.switchPauseMs = 1;
+        run.pollIntervalMs = 20;
         surface.address = QStringLiteral("127.0.0.1");
         LinkSettings link;
         link.cameraPort = sim->Port();
