@@ -5,6 +5,7 @@
 
 #include "app/tool_session.h"
 #include "blocking_client.h"
+#include "paired_runs.h"
 #include "camera/run_texts.h"
 #include "quiet_surface.h"
 #include "sim/sim_thread.h"
@@ -92,7 +93,7 @@ void BM_ConnectToInformation(benchmark::State& state) {
         const bool ok =
             session.State().m_bConnected && InfoFilled(session.State().m_strInfo, options);
         session.OnBnClickedConnect(); // disconnect, not timed
-        return std::pair{ms, ok};
+        return std::pair{ms, ok ? 0 : 1};
     };
     const auto runBlocking = [&] {
         BlockingClient client;
@@ -100,30 +101,13 @@ void BM_ConnectToInformation(benchmark::State& state) {
         const bool ok = BlockingConnect(client, camera.Port(), options);
         const double ms = MsSince(start);
         client.Exchange("CLOSE");
-        return std::pair{ms, ok};
+        return std::pair{ms, ok ? 0 : 1};
     };
 
-    double toolMs = 0;
-    double blockingMs = 0;
-    bool failed = false;
-    bool toolFirst = true;
-    for (auto _ : state) {
-        std::pair<double, bool> tool;
-        std::pair<double, bool> blocking;
-        if (toolFirst) {
-            tool = runTool();
-            blocking = runBlocking();
-        } else {
-            blocking = runBlocking();
-            tool = runTool();
-        }
-        toolFirst = !toolFirst;
-        state.SetIterationTime(tool.first / 1000.0);
-        toolMs += tool.first;
-        blockingMs += blocking.first;
-        failed = failed || !tool.second || !blocking.second;
-    }
-    if (failed) {
+    const bench::PairedTimes times = bench::RunPaired(state, runTool, runBlocking);
+    const double toolMs = times.toolMs;
+    const double blockingMs = times.blockingMs;
+    if (times.faults > 0) {
         state.SkipWithError("a connect did not fill the information");
         return;
     }

@@ -5,6 +5,7 @@
 #include "app/tool_session.h"
 #include "bare_link.h"
 #include "blocking_client.h"
+#include "paired_runs.h"
 #include "link/command_channel.h"
 #include "quiet_surface.h"
 #include "sim/sim_thread.h"
@@ -75,27 +76,10 @@ void BM_SerialNumberExchanges(benchmark::State& state) {
         return std::pair{MsSince(start), wrong};
     };
 
-    double toolMs = 0;
-    double blockingMs = 0;
-    int wrongReplies = 0;
-    bool toolFirst = true;
-    for (auto _ : state) {
-        std::pair<double, int> tool;
-        std::pair<double, int> blocking;
-        if (toolFirst) {
-            tool = runTool();
-            blocking = runBlocking();
-        } else {
-            blocking = runBlocking();
-            tool = runTool();
-        }
-        toolFirst = !toolFirst;
-        state.SetIterationTime(tool.first / 1000.0);
-        toolMs += tool.first;
-        blockingMs += blocking.first;
-        wrongReplies += tool.second + blocking.second;
-    }
-    if (wrongReplies > 0) {
+    const bench::PairedTimes times = bench::RunPaired(state, runTool, runBlocking);
+    const double toolMs = times.toolMs;
+    const double blockingMs = times.blockingMs;
+    if (times.faults > 0) {
         state.SkipWithError("a reply was not the serial number");
         return;
     }
