@@ -1,15 +1,16 @@
 #include "app/tool_session.h"
 #include "raw_peer.h"
 #include "recording_surface.h"
+#include "session_rig.h"
 #include "sim/sim_thread.h"
 
 #include <QTest>
 
-using kestrel::LinkSettings;
 using kestrel::Pane;
-using kestrel::ToolSession;
 using kestrel::test::RawPeer;
 using kestrel::test::RecordingSurface;
+using kestrel::test::SessionAt;
+using kestrel::test::WireLines;
 
 namespace {
 
@@ -23,14 +24,6 @@ QString Info(const QString& serial, const QString& model, const QString& sensor,
              const QString& sw) {
     return kSerial + serial + "\r\n" + kType + model + "\r\n" + sensor + "\r\n" + kHw + hw +
            "\r\n" + kSw + sw;
-}
-
-QList<QByteArray> Lines(const QByteArray& wire) {
-    QList<QByteArray> lines = wire.split('\n');
-    lines.removeLast();
-    for (QByteArray& line : lines)
-        line.chop(1);
-    return lines;
 }
 
 } // namespace
@@ -114,22 +107,19 @@ void CameraInfoTest::infoText() {
     for (const QByteArray& reply : replies)
         peer.replies << reply + "\r\n";
     RecordingSurface surface;
-    surface.address = QStringLiteral("127.0.0.1");
-    LinkSettings link;
-    link.cameraPort = peer.Port();
-    ToolSession session(surface, link);
-    session.OnBnClickedConnect();
+    auto session = SessionAt(surface, peer.Port());
+    session->OnBnClickedConnect();
 
-    QCOMPARE(session.State().m_strInfo, info);
+    QCOMPARE(session->State().m_strInfo, info);
     QCOMPARE(surface.paneText[Pane::Info], info);
     QCOMPARE(surface.caret[Pane::Info], info.size());
     QList<QByteArray> expected{"CAM_FIRMWAREUPDATE 1"};
     expected << commands;
-    QCOMPARE(Lines(peer.received), expected);
+    QCOMPARE(WireLines(peer.received), expected);
     // The connection line carries the serial number the query found.
     const QString serial = info.mid(23, info.indexOf('\r') - 23);
-    QCOMPARE(session.State().m_strLog, QStringLiteral("Connected to camera n\u00B0") + serial +
-                                           QStringLiteral(" @ IP=127.0.0.1\r\n"));
+    QCOMPARE(session->State().m_strLog, QStringLiteral("Connected to camera n\u00B0") + serial +
+                                            QStringLiteral(" @ IP=127.0.0.1\r\n"));
 }
 
 void CameraInfoTest::againstTheSimulator() {
@@ -140,18 +130,15 @@ void CameraInfoTest::againstTheSimulator() {
     kestrel::sim::SimThread sim(options);
     QVERIFY(sim.Start());
     RecordingSurface surface;
-    surface.address = QStringLiteral("127.0.0.1");
-    LinkSettings link;
-    link.cameraPort = sim.Port();
-    ToolSession session(surface, link);
-    session.OnBnClickedConnect();
-    QCOMPARE(session.State().m_strInfo,
+    auto session = SessionAt(surface, sim.Port());
+    session->OnBnClickedConnect();
+    QCOMPARE(session->State().m_strInfo,
              Info("5550123", "VX420", "Mono Sensor", "1.2A.3F", "vx_server 3.8.2 build 1187"));
-    QCOMPARE(session.State().m_strLog,
+    QCOMPARE(session->State().m_strLog,
              QStringLiteral("Connected to camera n\u00B05550123 @ IP=127.0.0.1\r\n"));
     // The log pane shows the connection line, then the information pane is shown.
     const QStringList calls = surface.calls.filter(QStringLiteral("show"));
-    QCOMPARE(calls.last(), QStringLiteral("show info @%1").arg(session.State().m_strInfo.size()));
+    QCOMPARE(calls.last(), QStringLiteral("show info @%1").arg(session->State().m_strInfo.size()));
 }
 
 void CameraInfoTest::replacesWhateverThePaneShowed() {
@@ -159,13 +146,10 @@ void CameraInfoTest::replacesWhateverThePaneShowed() {
     peer.replies = {"0 0 0 0\r\n", "S 1\r\n", "T 3\r\n", "C 0\r\n",
                     "1\r\n",       "2\r\n",   "3\r\n",   "x\r\n"};
     RecordingSurface surface;
-    surface.address = QStringLiteral("127.0.0.1");
-    LinkSettings link;
-    link.cameraPort = peer.Port();
-    ToolSession session(surface, link);
-    session.State().m_strInfo = QStringLiteral("FIRMWARE Update Is Running, please wait...\r\n");
-    session.OnBnClickedConnect();
-    QCOMPARE(session.State().m_strInfo, Info("1", "VX110", "Mono Sensor", "1.2.3", "x"));
+    auto session = SessionAt(surface, peer.Port());
+    session->State().m_strInfo = QStringLiteral("FIRMWARE Update Is Running, please wait...\r\n");
+    session->OnBnClickedConnect();
+    QCOMPARE(session->State().m_strInfo, Info("1", "VX110", "Mono Sensor", "1.2.3", "x"));
 }
 
 void CameraInfoTest::lostInTheMiddleFillsNothing() {
@@ -174,16 +158,13 @@ void CameraInfoTest::lostInTheMiddleFillsNothing() {
     kestrel::sim::SimThread sim(options);
     QVERIFY(sim.Start());
     RecordingSurface surface;
-    surface.address = QStringLiteral("127.0.0.1");
-    LinkSettings link;
-    link.cameraPort = sim.Port();
-    ToolSession session(surface, link);
-    session.OnBnClickedConnect();
-    QVERIFY(!session.State().m_bConnected);
-    QCOMPARE(session.State().m_strInfo, QString());
+    auto session = SessionAt(surface, sim.Port());
+    session->OnBnClickedConnect();
+    QVERIFY(!session->State().m_bConnected);
+    QCOMPARE(session->State().m_strInfo, QString());
     QCOMPARE(surface.paneText[Pane::Info], QString());
     // No connection line for a connection that is gone; the loss is logged.
-    QCOMPARE(session.State().m_strLog,
+    QCOMPARE(session->State().m_strLog,
              QStringLiteral("Connection to the camera lost: the camera closed the connection\r\n"));
     QCOMPARE(sim.ReceivedLines().size(), 4);
 }

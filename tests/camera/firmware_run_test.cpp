@@ -4,17 +4,19 @@
 #include "link/command_channel.h"
 #include "raw_peer.h"
 #include "recording_surface.h"
+#include "session_rig.h"
 
 #include <QTest>
 #include <QTimer>
 
-using kestrel::LinkSettings;
 using kestrel::Pane;
 using kestrel::RunOutcome;
 using kestrel::RunSettings;
 using kestrel::ToolSession;
 using kestrel::test::RawPeer;
 using kestrel::test::RecordingSurface;
+using kestrel::test::SessionAt;
+using kestrel::test::WireLines;
 namespace rt = kestrel::runtexts;
 
 Q_DECLARE_METATYPE(RunOutcome)
@@ -24,14 +26,6 @@ namespace {
 const QByteArrayList kStarts{"CAM_FIRMWAREUPDATE 1", "CAM_PLAYSTOP",     "CAM_FG_RECORDSTOP",
                              "CAM_LIVESTOP",         "CAM_SSD_PLAYSTOP", "CAM_FIRMWAREUPDATE 0"};
 const QString kLine = QStringLiteral("Connected to camera n\u00B0 @ IP=127.0.0.1\r\n");
-
-QByteArrayList Lines(const QByteArray& wire) {
-    QByteArrayList lines = wire.split('\n');
-    lines.removeLast();
-    for (QByteArray& line : lines)
-        line.chop(1);
-    return lines;
-}
 
 RunSettings QuickRun() {
     RunSettings run;
@@ -48,10 +42,7 @@ struct Scripted {
     explicit Scripted(RunSettings run = QuickRun()) {
         peer.replies = {"0 0 0 0\r\n", "S 1\r\n", "T 3\r\n", "C 0\r\n",
                         "1\r\n",       "2\r\n",   "3\r\n",   "x\r\n"};
-        surface.address = QStringLiteral("127.0.0.1");
-        LinkSettings link;
-        link.cameraPort = peer.Port();
-        session = std::make_unique<ToolSession>(surface, link, run);
+        session = SessionAt(surface, peer.Port(), run);
         session->OnBnClickedConnect();
         peer.received.clear();
         surface.calls.clear();
@@ -112,7 +103,7 @@ void FirmwareRunTest::wholeRunOnTheWire() {
     QByteArrayList expected = kStarts;
     for (int i = 0; i < 4; ++i)
         expected << "CAM_FIRMWAREUPDATE 1";
-    QCOMPARE(Lines(s.peer.received), expected);
+    QCOMPARE(WireLines(s.peer.received), expected);
     QCOMPARE(s.session->State().m_strLog, FullLog(rt::kStarting));
     QCOMPARE(s.surface.paneText[Pane::Log], FullLog(rt::kStarting));
     QCOMPARE(s.surface.caret[Pane::Log], FullLog(rt::kStarting).size());
@@ -157,7 +148,7 @@ void FirmwareRunTest::firstEraseReplyWithZeroTotalEndsThePhase() {
     Scripted s;
     s.Script({"1 0 0 0 0", "1 0 0 20000 19999"});
     QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
-    QCOMPARE(Lines(s.peer.received).size(), kStarts.size() + 2);
+    QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + 2);
 }
 
 void FirmwareRunTest::replyWithoutSpaceKeepsTheCounters() {
@@ -166,7 +157,7 @@ void FirmwareRunTest::replyWithoutSpaceKeepsTheCounters() {
     Scripted s;
     s.Script({"", "1 155 154 0 0", "1 155 155 20000 19999"});
     s.session->Run().RunFirmwareUpdate();
-    QCOMPARE(Lines(s.peer.received).size(), kStarts.size() + 3);
+    QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + 3);
     QCOMPARE(s.session->State().m_strLog, FullLog(rt::kStarting));
     const QString eraseLog = rt::kBanner + rt::kStarting + rt::kEraseHeading;
     QCOMPARE(s.surface.history[Pane::Log][2], eraseLog + "sector 0 of 155\r\n");
@@ -176,7 +167,7 @@ void FirmwareRunTest::programTotalOfOneEndsAtOnce() {
     Scripted s;
     s.Script({"1 155 154 0 0", "1 155 155 1 0"});
     QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
-    QCOMPARE(Lines(s.peer.received).size(), kStarts.size() + 2);
+    QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + 2);
 }
 
 void FirmwareRunTest::barNeverMovesBack() {
@@ -191,7 +182,7 @@ void FirmwareRunTest::alreadyRunningFlagSkipsProbeAndStart() {
     s.peer.replies = {"1 155 154 0 0\r\n", "1 155 155 20000 19999\r\n"};
     s.session->State().m_bUpdateRunning = true;
     QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
-    QCOMPARE(Lines(s.peer.received),
+    QCOMPARE(WireLines(s.peer.received),
              (QByteArrayList{"CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1"}));
     QCOMPARE(s.session->State().m_strLog, FullLog(rt::kAlreadyRunning));
     QVERIFY(!s.session->State().m_bUpdateRunning);
@@ -216,7 +207,7 @@ void FirmwareRunTest::busyGateDuringRun() {
     QVERIFY(flagSeen);
     for (const QByteArray& reply : refused)
         QCOMPARE(reply, QByteArray("occuped"));
-    for (const QByteArray& line : Lines(s.peer.received).mid(kStarts.size()))
+    for (const QByteArray& line : WireLines(s.peer.received).mid(kStarts.size()))
         QCOMPARE(line, QByteArray("CAM_FIRMWAREUPDATE 1"));
 }
 
@@ -249,7 +240,7 @@ void FirmwareRunTest::prematureIdle() {
     QCOMPARE(s.session->State().m_strLog.contains(rt::kPowerCycle), success);
     QCOMPARE(s.surface.messageBoxes.size(), success ? 0 : 1);
     // The run ended: nothing more was asked of the camera.
-    QCOMPARE(Lines(s.peer.received).size(), kStarts.size() + polls.size());
+    QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + polls.size());
 }
 
 void FirmwareRunTest::idleRightAfterStartIsGraceful() {

@@ -4,6 +4,7 @@
 #include "camera/run_texts.h"
 #include "link/command_channel.h"
 #include "recording_surface.h"
+#include "session_rig.h"
 #include "sim/sim_thread.h"
 
 #include <QTest>
@@ -19,6 +20,7 @@ using kestrel::ToolSession;
 using kestrel::sim::SimOptions;
 using kestrel::sim::SimThread;
 using kestrel::test::RecordingSurface;
+using kestrel::test::SessionAt;
 namespace rt = kestrel::runtexts;
 
 namespace {
@@ -37,12 +39,10 @@ struct Rig {
         started = sim->Start();
         run.switchPauseMs = 1;
         run.pollIntervalMs = 20;
-        surface.address = QStringLiteral("127.0.0.1");
         LinkSettings link;
-        link.cameraPort = sim->Port();
         link.connectTimeoutMs = 1000;
         link.replyTimeoutMs = replyTimeoutMs;
-        session = std::make_unique<ToolSession>(surface, link, run);
+        session = SessionAt(surface, sim->Port(), run, link);
     }
     QByteArrayList Received() const { return sim->ReceivedLines(); }
 

@@ -9,13 +9,13 @@
 
 #include <memory>
 
-using kestrel::LinkSettings;
 using kestrel::Pane;
 using kestrel::sim::SimOptions;
-using kestrel::sim::SimThread;
 using kestrel::test::LinkRig;
+using kestrel::test::LinkSettingsFor;
 using kestrel::test::RawPeer;
 using kestrel::test::RecordingSurface;
+using kestrel::test::SimLink;
 
 namespace {
 
@@ -23,10 +23,7 @@ namespace {
 std::unique_ptr<LinkRig> Connected(RecordingSurface& surface, quint16 port,
                                    int replyTimeoutMs = 10000) {
     surface.address = QStringLiteral("127.0.0.1");
-    LinkSettings settings;
-    settings.cameraPort = port;
-    settings.replyTimeoutMs = replyTimeoutMs;
-    auto session = std::make_unique<LinkRig>(surface, settings);
+    auto session = std::make_unique<LinkRig>(surface, LinkSettingsFor(port, 5000, replyTimeoutMs));
     session->OnBnClickedConnect();
     return session;
 }
@@ -157,19 +154,18 @@ void CommandChannelTest::replies() {
     default:
         break;
     }
-    SimThread sim(options);
-    QVERIFY(sim.Start());
-    RecordingSurface surface;
-    auto session = Connected(surface, sim.Port());
-    QVERIFY(session->State().m_bConnected);
+    SimLink rig(options);
+    QVERIFY(rig.started);
+    rig.session.OnBnClickedConnect();
+    QVERIFY(rig.session.State().m_bConnected);
 
-    QCOMPARE(session->Channel().SendCommand("CAM_GetSerialNumber"), first);
-    QCOMPARE(session->State().m_bConnected, stillConnected);
+    QCOMPARE(rig.session.Channel().SendCommand("CAM_GetSerialNumber"), first);
+    QCOMPARE(rig.session.State().m_bConnected, stillConnected);
     // The next exchange is in step with the camera (or answered empty once
     // the connection is gone).
-    QCOMPARE(session->Channel().SendCommand("CAM_GetCameraType"),
+    QCOMPARE(rig.session.Channel().SendCommand("CAM_GetCameraType"),
              stillConnected ? QByteArray("CAM_GETCAMERATYPE 7") : QByteArray());
-    QCOMPARE(sim.ReceivedLines().size(), stillConnected ? 2 : 1);
+    QCOMPARE(rig.sim->ReceivedLines().size(), stillConnected ? 2 : 1);
 }
 
 void CommandChannelTest::logBound_data() {
@@ -210,25 +206,25 @@ void CommandChannelTest::nestedCommandWaitsForTheFirstReply() {
     // after the first reply is in; each gets its own reply.
     SimOptions options;
     options.slowBytesMs = 3;
-    SimThread sim(options);
-    QVERIFY(sim.Start());
-    RecordingSurface surface;
-    auto session = Connected(surface, sim.Port());
-    QVERIFY(session->State().m_bConnected);
+    SimLink rig(options);
+    QVERIFY(rig.started);
+    rig.session.OnBnClickedConnect();
+    QVERIFY(rig.session.State().m_bConnected);
 
     QByteArray nestedReply;
     bool outerDone = false;
     bool nestedDuringOuter = false;
     QTimer::singleShot(5, [&] {
         nestedDuringOuter = !outerDone;
-        nestedReply = session->Channel().SendCommand("CAM_GetCameraType");
+        nestedReply = rig.session.Channel().SendCommand("CAM_GetCameraType");
     });
-    const QByteArray outerReply = session->Channel().SendCommand("CAM_GetSerialNumber");
+    const QByteArray outerReply = rig.session.Channel().SendCommand("CAM_GetSerialNumber");
     outerDone = true;
     QVERIFY(nestedDuringOuter);
     QCOMPARE(outerReply, QByteArray("CAM_GETSERIALNUMBER 21040017"));
     QTRY_COMPARE(nestedReply, QByteArray("CAM_GETCAMERATYPE 7"));
-    QCOMPARE(sim.ReceivedLines(), (QList<QByteArray>{"CAM_GETSERIALNUMBER", "CAM_GETCAMERATYPE"}));
+    QCOMPARE(rig.sim->ReceivedLines(),
+             (QList<QByteArray>{"CAM_GETSERIALNUMBER", "CAM_GETCAMERATYPE"}));
 }
 
 void CommandChannelTest::nestedCommandIsNotSentBeforeTheFirstReply() {

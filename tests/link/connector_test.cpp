@@ -8,30 +8,20 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
-
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-using kestrel::LinkSettings;
 using kestrel::Pane;
 using kestrel::sim::SimOptions;
-using kestrel::sim::SimThread;
 using kestrel::test::LinkRig;
+using kestrel::test::LinkSettingsFor;
 using kestrel::test::RecordingSurface;
+using kestrel::test::SimLink;
 
 namespace {
 
 const QString kLine = QStringLiteral("Connected to camera n\u00B0 @ IP=127.0.0.1\r\n");
-
-LinkSettings Settings(quint16 port, int connectMs = 5000, int replyMs = 10000) {
-    LinkSettings settings;
-    settings.cameraPort = port;
-    settings.connectTimeoutMs = connectMs;
-    settings.replyTimeoutMs = replyMs;
-    return settings;
-}
 
 // A port on 127.0.0.1 where nothing listens: bound, then closed again.
 quint16 ClosedPort() {
@@ -91,68 +81,61 @@ private slots:
 };
 
 void ConnectorTest::connectReadsGreetingAndLogsTheLine() {
-    SimThread sim(SimOptions{});
-    QVERIFY(sim.Start());
-    RecordingSurface surface;
-    surface.address = QStringLiteral("127.0.0.1");
-    LinkRig session(surface, Settings(sim.Port()));
-    session.State().m_strLog = QStringLiteral("old log\r\n");
-    session.State().m_strLastReply = "old reply";
+    SimLink rig;
+    QVERIFY(rig.started);
+    rig.session.State().m_strLog = QStringLiteral("old log\r\n");
+    rig.session.State().m_strLastReply = "old reply";
 
-    session.OnBnClickedConnect();
+    rig.session.OnBnClickedConnect();
 
-    QVERIFY(session.State().m_bConnected);
-    QCOMPARE(surface.caption, QStringLiteral("Disconnect"));
-    QCOMPARE(session.State().m_strLog, kLine);
-    QCOMPARE(surface.paneText[Pane::Log], kLine);
-    QCOMPARE(surface.caret[Pane::Log], kLine.size());
-    QCOMPARE(surface.paneText[Pane::Info], QString());
-    QCOMPARE(session.State().m_strCameraIp, QStringLiteral("127.0.0.1"));
+    QVERIFY(rig.session.State().m_bConnected);
+    QCOMPARE(rig.surface.caption, QStringLiteral("Disconnect"));
+    QCOMPARE(rig.session.State().m_strLog, kLine);
+    QCOMPARE(rig.surface.paneText[Pane::Log], kLine);
+    QCOMPARE(rig.surface.caret[Pane::Log], kLine.size());
+    QCOMPARE(rig.surface.paneText[Pane::Info], QString());
+    QCOMPARE(rig.session.State().m_strCameraIp, QStringLiteral("127.0.0.1"));
     // The greeting was consumed: the next reply is the command's own.
-    QCOMPARE(session.Channel().SendCommand("CAM_GetCameraType"), QByteArray("CAM_GETCAMERATYPE 7"));
-    QCOMPARE(sim.ReceivedLines(), QList<QByteArray>{"CAM_GETCAMERATYPE"});
-    QVERIFY(surface.messageBoxes.isEmpty());
+    QCOMPARE(rig.session.Channel().SendCommand("CAM_GetCameraType"),
+             QByteArray("CAM_GETCAMERATYPE 7"));
+    QCOMPARE(rig.sim->ReceivedLines(), QList<QByteArray>{"CAM_GETCAMERATYPE"});
+    QVERIFY(rig.surface.messageBoxes.isEmpty());
 }
 
 void ConnectorTest::disconnectSendsCloseAndReconnectWorks() {
-    SimThread sim(SimOptions{});
-    QVERIFY(sim.Start());
-    RecordingSurface surface;
-    surface.address = QStringLiteral("127.0.0.1");
-    LinkRig session(surface, Settings(sim.Port()));
-    session.OnBnClickedConnect();
-    QVERIFY(session.State().m_bConnected);
-    session.State().m_strInfo = QStringLiteral("info stays");
+    SimLink rig;
+    QVERIFY(rig.started);
+    rig.session.OnBnClickedConnect();
+    QVERIFY(rig.session.State().m_bConnected);
+    rig.session.State().m_strInfo = QStringLiteral("info stays");
 
-    session.OnBnClickedConnect(); // disconnect
-    QVERIFY(!session.State().m_bConnected);
-    QCOMPARE(surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(sim.ReceivedLines(), QList<QByteArray>{"CLOSE"});
-    QTRY_COMPARE(sim.ConnectionsOpen(), 0);
-    QCOMPARE(session.State().m_strLog, kLine); // left as it was
-    QCOMPARE(session.State().m_strInfo, QStringLiteral("info stays"));
+    rig.session.OnBnClickedConnect(); // disconnect
+    QVERIFY(!rig.session.State().m_bConnected);
+    QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(rig.sim->ReceivedLines(), QList<QByteArray>{"CLOSE"});
+    QTRY_COMPARE(rig.sim->ConnectionsOpen(), 0);
+    QCOMPARE(rig.session.State().m_strLog, kLine); // left as it was
+    QCOMPARE(rig.session.State().m_strInfo, QStringLiteral("info stays"));
 
-    session.OnBnClickedConnect(); // a fresh connection with a fresh greeting
-    QVERIFY(session.State().m_bConnected);
-    QCOMPARE(sim.ConnectionsAccepted(), 2);
-    QCOMPARE(session.Channel().SendCommand("GETSERVER_VERSION"),
+    rig.session.OnBnClickedConnect(); // a fresh connection with a fresh greeting
+    QVERIFY(rig.session.State().m_bConnected);
+    QCOMPARE(rig.sim->ConnectionsAccepted(), 2);
+    QCOMPARE(rig.session.Channel().SendCommand("GETSERVER_VERSION"),
              QByteArray("vx_server 3.8.2 build 1187"));
-    QCOMPARE(session.State().m_strLog, kLine);
+    QCOMPARE(rig.session.State().m_strLog, kLine);
 }
 
 void ConnectorTest::noAddressNeverTouchesTheNetwork() {
-    SimThread sim(SimOptions{});
-    QVERIFY(sim.Start());
-    RecordingSurface surface;
-    surface.address = QStringLiteral("0.0.0.0"); // what an empty field reads
-    LinkRig session(surface, Settings(sim.Port()));
-    session.State().m_strLog = QStringLiteral("kept");
-    session.OnBnClickedConnect();
-    QCOMPARE(surface.messageBoxes, QStringList{QStringLiteral("Wrong IP, not connected")});
-    QVERIFY(!session.State().m_bConnected);
-    QCOMPARE(surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(session.State().m_strLog, QStringLiteral("kept"));
-    QCOMPARE(sim.ConnectionsAccepted(), 0);
+    SimLink rig;
+    QVERIFY(rig.started);
+    rig.surface.address = QStringLiteral("0.0.0.0"); // what an empty field reads
+    rig.session.State().m_strLog = QStringLiteral("kept");
+    rig.session.OnBnClickedConnect();
+    QCOMPARE(rig.surface.messageBoxes, QStringList{QStringLiteral("Wrong IP, not connected")});
+    QVERIFY(!rig.session.State().m_bConnected);
+    QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(rig.session.State().m_strLog, QStringLiteral("kept"));
+    QCOMPARE(rig.sim->ConnectionsAccepted(), 0);
 }
 
 void ConnectorTest::failedConnect_data() {
@@ -173,7 +156,7 @@ void ConnectorTest::failedConnect() {
     const quint16 port = silent ? listener.Port() : ClosedPort();
     RecordingSurface surface;
     surface.address = QStringLiteral("127.0.0.1");
-    LinkRig session(surface, Settings(port, 500));
+    LinkRig session(surface, LinkSettingsFor(port, 500));
     session.State().m_strLog = QStringLiteral("before\r\n");
     session.OnBnClickedConnect();
 
@@ -191,7 +174,7 @@ void ConnectorTest::secondClickDuringAttemptIsIgnored() {
     SilentListener listener;
     RecordingSurface surface;
     surface.address = QStringLiteral("127.0.0.1");
-    LinkRig session(surface, Settings(listener.Port(), 400));
+    LinkRig session(surface, LinkSettingsFor(listener.Port(), 400));
     int nestedClicks = 0;
     QTimer::singleShot(50, [&] {
         ++nestedClicks;
@@ -229,47 +212,42 @@ void ConnectorTest::lostConnection() {
         options.stopAnsweringAfter = 1;
     else
         options.closeMidReplyAt = 2;
-    SimThread sim(options);
-    QVERIFY(sim.Start());
-    RecordingSurface surface;
-    surface.address = QStringLiteral("127.0.0.1");
-    LinkRig session(surface, Settings(sim.Port(), 5000, 300));
-    session.OnBnClickedConnect();
-    QVERIFY(session.State().m_bConnected);
+    SimLink rig(options, 5000, 300);
+    QVERIFY(rig.started);
+    rig.session.OnBnClickedConnect();
+    QVERIFY(rig.session.State().m_bConnected);
 
-    QCOMPARE(session.Channel().SendCommand("CAM_GetCameraType"), QByteArray("CAM_GETCAMERATYPE 7"));
-    QCOMPARE(session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
-    QVERIFY(!session.State().m_bConnected);
-    QCOMPARE(surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(session.State().m_strLog, kLine + line);
-    QCOMPARE(surface.paneText[Pane::Log], kLine + line);
-    QVERIFY(surface.messageBoxes.isEmpty());
+    QCOMPARE(rig.session.Channel().SendCommand("CAM_GetCameraType"),
+             QByteArray("CAM_GETCAMERATYPE 7"));
+    QCOMPARE(rig.session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
+    QVERIFY(!rig.session.State().m_bConnected);
+    QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(rig.session.State().m_strLog, kLine + line);
+    QCOMPARE(rig.surface.paneText[Pane::Log], kLine + line);
+    QVERIFY(rig.surface.messageBoxes.isEmpty());
 
     // Noticed once; later commands answer empty at once, without the wire.
-    const int waitedBefore = surface.waitedMs;
-    QCOMPARE(session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
-    QCOMPARE(session.State().m_strLog, kLine + line);
-    QCOMPARE(surface.waitedMs, waitedBefore);
-    QCOMPARE(sim.ReceivedLines().size(), 2);
+    const int waitedBefore = rig.surface.waitedMs;
+    QCOMPARE(rig.session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
+    QCOMPARE(rig.session.State().m_strLog, kLine + line);
+    QCOMPARE(rig.surface.waitedMs, waitedBefore);
+    QCOMPARE(rig.sim->ReceivedLines().size(), 2);
 
     // Connect works again.
-    session.OnBnClickedConnect();
-    QVERIFY(session.State().m_bConnected);
-    QCOMPARE(surface.caption, QStringLiteral("Disconnect"));
+    rig.session.OnBnClickedConnect();
+    QVERIFY(rig.session.State().m_bConnected);
+    QCOMPARE(rig.surface.caption, QStringLiteral("Disconnect"));
 }
 
 void ConnectorTest::lossWhileIdleIsNoticed() {
-    RecordingSurface surface;
-    surface.address = QStringLiteral("127.0.0.1");
-    auto sim = std::make_unique<SimThread>(SimOptions{});
-    QVERIFY(sim->Start());
-    LinkRig session(surface, Settings(sim->Port()));
-    session.OnBnClickedConnect();
-    QVERIFY(session.State().m_bConnected);
-    sim.reset(); // the camera goes away while the tool does nothing
-    QTRY_VERIFY(!session.State().m_bConnected);
-    QCOMPARE(surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(session.State().m_strLog,
+    SimLink rig;
+    QVERIFY(rig.started);
+    rig.session.OnBnClickedConnect();
+    QVERIFY(rig.session.State().m_bConnected);
+    rig.sim.reset(); // the camera goes away while the tool does nothing
+    QTRY_VERIFY(!rig.session.State().m_bConnected);
+    QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(rig.session.State().m_strLog,
              kLine + QStringLiteral("Connection to the camera lost: the camera closed the "
                                     "connection\r\n"));
 }
@@ -277,18 +255,15 @@ void ConnectorTest::lossWhileIdleIsNoticed() {
 void ConnectorTest::lostBeforeTheConnectionLineWritesNoLine() {
     SimOptions options;
     options.noGreeting = true;
-    SimThread sim(options);
-    QVERIFY(sim.Start());
-    RecordingSurface surface;
-    surface.address = QStringLiteral("127.0.0.1");
-    LinkRig session(surface, Settings(sim.Port(), 5000, 300));
-    session.OnBnClickedConnect();
-    QVERIFY(!session.State().m_bConnected);
-    QCOMPARE(surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(session.State().m_strLog,
+    SimLink rig(options, 5000, 300);
+    QVERIFY(rig.started);
+    rig.session.OnBnClickedConnect();
+    QVERIFY(!rig.session.State().m_bConnected);
+    QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(rig.session.State().m_strLog,
              QStringLiteral("Connection to the camera lost: no answer from the camera within "
                             "0.3 s\r\n"));
-    QVERIFY(sim.ReceivedLines().isEmpty());
+    QVERIFY(rig.sim->ReceivedLines().isEmpty());
 }
 
 void ConnectorTest::disconnectClickDuringGreeting() {
@@ -296,17 +271,14 @@ void ConnectorTest::disconnectClickDuringGreeting() {
     // meanwhile, which disconnects. The first click then writes nothing.
     SimOptions options;
     options.slowBytesMs = 10;
-    SimThread sim(options);
-    QVERIFY(sim.Start());
-    RecordingSurface surface;
-    surface.address = QStringLiteral("127.0.0.1");
-    LinkRig session(surface, Settings(sim.Port()));
-    QTimer::singleShot(30, [&] { session.OnBnClickedConnect(); });
-    session.OnBnClickedConnect();
-    QVERIFY(!session.State().m_bConnected);
-    QCOMPARE(surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(session.State().m_strLog, QString());
-    QTRY_COMPARE(sim.ReceivedLines(), QList<QByteArray>{"CLOSE"});
+    SimLink rig(options);
+    QVERIFY(rig.started);
+    QTimer::singleShot(30, [&] { rig.session.OnBnClickedConnect(); });
+    rig.session.OnBnClickedConnect();
+    QVERIFY(!rig.session.State().m_bConnected);
+    QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(rig.session.State().m_strLog, QString());
+    QTRY_COMPARE(rig.sim->ReceivedLines(), QList<QByteArray>{"CLOSE"});
 }
 
 void ConnectorTest::clickWhileReplyIsAwaited() {
@@ -314,45 +286,39 @@ void ConnectorTest::clickWhileReplyIsAwaited() {
     // exchange still gets its own reply, then CLOSE goes out.
     SimOptions options;
     options.slowBytesMs = 3;
-    SimThread sim(options);
-    QVERIFY(sim.Start());
-    RecordingSurface surface;
-    surface.address = QStringLiteral("127.0.0.1");
-    LinkRig session(surface, Settings(sim.Port()));
-    session.OnBnClickedConnect();
-    QVERIFY(session.State().m_bConnected);
+    SimLink rig(options);
+    QVERIFY(rig.started);
+    rig.session.OnBnClickedConnect();
+    QVERIFY(rig.session.State().m_bConnected);
 
     bool clickedDuringWait = false;
     bool outerDone = false;
     QTimer::singleShot(10, [&] {
         clickedDuringWait = !outerDone;
-        session.OnBnClickedConnect();
+        rig.session.OnBnClickedConnect();
     });
-    const QByteArray reply = session.Channel().SendCommand("CAM_GetSerialNumber");
+    const QByteArray reply = rig.session.Channel().SendCommand("CAM_GetSerialNumber");
     outerDone = true;
     QVERIFY(clickedDuringWait);
     QCOMPARE(reply, QByteArray("CAM_GETSERIALNUMBER 21040017"));
-    QVERIFY(!session.State().m_bConnected);
-    QCOMPARE(surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(sim.ReceivedLines(), (QList<QByteArray>{"CAM_GETSERIALNUMBER", "CLOSE"}));
+    QVERIFY(!rig.session.State().m_bConnected);
+    QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
+    QCOMPARE(rig.sim->ReceivedLines(), (QList<QByteArray>{"CAM_GETSERIALNUMBER", "CLOSE"}));
     // The log says nothing of a lost connection: the operator closed it.
-    QCOMPARE(session.State().m_strLog, kLine);
+    QCOMPARE(rig.session.State().m_strLog, kLine);
 }
 
 void ConnectorTest::closeAnsweredByClosingIsNoLoss() {
     SimOptions options;
     options.closeAfter = 0; // the camera hangs up on the next command: CLOSE
-    SimThread sim(options);
-    QVERIFY(sim.Start());
-    RecordingSurface surface;
-    surface.address = QStringLiteral("127.0.0.1");
-    LinkRig session(surface, Settings(sim.Port()));
-    session.OnBnClickedConnect();
-    QVERIFY(session.State().m_bConnected);
-    session.OnBnClickedConnect();
-    QVERIFY(!session.State().m_bConnected);
-    QCOMPARE(session.State().m_strLog, kLine);
-    QCOMPARE(surface.caption, QStringLiteral("Connect"));
+    SimLink rig(options);
+    QVERIFY(rig.started);
+    rig.session.OnBnClickedConnect();
+    QVERIFY(rig.session.State().m_bConnected);
+    rig.session.OnBnClickedConnect();
+    QVERIFY(!rig.session.State().m_bConnected);
+    QCOMPARE(rig.session.State().m_strLog, kLine);
+    QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
 }
 
 QTEST_GUILESS_MAIN(ConnectorTest)

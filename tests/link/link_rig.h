@@ -4,6 +4,10 @@
 #include "link/command_channel.h"
 #include "link/connector.h"
 #include "link/line_transport.h"
+#include "recording_surface.h"
+#include "sim/sim_thread.h"
+
+#include <memory>
 
 namespace kestrel::test {
 
@@ -21,6 +25,31 @@ struct LinkRig {
     LineTransport transport;
     CommandChannel channel;
     Connector connector;
+};
+
+inline LinkSettings LinkSettingsFor(quint16 port, int connectMs = 5000, int replyMs = 10000) {
+    LinkSettings settings;
+    settings.cameraPort = port;
+    settings.connectTimeoutMs = connectMs;
+    settings.replyTimeoutMs = replyMs;
+    return settings;
+}
+
+// A simulated camera on 127.0.0.1 and a link to it, not yet connected; the
+// window's address field reads 127.0.0.1. started tells whether the camera
+// could listen. The camera is held by pointer so that a test can take it
+// away while the link stays.
+struct SimLink {
+    explicit SimLink(const sim::SimOptions& options = {}, int connectMs = 5000, int replyMs = 10000)
+        : sim(std::make_unique<sim::SimThread>(options)), started(sim->Start()),
+          session(surface, LinkSettingsFor(sim->Port(), connectMs, replyMs)) {
+        surface.address = QStringLiteral("127.0.0.1");
+    }
+
+    std::unique_ptr<sim::SimThread> sim;
+    bool started;
+    RecordingSurface surface;
+    LinkRig session;
 };
 
 } // namespace kestrel::test

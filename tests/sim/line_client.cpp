@@ -62,4 +62,7 @@ bool LineClient::SilentFor(int ms) {
     return !socket.waitForReadyRead(ms) && socket.bytesAvailable() == 0;
 }
 
+SimRig::SimRig(const SimOptions& options)
+    : sim(options), started(sim.Start()), client(sim.Port()) {}
+
 } // namespace kestrel::sim::test

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "sim/sim_options.h"
+#include "sim/sim_thread.h"
+
 #include <QByteArray>
 #include <QTcpSocket>
 
@@ -36,6 +39,17 @@ public:
     bool SilentFor(int ms);
 
     QTcpSocket socket;
+};
+
+// A simulated camera on 127.0.0.1 with one client connected to it, the
+// greeting left unread: where most of the simulator's tests start. started
+// tells whether the camera could listen.
+struct SimRig {
+    explicit SimRig(const SimOptions& options = {});
+
+    SimThread sim;
+    bool started;
+    LineClient client;
 };
 
 } // namespace kestrel::sim::test

@@ -11,6 +11,7 @@ using kestrel::sim::FixedReply;
 using kestrel::sim::SimOptions;
 using kestrel::sim::SimThread;
 using kestrel::sim::test::LineClient;
+using kestrel::sim::test::SimRig;
 
 namespace {
 
@@ -42,75 +43,71 @@ private slots:
 void TestSimFaults::closeAfter() {
     SimOptions options;
     options.closeAfter = 2;
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    QCOMPARE(client.ReadLine(), kGreeting);
-    QCOMPARE(client.Command("CAM_GETSERIALNUMBER"), kSerialReply);
-    QCOMPARE(client.Command("REG_READ 6E80"), QByteArray("1\r\n"));
-    client.Send("REG_READ 6F80\r\n");
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    QCOMPARE(rig.client.ReadLine(), kGreeting);
+    QCOMPARE(rig.client.Command("CAM_GETSERIALNUMBER"), kSerialReply);
+    QCOMPARE(rig.client.Command("REG_READ 6E80"), QByteArray("1\r\n"));
+    rig.client.Send("REG_READ 6F80\r\n");
     bool closed = false;
-    QCOMPARE(client.ReadUntilClosed(&closed), QByteArray());
+    QCOMPARE(rig.client.ReadUntilClosed(&closed), QByteArray());
     QVERIFY(closed);
-    QVERIFY(sim.WaitForReceivedLines(3, LineClient::kWaitMs));
-    QCOMPARE(sim.ReceivedLines().last(), QByteArray("REG_READ 6F80"));
-    QVERIFY(QTest::qWaitFor([&] { return sim.ConnectionsOpen() == 0; }, LineClient::kWaitMs));
+    QVERIFY(rig.sim.WaitForReceivedLines(3, LineClient::kWaitMs));
+    QCOMPARE(rig.sim.ReceivedLines().last(), QByteArray("REG_READ 6F80"));
+    QVERIFY(QTest::qWaitFor([&] { return rig.sim.ConnectionsOpen() == 0; }, LineClient::kWaitMs));
 }
 
 void TestSimFaults::closeAfterZero() {
     SimOptions options;
     options.closeAfter = 0;
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    QCOMPARE(client.ReadLine(), kGreeting);
-    client.Send("CAM_GETSERIALNUMBER\r\n");
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    QCOMPARE(rig.client.ReadLine(), kGreeting);
+    rig.client.Send("CAM_GETSERIALNUMBER\r\n");
     bool closed = false;
-    QCOMPARE(client.ReadUntilClosed(&closed), QByteArray());
+    QCOMPARE(rig.client.ReadUntilClosed(&closed), QByteArray());
     QVERIFY(closed);
 }
 
 void TestSimFaults::closeMidReply() {
     SimOptions options;
     options.closeMidReplyAt = 2;
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    QCOMPARE(client.ReadLine(), kGreeting);
-    QCOMPARE(client.Command("REG_READ 6E80"), QByteArray("1\r\n"));
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    QCOMPARE(rig.client.ReadLine(), kGreeting);
+    QCOMPARE(rig.client.Command("REG_READ 6E80"), QByteArray("1\r\n"));
     // "CAM_GETSERIALNUMBER 21040017" has 28 bytes: the first 14 come.
-    client.Send("CAM_GETSERIALNUMBER\r\n");
+    rig.client.Send("CAM_GETSERIALNUMBER\r\n");
     bool closed = false;
-    QCOMPARE(client.ReadUntilClosed(&closed), QByteArray("CAM_GETSERIALN"));
+    QCOMPARE(rig.client.ReadUntilClosed(&closed), QByteArray("CAM_GETSERIALN"));
     QVERIFY(closed);
 }
 
 void TestSimFaults::stopAnsweringAfter() {
     SimOptions options;
     options.stopAnsweringAfter = 1;
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    QCOMPARE(client.ReadLine(), kGreeting);
-    QCOMPARE(client.Command("CAM_GETSERIALNUMBER"), kSerialReply);
-    client.Send("CAM_FIRMWAREUPDATE 1\r\nCAM_GETCAMERATYPE\r\n");
-    QVERIFY(sim.WaitForReceivedLines(3, LineClient::kWaitMs));
-    QCOMPARE(sim.ReceivedLines(), (QList<QByteArray>{"CAM_GETSERIALNUMBER", "CAM_FIRMWAREUPDATE 1",
-                                                     "CAM_GETCAMERATYPE"}));
-    QVERIFY(client.SilentFor(300));
-    QVERIFY(client.IsConnected());
-    QCOMPARE(sim.ConnectionsOpen(), 1);
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    QCOMPARE(rig.client.ReadLine(), kGreeting);
+    QCOMPARE(rig.client.Command("CAM_GETSERIALNUMBER"), kSerialReply);
+    rig.client.Send("CAM_FIRMWAREUPDATE 1\r\nCAM_GETCAMERATYPE\r\n");
+    QVERIFY(rig.sim.WaitForReceivedLines(3, LineClient::kWaitMs));
+    QCOMPARE(
+        rig.sim.ReceivedLines(),
+        (QList<QByteArray>{"CAM_GETSERIALNUMBER", "CAM_FIRMWAREUPDATE 1", "CAM_GETCAMERATYPE"}));
+    QVERIFY(rig.client.SilentFor(300));
+    QVERIFY(rig.client.IsConnected());
+    QCOMPARE(rig.sim.ConnectionsOpen(), 1);
 }
 
 void TestSimFaults::noGreeting() {
     SimOptions options;
     options.noGreeting = true;
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    QVERIFY(client.SilentFor(200));
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    QVERIFY(rig.client.SilentFor(200));
     // The first bytes on the connection are the first reply.
-    QCOMPARE(client.Command("CAM_GETSERIALNUMBER"), kSerialReply);
+    QCOMPARE(rig.client.Command("CAM_GETSERIALNUMBER"), kSerialReply);
 }
 
 void TestSimFaults::slowBytes() {
@@ -119,13 +116,12 @@ void TestSimFaults::slowBytes() {
     options.greeting = "HI";
     QElapsedTimer clock;
     clock.start();
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
+    SimRig rig{options};
+    QVERIFY(rig.started);
     QByteArray greeting;
     int pieces = 0;
-    while (greeting.size() < 4 && client.socket.waitForReadyRead(LineClient::kWaitMs)) {
-        greeting += client.socket.readAll();
+    while (greeting.size() < 4 && rig.client.socket.waitForReadyRead(LineClient::kWaitMs)) {
+        greeting += rig.client.socket.readAll();
         ++pieces;
     }
     QCOMPARE(greeting, QByteArray("HI\r\n"));
@@ -133,19 +129,18 @@ void TestSimFaults::slowBytes() {
     QVERIFY2(pieces >= 2, "the bytes came all at once");
 
     clock.restart();
-    QCOMPARE(client.Command("REG_READ 6F80"), QByteArray("2a\r\n"));
+    QCOMPARE(rig.client.Command("REG_READ 6F80"), QByteArray("2a\r\n"));
     QVERIFY(clock.elapsed() >= 3 * 40);
 }
 
 void TestSimFaults::garbageAt() {
     SimOptions options;
     options.garbageAt = 2;
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    QCOMPARE(client.ReadLine(), kGreeting);
-    QCOMPARE(client.Command("CAM_GETSERIALNUMBER"), kSerialReply);
-    const QByteArray garbage = client.Command("CAM_GETSERIALNUMBER");
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    QCOMPARE(rig.client.ReadLine(), kGreeting);
+    QCOMPARE(rig.client.Command("CAM_GETSERIALNUMBER"), kSerialReply);
+    const QByteArray garbage = rig.client.Command("CAM_GETSERIALNUMBER");
     QVERIFY(garbage != kSerialReply);
     QVERIFY(garbage.endsWith("\r\n"));
     const QByteArray text = garbage.chopped(2);
@@ -153,41 +148,39 @@ void TestSimFaults::garbageAt() {
     for (const char c : text) {
         QVERIFY2(c >= 0x21 && c <= 0x7e, garbage.constData());
     }
-    QCOMPARE(client.Command("CAM_GETSERIALNUMBER"), kSerialReply);
+    QCOMPARE(rig.client.Command("CAM_GETSERIALNUMBER"), kSerialReply);
 }
 
 void TestSimFaults::overlongAt() {
     SimOptions options;
     options.overlongAt = 1;
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    QCOMPARE(client.ReadLine(), kGreeting);
-    QCOMPARE(client.Command("CAM_GETSERIALNUMBER"), QByteArray(10000, 'X') + "\r\n");
-    QCOMPARE(client.Command("CAM_GETSERIALNUMBER"), kSerialReply);
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    QCOMPARE(rig.client.ReadLine(), kGreeting);
+    QCOMPARE(rig.client.Command("CAM_GETSERIALNUMBER"), QByteArray(10000, 'X') + "\r\n");
+    QCOMPARE(rig.client.Command("CAM_GETSERIALNUMBER"), kSerialReply);
 }
 
 void TestSimFaults::overlongLength() {
     SimOptions options;
     options.overlongAt = 2;
     options.overlongLength = 25;
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    QCOMPARE(client.ReadLine(), kGreeting);
-    QCOMPARE(client.Command("REG_READ 6E80"), QByteArray("1\r\n"));
-    QCOMPARE(client.Command("REG_READ 6E80"), QByteArray(25, 'X') + "\r\n");
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    QCOMPARE(rig.client.ReadLine(), kGreeting);
+    QCOMPARE(rig.client.Command("REG_READ 6E80"), QByteArray("1\r\n"));
+    QCOMPARE(rig.client.Command("REG_READ 6E80"), QByteArray(25, 'X') + "\r\n");
 }
 
 void TestSimFaults::bareLf() {
     SimOptions options;
     options.bareLf = true;
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    QCOMPARE(client.ReadLine(), QByteArray("KESTREL VX CAMERA SERVER READY\n"));
-    QCOMPARE(client.Command("CAM_GETSERIALNUMBER"), QByteArray("CAM_GETSERIALNUMBER 21040017\n"));
-    QCOMPARE(client.Command("CAM_FIRMWAREUPDATE 1"), QByteArray("0 0 0 0\n"));
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    QCOMPARE(rig.client.ReadLine(), QByteArray("KESTREL VX CAMERA SERVER READY\n"));
+    QCOMPARE(rig.client.Command("CAM_GETSERIALNUMBER"),
+             QByteArray("CAM_GETSERIALNUMBER 21040017\n"));
+    QCOMPARE(rig.client.Command("CAM_FIRMWAREUPDATE 1"), QByteArray("0 0 0 0\n"));
 }
 
 void TestSimFaults::fixedReplyWithZeroByte() {
@@ -195,15 +188,14 @@ void TestSimFaults::fixedReplyWithZeroByte() {
     options.fixedReplies.append(FixedReply{"CAM_GETSERIALNUMBER", QByteArray("SN 12\0"
                                                                              "34",
                                                                              8)});
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    QCOMPARE(client.ReadLine(), kGreeting);
-    QCOMPARE(client.Command("cam_getserialnumber"), QByteArray("SN 12\0"
-                                                               "34\r\n",
-                                                               10));
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    QCOMPARE(rig.client.ReadLine(), kGreeting);
+    QCOMPARE(rig.client.Command("cam_getserialnumber"), QByteArray("SN 12\0"
+                                                                   "34\r\n",
+                                                                   10));
     // Other commands keep their own answers.
-    QCOMPARE(client.Command("CAM_GETCAMERATYPE"), QByteArray("CAM_GETCAMERATYPE 7\r\n"));
+    QCOMPARE(rig.client.Command("CAM_GETCAMERATYPE"), QByteArray("CAM_GETCAMERATYPE 7\r\n"));
 }
 
 void TestSimFaults::fixedReplyLastOneCounts() {
@@ -211,22 +203,20 @@ void TestSimFaults::fixedReplyLastOneCounts() {
     options.bareLf = true;
     options.fixedReplies.append(FixedReply{"reg_read 6e80", "first"});
     options.fixedReplies.append(FixedReply{"REG_READ 6E80", "second\r"});
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    client.ReadLine();
-    QCOMPARE(client.Command("REG_READ 6E80"), QByteArray("second\r\n"));
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    rig.client.ReadLine();
+    QCOMPARE(rig.client.Command("REG_READ 6E80"), QByteArray("second\r\n"));
 }
 
 void TestSimFaults::fixedReplyKeepsCommandEffect() {
     SimOptions options;
     options.fixedReplies.append(FixedReply{"CAM_FIRMWAREUPDATE 0", "ERROR busy"});
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    client.ReadLine();
-    QCOMPARE(client.Command("CAM_FIRMWAREUPDATE 0"), QByteArray("ERROR busy\r\n"));
-    QVERIFY(client.Ask("CAM_FIRMWAREUPDATE 1").startsWith("1 155 "));
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    rig.client.ReadLine();
+    QCOMPARE(rig.client.Command("CAM_FIRMWAREUPDATE 0"), QByteArray("ERROR busy\r\n"));
+    QVERIFY(rig.client.Ask("CAM_FIRMWAREUPDATE 1").startsWith("1 155 "));
 }
 
 void TestSimFaults::countersPerConnection() {

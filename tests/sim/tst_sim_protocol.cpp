@@ -13,6 +13,7 @@ using kestrel::sim::SimOptions;
 using kestrel::sim::SimSession;
 using kestrel::sim::SimThread;
 using kestrel::sim::test::LineClient;
+using kestrel::sim::test::SimRig;
 
 class TestSimProtocol : public QObject {
     Q_OBJECT
@@ -33,12 +34,11 @@ private slots:
 };
 
 void TestSimProtocol::greeting() {
-    SimThread sim{SimOptions{}};
-    QVERIFY(sim.Start());
-    QVERIFY(sim.Port() != 0);
-    LineClient client(sim.Port());
-    QVERIFY(client.IsConnected());
-    QCOMPARE(client.ReadLine(), QByteArray("KESTREL VX CAMERA SERVER READY\r\n"));
+    SimRig rig;
+    QVERIFY(rig.started);
+    QVERIFY(rig.sim.Port() != 0);
+    QVERIFY(rig.client.IsConnected());
+    QCOMPARE(rig.client.ReadLine(), QByteArray("KESTREL VX CAMERA SERVER READY\r\n"));
 }
 
 void TestSimProtocol::reply_data() {
@@ -83,14 +83,13 @@ void TestSimProtocol::reply_data() {
 void TestSimProtocol::reply() {
     QFETCH(QByteArray, command);
     QFETCH(QByteArray, reply);
-    SimThread sim{SimOptions{}};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    QCOMPARE(client.ReadLine(), QByteArray("KESTREL VX CAMERA SERVER READY\r\n"));
-    QCOMPARE(client.Command(command), reply);
+    SimRig rig;
+    QVERIFY(rig.started);
+    QCOMPARE(rig.client.ReadLine(), QByteArray("KESTREL VX CAMERA SERVER READY\r\n"));
+    QCOMPARE(rig.client.Command(command), reply);
     // Commands may also end with LF alone.
-    client.Send(command + '\n');
-    QCOMPARE(client.ReadLine(), reply);
+    rig.client.Send(command + '\n');
+    QCOMPARE(rig.client.ReadLine(), reply);
 }
 
 void TestSimProtocol::identityOptions_data() {
@@ -128,67 +127,62 @@ void TestSimProtocol::identityOptions() {
     QFETCH(QByteArray, reply);
     const auto parsed = ParseSimOptions(QStringList{"kestrel-camera-sim"} + arguments);
     QVERIFY2(parsed.error.isEmpty(), qPrintable(parsed.error));
-    SimThread sim{parsed.options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    QCOMPARE(client.ReadLine(), QByteArray("KESTREL VX CAMERA SERVER READY\r\n"));
-    QCOMPARE(client.Command(command), reply);
+    SimRig rig{parsed.options};
+    QVERIFY(rig.started);
+    QCOMPARE(rig.client.ReadLine(), QByteArray("KESTREL VX CAMERA SERVER READY\r\n"));
+    QCOMPARE(rig.client.Command(command), reply);
 }
 
 void TestSimProtocol::closeKeepsConnectionOpen() {
-    SimThread sim{SimOptions{}};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    client.ReadLine();
-    QCOMPARE(client.Command("CLOSE"), QByteArray("OK\r\n"));
-    QCOMPARE(client.Command("CAM_GETCAMERATYPE"), QByteArray("CAM_GETCAMERATYPE 7\r\n"));
-    QVERIFY(client.IsConnected());
-    QCOMPARE(sim.ConnectionsOpen(), 1);
+    SimRig rig;
+    QVERIFY(rig.started);
+    rig.client.ReadLine();
+    QCOMPARE(rig.client.Command("CLOSE"), QByteArray("OK\r\n"));
+    QCOMPARE(rig.client.Command("CAM_GETCAMERATYPE"), QByteArray("CAM_GETCAMERATYPE 7\r\n"));
+    QVERIFY(rig.client.IsConnected());
+    QCOMPARE(rig.sim.ConnectionsOpen(), 1);
 }
 
 void TestSimProtocol::pipelinedCommands() {
-    SimThread sim{SimOptions{}};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    client.ReadLine();
-    client.Send("REG_READ 6E80\r\nREG_READ 6F80\r\nREG_READ 1F80\r\n");
-    QCOMPARE(client.ReadLine(), QByteArray("1\r\n"));
-    QCOMPARE(client.ReadLine(), QByteArray("2a\r\n"));
-    QCOMPARE(client.ReadLine(), QByteArray("3f\r\n"));
+    SimRig rig;
+    QVERIFY(rig.started);
+    rig.client.ReadLine();
+    rig.client.Send("REG_READ 6E80\r\nREG_READ 6F80\r\nREG_READ 1F80\r\n");
+    QCOMPARE(rig.client.ReadLine(), QByteArray("1\r\n"));
+    QCOMPARE(rig.client.ReadLine(), QByteArray("2a\r\n"));
+    QCOMPARE(rig.client.ReadLine(), QByteArray("3f\r\n"));
 }
 
 void TestSimProtocol::receivedLinesKeepBytes() {
-    SimThread sim{SimOptions{}};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    client.ReadLine();
-    client.Send("cam_getSerialNumber\r\n");
-    client.Send("REG_READ 6E80\n");
-    client.Send(QByteArray("a\rb\0c\r\n", 7));
-    client.Send("CAM_GET");
-    QVERIFY(sim.WaitForReceivedLines(3, LineClient::kWaitMs));
-    client.Send("CAMERATYPE\r\n");
-    QVERIFY(sim.WaitForReceivedLines(4, LineClient::kWaitMs));
+    SimRig rig;
+    QVERIFY(rig.started);
+    rig.client.ReadLine();
+    rig.client.Send("cam_getSerialNumber\r\n");
+    rig.client.Send("REG_READ 6E80\n");
+    rig.client.Send(QByteArray("a\rb\0c\r\n", 7));
+    rig.client.Send("CAM_GET");
+    QVERIFY(rig.sim.WaitForReceivedLines(3, LineClient::kWaitMs));
+    rig.client.Send("CAMERATYPE\r\n");
+    QVERIFY(rig.sim.WaitForReceivedLines(4, LineClient::kWaitMs));
     const QList<QByteArray> expected{"cam_getSerialNumber", "REG_READ 6E80",
                                      QByteArray("a\rb\0c", 5), "CAM_GETCAMERATYPE"};
-    QCOMPARE(sim.ReceivedLines(), expected);
+    QCOMPARE(rig.sim.ReceivedLines(), expected);
     // Four replies, the split command answered like any other.
-    client.ReadLine();
-    client.ReadLine();
-    QCOMPARE(client.ReadLine(), QByteArray("ERROR unknown command\r\n"));
-    QCOMPARE(client.ReadLine(), QByteArray("CAM_GETCAMERATYPE 7\r\n"));
-    QVERIFY(!sim.WaitForReceivedLines(5, 50));
+    rig.client.ReadLine();
+    rig.client.ReadLine();
+    QCOMPARE(rig.client.ReadLine(), QByteArray("ERROR unknown command\r\n"));
+    QCOMPARE(rig.client.ReadLine(), QByteArray("CAM_GETCAMERATYPE 7\r\n"));
+    QVERIFY(!rig.sim.WaitForReceivedLines(5, 50));
 }
 
 void TestSimProtocol::overlongCommandLine() {
-    SimThread sim{SimOptions{}};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    client.ReadLine();
-    client.Send(QByteArray(SimSession::kMaxCommandBytes + 5000, 'A') + "\r\n");
-    QCOMPARE(client.ReadLine(), QByteArray("ERROR line too long\r\n"));
-    QCOMPARE(client.Command("REG_READ 6F80"), QByteArray("2a\r\n"));
-    const QList<QByteArray> lines = sim.ReceivedLines();
+    SimRig rig;
+    QVERIFY(rig.started);
+    rig.client.ReadLine();
+    rig.client.Send(QByteArray(SimSession::kMaxCommandBytes + 5000, 'A') + "\r\n");
+    QCOMPARE(rig.client.ReadLine(), QByteArray("ERROR line too long\r\n"));
+    QCOMPARE(rig.client.Command("REG_READ 6F80"), QByteArray("2a\r\n"));
+    const QList<QByteArray> lines = rig.sim.ReceivedLines();
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines.at(0), QByteArray(SimSession::kMaxCommandBytes, 'A'));
     QCOMPARE(lines.at(1), QByteArray("REG_READ 6F80"));

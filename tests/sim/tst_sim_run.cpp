@@ -13,8 +13,8 @@
 #include <optional>
 
 using kestrel::sim::SimOptions;
-using kestrel::sim::SimThread;
 using kestrel::sim::test::LineClient;
+using kestrel::sim::test::SimRig;
 
 namespace {
 
@@ -78,16 +78,15 @@ private slots:
 };
 
 void TestSimRun::wholeFastRun() {
-    SimThread sim{FastOptions()};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    client.ReadLine();
-    QCOMPARE(client.Ask("CAM_FIRMWAREUPDATE 1"), QByteArray("0 0 0 0"));
-    QCOMPARE(HwVersion(client), QByteArray("1.2a.3f"));
-    QCOMPARE(client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
+    SimRig rig{FastOptions()};
+    QVERIFY(rig.started);
+    rig.client.ReadLine();
+    QCOMPARE(rig.client.Ask("CAM_FIRMWAREUPDATE 1"), QByteArray("0 0 0 0"));
+    QCOMPARE(HwVersion(rig.client), QByteArray("1.2a.3f"));
+    QCOMPARE(rig.client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
 
     QList<QByteArray> seen;
-    QVERIFY(PollUntil(client, seen, [](const QByteArray& r) { return r == "0 0 0 0"; }));
+    QVERIFY(PollUntil(rig.client, seen, [](const QByteArray& r) { return r == "0 0 0 0"; }));
     seen.removeLast();
     QVERIFY(!seen.isEmpty());
 
@@ -122,26 +121,25 @@ void TestSimRun::wholeFastRun() {
     QVERIFY2(sawFinal, "the final figures did not linger");
     QCOMPARE(seen.last(), QByteArray("1 155 155 20000 20000"));
 
-    QCOMPARE(HwVersion(client), QByteArray("1.2b.05"));
-    QCOMPARE(client.Ask("CAM_FIRMWAREUPDATE 1"), QByteArray("0 0 0 0"));
+    QCOMPARE(HwVersion(rig.client), QByteArray("1.2b.05"));
+    QCOMPARE(rig.client.Ask("CAM_FIRMWAREUPDATE 1"), QByteArray("0 0 0 0"));
 }
 
 void TestSimRun::secondStartDoesNotRestart() {
     SimOptions options = FastOptions();
     options.eraseMs = 2000; // long enough to look twice within it
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    client.ReadLine();
-    QCOMPARE(client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    rig.client.ReadLine();
+    QCOMPARE(rig.client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
     QList<QByteArray> seen;
-    QVERIFY(PollUntil(client, seen, [](const QByteArray& r) {
+    QVERIFY(PollUntil(rig.client, seen, [](const QByteArray& r) {
         const auto figures = ReadFigures(r);
         return figures && figures->eraseDone >= 20;
     }));
     const int before = ReadFigures(seen.last())->eraseDone;
-    QCOMPARE(client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
-    const std::optional<Figures> after = ReadFigures(client.Ask("CAM_FIRMWAREUPDATE 1"));
+    QCOMPARE(rig.client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
+    const std::optional<Figures> after = ReadFigures(rig.client.Ask("CAM_FIRMWAREUPDATE 1"));
     QVERIFY(after);
     QVERIFY2(after->eraseDone >= before, "the second start restarted the run");
 }
@@ -149,32 +147,30 @@ void TestSimRun::secondStartDoesNotRestart() {
 void TestSimRun::runInProgressAtStart() {
     SimOptions options = FastOptions();
     options.runInProgress = true;
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    client.ReadLine();
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    rig.client.ReadLine();
     QList<QByteArray> seen;
-    QVERIFY(PollUntil(client, seen, [](const QByteArray& r) { return r == "0 0 0 0"; }));
+    QVERIFY(PollUntil(rig.client, seen, [](const QByteArray& r) { return r == "0 0 0 0"; }));
     QVERIFY2(seen.size() >= 2, "no run was going on");
     QVERIFY2(ReadFigures(seen.first()), seen.first().constData());
-    QCOMPARE(HwVersion(client), QByteArray("1.2b.05"));
+    QCOMPARE(HwVersion(rig.client), QByteArray("1.2b.05"));
     // Nobody started it over this connection.
-    QVERIFY(!sim.ReceivedLines().contains("CAM_FIRMWAREUPDATE 0"));
+    QVERIFY(!rig.sim.ReceivedLines().contains("CAM_FIRMWAREUPDATE 0"));
 }
 
 void TestSimRun::startDelay() {
     SimOptions options = FastOptions();
     options.startDelayMs = 300;
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    client.ReadLine();
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    rig.client.ReadLine();
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
-    QCOMPARE(client.Ask("CAM_FIRMWAREUPDATE 1"), QByteArray("0 0 0 0"));
+    QCOMPARE(rig.client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
+    QCOMPARE(rig.client.Ask("CAM_FIRMWAREUPDATE 1"), QByteArray("0 0 0 0"));
     QList<QByteArray> seen;
-    QVERIFY(PollUntil(client, seen, [](const QByteArray& r) { return r != "0 0 0 0"; }));
+    QVERIFY(PollUntil(rig.client, seen, [](const QByteArray& r) { return r != "0 0 0 0"; }));
     QVERIFY2(clock.elapsed() >= 300, "the erase phase began before the delay");
     const std::optional<Figures> first = ReadFigures(seen.last());
     QVERIFY2(first, seen.last().constData());
@@ -184,14 +180,13 @@ void TestSimRun::startDelay() {
 void TestSimRun::stallStaysForEver() {
     SimOptions options = FastOptions();
     options.stallAtPercent = 50;
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    client.ReadLine();
-    QCOMPARE(client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    rig.client.ReadLine();
+    QCOMPARE(rig.client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
     QList<QByteArray> seen;
-    QVERIFY(
-        PollUntil(client, seen, [](const QByteArray& r) { return r == "1 155 155 20000 10000"; }));
+    QVERIFY(PollUntil(rig.client, seen,
+                      [](const QByteArray& r) { return r == "1 155 155 20000 10000"; }));
     for (const QByteArray& reply : seen) {
         const auto figures = ReadFigures(reply);
         QVERIFY2(figures && figures->programDone <= 10000, reply.constData());
@@ -199,29 +194,28 @@ void TestSimRun::stallStaysForEver() {
     // Longer than the rest of the programming phase and the linger time
     // together: nothing moves.
     QTest::qWait(1300);
-    QCOMPARE(client.Ask("CAM_FIRMWAREUPDATE 1"), QByteArray("1 155 155 20000 10000"));
-    QCOMPARE(client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
-    QCOMPARE(client.Ask("CAM_FIRMWAREUPDATE 1"), QByteArray("1 155 155 20000 10000"));
-    QCOMPARE(HwVersion(client), QByteArray("1.2a.3f"));
+    QCOMPARE(rig.client.Ask("CAM_FIRMWAREUPDATE 1"), QByteArray("1 155 155 20000 10000"));
+    QCOMPARE(rig.client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
+    QCOMPARE(rig.client.Ask("CAM_FIRMWAREUPDATE 1"), QByteArray("1 155 155 20000 10000"));
+    QCOMPARE(HwVersion(rig.client), QByteArray("1.2a.3f"));
 }
 
 void TestSimRun::abortLeavesVersion() {
     SimOptions options = FastOptions();
     options.abortAtPercent = 50;
-    SimThread sim{options};
-    QVERIFY(sim.Start());
-    LineClient client(sim.Port());
-    client.ReadLine();
-    QCOMPARE(client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
+    SimRig rig{options};
+    QVERIFY(rig.started);
+    rig.client.ReadLine();
+    QCOMPARE(rig.client.Ask("CAM_FIRMWAREUPDATE 0"), QByteArray("OK"));
     QList<QByteArray> seen;
-    QVERIFY(PollUntil(client, seen, [](const QByteArray& r) { return r == "0 0 0 0"; }));
+    QVERIFY(PollUntil(rig.client, seen, [](const QByteArray& r) { return r == "0 0 0 0"; }));
     seen.removeLast();
     for (const QByteArray& reply : seen) {
         const auto figures = ReadFigures(reply);
         QVERIFY2(figures && figures->programDone < 10000, reply.constData());
     }
-    QCOMPARE(HwVersion(client), QByteArray("1.2a.3f"));
-    QCOMPARE(client.Ask("CAM_FIRMWAREUPDATE 1"), QByteArray("0 0 0 0"));
+    QCOMPARE(HwVersion(rig.client), QByteArray("1.2a.3f"));
+    QCOMPARE(rig.client.Ask("CAM_FIRMWAREUPDATE 1"), QByteArray("0 0 0 0"));
 }
 
 QTEST_MAIN(TestSimRun)

@@ -1,7 +1,6 @@
 #include "scratch_files.h"
 #include "staging_rig.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QRegularExpression>
 #include <QTest>
@@ -9,7 +8,11 @@
 #include <cerrno>
 
 using kestrel::Pane;
+using kestrel::test::CopiedLines;
+using kestrel::test::CopyingLine;
+using kestrel::test::FailureBox;
 using kestrel::test::FolderEntries;
+using kestrel::test::kUnchanged;
 using kestrel::test::PatternBytes;
 using kestrel::test::ReadAll;
 using kestrel::test::StagingRig;
@@ -18,27 +21,10 @@ using kestrel::test::WriteFile;
 
 namespace {
 
-const QString kUnchanged =
-    QStringLiteral("\r\nCopy FAILED: the files on the USB stick were left unchanged\r\n");
 const QString kSuccess = QStringLiteral("\r\nNew files Copied successfully\r\n");
 
 QString Native(const QString& path) {
     return QDir::toNativeSeparators(path);
-}
-
-QString CopyingLine(const QString& folder) {
-    return "Copying new files to \"" + folder + "\" ...\r\n";
-}
-
-QString CopiedLines(const QString& name, const QByteArray& content) {
-    const QByteArray hash = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
-    return "\t=> " + name + " copied\r\n" + "\t   verified: " + QString::number(content.size()) +
-           " bytes, SHA-256 " + QString::fromLatin1(hash.toHex().left(16)) + "\r\n";
-}
-
-QString FailureBox(const QString& what) {
-    return "Copying the firmware files to the USB stick failed: " + what +
-           ". The files on the USB stick were left unchanged.";
 }
 
 // A rig with two firmware files in its sources folder.

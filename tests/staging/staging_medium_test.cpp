@@ -3,7 +3,6 @@
 #include "scratch_mount.h"
 #include "staging_rig.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QStorageInfo>
 #include <QTest>
@@ -11,8 +10,12 @@
 #include <cerrno>
 
 using kestrel::Pane;
+using kestrel::test::CopiedLines;
+using kestrel::test::CopyingLine;
+using kestrel::test::FailureBox;
 using kestrel::test::FileSizeLimit;
 using kestrel::test::FolderEntries;
+using kestrel::test::kUnchanged;
 using kestrel::test::PatternBytes;
 using kestrel::test::ReadAll;
 using kestrel::test::ReadOnlyFolder;
@@ -22,24 +25,6 @@ using kestrel::test::SystemText;
 using kestrel::test::WriteFile;
 
 namespace {
-
-const QString kUnchanged =
-    QStringLiteral("\r\nCopy FAILED: the files on the USB stick were left unchanged\r\n");
-
-QString CopyingLine(const QString& folder) {
-    return "Copying new files to \"" + folder + "\" ...\r\n";
-}
-
-QString CopiedLines(const QString& name, const QByteArray& content) {
-    const QByteArray hash = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
-    return "\t=> " + name + " copied\r\n" + "\t   verified: " + QString::number(content.size()) +
-           " bytes, SHA-256 " + QString::fromLatin1(hash.toHex().left(16)) + "\r\n";
-}
-
-QString FailureBox(const QString& what) {
-    return "Copying the firmware files to the USB stick failed: " + what +
-           ". The files on the USB stick were left unchanged.";
-}
 
 QString Mb(qint64 bytes) {
     return QString::number(bytes / (1024.0 * 1024.0), 'f', 1);

@@ -1,5 +1,6 @@
 #include "staging_rig.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 
 namespace kestrel::test {
@@ -44,6 +45,24 @@ void StagingRig::ForgetRecorded() {
     surface.messageBoxes.clear();
     surface.progressHistory.clear();
     surface.logShown.clear();
+}
+
+const QString kUnchanged =
+    QStringLiteral("\r\nCopy FAILED: the files on the USB stick were left unchanged\r\n");
+
+QString CopyingLine(const QString& folder) {
+    return "Copying new files to \"" + folder + "\" ...\r\n";
+}
+
+QString CopiedLines(const QString& name, const QByteArray& content) {
+    const QByteArray hash = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
+    return "\t=> " + name + " copied\r\n" + "\t   verified: " + QString::number(content.size()) +
+           " bytes, SHA-256 " + QString::fromLatin1(hash.toHex().left(16)) + "\r\n";
+}
+
+QString FailureBox(const QString& what) {
+    return "Copying the firmware files to the USB stick failed: " + what +
+           ". The files on the USB stick were left unchanged.";
 }
 
 } // namespace kestrel::test

@@ -41,4 +41,10 @@ public:
     StagingHandlers handlers{state, surface};
 };
 
+// What a copy writes to the log and shows in its message box.
+extern const QString kUnchanged; // the closing lines of a failed copy
+QString CopyingLine(const QString& folder);
+QString CopiedLines(const QString& name, const QByteArray& content);
+QString FailureBox(const QString& what);
+
 } // namespace kestrel::test
