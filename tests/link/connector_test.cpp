@@ -8,9 +8,11 @@
 #include <QTest>
 #include <QTimer>
 
+#ifdef Q_OS_UNIX
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 using kestrel::Pane;
 using kestrel::sim::SimOptions;
@@ -32,9 +34,12 @@ quint16 ClosedPort() {
     return port;
 }
 
+#ifdef Q_OS_UNIX
 // A listener on 127.0.0.1 whose queue of pending connections is full, so
 // the machine drops further connection attempts without an answer: a camera
-// that does not answer, without leaving this machine.
+// that does not answer, without leaving this machine. (Windows refuses such
+// attempts instead, so there the tests that need it are skipped.)
+#define KESTREL_HAVE_SILENT_LISTENER 1
 class SilentListener {
 public:
     SilentListener() {
@@ -59,6 +64,7 @@ private:
     quint16 m_port = 0;
     QTcpSocket m_filler;
 };
+#endif
 
 } // namespace
 
@@ -152,8 +158,14 @@ void ConnectorTest::failedConnect_data() {
 void ConnectorTest::failedConnect() {
     QFETCH(bool, silent);
     QFETCH(QString, message);
+#ifdef KESTREL_HAVE_SILENT_LISTENER
     SilentListener listener;
     const quint16 port = silent ? listener.Port() : ClosedPort();
+#else
+    if (silent)
+        QSKIP("this system refuses, rather than drops, attempts to a full listener");
+    const quint16 port = ClosedPort();
+#endif
     RecordingSurface surface;
     surface.address = QStringLiteral("127.0.0.1");
     LinkRig session(surface, LinkSettingsFor(port, 500));
@@ -171,6 +183,9 @@ void ConnectorTest::failedConnect() {
 }
 
 void ConnectorTest::secondClickDuringAttemptIsIgnored() {
+#ifndef KESTREL_HAVE_SILENT_LISTENER
+    QSKIP("this system refuses, rather than drops, attempts to a full listener");
+#else
     SilentListener listener;
     RecordingSurface surface;
     surface.address = QStringLiteral("127.0.0.1");
@@ -185,6 +200,7 @@ void ConnectorTest::secondClickDuringAttemptIsIgnored() {
     // One attempt, one message.
     QCOMPARE(surface.messageBoxes.size(), 1);
     QVERIFY(!session.State().m_bConnected);
+#endif
 }
 
 void ConnectorTest::lostConnection_data() {
