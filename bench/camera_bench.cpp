@@ -5,8 +5,8 @@
 
 #include "app/tool_session.h"
 #include "blocking_client.h"
-#include "paired_runs.h"
 #include "camera/run_texts.h"
+#include "paired_runs.h"
 #include "quiet_surface.h"
 #include "sim/sim_thread.h"
 #include "thread_cpu.h"
@@ -105,19 +105,13 @@ void BM_ConnectToInformation(benchmark::State& state) {
     };
 
     const bench::PairedTimes times = bench::RunPaired(state, runTool, runBlocking);
-    const double toolMs = times.toolMs;
-    const double blockingMs = times.blockingMs;
-    if (times.faults > 0) {
-        state.SkipWithError("a connect did not fill the information");
+    if (!bench::ReportPaired(state, times, "a connect did not fill the information"))
         return;
-    }
     const double runs = static_cast<double>(state.iterations());
-    state.counters["tool_ms"] = toolMs / runs;
-    state.counters["blocking_ms"] = blockingMs / runs;
-    state.counters["ratio"] = toolMs / blockingMs;
     // The greeting and one reply per command.
     const double lines = 1.0 + static_cast<double>(kConnectCommands.size());
-    state.counters["extra_us_per_line"] = 1000.0 * (toolMs - blockingMs) / (runs * lines);
+    state.counters["extra_us_per_line"] =
+        1000.0 * (times.toolMs - times.blockingMs) / (runs * lines);
 }
 BENCHMARK(BM_ConnectToInformation)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 

@@ -5,8 +5,8 @@
 #include "app/tool_session.h"
 #include "bare_link.h"
 #include "blocking_client.h"
-#include "paired_runs.h"
 #include "link/command_channel.h"
+#include "paired_runs.h"
 #include "quiet_surface.h"
 #include "sim/sim_thread.h"
 #include "thread_cpu.h"
@@ -77,18 +77,11 @@ void BM_SerialNumberExchanges(benchmark::State& state) {
     };
 
     const bench::PairedTimes times = bench::RunPaired(state, runTool, runBlocking);
-    const double toolMs = times.toolMs;
-    const double blockingMs = times.blockingMs;
-    if (times.faults > 0) {
-        state.SkipWithError("a reply was not the serial number");
+    if (!bench::ReportPaired(state, times, "a reply was not the serial number"))
         return;
-    }
     const double runs = static_cast<double>(state.iterations());
-    state.counters["tool_ms"] = toolMs / runs;
-    state.counters["blocking_ms"] = blockingMs / runs;
-    state.counters["tool_us_each"] = 1000.0 * toolMs / (runs * kExchanges);
-    state.counters["blocking_us_each"] = 1000.0 * blockingMs / (runs * kExchanges);
-    state.counters["ratio"] = toolMs / blockingMs;
+    state.counters["tool_us_each"] = 1000.0 * times.toolMs / (runs * kExchanges);
+    state.counters["blocking_us_each"] = 1000.0 * times.blockingMs / (runs * kExchanges);
 }
 BENCHMARK(BM_SerialNumberExchanges)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 

@@ -41,4 +41,18 @@ PairedTimes RunPaired(benchmark::State& state, ToolRun runTool, BlockingRun runB
     return times;
 }
 
+// Reports the mean times of one run and their ratio as counters. False, with
+// the benchmark marked as failed by `fault`, when any run went wrong.
+inline bool ReportPaired(benchmark::State& state, const PairedTimes& times, const char* fault) {
+    if (times.faults > 0) {
+        state.SkipWithError(fault);
+        return false;
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["tool_ms"] = times.toolMs / runs;
+    state.counters["blocking_ms"] = times.blockingMs / runs;
+    state.counters["ratio"] = times.toolMs / times.blockingMs;
+    return true;
+}
+
 } // namespace kestrel::bench
