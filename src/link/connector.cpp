@@ -38,18 +38,12 @@ void Connector::Connect() {
     }
     const QString address = m_state.m_strCameraIp;
 
-    m_bConnecting = true;
-    const LineTransport::ConnectOutcome outcome =
-        m_transport.Connect(address, m_settings.cameraPort);
-    m_bConnecting = false;
+    const LineTransport::ConnectOutcome outcome = Open(address);
     if (!outcome.connected) {
         m_surface.ShowMessageBox(texts::CouldNotConnect(address, outcome.reason));
         return;
     }
     const quint64 generation = m_transport.Generation();
-    m_address = address;
-    m_state.m_bConnected = true;
-    m_surface.SetConnectCaption(QStringLiteral("Disconnect"));
     m_state.m_strLog.clear();
     m_state.m_strLastReply.clear();
 
@@ -73,17 +67,25 @@ void Connector::Connect() {
         m_after.pointB();
 }
 
+LineTransport::ConnectOutcome Connector::Open(const QString& address) {
+    m_bConnecting = true;
+    const LineTransport::ConnectOutcome outcome =
+        m_transport.Connect(address, m_settings.cameraPort);
+    m_bConnecting = false;
+    if (outcome.connected) {
+        m_address = address;
+        m_state.m_bConnected = true;
+        m_surface.SetConnectCaption(QStringLiteral("Disconnect"));
+    }
+    return outcome;
+}
+
 bool Connector::Reconnect() {
     if (m_state.m_bConnected || m_bConnecting || m_bDisconnecting || m_address.isEmpty())
         return false;
-    m_bConnecting = true;
-    const bool connected = m_transport.Connect(m_address, m_settings.cameraPort).connected;
-    m_bConnecting = false;
-    if (!connected)
+    if (!Open(m_address).connected)
         return false;
     const quint64 generation = m_transport.Generation();
-    m_state.m_bConnected = true;
-    m_surface.SetConnectCaption(QStringLiteral("Disconnect"));
     m_channel.ReadLine(); // the greeting
     return StillConnected(generation);
 }

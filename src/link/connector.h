@@ -1,5 +1,6 @@
 #pragma once
 
+#include "line_transport.h"
 #include "link_settings.h"
 
 #include <QObject>
@@ -11,7 +12,6 @@ namespace kestrel {
 
 struct DialogState;
 class WindowSurface;
-class LineTransport;
 class CommandChannel;
 
 // The Connect button: opens the connection to the camera at the address in
@@ -37,9 +37,6 @@ public:
 
     void OnBnClickedConnect();
 
-    // True between a connect click and the end of its connection attempt.
-    bool Connecting() const { return m_bConnecting; }
-
     // The address of the last connection that was opened.
     QString Address() const { return m_address; }
 
@@ -54,6 +51,9 @@ signals:
 
 private:
     void Connect();
+    // Opens the connection to address; once open, the tool counts as
+    // connected and the button offers Disconnect.
+    LineTransport::ConnectOutcome Open(const QString& address);
     void Disconnect();
     void OnConnectionLost(const QString& reason);
     bool StillConnected(quint64 generation) const;
