@@ -2,38 +2,43 @@
 
 #include "app/window_surface.h"
 #include "camera/after_connect.h"
-#include "camera/camera_info.h"
+#include "camera/camera_stack.h"
 #include "camera/firmware_run.h"
-#include "link/command_channel.h"
 #include "link/connector.h"
-#include "link/line_transport.h"
 #include "staging/staging_handlers.h"
 
 namespace kestrel {
 
 ToolSession::ToolSession(WindowSurface& surface, LinkSettings link, RunSettings run)
-    : m_surface(surface), m_transport(std::make_unique<LineTransport>(link)),
-      m_channel(std::make_unique<CommandChannel>(m_state, m_surface, *m_transport)),
-      m_connector(std::make_unique<Connector>(m_state, m_surface, *m_transport, *m_channel, link)),
-      m_info(std::make_unique<CameraInfoQuery>(m_state, m_surface, *m_channel, *m_transport)),
-      m_run(std::make_unique<FirmwareRun>(m_state, m_surface, *m_channel, *m_transport,
-                                          *m_connector, run)),
-      m_afterConnect(std::make_unique<AfterConnectCheck>(m_state, m_surface, *m_channel, *m_info,
-                                                         *m_run, run)),
+    : m_surface(surface), m_camera(std::make_unique<CameraStack>(m_state, m_surface, link, run)),
       m_staging(std::make_unique<StagingHandlers>(m_state, m_surface)) {
-    m_connector->SetAfterConnect({[this] { m_afterConnect->PointA(); },
-                                  [this] { m_afterConnect->PointB(); },
-                                  [this] { return m_state.m_strCameraNumber; }});
+    // The window looks at the camera after the greeting and, once both panes
+    // are shown, follows a run it found in progress.
+    AfterConnectCheck& check = m_camera->AfterConnect();
+    m_camera->Link().SetAfterConnect({[&check] { check.PointA(); }, [&check] { check.PointB(); },
+                                      [this] { return m_state.m_strCameraNumber; }});
 }
 
 ToolSession::~ToolSession() = default;
 
+CommandChannel& ToolSession::Channel() {
+    return m_camera->Channel();
+}
+
+FirmwareRun& ToolSession::Run() {
+    return m_camera->Run();
+}
+
+CameraInfoQuery& ToolSession::Info() {
+    return m_camera->Info();
+}
+
 void ToolSession::OnBnClickedConnect() {
-    m_connector->OnBnClickedConnect();
+    m_camera->Link().OnBnClickedConnect();
 }
 
 void ToolSession::OnBnClickedFwUpdate() {
-    m_run->RunFirmwareUpdate();
+    m_camera->Run().RunFirmwareUpdate();
 }
 
 void ToolSession::OnBnClickedCopyToUsb() {

@@ -9,12 +9,10 @@
 namespace kestrel {
 
 class WindowSurface;
-class LineTransport;
 class CommandChannel;
-class Connector;
 class CameraInfoQuery;
+class CameraStack;
 class FirmwareRun;
-class AfterConnectCheck;
 class StagingHandlers;
 
 // The tool's logic behind the main window: the dialog state and the button
@@ -36,19 +34,14 @@ public:
     void OnBnClickedSelectUsb();
 
     DialogState& State() { return m_state; }
-    CommandChannel& Channel() { return *m_channel; }
-    FirmwareRun& Run() { return *m_run; }
-    CameraInfoQuery& Info() { return *m_info; }
+    CommandChannel& Channel();
+    FirmwareRun& Run();
+    CameraInfoQuery& Info();
 
 private:
     WindowSurface& m_surface;
     DialogState m_state;
-    std::unique_ptr<LineTransport> m_transport;
-    std::unique_ptr<CommandChannel> m_channel;
-    std::unique_ptr<Connector> m_connector;
-    std::unique_ptr<CameraInfoQuery> m_info;
-    std::unique_ptr<FirmwareRun> m_run;
-    std::unique_ptr<AfterConnectCheck> m_afterConnect;
+    std::unique_ptr<CameraStack> m_camera;
     std::unique_ptr<StagingHandlers> m_staging;
 };
 

@@ -50,13 +50,16 @@ QByteArray CameraInfoQuery::Ask(const char* command) {
 
 void CameraInfoQuery::QueryCameraInfo() {
     m_lost = false;
+    CameraIdentity found;
     const QByteArray serialReply = Ask("CAM_GetSerialNumber");
     const QString serial = Text(TextAfterFirstSpace(View(serialReply)));
+    found.serial = serial;
     m_state.m_strInfo = QStringLiteral("Camera Serial Number = ") + serial + QStringLiteral("\r\n");
 
     const QByteArray typeReply = Ask("CAM_GetCameraType");
     const std::string_view model =
         CameraModelName(ReadNumber(TextAfterFirstSpace(View(typeReply))));
+    found.model = Text(model);
     m_state.m_strInfo +=
         QStringLiteral("Camera Type               = ") + Text(model) + QStringLiteral("\r\n");
 
@@ -65,10 +68,12 @@ void CameraInfoQuery::QueryCameraInfo() {
         const QByteArray bayerReply = Ask("CAM_GetSensorBayerType");
         const std::string_view pattern =
             BayerPatternName(ReadNumber(TextAfterFirstSpace(View(bayerReply))));
+        found.sensor = Text(pattern);
         m_state.m_strInfo +=
             QStringLiteral("Color Sensor / Bayer   = ") + Text(pattern) + QStringLiteral("\r\n");
     } else {
-        m_state.m_strInfo += QStringLiteral("Mono Sensor\r\n");
+        found.sensor = QStringLiteral("Mono Sensor");
+        m_state.m_strInfo += found.sensor + QStringLiteral("\r\n");
     }
 
     QByteArray hardware = Ask("REG_READ 6E80");
@@ -77,6 +82,8 @@ void CameraInfoQuery::QueryCameraInfo() {
     hardware = UpperAsciiLetters(hardware);
 
     const QByteArray software = Ask("GETSERVER_VERSION");
+    found.hardware = Text(hardware);
+    found.software = Text(software);
 
     m_state.m_strInfo += QStringLiteral("\r\nHardware Firmware (firm.rbf)    = ") + Text(hardware) +
                          QStringLiteral("\r\n");
@@ -85,8 +92,10 @@ void CameraInfoQuery::QueryCameraInfo() {
     if (m_lost) {
         m_state.m_strInfo.clear();
         m_state.m_strCameraNumber.clear();
+        m_identity = {};
     } else {
         m_state.m_strCameraNumber = serial;
+        m_identity = found;
     }
     m_surface.ShowAtEnd(Pane::Info, m_state.m_strInfo);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 namespace kestrel {
 
@@ -8,6 +9,17 @@ struct DialogState;
 class WindowSurface;
 class CommandChannel;
 class LineTransport;
+
+// What the information query found, field by field, as the camera gave it
+// (8-bit text, one byte a character); all empty when the query could not end.
+struct CameraIdentity {
+    QString serial;
+    QString model;
+    QString sensor;   // "Mono Sensor" or the Bayer pattern
+    QString hardware; // the three register reads joined by dots, upper-cased
+    QString software;
+    bool IsEmpty() const { return serial.isEmpty() && hardware.isEmpty() && software.isEmpty(); }
+};
 
 // Asks the connected camera who it is and which firmware it runs, and fills
 // the information pane: serial number, model, sensor, hardware firmware
@@ -24,6 +36,9 @@ public:
     // filled with answers the camera never gave.
     void QueryCameraInfo();
 
+    // The fields of the last query.
+    const CameraIdentity& Identity() const { return m_identity; }
+
 private:
     QByteArray Ask(const char* command);
 
@@ -32,6 +47,7 @@ private:
     CommandChannel& m_channel;
     LineTransport& m_transport;
     bool m_lost = false;
+    CameraIdentity m_identity;
 };
 
 } // namespace kestrel

@@ -99,6 +99,7 @@ FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, Phase phase) {
     done = 0;
     int lastPosition = 0;
     m_surface.SetProgress(0);
+    emit phaseStarted(phase);
 
     QElapsedTimer sincePoll;
     for (;;) {
@@ -148,6 +149,7 @@ FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, Phase phase) {
 
         if (!erase && total == 0)
             total = kStartProgramTotal;
+        emit figuresRead(phase, done, total);
         const int position = ProgressPosition(done, total);
         if (position > lastPosition) {
             m_surface.SetProgress(position);
@@ -189,6 +191,7 @@ bool FirmwareRun::HandleIdle(Run& run, Phase phase) {
 bool FirmwareRun::Reconnect(Run& run) {
     m_state.m_strLog += TryingToReconnect(m_settings.reconnectWindowMs);
     ShowLog();
+    emit reconnecting();
     QElapsedTimer trying;
     trying.start();
     for (;;) {
@@ -211,6 +214,7 @@ bool FirmwareRun::Reconnect(Run& run) {
     run.sinceChange.restart();
     m_state.m_strLog += Reconnected(m_connector.Address());
     ShowLog();
+    emit reconnected();
     return true;
 }
 

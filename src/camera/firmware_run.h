@@ -36,10 +36,21 @@ public:
     FirmwareRun(DialogState& state, WindowSurface& surface, CommandChannel& channel,
                 LineTransport& transport, Connector& connector, RunSettings settings);
 
+    enum class Phase { Erase, Program };
+
     RunOutcome RunFirmwareUpdate();
 
+signals:
+    // A phase begins to be followed.
+    void phaseStarted(kestrel::FirmwareRun::Phase phase);
+    // The figures of the phase after each status read.
+    void figuresRead(kestrel::FirmwareRun::Phase phase, int done, int total);
+    // The connection was lost during the run and is being restored; then it
+    // was.
+    void reconnecting();
+    void reconnected();
+
 private:
-    enum class Phase { Erase, Program };
     enum class Step { PhaseDone, Ended };
 
     struct Run {

@@ -12,18 +12,18 @@ namespace kestrel {
 
 namespace t = staging_texts;
 
-void StagingHandlers::OnBnClickedCopyToUsb() {
+bool StagingHandlers::OnBnClickedCopyToUsb() {
     if (m_copyRunning) {
         m_surface.ShowMessageBox(t::CopyAlreadyRunning());
-        return;
+        return false;
     }
     if (!m_state.m_bUsbSelected) {
         m_surface.ShowMessageBox(t::NoFolderToCopyTo());
-        return;
+        return false;
     }
     if (!m_state.m_bHwSelected || !m_state.m_bSwSelected) {
         m_surface.ShowMessageBox(t::SelectBothFiles());
-        return;
+        return false;
     }
     // The choices are read once: handlers running during the copy cannot
     // change what it copies.
@@ -57,6 +57,7 @@ void StagingHandlers::OnBnClickedCopyToUsb() {
     m_copyRunning = false;
     if (!outcome.succeeded)
         m_surface.ShowMessageBox(CopyFailureMessage(plan, outcome));
+    return outcome.succeeded;
 }
 
 } // namespace kestrel

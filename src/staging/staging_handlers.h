@@ -20,7 +20,8 @@ public:
     void OnBnClickedSelectHw();
     void OnBnClickedSelectSw();
     void OnBnClickedSelectUsb();
-    void OnBnClickedCopyToUsb();
+    // True when both files were copied and verified.
+    bool OnBnClickedCopyToUsb();
 
     // True while a copy is running (the window must not close meanwhile).
     bool CopyRunning() const { return m_copyRunning; }

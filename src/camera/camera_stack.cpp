@@ -1,0 +1,25 @@
+#include "camera_stack.h"
+
+#include "after_connect.h"
+#include "camera_info.h"
+#include "firmware_run.h"
+#include "link/command_channel.h"
+#include "link/connector.h"
+#include "link/line_transport.h"
+
+namespace kestrel {
+
+CameraStack::CameraStack(DialogState& state, WindowSurface& surface, LinkSettings link,
+                         RunSettings run)
+    : m_transport(std::make_unique<LineTransport>(link)),
+      m_channel(std::make_unique<CommandChannel>(state, surface, *m_transport)),
+      m_connector(std::make_unique<Connector>(state, surface, *m_transport, *m_channel, link)),
+      m_info(std::make_unique<CameraInfoQuery>(state, surface, *m_channel, *m_transport)),
+      m_run(std::make_unique<FirmwareRun>(state, surface, *m_channel, *m_transport, *m_connector,
+                                          run)),
+      m_afterConnect(
+          std::make_unique<AfterConnectCheck>(state, surface, *m_channel, *m_info, *m_run, run)) {}
+
+CameraStack::~CameraStack() = default;
+
+} // namespace kestrel
