@@ -1,0 +1,118 @@
+#include "camera_job.h"
+
+#include "app/dialog_state.h"
+#include "camera/after_connect.h"
+#include "camera/camera_stack.h"
+#include "camera/firmware_run.h"
+#include "job_surface.h"
+#include "link/connector.h"
+#include "outcome_texts.h"
+#include "power_cycle_check.h"
+
+#include <QElapsedTimer>
+
+namespace kestrel::cli {
+
+CameraJob::CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink)
+    : m_job(job), m_address(std::move(address)), m_plan(plan), m_sink(sink) {}
+
+JobResult CameraJob::Run() {
+    QElapsedTimer clock;
+    clock.start();
+    JobResult result;
+    DialogState state;
+    JobSurface surface(m_job, m_address.host, m_sink);
+    LinkSettings link = m_plan.link;
+    link.cameraPort = m_address.port;
+    CameraStack camera(state, surface, link, m_plan.run);
+    // After the greeting the camera is asked whether it is programming, then
+    // for its information unless it is; what follows is this job's choice.
+    AfterConnectCheck& check = camera.AfterConnect();
+    camera.Link().SetAfterConnect(
+        {[&check] { check.PointA(); }, {}, [&state] { return state.m_strCameraNumber; }});
+
+    surface.PostState(JobState::Connecting);
+    camera.Link().OnBnClickedConnect();
+    if (!state.m_bConnected) {
+        result.Set(false, QStringLiteral("connect-failed"),
+                   surface.LastMessage().isEmpty()
+                       ? QStringLiteral("The connection to the camera ended at once.")
+                       : surface.LastMessage());
+    } else {
+        result.before = camera.Info().Identity();
+        result.runInProgress = state.m_bUpdateRunning;
+        result.infoText = state.m_strInfo;
+        JobEvent connected;
+        connected.kind = JobEvent::Kind::Connected;
+        connected.identity = result.before;
+        connected.runInProgress = result.runInProgress;
+        connected.text = state.m_strInfo;
+        surface.Post(connected);
+
+        switch (m_plan.command) {
+        case Command::Info:
+        case Command::Stage:
+            result.Set(true, QStringLiteral("ok"), QString());
+            break;
+        case Command::Watch:
+            if (!result.runInProgress) {
+                result.Set(
+                    false, QStringLiteral("no-run"),
+                    QStringLiteral("The camera is not programming: there is no run to follow."));
+                break;
+            }
+            FollowRun(camera, state, surface, result);
+            break;
+        case Command::Update:
+            FollowRun(camera, state, surface, result);
+            break;
+        }
+    }
+    if (state.m_bConnected)
+        camera.Link().OnBnClickedConnect(); // says goodbye and closes
+    surface.PostState(JobState::Done);
+    result.elapsedMs = clock.elapsed();
+    return result;
+}
+
+void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobSurface& surface,
+                          JobResult& result) {
+    FirmwareRun& run = camera.Run();
+    QObject::connect(&run, &FirmwareRun::phaseStarted, [&surface](FirmwareRun::Phase phase) {
+        surface.PostState(phase == FirmwareRun::Phase::Erase ? JobState::Erasing
+                                                             : JobState::Programming);
+    });
+    QObject::connect(&run, &FirmwareRun::figuresRead,
+                     [&surface](FirmwareRun::Phase phase, int done, int total) {
+                         JobEvent event;
+                         event.kind = JobEvent::Kind::Figures;
+                         event.state = phase == FirmwareRun::Phase::Erase ? JobState::Erasing
+                                                                          : JobState::Programming;
+                         event.done = done;
+                         event.total = total;
+                         surface.Post(event);
+                     });
+    QObject::connect(&run, &FirmwareRun::reconnecting,
+                     [&surface] { surface.PostState(JobState::Reconnecting); });
+
+    if (!state.m_bUpdateRunning)
+        surface.PostState(JobState::Starting);
+    SetRunResult(result, run.RunFirmwareUpdate(), surface.LastMessage());
+    if (!result.ok)
+        return;
+
+    if (m_plan.confirmReboot) {
+        PowerCycleCheck check(camera, state, surface,
+                              {m_plan.rebootTimeoutMs, m_plan.powerCyclePollMs});
+        check.Confirm(result);
+        return;
+    }
+    // The information as the camera gives it now, for the record.
+    surface.Wait(m_plan.run.afterRunQueryDelayMs);
+    if (state.m_bConnected && !state.m_bUpdateRunning) {
+        camera.Info().QueryCameraInfo();
+        result.after = camera.Info().Identity();
+    }
+}
+
+} // namespace kestrel::cli

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "camera/run_settings.h"
+#include "camera_address.h"
+#include "cli_options.h"
+#include "job_event.h"
+#include "link/link_settings.h"
+
+namespace kestrel {
+struct DialogState;
+class CameraStack;
+} // namespace kestrel
+
+namespace kestrel::cli {
+
+class JobSurface;
+
+// What every camera job of one command does.
+struct JobPlan {
+    Command command = Command::Info;
+    bool confirmReboot = false;
+    int rebootTimeoutMs = 300000;
+    int powerCyclePollMs = 1000; // how often the camera is looked at meanwhile
+    LinkSettings link;           // the port is each camera's own
+    RunSettings run;
+};
+
+// One camera's work for info, update or watch, start to end, in the calling
+// thread: connect, read the information, follow or start the programming run
+// with the same code the window uses, optionally wait for the power cycle,
+// then say goodbye. Events go to the sink as they happen; the result is also
+// returned.
+class CameraJob {
+public:
+    CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink);
+
+    JobResult Run();
+
+private:
+    void FollowRun(CameraStack& camera, DialogState& state, JobSurface& surface, JobResult& result);
+
+    int m_job;
+    CameraAddress m_address;
+    JobPlan m_plan;
+    JobSink& m_sink;
+};
+
+} // namespace kestrel::cli

@@ -1,0 +1,99 @@
+#include "cli_options.h"
+
+namespace kestrel::cli {
+
+namespace {
+
+const char* const kAddressHelp =
+    "ADDRESS is an IPv4 address or host name, optionally followed by :PORT\n"
+    "(the camera's command port, 5000 by default): 192.168.1.40, cam-07.lab,\n"
+    "10.0.0.5:15000.\n";
+
+const char* const kOutputHelp =
+    "  --json             write one JSON object per event and a final summary,\n"
+    "                     one object per line, instead of text\n"
+    "  --plain            plain lines (one per change of phase and every few\n"
+    "                     seconds) even on a terminal\n";
+
+const char* const kRunHelp =
+    "  --confirm-reboot   after the run, wait for the camera to be power-cycled,\n"
+    "                     reconnect when it is back and check that its hardware\n"
+    "                     firmware version changed; an unchanged version fails\n"
+    "  --reboot-timeout S how long to wait for the power cycle (default 300 s)\n"
+    "  --report FILE      append one line per camera to FILE: time, address,\n"
+    "                     serial, versions before and after, result (tab-separated)\n";
+
+const char* const kExitHelp =
+    "Exit status: 0 when every camera succeeded, 1 when any failed, 2 for a\n"
+    "usage error.\n";
+
+} // namespace
+
+QString ProgramHelp() {
+    return QStringLiteral(
+               "Usage: kestrel-flash COMMAND [OPTIONS] ...\n"
+               "\n"
+               "Updates the firmware of Kestrel network cameras from a terminal.\n"
+               "\n"
+               "Commands:\n"
+               "  info ADDRESS...      show each camera's serial number, model, sensor and\n"
+               "                       firmware versions\n"
+               "  update ADDRESS...    program the new firmware into each camera's boot flash,\n"
+               "                       all cameras at once\n"
+               "  watch ADDRESS        follow a programming run already in progress\n"
+               "  stage --hw FILE --sw FILE FOLDER\n"
+               "                       copy the firmware files onto a USB stick and verify them\n"
+               "\n"
+               "Run \"kestrel-flash COMMAND --help\" for the options of a command.\n"
+               "\n") +
+           QString::fromLatin1(kExitHelp);
+}
+
+QString CommandHelp(Command command) {
+    QString text;
+    switch (command) {
+    case Command::Info:
+        text = QStringLiteral("Usage: kestrel-flash info [OPTIONS] ADDRESS...\n\n"
+                              "Connects to each camera and shows its information: serial "
+                              "number, model,\nsensor, hardware and software firmware "
+                              "versions.\n\n") +
+               QString::fromLatin1(kAddressHelp) + QStringLiteral("\nOptions:\n") +
+               QString::fromLatin1(kOutputHelp);
+        break;
+    case Command::Update:
+        text =
+            QStringLiteral("Usage: kestrel-flash update [OPTIONS] ADDRESS...\n\n"
+                           "Programs each camera's boot flash from the USB stick in the camera: "
+                           "stops the\ncamera's activities, starts the reprogramming and follows "
+                           "the erase and\nprogramming phases to their end. All cameras are "
+                           "updated at once, each on its\nown connection. A camera found "
+                           "programming already is followed, not restarted.\nA lost connection is "
+                           "tried again for 60 s. Power-cycle a camera only when its\nline says "
+                           "so.\n\n") +
+            QString::fromLatin1(kAddressHelp) + QStringLiteral("\nOptions:\n") +
+            QString::fromLatin1(kRunHelp) + QString::fromLatin1(kOutputHelp);
+        break;
+    case Command::Watch:
+        text = QStringLiteral("Usage: kestrel-flash watch [OPTIONS] ADDRESS\n\n"
+                              "Follows a programming run already in progress on the camera "
+                              "to its end.\nFails when the camera is not programming.\n\n") +
+               QString::fromLatin1(kAddressHelp) + QStringLiteral("\nOptions:\n") +
+               QString::fromLatin1(kRunHelp) + QString::fromLatin1(kOutputHelp);
+        break;
+    case Command::Stage:
+        text =
+            QStringLiteral("Usage: kestrel-flash stage [OPTIONS] --hw FILE --sw FILE FOLDER\n\n"
+                           "Copies the hardware firmware image as \"firm.rbf\" and the software "
+                           "firmware as\n\"vx_server\" into FOLDER (the USB stick), verifies both "
+                           "copies against their\nsources and only then puts them in place.\n\n"
+                           "Options:\n"
+                           "  --hw FILE          the hardware firmware image (.rbf)\n"
+                           "  --sw FILE          the software firmware file (vx_server...)\n") +
+            QString::fromLatin1(kOutputHelp);
+        break;
+    }
+    return text + QStringLiteral("  -h, --help         show this help\n\n") +
+           QString::fromLatin1(kExitHelp);
+}
+
+} // namespace kestrel::cli

@@ -1,0 +1,149 @@
+#include "cli_options.h"
+
+#include <QCommandLineParser>
+#include <QSet>
+
+namespace kestrel::cli {
+
+namespace {
+
+constexpr quint16 kCameraPort = 5000;
+constexpr int kMaxRebootTimeoutS = 24 * 3600;
+
+std::optional<Command> CommandNamed(const QString& name) {
+    if (name == QLatin1String("info"))
+        return Command::Info;
+    if (name == QLatin1String("update"))
+        return Command::Update;
+    if (name == QLatin1String("watch"))
+        return Command::Watch;
+    if (name == QLatin1String("stage"))
+        return Command::Stage;
+    return std::nullopt;
+}
+
+ParsedCli UsageError(const QString& error, const QString& hint) {
+    ParsedCli parsed;
+    parsed.error = QStringLiteral("kestrel-flash: %1\n%2\n").arg(error, hint);
+    parsed.exitCode = 2;
+    return parsed;
+}
+
+ParsedCli Help(const QString& text) {
+    ParsedCli parsed;
+    parsed.output = text;
+    return parsed;
+}
+
+QString HintFor(const QString& commandName) {
+    return QStringLiteral("Run \"kestrel-flash %1 --help\" for its usage.").arg(commandName);
+}
+
+} // namespace
+
+ParsedCli ParseCli(const QStringList& arguments) {
+    const QString programHint = QStringLiteral("Run \"kestrel-flash --help\" for the commands.");
+    if (arguments.size() < 2)
+        return UsageError(QStringLiteral("no command given"), programHint);
+    const QString name = arguments.at(1);
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
+        name == QLatin1String("help"))
+        return Help(ProgramHelp());
+    const std::optional<Command> command = CommandNamed(name);
+    if (!command)
+        return UsageError(QStringLiteral("unknown command \"%1\"").arg(name), programHint);
+    const QString hint = HintFor(name);
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption json(QStringLiteral("json"), QString());
+    const QCommandLineOption plain(QStringLiteral("plain"), QString());
+    const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption confirm(QStringLiteral("confirm-reboot"), QString());
+    const QCommandLineOption rebootTimeout(QStringLiteral("reboot-timeout"), QString(),
+                                           QStringLiteral("S"));
+    const QCommandLineOption hw(QStringLiteral("hw"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption sw(QStringLiteral("sw"), QString(), QStringLiteral("FILE"));
+    parser.addOptions({help, json, plain});
+    const bool runs = *command == Command::Update || *command == Command::Watch;
+    if (runs)
+        parser.addOptions({report, confirm, rebootTimeout});
+    if (*command == Command::Stage)
+        parser.addOptions({hw, sw});
+
+    QStringList rest = arguments;
+    rest.removeAt(1); // the parser expects the program name, then options
+    if (!parser.parse(rest))
+        return UsageError(parser.errorText(), hint);
+    if (parser.isSet(help))
+        return Help(CommandHelp(*command));
+
+    CliOptions options;
+    options.command = *command;
+    options.json = parser.isSet(json);
+    options.plain = parser.isSet(plain);
+    if (options.json && options.plain)
+        return UsageError(QStringLiteral("--json and --plain cannot be used together"), hint);
+    const QStringList positional = parser.positionalArguments();
+
+    if (*command == Command::Stage) {
+        if (!parser.isSet(hw) || !parser.isSet(sw))
+            return UsageError(QStringLiteral("stage needs --hw FILE and --sw FILE"), hint);
+        if (parser.values(hw).size() > 1 || parser.values(sw).size() > 1)
+            return UsageError(QStringLiteral("--hw and --sw are given once each"), hint);
+        if (positional.size() != 1)
+            return UsageError(QStringLiteral("stage needs exactly one FOLDER"), hint);
+        options.hwFile = parser.value(hw);
+        options.swFile = parser.value(sw);
+        options.folder = positional.first();
+        if (options.hwFile.isEmpty() || options.swFile.isEmpty() || options.folder.isEmpty())
+            return UsageError(QStringLiteral("empty file or folder name"), hint);
+        ParsedCli parsed;
+        parsed.options = options;
+        return parsed;
+    }
+
+    if (positional.isEmpty())
+        return UsageError(QStringLiteral("%1 needs at least one ADDRESS").arg(name), hint);
+    if (*command == Command::Watch && positional.size() != 1)
+        return UsageError(QStringLiteral("watch follows one camera: give one ADDRESS"), hint);
+    QSet<QString> seen;
+    for (const QString& text : positional) {
+        QString error;
+        const std::optional<CameraAddress> address = ParseCameraAddress(text, kCameraPort, &error);
+        if (!address)
+            return UsageError(error, hint);
+        const QString key = address->Text().toLower();
+        if (seen.contains(key))
+            return UsageError(QStringLiteral("camera %1 is given twice").arg(address->Text()),
+                              hint);
+        seen.insert(key);
+        options.cameras.append(*address);
+    }
+    if (runs) {
+        options.confirmReboot = parser.isSet(confirm);
+        if (parser.isSet(report)) {
+            options.reportPath = parser.value(report);
+            if (options.reportPath.isEmpty())
+                return UsageError(QStringLiteral("--report needs a file name"), hint);
+        }
+        if (parser.isSet(rebootTimeout)) {
+            bool ok = false;
+            const int seconds = parser.value(rebootTimeout).toInt(&ok);
+            if (!ok || seconds < 1 || seconds > kMaxRebootTimeoutS)
+                return UsageError(QStringLiteral("--reboot-timeout takes seconds from 1 to %1")
+                                      .arg(kMaxRebootTimeoutS),
+                                  hint);
+            if (!options.confirmReboot)
+                return UsageError(QStringLiteral("--reboot-timeout goes with --confirm-reboot"),
+                                  hint);
+            options.rebootTimeoutS = seconds;
+        }
+    }
+    ParsedCli parsed;
+    parsed.options = options;
+    return parsed;
+}
+
+} // namespace kestrel::cli

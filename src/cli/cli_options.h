@@ -1,0 +1,45 @@
+#pragma once
+
+#include "camera_address.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace kestrel::cli {
+
+enum class Command { Info, Update, Watch, Stage };
+
+// What the command line asks for.
+struct CliOptions {
+    Command command = Command::Info;
+    QList<CameraAddress> cameras;
+    bool json = false;  // one JSON object per line instead of text
+    bool plain = false; // plain lines even on a terminal
+    QString reportPath; // append one line per camera to this file
+    bool confirmReboot = false;
+    int rebootTimeoutS = 300; // how long to wait for the power cycle
+    QString hwFile;
+    QString swFile;
+    QString folder;
+};
+
+// The outcome of reading the command line: options to run, or a text to
+// print (help) and the exit status that goes with it.
+struct ParsedCli {
+    std::optional<CliOptions> options;
+    QString output;   // help for standard output
+    QString error;    // a usage error for standard error, with a hint
+    int exitCode = 0; // 0 after help, 2 after a usage error
+};
+
+// arguments.first() is the program name, as in QCoreApplication::arguments().
+ParsedCli ParseCli(const QStringList& arguments);
+
+// The help texts: of the program, and of each command.
+QString ProgramHelp();
+QString CommandHelp(Command command);
+
+} // namespace kestrel::cli

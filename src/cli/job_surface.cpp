@@ -1,0 +1,98 @@
+#include "job_surface.h"
+
+#include "link/event_wait.h"
+
+namespace kestrel::cli {
+
+namespace {
+const QString kLineEnd = QStringLiteral("\r\n");
+} // namespace
+
+JobSurface::JobSurface(int job, QString address, JobSink& sink)
+    : m_job(job), m_address(std::move(address)), m_sink(sink) {}
+
+void JobSurface::Post(JobEvent event) {
+    event.job = m_job;
+    m_sink.Post(event);
+}
+
+void JobSurface::PostState(JobState state) {
+    JobEvent event;
+    event.kind = JobEvent::Kind::State;
+    event.state = state;
+    Post(event);
+}
+
+void JobSurface::PostLog(const QString& line) {
+    JobEvent event;
+    event.kind = JobEvent::Kind::Log;
+    event.text = line;
+    Post(event);
+}
+
+void JobSurface::ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) {
+    // The log's own text ends at the caret; what follows is a status line
+    // that the next update replaces.
+    if (pane == Pane::Log)
+        ShowLog(text.left(caretPos));
+}
+
+void JobSurface::SetPaneText(Pane pane, const QString& text) {
+    if (pane == Pane::Log)
+        ShowLog(text);
+}
+
+void JobSurface::ShowLog(const QString& log) {
+    // The log grows line by line; when it starts afresh, so do its lines.
+    if (!log.startsWith(m_logShown))
+        m_logShown.clear();
+    qsizetype from = m_logShown.size();
+    for (;;) {
+        const qsizetype end = log.indexOf(kLineEnd, from);
+        if (end < 0)
+            break;
+        const QString line = log.mid(from, end - from).trimmed();
+        if (!line.isEmpty())
+            PostLog(line);
+        from = end + kLineEnd.size();
+    }
+    m_logShown = log.left(from);
+}
+
+void JobSurface::SetProgress(int position) {
+    if (position == m_percent)
+        return;
+    m_percent = position;
+    JobEvent event;
+    event.kind = JobEvent::Kind::Percent;
+    event.percent = position;
+    Post(event);
+}
+
+void JobSurface::ShowMessageBox(const QString& text) {
+    m_lastMessage = text;
+    JobEvent event;
+    event.kind = JobEvent::Kind::Message;
+    event.text = text;
+    Post(event);
+}
+
+std::optional<QString> JobSurface::NextAnswer() {
+    if (m_answers.isEmpty())
+        return std::nullopt;
+    return m_answers.takeFirst();
+}
+
+std::optional<QString> JobSurface::ChooseExistingFile(const QString&, const QList<FileFilter>&) {
+    return NextAnswer();
+}
+
+std::optional<QString> JobSurface::ChooseFolder() {
+    return NextAnswer();
+}
+
+void JobSurface::Wait(int ms) {
+    WaitServingEvents(ms);
+}
+
+} // namespace kestrel::cli

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/window_surface.h"
+#include "job_event.h"
+
+#include <QStringList>
+
+namespace kestrel::cli {
+
+// The window surface of one job in the terminal program: what the shared
+// camera and staging logic would show in the window becomes events for the
+// output. The log pane becomes its complete lines, one event each; the
+// progress bar a percentage; a message box a message that does not wait for
+// anyone. Choosers answer from the list they were given.
+class JobSurface : public WindowSurface {
+public:
+    JobSurface(int job, QString address, JobSink& sink);
+
+    // The answers of the next choosers, in order; an empty list cancels.
+    void SetChooserAnswers(QStringList answers) { m_answers = std::move(answers); }
+
+    // The text of the last message, the reason a job failed.
+    QString LastMessage() const { return m_lastMessage; }
+
+    void Post(JobEvent event);
+    void PostState(JobState state);
+    void PostLog(const QString& line);
+
+    void ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) override;
+    void SetPaneText(Pane pane, const QString& text) override;
+    void SetConnectCaption(const QString&) override {}
+    QString ReadCameraAddress() override { return m_address; }
+    void SetProgress(int position) override;
+    void ShowMessageBox(const QString& text) override;
+    std::optional<QString> ChooseExistingFile(const QString& initialName,
+                                              const QList<FileFilter>& filters) override;
+    std::optional<QString> ChooseFolder() override;
+    void Wait(int ms) override;
+
+private:
+    void ShowLog(const QString& log);
+    std::optional<QString> NextAnswer();
+
+    int m_job;
+    QString m_address;
+    JobSink& m_sink;
+    QString m_logShown; // the log's lines already posted
+    int m_percent = -1;
+    QString m_lastMessage;
+    QStringList m_answers;
+};
+
+} // namespace kestrel::cli

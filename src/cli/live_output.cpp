@@ -1,0 +1,97 @@
+#include "outcome_texts.h"
+#include "terminal.h"
+#include "terminal_text.h"
+#include "text_output.h"
+
+#include <algorithm>
+
+namespace kestrel::cli {
+
+namespace {
+
+constexpr int kRedrawMs = 100;
+constexpr int kBarWidth = 16;
+constexpr qsizetype kStateWidth = 12;
+constexpr qsizetype kFiguresWidth = 16;
+
+QString Bar(int percent) {
+    const int filled = std::clamp(percent, 0, 100) * kBarWidth / 100;
+    return QLatin1Char('[') + QString(filled, QLatin1Char('#')) +
+           QString(kBarWidth - filled, QLatin1Char('-')) + QLatin1Char(']');
+}
+
+bool ShowsBar(JobState state) {
+    return state == JobState::Erasing || state == JobState::Programming ||
+           state == JobState::Copying;
+}
+
+} // namespace
+
+LiveOutput::LiveOutput(std::FILE* stream) : m_stream(stream) {
+    m_timer.setInterval(kRedrawMs);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+        // Redrawn when something changed, and once a second for the times.
+        const qint64 second = m_clock.elapsed() / 1000;
+        if (m_dirty || second != m_drawnSecond)
+            Redraw();
+    });
+}
+
+void LiveOutput::Begin(Command command, const QStringList& jobs) {
+    TextOutput::Begin(command, jobs);
+    m_nameWidth = 0;
+    for (const JobRow& row : m_rows)
+        m_nameWidth = std::max(m_nameWidth, row.name.size());
+    m_clock.start();
+    Redraw();
+    m_timer.start();
+}
+
+void LiveOutput::OnEvent(const JobEvent& event) {
+    if (event.job < 0 || event.job >= m_rows.size())
+        return;
+    m_rows[event.job].Apply(event);
+    m_pending += EventLines(event);
+    m_dirty = true;
+}
+
+void LiveOutput::End(const QList<JobResult>&) {
+    m_timer.stop();
+    Redraw();
+    WriteText(m_stream, SummaryTable(m_rows));
+}
+
+void LiveOutput::Redraw() {
+    QString text;
+    if (m_drawn > 0)
+        text += QStringLiteral("\x1b[%1F\x1b[J").arg(m_drawn); // back to the first bar line
+    text += m_pending;
+    m_pending.clear();
+    const int width = TerminalWidth(m_stream);
+    for (const JobRow& row : m_rows)
+        text += RowText(row, width) + QLatin1Char('\n');
+    m_drawn = static_cast<int>(m_rows.size());
+    m_dirty = false;
+    m_drawnSecond = m_clock.elapsed() / 1000;
+    WriteText(m_stream, text);
+}
+
+QString LiveOutput::RowText(const JobRow& row, int width) const {
+    QString text = row.name.leftJustified(m_nameWidth) + QStringLiteral("  ");
+    if (row.finished) {
+        text += (row.result.ok ? QStringLiteral("ok")
+                               : QStringLiteral("FAILED: ") + ResultLabel(row.result.code)) +
+                QStringLiteral("  ") + Duration(row.result.elapsedMs);
+    } else {
+        text += StateLabel(row.state).leftJustified(kStateWidth) + QLatin1Char(' ');
+        if (ShowsBar(row.state))
+            text += Bar(row.percent) + QStringLiteral(" %1%  ").arg(row.percent, 3) +
+                    row.Figures().leftJustified(kFiguresWidth) + QLatin1Char(' ');
+        text += Duration(row.clock.elapsed());
+    }
+    // A line wider than the terminal would wrap and the bars would no longer
+    // be redrawn in place.
+    return text.left(std::max(1, width - 1));
+}
+
+} // namespace kestrel::cli

@@ -1,0 +1,101 @@
+// kestrel-flash: the tool's work from a terminal, for one camera or a whole
+// bench of them at once.
+
+#include "cli_options.h"
+#include "job_runner.h"
+#include "json_output.h"
+#include "report_file.h"
+#include "stage_job.h"
+#include "terminal.h"
+#include "text_output.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using namespace kestrel::cli;
+
+std::unique_ptr<ProgressOutput> MakeOutput(const CliOptions& options) {
+    if (options.json)
+        return std::make_unique<JsonOutput>(stdout);
+    if (!options.plain && IsTerminal(stdout) && EnableTerminalSequences(stdout))
+        return std::make_unique<LiveOutput>(stdout);
+    return std::make_unique<PlainOutput>(stdout);
+}
+
+// Shows the events of a job that runs in this thread as they come.
+class DirectSink : public JobSink {
+public:
+    explicit DirectSink(ProgressOutput& output) : m_output(output) {}
+    void Post(const JobEvent& event) override { m_output.OnEvent(event); }
+
+private:
+    ProgressOutput& m_output;
+};
+
+bool AllSucceeded(const QList<JobResult>& results) {
+    for (const JobResult& result : results) {
+        if (!result.ok)
+            return false;
+    }
+    return !results.isEmpty();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kestrel-flash"));
+
+    const ParsedCli parsed = ParseCli(QCoreApplication::arguments());
+    if (!parsed.options) {
+        WriteText(parsed.exitCode == 0 ? stdout : stderr,
+                  parsed.exitCode == 0 ? parsed.output : parsed.error);
+        return parsed.exitCode;
+    }
+    const CliOptions& options = *parsed.options;
+
+    std::unique_ptr<ReportFile> report;
+    if (!options.reportPath.isEmpty()) {
+        report = std::make_unique<ReportFile>(options.reportPath);
+        QString error;
+        if (!report->CheckWritable(&error)) {
+            WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
+            return 1;
+        }
+    }
+
+    const std::unique_ptr<ProgressOutput> output = MakeOutput(options);
+    QStringList names;
+    QList<JobResult> results;
+    if (options.command == Command::Stage) {
+        names.append(options.folder);
+        output->Begin(options.command, names);
+        DirectSink sink(*output);
+        results.append(RunStageJob(options, sink));
+    } else {
+        for (const CameraAddress& camera : options.cameras)
+            names.append(camera.Text());
+        JobPlan plan;
+        plan.command = options.command;
+        plan.confirmReboot = options.confirmReboot;
+        plan.rebootTimeoutMs = options.rebootTimeoutS * 1000;
+        output->Begin(options.command, names);
+        JobRunner runner(*output);
+        results = runner.Run(options.cameras, plan);
+    }
+    output->End(results);
+
+    if (report) {
+        QString error;
+        if (!report->Append(names, results, QDateTime::currentDateTime(), &error)) {
+            WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
+            return 1;
+        }
+    }
+    return AllSucceeded(results) ? 0 : 1;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "camera/firmware_run.h"
+#include "job_event.h"
+
+#include <QString>
+
+namespace kestrel::cli {
+
+// Records how a programming run ended: ok only when the camera reported both
+// phases to their end. lastMessage is what the run told the operator.
+void SetRunResult(JobResult& result, RunOutcome outcome, const QString& lastMessage);
+
+// A result code in a few words, for the summary table.
+QString ResultLabel(const QString& code);
+
+// A job state in a few words: "erasing", "waiting for the power cycle".
+QString StateLabel(JobState state);
+
+} // namespace kestrel::cli

@@ -1,0 +1,114 @@
+#include "power_cycle_check.h"
+
+#include "app/dialog_state.h"
+#include "camera/camera_info.h"
+#include "camera/camera_stack.h"
+#include "camera/run_texts.h"
+#include "job_surface.h"
+#include "link/command_channel.h"
+#include "link/connector.h"
+#include "link/line_transport.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+
+namespace kestrel::cli {
+
+namespace {
+
+QString Seconds(int ms) {
+    return runtexts::Seconds(ms);
+}
+
+} // namespace
+
+PowerCycleCheck::PowerCycleCheck(CameraStack& camera, DialogState& state, JobSurface& surface,
+                                 PowerCycleSettings settings)
+    : m_camera(camera), m_state(state), m_surface(surface), m_settings(settings) {}
+
+bool PowerCycleCheck::Connected() const {
+    return m_state.m_bConnected && m_camera.Transport().IsOpen();
+}
+
+void PowerCycleCheck::Confirm(JobResult& result) {
+    QElapsedTimer clock;
+    clock.start();
+    m_surface.PostState(JobState::WaitingForPowerCycle);
+    m_surface.PostLog(QStringLiteral("Power-cycle the camera now: waiting up to %1 s for it to "
+                                     "restart with the new firmware")
+                          .arg(Seconds(m_settings.timeoutMs)));
+    if (!WaitUntilGone(result, clock.elapsed()) || !WaitUntilBack(result, clock.elapsed()))
+        return;
+
+    result.after = m_camera.Info().Identity();
+    const QString before = result.before.hardware;
+    const QString after = result.after.hardware;
+    if (before.isEmpty()) {
+        result.Set(true, QStringLiteral("ok"),
+                   QStringLiteral("The camera is back with hardware firmware %1 (its version "
+                                  "before the run is not known: the run was already in "
+                                  "progress when connected).")
+                       .arg(after));
+    } else if (after == before) {
+        result.Set(false, QStringLiteral("version-unchanged"),
+                   QStringLiteral("The camera restarted with the same hardware firmware version "
+                                  "(%1): the new firmware was not loaded.")
+                       .arg(after));
+    } else {
+        result.Set(true, QStringLiteral("ok"),
+                   QStringLiteral("The camera restarted with the new hardware firmware: %1 -> %2.")
+                       .arg(before, after));
+    }
+    m_surface.PostLog(result.detail);
+}
+
+bool PowerCycleCheck::WaitUntilGone(JobResult& result, qint64 startedMs) {
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 budget = m_settings.timeoutMs - startedMs;
+    while (Connected()) {
+        const qint64 left = budget - clock.elapsed();
+        if (left <= 0) {
+            result.Set(false, QStringLiteral("no-power-cycle"),
+                       QStringLiteral("The camera was not power-cycled within %1 s: it still "
+                                      "runs the old firmware. Power-cycle it to load the new "
+                                      "one.")
+                           .arg(Seconds(m_settings.timeoutMs)));
+            m_surface.ShowMessageBox(result.detail);
+            return false;
+        }
+        m_surface.Wait(static_cast<int>(std::min<qint64>(left, m_settings.pollMs)));
+        // A camera that was switched off does not answer; one that restarted
+        // has forgotten the connection and ends it.
+        if (Connected())
+            m_camera.Channel().SendCommand(QByteArrayLiteral("CAM_FIRMWAREUPDATE 1"));
+    }
+    return true;
+}
+
+bool PowerCycleCheck::WaitUntilBack(JobResult& result, qint64 startedMs) {
+    m_surface.PostState(JobState::WaitingForCamera);
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 budget = m_settings.timeoutMs - startedMs;
+    for (;;) {
+        if (Connected() || m_camera.Link().Reconnect()) {
+            m_camera.Info().QueryCameraInfo();
+            if (!m_camera.Info().Identity().IsEmpty())
+                return true;
+        }
+        const qint64 left = budget - clock.elapsed();
+        if (left <= 0) {
+            result.Set(false, QStringLiteral("not-back"),
+                       QStringLiteral("The camera went away but did not come back within %1 s "
+                                      "of the start of the wait: check its power and network.")
+                           .arg(Seconds(m_settings.timeoutMs)));
+            m_surface.ShowMessageBox(result.detail);
+            return false;
+        }
+        m_surface.Wait(static_cast<int>(std::min<qint64>(left, m_settings.pollMs)));
+    }
+}
+
+} // namespace kestrel::cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "job_event.h"
+
+namespace kestrel {
+struct DialogState;
+class CameraStack;
+} // namespace kestrel
+
+namespace kestrel::cli {
+
+class JobSurface;
+
+struct PowerCycleSettings {
+    int timeoutMs = 300000; // for the whole wait: off, and back again
+    int pollMs = 1000;      // how often the camera is looked at
+};
+
+// After a finished run: waits for the operator to power-cycle the camera,
+// reconnects when it is back and checks that it restarted with a different
+// hardware firmware version. The camera going away is seen from the
+// connection: it ends, or a status question gets no answer.
+class PowerCycleCheck {
+public:
+    PowerCycleCheck(CameraStack& camera, DialogState& state, JobSurface& surface,
+                    PowerCycleSettings settings);
+
+    // Reads result.before; sets result.after and how the check ended.
+    void Confirm(JobResult& result);
+
+private:
+    bool Connected() const;
+    bool WaitUntilGone(JobResult& result, qint64 startedMs);
+    bool WaitUntilBack(JobResult& result, qint64 startedMs);
+
+    CameraStack& m_camera;
+    DialogState& m_state;
+    JobSurface& m_surface;
+    PowerCycleSettings m_settings;
+};
+
+} // namespace kestrel::cli

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+namespace kestrel::cli {
+
+// Text for the terminal that may hold bytes a camera sent: every control
+// character (C0, DEL and C1, which includes the escape that starts terminal
+// sequences) is shown as \xNN, so nothing from the network can move the
+// cursor, change colours or retitle the window. A tab becomes a space.
+QString Escaped(const QString& text);
+
+// One JSON object as one line, ending in a newline. Besides what JSON itself
+// escapes, DEL and the C1 controls are written as \u00NN, so that the line is
+// also safe to show on a terminal.
+QByteArray JsonLine(const QJsonObject& object);
+
+// A duration as m:ss (or h:mm:ss from one hour on).
+QString Duration(qint64 ms);
+
+} // namespace kestrel::cli

@@ -1,0 +1,90 @@
+#include "text_output.h"
+
+#include "outcome_texts.h"
+#include "terminal_text.h"
+
+namespace kestrel::cli {
+
+void TextOutput::Begin(Command command, const QStringList& jobs) {
+    m_command = command;
+    m_rows.clear();
+    for (const QString& name : jobs) {
+        JobRow row;
+        row.name = Escaped(name);
+        row.clock.start();
+        m_rows.append(row);
+    }
+}
+
+QString TextOutput::EventLines(const JobEvent& event) const {
+    const QString prefix = m_rows.at(event.job).name + QStringLiteral(": ");
+    QString lines;
+    switch (event.kind) {
+    case JobEvent::Kind::Log:
+        lines = prefix + Escaped(event.text) + QLatin1Char('\n');
+        break;
+    case JobEvent::Kind::Message:
+        for (const QString& part : event.text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            lines += prefix + QStringLiteral("! ") + Escaped(part) + QLatin1Char('\n');
+        break;
+    case JobEvent::Kind::Connected:
+        if (event.runInProgress) {
+            lines = prefix + QStringLiteral("the camera is programming its flash memory\n");
+        } else if (m_command == Command::Info) {
+            for (const QString& part : event.text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+                lines += prefix + Escaped(part) + QLatin1Char('\n');
+        } else {
+            const CameraIdentity& id = event.identity;
+            lines = prefix +
+                    QStringLiteral("serial %1, %2, hardware firmware %3, software firmware %4\n")
+                        .arg(Escaped(id.serial), Escaped(id.model), Escaped(id.hardware),
+                             Escaped(id.software));
+        }
+        break;
+    case JobEvent::Kind::Finished: {
+        const JobResult& r = event.result;
+        lines = prefix +
+                (r.ok ? QStringLiteral("ok") : QStringLiteral("FAILED: ") + ResultLabel(r.code)) +
+                QStringLiteral(" (%1)\n").arg(Duration(r.elapsedMs));
+        break;
+    }
+    case JobEvent::Kind::State:
+    case JobEvent::Kind::Figures:
+    case JobEvent::Kind::Percent:
+        break;
+    }
+    return lines;
+}
+
+PlainOutput::PlainOutput(std::FILE* stream, int progressEveryMs)
+    : m_stream(stream), m_progressEveryMs(progressEveryMs) {}
+
+void PlainOutput::OnEvent(const JobEvent& event) {
+    if (event.job < 0 || event.job >= m_rows.size())
+        return;
+    if (m_lastProgress.size() != m_rows.size())
+        m_lastProgress.resize(m_rows.size());
+    JobRow& row = m_rows[event.job];
+    const bool changed = row.Apply(event);
+    QString text = EventLines(event);
+    QElapsedTimer& last = m_lastProgress[event.job];
+    if (changed && row.state != JobState::Done) {
+        text += row.name + QStringLiteral(": ") + StateLabel(row.state) + QLatin1Char('\n');
+        last.start();
+    } else if (event.kind == JobEvent::Kind::Figures &&
+               (!last.isValid() || last.hasExpired(m_progressEveryMs))) {
+        text += row.name + QStringLiteral(": %1, %2 (%3 %), %4\n")
+                               .arg(StateLabel(row.state), row.Figures())
+                               .arg(row.percent)
+                               .arg(Duration(row.clock.elapsed()));
+        last.start();
+    }
+    if (!text.isEmpty())
+        WriteText(m_stream, text);
+}
+
+void PlainOutput::End(const QList<JobResult>&) {
+    WriteText(m_stream, SummaryTable(m_rows));
+}
+
+} // namespace kestrel::cli
