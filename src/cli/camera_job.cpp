@@ -97,7 +97,8 @@ void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobSurface& s
 
     if (!state.m_bUpdateRunning)
         surface.PostState(JobState::Starting);
-    SetRunResult(result, run.RunFirmwareUpdate(), surface.LastMessage());
+    const RunOutcome outcome = run.RunFirmwareUpdate();
+    SetRunResult(result, outcome, surface.LastMessage());
     if (!result.ok)
         return;
 

@@ -92,7 +92,10 @@ int main(int argc, char** argv) {
 
     if (report) {
         QString error;
-        if (!report->Append(names, results, QDateTime::currentDateTime(), &error)) {
+        // Local time with its offset from UTC, so records from sites in
+        // several time zones compare.
+        const QDateTime now = QDateTime::currentDateTime();
+        if (!report->Append(names, results, now.toOffsetFromUtc(now.offsetFromUtc()), &error)) {
             WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
             return 1;
         }
