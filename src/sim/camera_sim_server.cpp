@@ -7,9 +7,14 @@
 namespace kestrel::sim {
 
 CameraSimServer::CameraSimServer(SimOptions options, QObject* parent)
-    : QObject(parent), options_(std::move(options)), server_(this), camera_(options_, this) {
+    : QObject(parent), options_(std::move(options)), server_(this), camera_(options_, this),
+      powerCycle_(
+          options_, camera_, [this] { SwitchOff(); }, [this] { return SwitchOn(); }, this) {
     connect(&server_, &QTcpServer::newConnection, this, &CameraSimServer::AcceptConnections);
     connect(&camera_, &CameraState::RunPhaseChanged, this, &CameraSimServer::RunPhaseChanged);
+    connect(&powerCycle_, &PowerCycle::Changed, this, &CameraSimServer::PowerChanged);
+    connect(&powerCycle_, &PowerCycle::Trouble, this,
+            [this](const QString& text) { emit Note(0, text); });
 }
 
 CameraSimServer::~CameraSimServer() {
@@ -26,6 +31,8 @@ bool CameraSimServer::Listen(const QHostAddress& address, quint16 port) {
     if (!server_.listen(address, port)) {
         return false;
     }
+    address_ = address;
+    port_ = server_.serverPort();
     if (options_.runInProgress && !listenedBefore_) {
         camera_.StartRun(true);
     }
@@ -34,7 +41,7 @@ bool CameraSimServer::Listen(const QHostAddress& address, quint16 port) {
 }
 
 quint16 CameraSimServer::Port() const {
-    return server_.serverPort();
+    return port_;
 }
 
 QString CameraSimServer::ErrorString() const {
@@ -54,6 +61,26 @@ void CameraSimServer::AcceptConnections() {
         emit ConnectionOpened(number, peer);
         session->Start();
     }
+}
+
+void CameraSimServer::SwitchOff() {
+    // The listener goes first, so that a peer that sees its connection reset
+    // finds new ones refused.
+    server_.close();
+    const QList<SimSession*> sessions = findChildren<SimSession*>(Qt::FindDirectChildrenOnly);
+    for (SimSession* session : sessions) {
+        session->Drop();
+    }
+}
+
+QString CameraSimServer::SwitchOn() {
+    if (server_.listen(address_, port_)) {
+        return QString();
+    }
+    return QStringLiteral("cannot listen again on %1 port %2: %3")
+        .arg(address_.toString())
+        .arg(port_)
+        .arg(server_.errorString());
 }
 
 } // namespace kestrel::sim

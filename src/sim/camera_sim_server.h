@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sim/camera_state.h"
+#include "sim/power_cycle.h"
 #include "sim/sim_options.h"
 
 #include <QByteArray>
@@ -13,8 +14,11 @@ namespace kestrel::sim {
 
 // The simulated camera's command server. It accepts any number of
 // connections, each a session with its own fault counters; the camera state
-// (the firmware version, a programming run) is one for all of them. The
-// signals tell everything that happens, for a log or a test.
+// (the firmware version, a programming run) is one for all of them. With
+// --power-cycle-after the camera goes off after a finished run: every
+// connection is reset, new ones are refused, and later it listens again on
+// the same address and port. The signals tell everything that happens, for a
+// log or a test.
 class CameraSimServer : public QObject {
     Q_OBJECT
 
@@ -25,6 +29,7 @@ public:
     // Starts listening; port 0 takes any free port. With --run-in-progress
     // the run starts here. False, with ErrorString(), when it cannot listen.
     bool Listen(const QHostAddress& address, quint16 port);
+    // The port listened on, also while a power cycle has the camera off.
     quint16 Port() const;
     QString ErrorString() const;
 
@@ -37,16 +42,24 @@ signals:
     // Bytes handed to the connection: a greeting or reply with its line end,
     // or the part of a reply sent before closing.
     void BytesSent(int connection, const QByteArray& bytes);
-    // Something a log should show: a fault taking effect, a socket error.
+    // Something a log should show: a fault taking effect, a socket error;
+    // connection 0 for the camera as a whole.
     void Note(int connection, const QString& text);
     void RunPhaseChanged(const QString& text);
+    // A power cycle switched the camera off or on; text says which.
+    void PowerChanged(const QString& text);
 
 private:
     void AcceptConnections();
+    void SwitchOff();
+    QString SwitchOn();
 
     const SimOptions options_;
     QTcpServer server_;
     CameraState camera_;
+    PowerCycle powerCycle_;
+    QHostAddress address_;
+    quint16 port_ = 0;
     int connectionsAccepted_ = 0;
     bool listenedBefore_ = false;
 };

@@ -46,6 +46,17 @@ HwVersion CameraState::Version() {
     return version_;
 }
 
+void CameraState::LosePower() {
+    Refresh();
+    if (!run_) {
+        return;
+    }
+    run_.reset();
+    phaseTimer_.stop();
+    emit RunPhaseChanged(QStringLiteral("run: lost with the power, hardware version stays %1")
+                             .arg(QString::fromLatin1(version_.Text())));
+}
+
 void CameraState::Refresh() {
     if (!run_) {
         return;
@@ -60,6 +71,7 @@ void CameraState::Refresh() {
         phaseTimer_.stop();
         emit RunPhaseChanged(QStringLiteral("run: finished, hardware version now %1")
                                  .arg(QString::fromLatin1(version_.Text())));
+        emit RunFinished();
         return;
     }
     if (now.phase == RunPhase::Aborted) {

@@ -36,9 +36,15 @@ public:
     // The hardware firmware version now: the new one once a run has finished.
     HwVersion Version();
 
+    // The camera has lost power: a run going on is gone and the version stays
+    // as it was. A run whose time was up by now has finished first.
+    void LosePower();
+
 signals:
     // The run has entered a phase; text says which, for the operator.
     void RunPhaseChanged(const QString& text);
+    // A run has finished (not aborted), right after its RunPhaseChanged.
+    void RunFinished();
 
 private:
     void Refresh();

@@ -47,6 +47,8 @@ ConsoleLog::ConsoleLog(CameraSimServer& server, QObject* parent) : QObject(paren
             [](int connection, const QString& text) { PrintFor(connection, text); });
     connect(&server, &CameraSimServer::RunPhaseChanged, this,
             [](const QString& text) { Print(text); });
+    connect(&server, &CameraSimServer::PowerChanged, this,
+            [](const QString& text) { Print(text); });
 }
 
 void ConsoleLog::Print(const QString& text) {
@@ -58,6 +60,10 @@ void ConsoleLog::Print(const QString& text) {
 }
 
 void ConsoleLog::PrintFor(int connection, const QString& text) {
+    if (connection == 0) {
+        Print(text); // the camera as a whole
+        return;
+    }
     Print(QStringLiteral("#%1 %2").arg(connection).arg(text));
 }
 

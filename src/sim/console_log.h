@@ -9,7 +9,8 @@ class CameraSimServer;
 
 // Prints what the server does to standard output, one time-stamped line per
 // event: "12:08:01.123 #1 <- CAM_GETSERIALNUMBER" for a line received,
-// "#1 -> ..." for a line sent, control bytes escaped.
+// "#1 -> ..." for a line sent, control bytes escaped. Runs, power cycles and
+// notes about the camera as a whole have no connection number.
 class ConsoleLog : public QObject {
     Q_OBJECT
 

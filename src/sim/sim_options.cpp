@@ -78,6 +78,14 @@ void AddOptions(QCommandLineParser& parser) {
     add(QStringLiteral("abort-at"),
         QStringLiteral("The camera gives the run up at this percent of programming."),
         QStringLiteral("percent"));
+    add(QStringLiteral("power-cycle-after"),
+        QStringLiteral("MS milliseconds after a finished run the camera powers off: its "
+                       "connections are reset and new ones refused until it is back."),
+        QStringLiteral("MS"));
+    add(QStringLiteral("power-off-ms"),
+        QStringLiteral("How long the camera stays off in a power cycle before it listens again, "
+                       "with the new version (default 2000)."),
+        QStringLiteral("MS"));
 
     add(QStringLiteral("close-after"),
         QStringLiteral("Answer N commands per connection, then close at the next."),
@@ -264,6 +272,8 @@ QString ReadAll(const QCommandLineParser& parser, SimOptions& o) {
     r.Int("start-delay-ms", 0, kMaxMs, o.startDelayMs);
     r.OptionalInt("stall-at", 0, 100, o.stallAtPercent);
     r.OptionalInt("abort-at", 0, 100, o.abortAtPercent);
+    r.OptionalInt("power-cycle-after", 0, kMaxMs, o.powerCycleAfterMs);
+    r.Int("power-off-ms", 0, kMaxMs, o.powerOffMs);
     r.OptionalInt("close-after", 0, kMaxCount, o.closeAfter);
     r.OptionalInt("close-mid-reply", 1, kMaxCount, o.closeMidReplyAt);
     r.OptionalInt("stop-answering-after", 0, kMaxCount, o.stopAnsweringAfter);

@@ -51,6 +51,13 @@ struct SimOptions {
     std::optional<int> stallAtPercent; // programming stops rising here, for ever
     std::optional<int> abortAtPercent; // the camera gives the run up here
 
+    // The operator's power cycle after a finished run (not an aborted one):
+    // this long after the run the camera goes off, its connections reset and
+    // new ones refused, and powerOffMs later it listens again, on the same
+    // address and port, with the new version. Off: the camera stays on.
+    std::optional<int> powerCycleAfterMs;
+    int powerOffMs = 2000;
+
     // Faults, counted per connection over its commands, the first being 1.
     std::optional<int> closeAfter;         // answer this many, then close
     std::optional<int> closeMidReplyAt;    // half this reply, then close

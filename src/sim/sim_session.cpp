@@ -1,6 +1,7 @@
 #include "sim/sim_session.h"
 
 #include "sim/command_replies.h"
+#include "sim/connection_reset.h"
 
 #include <QRandomGenerator>
 #include <QTcpSocket>
@@ -50,6 +51,14 @@ void SimSession::Start() {
         Send(options_.greeting + LineEnd());
     }
     ReadLines(); // bytes that came before the session was ready
+}
+
+void SimSession::Drop() {
+    if (ended_) {
+        return;
+    }
+    ResetConnection(*socket_);
+    End(); // in case the socket said nothing
 }
 
 void SimSession::ReadLines() {

@@ -27,6 +27,10 @@ public:
     // Sends the greeting and starts reading.
     void Start();
 
+    // Drops the connection at once, as the camera losing power does: the
+    // peer gets a reset, nothing queued goes out, and Ended follows.
+    void Drop();
+
     // Longest command line kept; the rest of a longer one is dropped and the
     // line is answered "ERROR line too long".
     static constexpr qsizetype kMaxCommandBytes = 65536;

@@ -51,6 +51,8 @@ QString Field(const SimOptions& o, const QString& name) {
         return Optional(o.stallAtPercent);
     if (name == "abort")
         return Optional(o.abortAtPercent);
+    if (name == "power")
+        return QStringLiteral("%1/%2").arg(Optional(o.powerCycleAfterMs)).arg(o.powerOffMs);
     if (name == "closeafter")
         return Optional(o.closeAfter);
     if (name == "closemid")
@@ -114,6 +116,7 @@ void TestSimOptions::defaults_data() {
         {"inprogress", "0"},
         {"stall", "off"},
         {"abort", "off"},
+        {"power", "off/2000"},
         {"closeafter", "off"},
         {"closemid", "off"},
         {"stopafter", "off"},
@@ -197,6 +200,21 @@ void TestSimOptions::goodOptions_data() {
                                << "100";
     QTest::newRow("abort 0") << QStringList{"--abort-at", "0"} << "abort"
                              << "0";
+    QTest::newRow("power cycle") << QStringList{"--power-cycle-after", "200", "--power-off-ms",
+                                                "500"}
+                                 << "power"
+                                 << "200/500";
+    QTest::newRow("power cycle at once") << QStringList{"--power-cycle-after", "0"} << "power"
+                                         << "0/2000";
+    QTest::newRow("power off 0") << QStringList{"--power-off-ms", "0"} << "power"
+                                 << "off/0";
+    QTest::newRow("power cycle max") << QStringList{"--power-cycle-after=86400000"} << "power"
+                                     << "86400000/2000";
+    QTest::newRow("fast keeps power cycle")
+        << QStringList{"--power-cycle-after", "200", "--power-off-ms", "500", "--fast"} << "power"
+        << "200/500";
+    QTest::newRow("fast, no power cycle") << QStringList{"--fast"} << "power"
+                                          << "off/2000";
     QTest::newRow("close after 0") << QStringList{"--close-after", "0"} << "closeafter"
                                    << "0";
     QTest::newRow("close mid reply") << QStringList{"--close-mid-reply", "1"} << "closemid"
@@ -282,6 +300,21 @@ void TestSimOptions::badOptions_data() {
     QTest::newRow("stall over 100") << QStringList{"--stall-at", "101"}
                                     << "--stall-at: '101' is not a whole number from 0 to 100";
     QTest::newRow("abort negative") << QStringList{"--abort-at", "-1"} << "--abort-at: '-1'";
+    QTest::newRow("power cycle negative")
+        << QStringList{"--power-cycle-after", "-1"}
+        << "--power-cycle-after: '-1' is not a whole number from 0 to 86400000";
+    QTest::newRow("power cycle text")
+        << QStringList{"--power-cycle-after", "soon"} << "--power-cycle-after: 'soon'";
+    QTest::newRow("power cycle too long")
+        << QStringList{"--power-cycle-after", "86400001"} << "--power-cycle-after: '86400001'";
+    QTest::newRow("power cycle no value")
+        << QStringList{"--power-cycle-after"} << "Missing value after '--power-cycle-after'";
+    QTest::newRow("power off negative")
+        << QStringList{"--power-off-ms", "-5"}
+        << "--power-off-ms: '-5' is not a whole number from 0 to 86400000";
+    QTest::newRow("power off fraction")
+        << QStringList{"--power-off-ms", "1.5"} << "--power-off-ms: '1.5'";
+    QTest::newRow("power off empty") << QStringList{"--power-off-ms", ""} << "--power-off-ms: ''";
     QTest::newRow("close after") << QStringList{"--close-after", "-1"} << "--close-after: '-1'";
     QTest::newRow("close mid reply 0")
         << QStringList{"--close-mid-reply", "0"} << "--close-mid-reply: '0'";
@@ -345,6 +378,8 @@ void TestSimOptions::helpTextNamesOptions() {
                                "--run-in-progress",
                                "--stall-at",
                                "--abort-at",
+                               "--power-cycle-after",
+                               "--power-off-ms",
                                "--close-after",
                                "--close-mid-reply",
                                "--stop-answering-after",

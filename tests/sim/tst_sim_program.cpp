@@ -67,6 +67,7 @@ private slots:
     void badArguments();
     void busyPort();
     void logsTraffic();
+    void logsPowerCycle();
     void quiet();
 };
 
@@ -79,6 +80,8 @@ void TestSimProgram::help() {
     const QString help = QString::fromUtf8(process.readAllStandardOutput());
     QVERIFY(help.contains("--close-mid-reply <N>"));
     QVERIFY(help.contains("--hw-version <a.b.c>"));
+    QVERIFY(help.contains("--power-cycle-after <MS>"));
+    QVERIFY(help.contains("--power-off-ms <MS>"));
 }
 
 void TestSimProgram::badArguments_data() {
@@ -150,6 +153,32 @@ void TestSimProgram::logsTraffic() {
     QCOMPARE(sim.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(sim.process.exitCode(), 0);
     QVERIFY(sim.WaitForLine(stamp + "stopped$").hasMatch());
+}
+
+void TestSimProgram::logsPowerCycle() {
+    RunningSim sim({"--fast", "--run-in-progress", "--power-cycle-after", "0"});
+    const quint16 port = sim.Port();
+    QVERIFY2(port != 0, sim.output.constData());
+    LineClient client(port);
+    QCOMPARE(client.ReadLine(), QByteArray("KESTREL VX CAMERA SERVER READY\r\n"));
+    const QString stamp = QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d ");
+    QVERIFY(sim.WaitForLine(stamp + "run: finished, hardware version now 1\\.2b\\.05$").hasMatch());
+    QVERIFY(sim.WaitForLine(stamp + "power cycle: camera off for 2000 ms$").hasMatch());
+    QVERIFY(sim.WaitForLine(stamp + "#1 disconnected$").hasMatch());
+
+    // The port taken while the camera is off: it says so, without a
+    // connection number, and comes back once the port is free.
+    QTcpServer holder;
+    QVERIFY(holder.listen(QHostAddress(QHostAddress::LocalHost), port));
+    QVERIFY(sim.WaitForLine(stamp + "power cycle: cannot listen again on 127\\.0\\.0\\.1 port " +
+                            QString::number(port) + ": .+; trying again every 1 s$")
+                .hasMatch());
+    holder.close();
+    QVERIFY(sim.WaitForLine(stamp + "power cycle: camera back, hardware version now 1\\.2b\\.05$")
+                .hasMatch());
+    LineClient back(port);
+    QCOMPARE(back.ReadLine(), QByteArray("KESTREL VX CAMERA SERVER READY\r\n"));
+    QVERIFY(sim.WaitForLine(stamp + "#2 connected from 127\\.0\\.0\\.1:\\d+$").hasMatch());
 }
 
 void TestSimProgram::quiet() {
