@@ -82,16 +82,21 @@ void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobSurface& s
         surface.PostState(phase == FirmwareRun::Phase::Erase ? JobState::Erasing
                                                              : JobState::Programming);
     });
-    QObject::connect(&run, &FirmwareRun::figuresRead,
-                     [&surface](FirmwareRun::Phase phase, int done, int total) {
-                         JobEvent event;
-                         event.kind = JobEvent::Kind::Figures;
-                         event.state = phase == FirmwareRun::Phase::Erase ? JobState::Erasing
-                                                                          : JobState::Programming;
-                         event.done = done;
-                         event.total = total;
-                         surface.Post(event);
-                     });
+    // Each poll reads the figures; only a change is news.
+    QObject::connect(
+        &run, &FirmwareRun::figuresRead,
+        [&surface, last = JobEvent()](FirmwareRun::Phase phase, int done, int total) mutable {
+            const JobState state =
+                phase == FirmwareRun::Phase::Erase ? JobState::Erasing : JobState::Programming;
+            if (last.kind == JobEvent::Kind::Figures && last.state == state && last.done == done &&
+                last.total == total)
+                return;
+            last.kind = JobEvent::Kind::Figures;
+            last.state = state;
+            last.done = done;
+            last.total = total;
+            surface.Post(last);
+        });
     QObject::connect(&run, &FirmwareRun::reconnecting,
                      [&surface] { surface.PostState(JobState::Reconnecting); });
 

@@ -51,22 +51,30 @@ void LiveOutput::OnEvent(const JobEvent& event) {
     if (event.job < 0 || event.job >= m_rows.size())
         return;
     m_rows[event.job].Apply(event);
-    m_pending += EventLines(event);
+    // A job's end shows in its bar line, then in the summary.
+    if (event.kind != JobEvent::Kind::Finished)
+        m_pending += EventLines(event);
     m_dirty = true;
 }
 
 void LiveOutput::End(const QList<JobResult>&) {
     m_timer.stop();
-    Redraw();
-    WriteText(m_stream, SummaryTable(m_rows));
+    // The bars give way to the summary, which says the same and more.
+    WriteText(m_stream, TakeBarsAway() + SummaryTable(m_rows));
 }
 
-void LiveOutput::Redraw() {
+QString LiveOutput::TakeBarsAway() {
     QString text;
     if (m_drawn > 0)
         text += QStringLiteral("\x1b[%1F\x1b[J").arg(m_drawn); // back to the first bar line
+    m_drawn = 0;
     text += m_pending;
     m_pending.clear();
+    return text;
+}
+
+void LiveOutput::Redraw() {
+    QString text = TakeBarsAway();
     const int width = TerminalWidth(m_stream);
     for (const JobRow& row : m_rows)
         text += RowText(row, width) + QLatin1Char('\n');

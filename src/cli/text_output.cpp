@@ -56,34 +56,45 @@ QString TextOutput::EventLines(const JobEvent& event) const {
     return lines;
 }
 
-PlainOutput::PlainOutput(std::FILE* stream, int progressEveryMs)
-    : m_stream(stream), m_progressEveryMs(progressEveryMs) {}
+PlainOutput::PlainOutput(std::FILE* stream, int progressEveryMs) : m_stream(stream) {
+    m_timer.setInterval(progressEveryMs);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { ShowProgress(); });
+}
+
+void PlainOutput::Begin(Command command, const QStringList& jobs) {
+    TextOutput::Begin(command, jobs);
+    m_timer.start();
+}
 
 void PlainOutput::OnEvent(const JobEvent& event) {
     if (event.job < 0 || event.job >= m_rows.size())
         return;
-    if (m_lastProgress.size() != m_rows.size())
-        m_lastProgress.resize(m_rows.size());
     JobRow& row = m_rows[event.job];
     const bool changed = row.Apply(event);
     QString text = EventLines(event);
-    QElapsedTimer& last = m_lastProgress[event.job];
-    if (changed && row.state != JobState::Done) {
+    if (changed && row.state != JobState::Done)
         text += row.name + QStringLiteral(": ") + StateLabel(row.state) + QLatin1Char('\n');
-        last.start();
-    } else if (event.kind == JobEvent::Kind::Figures &&
-               (!last.isValid() || last.hasExpired(m_progressEveryMs))) {
-        text += row.name + QStringLiteral(": %1, %2 (%3 %), %4\n")
-                               .arg(StateLabel(row.state), row.Figures())
-                               .arg(row.percent)
-                               .arg(Duration(row.clock.elapsed()));
-        last.start();
+    if (!text.isEmpty())
+        WriteText(m_stream, text);
+}
+
+void PlainOutput::ShowProgress() {
+    QString text;
+    for (const JobRow& row : m_rows) {
+        if (row.finished)
+            continue;
+        text += row.name + QStringLiteral(": ") + StateLabel(row.state);
+        const QString figures = row.Figures();
+        if (!figures.isEmpty())
+            text += QStringLiteral(", %1 (%2 %)").arg(figures).arg(row.percent);
+        text += QStringLiteral(", %1\n").arg(Duration(row.clock.elapsed()));
     }
     if (!text.isEmpty())
         WriteText(m_stream, text);
 }
 
 void PlainOutput::End(const QList<JobResult>&) {
+    m_timer.stop();
     WriteText(m_stream, SummaryTable(m_rows));
 }
 

@@ -20,18 +20,20 @@ protected:
     QList<JobRow> m_rows;
 };
 
-// Plain lines, for a pipe or a file: one per change of state and, while a
-// phase goes on, one every few seconds.
+// Plain lines, for a pipe or a file: one per change of state and, for every
+// job still at work, one every few seconds.
 class PlainOutput : public TextOutput {
 public:
     explicit PlainOutput(std::FILE* stream, int progressEveryMs = 5000);
+    void Begin(Command command, const QStringList& jobs) override;
     void OnEvent(const JobEvent& event) override;
     void End(const QList<JobResult>& results) override;
 
 private:
+    void ShowProgress();
+
     std::FILE* m_stream;
-    int m_progressEveryMs;
-    QList<QElapsedTimer> m_lastProgress;
+    QTimer m_timer;
 };
 
 // Live progress bars on a terminal, one line per job, redrawn in place; the
@@ -45,6 +47,8 @@ public:
 
 private:
     void Redraw();
+    // Moves back over the bars and clears them, then the pending lines.
+    QString TakeBarsAway();
     QString RowText(const JobRow& row, int width) const;
 
     std::FILE* m_stream;

@@ -1,0 +1,287 @@
+// The parts of kestrel-flash that need no camera: addresses, the text shown
+// on the terminal, the log as lines, the report line and the summary.
+
+#include "cli/camera_address.h"
+#include "cli/job_surface.h"
+#include "cli/progress_output.h"
+#include "cli/report_file.h"
+#include "cli/terminal_text.h"
+#include "cli/text_output.h"
+
+#include <QJsonDocument>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace kestrel::cli;
+using kestrel::Pane;
+
+namespace {
+
+// Everything written to a temporary file so far.
+QByteArray Written(std::FILE* file) {
+    std::fflush(file);
+    const long size = std::ftell(file);
+    QByteArray bytes(size, '\0');
+    std::rewind(file);
+    const std::size_t read = std::fread(bytes.data(), 1, static_cast<std::size_t>(size), file);
+    std::fseek(file, 0, SEEK_END);
+    return bytes.left(static_cast<qsizetype>(read));
+}
+
+JobEvent Event(int job, JobEvent::Kind kind) {
+    JobEvent event;
+    event.job = job;
+    event.kind = kind;
+    return event;
+}
+
+class RecordingSink : public JobSink {
+public:
+    void Post(const JobEvent& event) override { events.append(event); }
+    QStringList Texts(JobEvent::Kind kind) const {
+        QStringList texts;
+        for (const JobEvent& event : events) {
+            if (event.kind == kind)
+                texts.append(event.text);
+        }
+        return texts;
+    }
+    QList<JobEvent> events;
+};
+
+} // namespace
+
+class CliPartsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void goodAddresses_data();
+    void goodAddresses();
+    void escapedText_data();
+    void escapedText();
+    void jsonLineIsSafeAndRoundTrips();
+    void durations_data();
+    void durations();
+    void logBecomesCompleteLines();
+    void messagesAndChoosers();
+    void reportLine();
+    void summaryTable();
+    void liveBarsRedrawInPlace();
+};
+
+void CliPartsTest::goodAddresses_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::newRow("address") << "192.168.1.40"
+                             << "192.168.1.40" << 5000;
+    QTest::newRow("address and port") << "10.0.0.5:15000"
+                                      << "10.0.0.5" << 15000;
+    QTest::newRow("host name") << "cam-07.lab"
+                               << "cam-07.lab" << 5000;
+    QTest::newRow("host and port") << "localhost:1"
+                                   << "localhost" << 1;
+    QTest::newRow("highest port") << "cam:65535"
+                                  << "cam" << 65535;
+    QTest::newRow("fully qualified") << "cam.lab.example."
+                                     << "cam.lab.example." << 5000;
+}
+
+void CliPartsTest::goodAddresses() {
+    QFETCH(QString, text);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QString error;
+    const std::optional<CameraAddress> address = ParseCameraAddress(text, 5000, &error);
+    QVERIFY2(address.has_value(), qPrintable(error));
+    QCOMPARE(address->host, host);
+    QCOMPARE(static_cast<int>(address->port), port);
+    QCOMPARE(address->Text(), host + ':' + QString::number(port));
+}
+
+void CliPartsTest::escapedText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("plain") << "vx_server 3.8.2"
+                           << "vx_server 3.8.2";
+    QTest::newRow("tab") << "a\tb"
+                         << "a b";
+    QTest::newRow("escape") << "\x1b[2J"
+                            << "\\x1b[2J";
+    QTest::newRow("bell and NUL") << QString::fromLatin1("a\x07\0b", 4) << "a\\x07\\x00b";
+    QTest::newRow("line ends") << "a\r\nb"
+                               << "a\\x0d\\x0ab";
+    QTest::newRow("DEL") << "\x7f"
+                         << "\\x7f";
+    QTest::newRow("C1 CSI") << QString(QChar(0x9b)) + "31m"
+                            << "\\x9b31m";
+    QTest::newRow("Latin-1 letters stay")
+        << QString::fromLatin1("N\xb0 caf\xe9") << QString::fromLatin1("N\xb0 caf\xe9");
+    QTest::newRow("backslash stays") << "C:\\stick"
+                                     << "C:\\stick";
+}
+
+void CliPartsTest::escapedText() {
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(Escaped(text), shown);
+}
+
+void CliPartsTest::jsonLineIsSafeAndRoundTrips() {
+    const QString text =
+        QStringLiteral("a\x1b") + QChar(0x9b) + QChar(0x85) + "\x7f" + QChar(0xe9) + "\n";
+    const QJsonObject object{{"text", text}};
+    const QByteArray line = JsonLine(object);
+    QVERIFY(line.endsWith('\n'));
+    QCOMPARE(line.count('\n'), 1);
+    QCOMPARE(line, QByteArray("{\"text\":\"a\\u001b\\u009b\\u0085\\u007f\xc3\xa9\\n\"}\n"));
+    QCOMPARE(QJsonDocument::fromJson(line).object(), object);
+}
+
+void CliPartsTest::durations_data() {
+    QTest::addColumn<qint64>("ms");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("zero") << qint64(0) << "0:00";
+    QTest::newRow("under a minute") << qint64(59999) << "0:59";
+    QTest::newRow("a minute") << qint64(61000) << "1:01";
+    QTest::newRow("an hour") << qint64(3600000) << "1:00:00";
+    QTest::newRow("over an hour") << qint64(3725000) << "1:02:05";
+}
+
+void CliPartsTest::durations() {
+    QFETCH(qint64, ms);
+    QFETCH(QString, text);
+    QCOMPARE(Duration(ms), text);
+}
+
+void CliPartsTest::logBecomesCompleteLines() {
+    RecordingSink sink;
+    JobSurface surface(3, "10.0.0.7", sink);
+    surface.ShowAtEnd(Pane::Log, "!! DO NOT POWER OFF !!\r\n\r\nProgramming\r\n");
+    // A status line after the caret is not part of the log.
+    surface.ShowTextWithCaret(
+        Pane::Log, "!! DO NOT POWER OFF !!\r\n\r\nProgramming\r\n\t=> Erasing: sector 1 of 9\r\n",
+        43);
+    surface.ShowAtEnd(Pane::Log, "!! DO NOT POWER OFF !!\r\n\r\nProgramming\r\n\t=> Erasing: ");
+    surface.ShowAtEnd(Pane::Log,
+                      "!! DO NOT POWER OFF !!\r\n\r\nProgramming\r\n\t=> Erasing: ok \r\n");
+    // A log that starts afresh gives its lines again.
+    surface.ShowAtEnd(Pane::Log, "Copying\r\n");
+    surface.SetPaneText(Pane::Log, "Copying\r\n\t=> a copied\r\n");
+    surface.ShowAtEnd(Pane::Info, "Camera Serial Number = 1\r\n");
+    QCOMPARE(sink.Texts(JobEvent::Kind::Log),
+             (QStringList{"!! DO NOT POWER OFF !!", "Programming", "=> Erasing: ok", "Copying",
+                          "=> a copied"}));
+    for (const JobEvent& event : sink.events)
+        QCOMPARE(event.job, 3);
+}
+
+void CliPartsTest::messagesAndChoosers() {
+    RecordingSink sink;
+    JobSurface surface(0, "cam", sink);
+    QCOMPARE(surface.ReadCameraAddress(), QStringLiteral("cam"));
+    surface.SetProgress(10);
+    surface.SetProgress(10); // unchanged: no event
+    surface.SetProgress(0);
+    surface.ShowMessageBox("first");
+    surface.ShowMessageBox("second");
+    QCOMPARE(surface.LastMessage(), QStringLiteral("second"));
+    QCOMPARE(sink.Texts(JobEvent::Kind::Message), (QStringList{"first", "second"}));
+    QList<int> percents;
+    for (const JobEvent& event : sink.events) {
+        if (event.kind == JobEvent::Kind::Percent)
+            percents.append(event.percent);
+    }
+    QCOMPARE(percents, (QList<int>{10, 0}));
+    surface.SetChooserAnswers({"/a/hw.rbf", "/stick"});
+    QCOMPARE(surface.ChooseExistingFile("*.rbf", {}), std::optional<QString>("/a/hw.rbf"));
+    QCOMPARE(surface.ChooseFolder(), std::optional<QString>("/stick"));
+    QCOMPARE(surface.ChooseFolder(), std::optional<QString>()); // nothing left: cancelled
+}
+
+void CliPartsTest::reportLine() {
+    JobResult result;
+    result.Set(false, "stalled", "The camera has stopped\n\nDo NOT power it off.");
+    result.before.serial = "2104\x1b"
+                           "0017";
+    result.before.hardware = "1.2A.3F";
+    result.before.software = "vx\tserver";
+    result.elapsedMs = 12345;
+    const QDateTime when(QDate(2026, 12, 7), QTime(14, 5, 6), Qt::OffsetFromUTC, 3600);
+    QCOMPARE(ReportFile::Line("10.0.0.5:5000", result, when),
+             QStringLiteral("2026-12-07T14:05:06+01:00\t10.0.0.5:5000\t2104\\x1b0017\t1.2A.3F\t"
+                            "vx server\t-\t-\tstalled\t12.3\tThe camera has stopped Do NOT power "
+                            "it off.\n"));
+}
+
+void CliPartsTest::summaryTable() {
+    JobRow good;
+    good.name = "10.0.0.5:5000";
+    good.serial = "21040017";
+    good.result.Set(true, "ok", QString());
+    good.result.elapsedMs = 61000;
+    JobRow bad;
+    bad.name = "cam-07.lab:5000";
+    bad.result.Set(false, "connect-failed",
+                   "Could not connect to the camera at cam-07.lab: no "
+                   "camera of that name was found.");
+    bad.result.elapsedMs = 20;
+    QCOMPARE(SummaryTable({good, bad}),
+             QStringLiteral("\n"
+                            "CAMERA           SERIAL    RESULT                     TIME\n"
+                            "10.0.0.5:5000    21040017  ok                         1:01\n"
+                            "cam-07.lab:5000  -         FAILED: could not connect  0:00\n"
+                            "\n"
+                            "cam-07.lab:5000: Could not connect to the camera at cam-07.lab: no "
+                            "camera of that name was found.\n"
+                            "1 of 2 failed.\n"));
+}
+
+void CliPartsTest::liveBarsRedrawInPlace() {
+    std::FILE* file = std::tmpfile();
+    QVERIFY(file);
+    {
+        LiveOutput output(file);
+        output.Begin(Command::Update, {"10.0.0.5:5000", "10.0.0.6:5000"});
+        // The first drawing: two bar lines, nothing to move over yet.
+        QCOMPARE(Written(file).count('\n'), 2);
+        QVERIFY(!Written(file).contains('\x1b'));
+
+        JobEvent figures = Event(0, JobEvent::Kind::Figures);
+        figures.state = JobState::Erasing;
+        figures.done = 77;
+        figures.total = 155;
+        output.OnEvent(figures);
+        JobEvent percent = Event(0, JobEvent::Kind::Percent);
+        percent.percent = 50;
+        output.OnEvent(percent);
+        JobEvent log = Event(1, JobEvent::Kind::Log);
+        log.text = "Programming\x1b[2J";
+        output.OnEvent(log);
+        QTRY_VERIFY_WITH_TIMEOUT(Written(file).contains("sector 77/155"), 5000);
+        const QByteArray redraw = Written(file);
+        const QByteArray tail = redraw.mid(redraw.lastIndexOf("\x1b[2F\x1b[J"));
+        QVERIFY(tail.startsWith("\x1b[2F\x1b[J10.0.0.6:5000: Programming\\x1b[2J\n"));
+        QVERIFY(tail.contains("10.0.0.5:5000  erasing      [########--------]  50%  sector "
+                              "77/155"));
+        QVERIFY(tail.contains("10.0.0.6:5000  connecting   0:0"));
+
+        for (int job : {0, 1}) {
+            JobEvent finished = Event(job, JobEvent::Kind::Finished);
+            finished.result.Set(job == 0, job == 0 ? "ok" : "stalled", "stuck");
+            output.OnEvent(finished);
+        }
+        output.End({});
+    }
+    const QByteArray all = Written(file);
+    std::fclose(file);
+    // The bars are taken away for the summary, and no end of a job is told
+    // twice above it.
+    const QByteArray end = all.mid(all.lastIndexOf("\x1b[2F\x1b[J"));
+    QVERIFY(end.startsWith("\x1b[2F\x1b[J\nCAMERA"));
+    QVERIFY(end.contains("10.0.0.6:5000  -       FAILED: programming stalled"));
+    QVERIFY(!all.contains("ok ("));
+}
+
+QTEST_MAIN(CliPartsTest)
+#include "cli_parts_test.moc"

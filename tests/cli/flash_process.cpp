@@ -1,0 +1,47 @@
+#include "flash_process.h"
+
+#include <QJsonDocument>
+#include <QProcess>
+
+namespace kestrel::test {
+
+QStringList FlashRun::OutLines() const {
+    return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QList<QJsonObject> FlashRun::JsonLines() const {
+    QList<QJsonObject> objects;
+    for (const QByteArray& line : out.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+        if (error.error != QJsonParseError::NoError || !document.isObject())
+            return {};
+        objects.append(document.object());
+    }
+    return objects;
+}
+
+FlashRun RunFlash(const QStringList& arguments, int timeoutMs) {
+    QProcess process;
+    process.start(QStringLiteral(KESTREL_FLASH_PROGRAM), arguments);
+    FlashRun run;
+    if (!process.waitForStarted(10000))
+        return run;
+    run.finished = process.waitForFinished(timeoutMs);
+    if (!run.finished) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QString Loopback(quint16 port) {
+    return QStringLiteral("127.0.0.1:%1").arg(port);
+}
+
+} // namespace kestrel::test

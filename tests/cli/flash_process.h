@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace kestrel::test {
+
+// What one run of kestrel-flash gave.
+struct FlashRun {
+    bool finished = false; // ended by itself within the time allowed
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+
+    QStringList OutLines() const;
+    // Standard output read as one JSON object per line; a line that is not an
+    // object gives an empty list and fails the test that reads it.
+    QList<QJsonObject> JsonLines() const;
+};
+
+// Runs the program with these arguments, standard output a pipe (not a
+// terminal), and waits up to timeoutMs for it to end.
+FlashRun RunFlash(const QStringList& arguments, int timeoutMs = 60000);
+
+// "127.0.0.1:PORT", an address of a simulator in this test.
+QString Loopback(quint16 port);
+
+} // namespace kestrel::test

@@ -1,0 +1,156 @@
+// kestrel-flash stage: the verified copy onto the stick, from a terminal.
+
+#include "flash_process.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+using kestrel::test::FlashRun;
+using kestrel::test::RunFlash;
+
+namespace {
+
+QByteArray RandomBytes(qsizetype size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator generator(static_cast<quint32>(size));
+    for (char& byte : bytes)
+        byte = static_cast<char>(generator.bounded(256));
+    return bytes;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Two firmware files and an empty stick.
+struct Bench {
+    Bench() {
+        ok = dir.isValid() && QDir(dir.path()).mkdir("stick") && WriteFile(Hw(), hw) &&
+             WriteFile(Sw(), sw);
+    }
+    QString Hw() const { return dir.filePath("camera_2_6.rbf"); }
+    QString Sw() const { return dir.filePath("vx_server_3_9"); }
+    QString Stick() const { return dir.filePath("stick"); }
+
+    QTemporaryDir dir;
+    QByteArray hw = RandomBytes(3 * 1024 * 1024 + 17);
+    QByteArray sw = RandomBytes(700 * 1024);
+    bool ok = false;
+};
+
+} // namespace
+
+class FlashStageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void copiesAndVerifiesBothFiles();
+    void jsonOfACopy();
+    void badChoicesFailAndLeaveTheStickAlone_data();
+    void badChoicesFailAndLeaveTheStickAlone();
+};
+
+void FlashStageTest::copiesAndVerifiesBothFiles() {
+    Bench bench;
+    QVERIFY(bench.ok);
+    const FlashRun run = RunFlash({"stage", "--hw", bench.Hw(), "--sw", bench.Sw(), bench.Stick()});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(ReadFile(bench.Stick() + "/firm.rbf"), bench.hw);
+    QCOMPARE(ReadFile(bench.Stick() + "/vx_server"), bench.sw);
+    QCOMPARE(QDir(bench.Stick()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"firm.rbf", "vx_server"}));
+    const QString p = bench.Stick() + ": ";
+    const QStringList lines = run.OutLines();
+    QCOMPARE(
+        lines.mid(0, 7),
+        (QStringList{
+            p + "copying", p + "Copying new files to \"" + bench.Stick() + "\" ...",
+            p + "=> camera_2_6.rbf copied",
+            p + "verified: " + QString::number(bench.hw.size()) + " bytes, SHA-256 " +
+                QCryptographicHash::hash(bench.hw, QCryptographicHash::Sha256).toHex().left(16),
+            p + "=> vx_server_3_9 copied",
+            p + "verified: " + QString::number(bench.sw.size()) + " bytes, SHA-256 " +
+                QCryptographicHash::hash(bench.sw, QCryptographicHash::Sha256).toHex().left(16),
+            p + "New files Copied successfully"}));
+    QCOMPARE(lines.last(), QStringLiteral("Succeeded."));
+}
+
+void FlashStageTest::jsonOfACopy() {
+    Bench bench;
+    QVERIFY(bench.ok);
+    const FlashRun run =
+        RunFlash({"stage", "--json", "--hw", bench.Hw(), "--sw", bench.Sw(), bench.Stick()});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    const QList<QJsonObject> events = run.JsonLines();
+    QVERIFY2(events.size() > 3, run.out.constData());
+    int lastPercent = -1;
+    for (const QJsonObject& event : events) {
+        if (event.value("event").toString() != QLatin1String("progress"))
+            continue;
+        QVERIFY(event.value("percent").toInt() > lastPercent);
+        lastPercent = event.value("percent").toInt();
+    }
+    QCOMPARE(lastPercent, 100);
+    const QJsonObject summary = events.last();
+    QCOMPARE(summary.value("command").toString(), QStringLiteral("stage"));
+    QCOMPARE(summary.value("ok").toBool(), true);
+    QCOMPARE(summary.value("jobs").toArray().at(0).toObject().value("result").toString(),
+             QStringLiteral("ok"));
+}
+
+void FlashStageTest::badChoicesFailAndLeaveTheStickAlone_data() {
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no hardware file") << "hw"
+                                      << "The hardware firmware file %1 does not exist";
+    QTest::newRow("no software file") << "sw"
+                                      << "The software firmware file %1 does not exist";
+    QTest::newRow("no stick") << "stick"
+                              << "The folder %1 does not exist.";
+    QTest::newRow("a folder as the file") << "hw-folder"
+                                          << "The hardware firmware file %1 does";
+    QTest::newRow("empty hardware file") << "hw-empty"
+                                         << "camera_2_6.rbf NOT copied";
+}
+
+void FlashStageTest::badChoicesFailAndLeaveTheStickAlone() {
+    QFETCH(QString, which);
+    QFETCH(QString, message);
+    Bench bench;
+    QVERIFY(bench.ok);
+    QString hw = bench.Hw();
+    QString sw = bench.Sw();
+    QString stick = bench.Stick();
+    QString named;
+    if (which == "hw")
+        named = hw = bench.dir.filePath("missing.rbf");
+    else if (which == "sw")
+        named = sw = bench.dir.filePath("vx_server_missing");
+    else if (which == "stick")
+        named = stick = bench.dir.filePath("no-stick");
+    else if (which == "hw-folder")
+        named = hw = bench.Stick();
+    else
+        QVERIFY(WriteFile(hw, QByteArray()));
+    const FlashRun run = RunFlash({"stage", "--hw", hw, "--sw", sw, stick});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 1);
+    const QString out = QString::fromUtf8(run.out);
+    QVERIFY2(out.contains(message.contains("%1") ? message.arg(named) : message), qPrintable(out));
+    QVERIFY(out.contains("FAILED: copy failed"));
+    QVERIFY(!out.contains("New files Copied successfully"));
+    QCOMPARE(QDir(bench.Stick()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+QTEST_MAIN(FlashStageTest)
+#include "flash_stage_test.moc"

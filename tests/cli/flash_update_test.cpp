@@ -1,0 +1,230 @@
+// kestrel-flash update: one camera, five at once, and the records it leaves.
+
+#include "flash_process.h"
+#include "sim/sim_thread.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+using kestrel::sim::SimOptions;
+using kestrel::sim::SimThread;
+using kestrel::test::FlashRun;
+using kestrel::test::Loopback;
+using kestrel::test::RunFlash;
+
+namespace {
+
+SimOptions FastCamera(const QByteArray& serial = "21040017") {
+    SimOptions options;
+    options.UseFastTiming();
+    options.serial = serial;
+    // The tool pauses a second between the two phases: the programming
+    // phase lasts longer, as on a camera, so that its end is seen.
+    options.programMs = 2000;
+    options.lingerMs = 1000;
+    return options;
+}
+
+const QByteArrayList kStartOfRun{"CAM_PLAYSTOP", "CAM_FG_RECORDSTOP", "CAM_LIVESTOP",
+                                 "CAM_SSD_PLAYSTOP", "CAM_FIRMWAREUPDATE 0"};
+
+} // namespace
+
+class FlashUpdateTest : public QObject {
+    Q_OBJECT
+private slots:
+    void updatesOneCamera();
+    void fiveAtOnceWithOneFailing();
+    void jsonEventsOfARun();
+    void reportGetsOneLinePerCamera();
+    void unwritableReportTouchesNoCamera();
+};
+
+void FlashUpdateTest::updatesOneCamera() {
+    SimThread sim(FastCamera());
+    QVERIFY(sim.Start());
+    const QString p = Loopback(sim.Port()) + ": ";
+    const FlashRun run = RunFlash({"update", Loopback(sim.Port())});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = run.OutLines();
+    // The log lines and the changes of state, in order.
+    const QStringList expected{
+        p + QStringLiteral("Connected to camera n\u00B021040017 @ IP=127.0.0.1"),
+        p + "serial 21040017, VX340, hardware firmware 1.2A.3F, software firmware vx_server "
+            "3.8.2 build 1187",
+        p + "starting",
+        p + "!! DO NOT POWER OFF THE CAMERA !!",
+        p + "Programming New firmware",
+        p + "erasing",
+        p + "=> Erasing flash memory: ok",
+        p + "programming",
+        p + "=> Programming flash memory: ok",
+        p + "=> Programming finished",
+        p + "Power cycle the camera to load new firmware",
+    };
+    QVERIFY2(lines.size() > expected.size(), run.out.constData());
+    QCOMPARE(lines.mid(0, expected.size()), expected);
+    QVERIFY(lines.at(expected.size()).startsWith(p + "ok ("));
+
+    // Exactly one run was started, after the four stops, and the tool said
+    // goodbye at the end.
+    const QByteArrayList wire = sim.ReceivedLines();
+    const qsizetype start = wire.indexOf("CAM_PLAYSTOP");
+    QVERIFY(start > 0);
+    QCOMPARE(wire.mid(start, kStartOfRun.size()), kStartOfRun);
+    QCOMPARE(wire.count("CAM_FIRMWAREUPDATE 0"), 1);
+    QCOMPARE(wire.last(), QByteArray("CLOSE"));
+}
+
+void FlashUpdateTest::fiveAtOnceWithOneFailing() {
+    std::vector<std::unique_ptr<SimThread>> sims;
+    QStringList arguments{"update"};
+    for (int i = 0; i < 5; ++i) {
+        SimOptions options = FastCamera("2104001" + QByteArray::number(i));
+        options.eraseMs = 1500; // long enough for the five runs to overlap
+        if (i == 3)
+            options.abortAtPercent = 40; // this camera gives its run up
+        sims.push_back(std::make_unique<SimThread>(options));
+        QVERIFY(sims.back()->Start());
+        arguments.append(Loopback(sims.back()->Port()));
+    }
+    const FlashRun run = RunFlash(arguments);
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 1);
+    const QString out = QString::fromUtf8(run.out);
+    for (int i = 0; i < 5; ++i) {
+        const QString camera = QRegularExpression::escape(arguments.at(i + 1));
+        const QString result = i == 3 ? "FAILED: camera stopped the run early" : "ok";
+        QVERIFY2(out.contains(QRegularExpression("\n" + camera + " +2104001" + QString::number(i) +
+                                                 " +" + result + " +0:0\\d\n")),
+                 qPrintable(out));
+        QCOMPARE(sims.at(i)->ReceivedLines().count("CAM_FIRMWAREUPDATE 0"), 1);
+    }
+    QVERIFY(out.contains(arguments.at(4) + ": The camera ended the programming run before "
+                                           "reporting its end."));
+    QVERIFY(out.endsWith("1 of 5 failed.\n"));
+    // The failed camera never got the power-cycle instruction.
+    QVERIFY(!out.contains(arguments.at(4) + ": Power cycle the camera"));
+    QCOMPARE(out.count(QStringLiteral(": Power cycle the camera to load new firmware")), 4);
+    // The five were programming at the same time: every camera's run had
+    // started before the first erase phase, 1.5 s long, was over.
+    const QStringList lines = run.OutLines();
+    qsizetype firstErased = -1;
+    for (qsizetype i = 0; i < lines.size() && firstErased < 0; ++i) {
+        if (lines.at(i).endsWith(": => Erasing flash memory: ok"))
+            firstErased = i;
+    }
+    QVERIFY(firstErased > 0);
+    for (int i = 0; i < 5; ++i) {
+        const qsizetype started = lines.indexOf(arguments.at(i + 1) + ": starting");
+        QVERIFY(started >= 0);
+        QVERIFY2(started < firstErased, qPrintable(out));
+    }
+}
+
+void FlashUpdateTest::jsonEventsOfARun() {
+    SimThread sim(FastCamera());
+    QVERIFY(sim.Start());
+    const FlashRun run = RunFlash({"update", "--json", Loopback(sim.Port())});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    const QList<QJsonObject> events = run.JsonLines();
+    QVERIFY2(!events.isEmpty(), run.out.constData());
+    QStringList states;
+    int lastDone = -1;
+    QString figuresState;
+    for (const QJsonObject& event : events) {
+        const QString kind = event.value("event").toString();
+        if (kind == QLatin1String("state"))
+            states.append(event.value("state").toString());
+        if (kind == QLatin1String("figures")) {
+            const QString state = event.value("state").toString();
+            const int done = event.value("done").toInt();
+            if (state == figuresState)
+                QVERIFY(done >= lastDone); // the figures never go back within a phase
+            figuresState = state;
+            lastDone = done;
+            QVERIFY(event.value("total").toInt() > 0);
+        }
+    }
+    QCOMPARE(states, (QStringList{"connecting", "starting", "erasing", "programming", "done"}));
+    const QJsonObject result = events.at(events.size() - 2);
+    QCOMPARE(result.value("event").toString(), QStringLiteral("result"));
+    QCOMPARE(result.value("result").toString(), QStringLiteral("ok"));
+    QCOMPARE(result.value("before").toObject().value("hardware").toString(),
+             QStringLiteral("1.2A.3F"));
+    // Read again after the run, as the camera gives it before its power cycle.
+    QCOMPARE(result.value("after").toObject().value("serial").toString(),
+             QStringLiteral("21040017"));
+    QVERIFY(!result.value("after").toObject().value("hardware").toString().isEmpty());
+    QCOMPARE(events.last().value("ok").toBool(), true);
+}
+
+void FlashUpdateTest::reportGetsOneLinePerCamera() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("record.tsv");
+    SimOptions failing = FastCamera("77000001");
+    failing.abortAtPercent = 10;
+    SimThread good(FastCamera());
+    SimThread bad(failing);
+    QVERIFY(good.Start());
+    QVERIFY(bad.Start());
+    const FlashRun first =
+        RunFlash({"update", "--report", path, Loopback(good.Port()), Loopback(bad.Port())});
+    QVERIFY(first.finished);
+    QCOMPARE(first.exitCode, 1);
+    SimThread other(FastCamera("21040099"));
+    QVERIFY(other.Start());
+    const FlashRun second = RunFlash({"update", "--report", path, Loopback(other.Port())});
+    QVERIFY(second.finished);
+    QCOMPARE(second.exitCode, 0);
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines =
+        QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 3);
+    const QStringList goodFields = lines.at(0).split(QLatin1Char('\t'));
+    QCOMPARE(goodFields.size(), 10);
+    QVERIFY(QDateTime::fromString(goodFields.at(0), Qt::ISODate).isValid());
+    QCOMPARE(goodFields.mid(1, 5), (QStringList{Loopback(good.Port()), "21040017", "1.2A.3F",
+                                                "vx_server 3.8.2 build 1187", goodFields.at(5)}));
+    QCOMPARE(goodFields.at(6), QStringLiteral("vx_server 3.8.2 build 1187"));
+    QCOMPARE(goodFields.at(7), QStringLiteral("ok"));
+    bool isNumber = false;
+    QVERIFY(goodFields.at(8).toDouble(&isNumber) > 0 && isNumber);
+    const QStringList badFields = lines.at(1).split(QLatin1Char('\t'));
+    QCOMPARE(badFields.at(1), Loopback(bad.Port()));
+    QCOMPARE(badFields.at(2), QStringLiteral("77000001"));
+    QCOMPARE(badFields.at(7), QStringLiteral("stopped-early"));
+    QVERIFY(badFields.at(9).startsWith("The camera ended the programming run"));
+    // The second command appended its line after the first two.
+    const QStringList again = lines.at(2).split(QLatin1Char('\t'));
+    QCOMPARE(again.at(1), Loopback(other.Port()));
+    QCOMPARE(again.at(2), QStringLiteral("21040099"));
+    QCOMPARE(again.at(7), QStringLiteral("ok"));
+}
+
+void FlashUpdateTest::unwritableReportTouchesNoCamera() {
+    SimThread sim(FastCamera());
+    QVERIFY(sim.Start());
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("missing-folder/record.tsv");
+    const FlashRun run = RunFlash({"update", "--report", path, Loopback(sim.Port())});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.err.startsWith("kestrel-flash: cannot write the report file " + path.toUtf8()));
+    QCOMPARE(sim.ConnectionsAccepted(), 0);
+}
+
+QTEST_MAIN(FlashUpdateTest)
+#include "flash_update_test.moc"
