@@ -3,23 +3,55 @@
 #include <QEventLoop>
 #include <QThread>
 
-#include <memory>
-#include <vector>
-
 namespace kestrel::cli {
+
+namespace {
+
+QString InterruptedDetail(JobState state, const QString& address) {
+    switch (state) {
+    case JobState::Starting:
+    case JobState::Erasing:
+    case JobState::Programming:
+    case JobState::Reconnecting:
+        return QStringLiteral("Interrupted while following the programming: the camera goes on "
+                              "programming its flash memory. Do NOT power it off; follow it to "
+                              "its end with: kestrel-flash watch %1")
+            .arg(address);
+    case JobState::WaitingForPowerCycle:
+    case JobState::WaitingForCamera:
+        return QStringLiteral("Interrupted while waiting for the power cycle; the programming "
+                              "itself had ended.");
+    default:
+        return QStringLiteral("Interrupted before the programming was started.");
+    }
+}
+
+} // namespace
 
 JobRunner::JobRunner(ProgressOutput& output) : m_output(output) {}
 
+JobRunner::~JobRunner() {
+    // Interrupted jobs may still be waiting in their threads; the program
+    // ends without them.
+    if (m_interrupted) {
+        for (auto& thread : m_threads)
+            static_cast<void>(thread.release());
+    }
+}
+
 QList<JobResult> JobRunner::Run(const QList<CameraAddress>& cameras, const JobPlan& plan) {
+    m_cameras = cameras;
     m_results = QList<JobResult>(cameras.size());
+    m_states = QList<JobState>(cameras.size(), JobState::Connecting);
+    m_finished = QList<bool>(cameras.size(), false);
     m_pending = cameras.size();
+    m_clock.start();
     QEventLoop loop;
     m_loop = &loop;
 
-    std::vector<std::unique_ptr<QThread>> threads;
     for (int i = 0; i < static_cast<int>(cameras.size()); ++i) {
         const CameraAddress address = cameras.at(i);
-        threads.emplace_back(QThread::create([this, i, address, plan] {
+        m_threads.emplace_back(QThread::create([this, i, address, plan] {
             // Everything of this camera is built, used and destroyed here.
             CameraJob job(i, address, plan, *this);
             JobEvent finished;
@@ -28,14 +60,34 @@ QList<JobResult> JobRunner::Run(const QList<CameraAddress>& cameras, const JobPl
             finished.result = job.Run();
             Post(finished);
         }));
-        threads.back()->start();
+        m_threads.back()->start();
     }
     if (m_pending > 0)
         loop.exec();
-    for (const auto& thread : threads)
-        thread->wait();
     m_loop = nullptr;
+    if (!m_interrupted) {
+        for (const auto& thread : m_threads)
+            thread->wait();
+    }
     return m_results;
+}
+
+void JobRunner::Interrupt() {
+    if (m_interrupted || !m_loop)
+        return;
+    m_interrupted = true;
+    for (int i = 0; i < static_cast<int>(m_finished.size()); ++i) {
+        if (m_finished.at(i))
+            continue;
+        JobEvent finished;
+        finished.job = i;
+        finished.kind = JobEvent::Kind::Finished;
+        finished.result = m_results.at(i); // what the job had found out
+        finished.result.Set(false, QStringLiteral("interrupted"),
+                            InterruptedDetail(m_states.at(i), m_cameras.at(i).Text()));
+        finished.result.elapsedMs = m_clock.elapsed();
+        Deliver(finished);
+    }
 }
 
 void JobRunner::Post(const JobEvent& event) {
@@ -44,9 +96,18 @@ void JobRunner::Post(const JobEvent& event) {
 }
 
 void JobRunner::Deliver(const JobEvent& event) {
+    if (m_finished.at(event.job))
+        return; // interrupted: what the job still says comes too late
     m_output.OnEvent(event);
+    if (event.kind == JobEvent::Kind::State)
+        m_states[event.job] = event.state;
+    if (event.kind == JobEvent::Kind::Connected) {
+        m_results[event.job].before = event.identity;
+        m_results[event.job].runInProgress = event.runInProgress;
+    }
     if (event.kind != JobEvent::Kind::Finished)
         return;
+    m_finished[event.job] = true;
     m_results[event.job] = event.result;
     if (--m_pending == 0 && m_loop)
         m_loop->quit();

@@ -3,10 +3,15 @@
 #include "camera_job.h"
 #include "progress_output.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 
+#include <memory>
+#include <vector>
+
 class QEventLoop;
+class QThread;
 
 namespace kestrel::cli {
 
@@ -17,8 +22,16 @@ class JobRunner : public QObject, public JobSink {
     Q_OBJECT
 public:
     explicit JobRunner(ProgressOutput& output);
+    ~JobRunner() override;
 
     QList<JobResult> Run(const QList<CameraAddress>& cameras, const JobPlan& plan);
+
+    // The operator asked to stop (Ctrl-C): every job still at work ends now
+    // as interrupted, with what that means for its camera, and Run returns.
+    // The jobs' threads are left to the end of the program, which must then
+    // end without waiting for them.
+    void Interrupt();
+    bool Interrupted() const { return m_interrupted; }
 
     // From any thread; the event reaches the output in the main thread.
     void Post(const JobEvent& event) override;
@@ -29,7 +42,13 @@ private:
     ProgressOutput& m_output;
     QEventLoop* m_loop = nullptr;
     qsizetype m_pending = 0;
+    QList<CameraAddress> m_cameras;
     QList<JobResult> m_results;
+    QList<JobState> m_states;
+    QList<bool> m_finished;
+    bool m_interrupted = false;
+    QElapsedTimer m_clock;
+    std::vector<std::unique_ptr<QThread>> m_threads;
 };
 
 } // namespace kestrel::cli

@@ -2,6 +2,7 @@
 // bench of them at once.
 
 #include "cli_options.h"
+#include "common/stop_signals.h"
 #include "job_runner.h"
 #include "json_output.h"
 #include "report_file.h"
@@ -13,11 +14,13 @@
 #include <QDateTime>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
 
 using namespace kestrel::cli;
+using kestrel::StopSignals;
 
 std::unique_ptr<ProgressOutput> MakeOutput(const CliOptions& options) {
     if (options.json)
@@ -72,6 +75,7 @@ int main(int argc, char** argv) {
     const std::unique_ptr<ProgressOutput> output = MakeOutput(options);
     QStringList names;
     QList<JobResult> results;
+    std::unique_ptr<JobRunner> runner;
     if (options.command == Command::Stage) {
         names.append(options.folder);
         output->Begin(options.command, names);
@@ -85,8 +89,13 @@ int main(int argc, char** argv) {
         plan.confirmReboot = options.confirmReboot;
         plan.rebootTimeoutMs = options.rebootTimeoutS * 1000;
         output->Begin(options.command, names);
-        JobRunner runner(*output);
-        results = runner.Run(options.cameras, plan);
+        // Ctrl-C does not stop a camera that is programming; the operator is
+        // told so, camera by camera, before the program ends.
+        StopSignals stop;
+        runner = std::make_unique<JobRunner>(*output);
+        QObject::connect(&stop, &StopSignals::stopRequested, runner.get(), &JobRunner::Interrupt);
+        stop.Install();
+        results = runner->Run(options.cameras, plan);
     }
     output->End(results);
 
@@ -99,6 +108,12 @@ int main(int argc, char** argv) {
             WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
             return 1;
         }
+    }
+    if (runner && runner->Interrupted()) {
+        // Jobs may still be waiting for their cameras: end without them.
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(1);
     }
     return AllSucceeded(results) ? 0 : 1;
 }

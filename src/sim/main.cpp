@@ -1,10 +1,10 @@
 // kestrel-camera-sim: a camera command server on this machine, for trying the
 // tool without a camera and for testing how it copes with a faulty one.
 
+#include "common/stop_signals.h"
 #include "sim/camera_sim_server.h"
 #include "sim/console_log.h"
 #include "sim/sim_options.h"
-#include "sim/stop_signals.h"
 
 #include <QCoreApplication>
 
@@ -44,7 +44,9 @@ int main(int argc, char** argv) {
     if (!options.quiet) {
         log = std::make_unique<ConsoleLog>(server);
     }
-    StopSignals stopSignals;
+    kestrel::StopSignals stopSignals;
+    QObject::connect(&stopSignals, &kestrel::StopSignals::stopRequested, &app,
+                     &QCoreApplication::quit);
     if (!stopSignals.Install()) {
         Write(stderr, QStringLiteral("kestrel-camera-sim: cannot catch Ctrl-C and SIGTERM\n"));
     }

@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,6 +46,7 @@ private slots:
     void jsonEventsOfARun();
     void reportGetsOneLinePerCamera();
     void unwritableReportTouchesNoCamera();
+    void stoppedDuringARunSaysTheCameraGoesOn();
 };
 
 void FlashUpdateTest::updatesOneCamera() {
@@ -224,6 +227,38 @@ void FlashUpdateTest::unwritableReportTouchesNoCamera() {
     QCOMPARE(run.exitCode, 1);
     QVERIFY(run.err.startsWith("kestrel-flash: cannot write the report file " + path.toUtf8()));
     QCOMPARE(sim.ConnectionsAccepted(), 0);
+}
+
+void FlashUpdateTest::stoppedDuringARunSaysTheCameraGoesOn() {
+#ifdef Q_OS_WIN
+    QSKIP("the program is stopped with SIGTERM here; Windows has no such signal");
+#endif
+    SimOptions options = FastCamera();
+    options.eraseMs = 60000;
+    SimThread sim(options);
+    QVERIFY(sim.Start());
+    QProcess process;
+    process.start(QStringLiteral(KESTREL_FLASH_PROGRAM),
+                  {"update", "--json", Loopback(sim.Port())});
+    QVERIFY(process.waitForStarted(10000));
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += process.readAllStandardOutput()).contains("\"erasing\""),
+                             20000);
+    process.terminate(); // SIGTERM, as Ctrl-C
+    QVERIFY(process.waitForFinished(20000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    out += process.readAllStandardOutput();
+    const QJsonObject summary = QJsonDocument::fromJson(out.trimmed().split('\n').last()).object();
+    QCOMPARE(summary.value("event").toString(), QStringLiteral("summary"));
+    const QJsonObject job = summary.value("jobs").toArray().at(0).toObject();
+    QCOMPARE(job.value("result").toString(), QStringLiteral("interrupted"));
+    QCOMPARE(job.value("serial").toString(), QStringLiteral("21040017"));
+    QVERIFY(job.value("detail").toString().contains(
+        "the camera goes on programming its flash memory. Do NOT power it off; follow it to its "
+        "end with: kestrel-flash watch " +
+        Loopback(sim.Port())));
+    QVERIFY(!out.contains("Power cycle"));
 }
 
 QTEST_MAIN(FlashUpdateTest)

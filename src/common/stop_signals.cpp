@@ -1,6 +1,6 @@
-#include "sim/stop_signals.h"
+#include "common/stop_signals.h"
 
-#include <QCoreApplication>
+#include <QMetaObject>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -12,16 +12,20 @@
 #include <unistd.h>
 #endif
 
-namespace kestrel::sim {
+namespace kestrel {
 
 #ifdef Q_OS_WIN
 
 namespace {
 
+StopSignals* g_instance = nullptr;
+
 BOOL WINAPI OnConsoleControl(DWORD) {
     // Runs in a thread of its own: only post to the application's thread.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                              Qt::QueuedConnection);
+    // A second request finds the system's handler again, which ends the
+    // program.
+    SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+    QMetaObject::invokeMethod(g_instance, &StopSignals::stopRequested, Qt::QueuedConnection);
     return TRUE;
 }
 
@@ -31,9 +35,14 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent) {}
 
 StopSignals::~StopSignals() {
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+    if (g_instance == this)
+        g_instance = nullptr;
 }
 
 bool StopSignals::Install() {
+    if (g_instance)
+        return false; // one instance per process
+    g_instance = this;
     return SetConsoleCtrlHandler(OnConsoleControl, TRUE) != 0;
 }
 
@@ -72,11 +81,14 @@ bool StopSignals::Install() {
         return false;
     }
     auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [notifier] {
+    connect(notifier, &QSocketNotifier::activated, this, [this, notifier] {
         notifier->setEnabled(false);
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(g_signalPipe[1], &byte, 1);
-        QCoreApplication::quit();
+        // A second request ends the program at once.
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
+        emit stopRequested();
     });
     struct sigaction action = {};
     action.sa_handler = OnStopSignal;
@@ -88,4 +100,4 @@ bool StopSignals::Install() {
 
 #endif
 
-} // namespace kestrel::sim
+} // namespace kestrel
