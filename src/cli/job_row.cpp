@@ -60,8 +60,9 @@ void WriteText(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
-QString SummaryTable(const QList<JobRow>& rows) {
-    const QString nameHeader = QStringLiteral("CAMERA");
+QString SummaryTable(const QList<JobRow>& rows, bool copies) {
+    // A copy onto a stick has a folder and no serial number.
+    const QString nameHeader = copies ? QStringLiteral("FOLDER") : QStringLiteral("CAMERA");
     const QString serialHeader = QStringLiteral("SERIAL");
     const QString resultHeader = QStringLiteral("RESULT");
     qsizetype nameWidth = nameHeader.size();
@@ -80,7 +81,7 @@ QString SummaryTable(const QList<JobRow>& rows) {
     auto line = [&](const QString& name, const QString& serial, const QString& result,
                     const QString& time) {
         return name.leftJustified(nameWidth) + QStringLiteral("  ") +
-               serial.leftJustified(serialWidth) + QStringLiteral("  ") +
+               (copies ? QString() : serial.leftJustified(serialWidth) + QStringLiteral("  ")) +
                result.leftJustified(resultWidth) + QStringLiteral("  ") + time + QLatin1Char('\n');
     };
     QString text =

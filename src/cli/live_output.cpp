@@ -60,7 +60,7 @@ void LiveOutput::OnEvent(const JobEvent& event) {
 void LiveOutput::End(const QList<JobResult>&) {
     m_timer.stop();
     // The bars give way to the summary, which says the same and more.
-    WriteText(m_stream, TakeBarsAway() + SummaryTable(m_rows));
+    WriteText(m_stream, TakeBarsAway() + SummaryTable(m_rows, m_command == Command::Stage));
 }
 
 QString LiveOutput::TakeBarsAway() {

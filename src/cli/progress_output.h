@@ -45,7 +45,8 @@ struct JobRow {
 void WriteText(std::FILE* stream, const QString& text);
 
 // The summary at the end: each job's name, serial, result and time, then the
-// reasons of the failures; texts from cameras escaped.
-QString SummaryTable(const QList<JobRow>& rows);
+// reasons of the failures; texts from cameras escaped. copies: the jobs are
+// copies onto sticks, named by their folders.
+QString SummaryTable(const QList<JobRow>& rows, bool copies = false);
 
 } // namespace kestrel::cli

@@ -24,8 +24,9 @@ QString TextOutput::EventLines(const JobEvent& event) const {
         lines = prefix + Escaped(event.text) + QLatin1Char('\n');
         break;
     case JobEvent::Kind::Message:
-        for (const QString& part : event.text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-            lines += prefix + QStringLiteral("! ") + Escaped(part) + QLatin1Char('\n');
+        // What the window shows in a message box, on one line.
+        lines =
+            prefix + QStringLiteral("! ") + Escaped(event.text.simplified()) + QLatin1Char('\n');
         break;
     case JobEvent::Kind::Connected:
         if (event.runInProgress) {
@@ -95,7 +96,7 @@ void PlainOutput::ShowProgress() {
 
 void PlainOutput::End(const QList<JobResult>&) {
     m_timer.stop();
-    WriteText(m_stream, SummaryTable(m_rows));
+    WriteText(m_stream, SummaryTable(m_rows, m_command == Command::Stage));
 }
 
 } // namespace kestrel::cli

@@ -82,6 +82,10 @@ void FlashStageTest::copiesAndVerifiesBothFiles() {
                 QCryptographicHash::hash(bench.sw, QCryptographicHash::Sha256).toHex().left(16),
             p + "New files Copied successfully"}));
     QCOMPARE(lines.last(), QStringLiteral("Succeeded."));
+    const qsizetype width = bench.Stick().size();
+    QCOMPARE(lines.at(lines.size() - 3),
+             QStringLiteral("FOLDER").leftJustified(width) + "  RESULT  TIME");
+    QVERIFY(lines.at(lines.size() - 2).startsWith(bench.Stick() + "  ok      0:0"));
 }
 
 void FlashStageTest::jsonOfACopy() {

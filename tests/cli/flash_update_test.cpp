@@ -43,6 +43,8 @@ class FlashUpdateTest : public QObject {
 private slots:
     void updatesOneCamera();
     void fiveAtOnceWithOneFailing();
+    void runInProgressIsFollowedNotRestarted();
+    void lostConnectionIsRetried();
     void jsonEventsOfARun();
     void reportGetsOneLinePerCamera();
     void unwritableReportTouchesNoCamera();
@@ -130,6 +132,43 @@ void FlashUpdateTest::fiveAtOnceWithOneFailing() {
         QVERIFY(started >= 0);
         QVERIFY2(started < firstErased, qPrintable(out));
     }
+}
+
+void FlashUpdateTest::runInProgressIsFollowedNotRestarted() {
+    SimOptions options = FastCamera();
+    options.runInProgress = true;
+    SimThread sim(options);
+    QVERIFY(sim.Start());
+    const FlashRun run = RunFlash({"update", Loopback(sim.Port())});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(run.out.contains(": Firmware is already being programmed\n"));
+    const QByteArrayList wire = sim.ReceivedLines();
+    QCOMPARE(wire.count("CAM_FIRMWAREUPDATE 0"), 0);
+    QCOMPARE(wire.count("CAM_PLAYSTOP"), 0);
+}
+
+void FlashUpdateTest::lostConnectionIsRetried() {
+    SimOptions options = FastCamera();
+    options.closeAfter = 20; // each connection ends after twenty answers
+    SimThread sim(options);
+    QVERIFY(sim.Start());
+    const FlashRun run = RunFlash({"update", "--json", Loopback(sim.Port())});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    QStringList states;
+    QStringList logs;
+    for (const QJsonObject& event : run.JsonLines()) {
+        if (event.value("event").toString() == QLatin1String("state"))
+            states.append(event.value("state").toString());
+        if (event.value("event").toString() == QLatin1String("log"))
+            logs.append(event.value("text").toString());
+    }
+    QVERIFY2(states.contains("reconnecting"), qPrintable(states.join(',')));
+    QVERIFY(logs.contains("Reconnected to the camera @ IP=127.0.0.1, following the programming"));
+    QVERIFY(logs.contains("Power cycle the camera to load new firmware"));
+    QVERIFY(sim.ConnectionsAccepted() >= 2);
+    QCOMPARE(sim.ReceivedLines().count("CAM_FIRMWAREUPDATE 0"), 1);
 }
 
 void FlashUpdateTest::jsonEventsOfARun() {
