@@ -36,7 +36,8 @@ JobResult CameraJob::Run() {
     if (!state.m_bConnected) {
         result.Set(false, QStringLiteral("connect-failed"),
                    surface.LastMessage().isEmpty()
-                       ? QStringLiteral("The connection to the camera ended at once.")
+                       ? QStringLiteral("The connection to the camera ended before its "
+                                        "information was read.")
                        : surface.LastMessage());
     } else {
         result.before = camera.Info().Identity();

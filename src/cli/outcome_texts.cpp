@@ -49,10 +49,15 @@ void SetRunResult(JobResult& result, RunOutcome outcome, const QString& lastMess
         if (entry.outcome != outcome)
             continue;
         const bool ok = outcome == RunOutcome::Finished;
-        result.Set(ok, QString::fromLatin1(entry.code),
-                   ok ? QStringLiteral("Programming finished: power-cycle the camera to load the "
-                                       "new firmware.")
-                      : lastMessage);
+        QString detail = lastMessage;
+        if (ok)
+            detail = QStringLiteral("Programming finished: power-cycle the camera to load the new "
+                                    "firmware.");
+        else if (outcome == RunOutcome::ConnectionLost && detail.isEmpty())
+            // The run ends without a message only when nothing was started.
+            detail = QStringLiteral("The connection to the camera was lost before the "
+                                    "programming was started.");
+        result.Set(ok, QString::fromLatin1(entry.code), detail);
         return;
     }
 }

@@ -48,6 +48,8 @@ private slots:
     void cameraTextIsEscaped();
     void cameraTextInJsonIsEscaped();
     void refusedConnectionFails();
+    void connectionLostWhileReading_data();
+    void connectionLostWhileReading();
     void watchFollowsARunWithoutRestartingIt();
     void watchOfAnIdleCameraFails();
 };
@@ -206,6 +208,46 @@ void FlashCamerasTest::refusedConnectionFails() {
     QVERIFY(out.contains(QRegularExpression(QRegularExpression::escape(Loopback(port)) +
                                             " +- +FAILED: could not connect +0:0\\d\n")));
     QVERIFY(out.endsWith("1 of 1 failed.\n"));
+}
+
+void FlashCamerasTest::connectionLostWhileReading_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("answers");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("detail");
+    QTest::newRow("info, during the information") << "info" << 3 << "connect-failed"
+                                                  << "The connection to the camera ended before "
+                                                     "its information was read.";
+    QTest::newRow("update, before the start") << "update" << 11 << "connection-lost"
+                                              << "The connection to the camera was lost before "
+                                                 "the programming was started.";
+}
+
+void FlashCamerasTest::connectionLostWhileReading() {
+    QFETCH(QString, command);
+    QFETCH(int, answers);
+    QFETCH(QString, code);
+    QFETCH(QString, detail);
+    SimOptions options = FastCamera();
+    options.closeAfter = answers;
+    SimThread sim(options);
+    QVERIFY(sim.Start());
+    const FlashRun run = RunFlash({command, "--json", Loopback(sim.Port())});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 1);
+    const QList<QJsonObject> events = run.JsonLines();
+    QVERIFY(!events.isEmpty());
+    bool lostLogged = false;
+    for (const QJsonObject& event : events) {
+        lostLogged = lostLogged || event.value("text").toString() ==
+                                       "Connection to the camera lost: the camera closed the "
+                                       "connection";
+    }
+    QVERIFY2(lostLogged, run.out.constData());
+    const QJsonObject job = events.last().value("jobs").toArray().at(0).toObject();
+    QCOMPARE(job.value("result").toString(), code);
+    QCOMPARE(job.value("detail").toString(), detail);
+    QVERIFY(!sim.ReceivedLines().contains("CAM_FIRMWAREUPDATE 0"));
 }
 
 void FlashCamerasTest::watchFollowsARunWithoutRestartingIt() {
