@@ -11,21 +11,13 @@
 using kestrel::sim::FixedReply;
 using kestrel::sim::SimOptions;
 using kestrel::sim::SimThread;
+using kestrel::test::FlashCamera;
 using kestrel::test::FlashRun;
 using kestrel::test::Loopback;
 using kestrel::test::RunFlash;
+using kestrel::test::SummaryJob;
 
 namespace {
-
-SimOptions FastCamera() {
-    SimOptions options;
-    options.UseFastTiming();
-    // The tool pauses a second between the two phases: the programming
-    // phase lasts longer, as on a camera, so that its end is seen.
-    options.programMs = 2000;
-    options.lingerMs = 1000;
-    return options;
-}
 
 // A port on which nothing listens: one the system just gave and took back.
 quint16 ClosedPort() {
@@ -55,7 +47,7 @@ private slots:
 };
 
 void FlashCamerasTest::infoShowsTheInformationAndSaysGoodbye() {
-    SimThread sim(FastCamera());
+    SimThread sim(FlashCamera());
     QVERIFY(sim.Start());
     const QString camera = Loopback(sim.Port());
     const FlashRun run = RunFlash({"info", camera});
@@ -97,10 +89,10 @@ void FlashCamerasTest::infoShowsTheInformationAndSaysGoodbye() {
 }
 
 void FlashCamerasTest::infoOfTwoCamerasAsJson() {
-    SimOptions mono = FastCamera();
+    SimOptions mono = FlashCamera();
     mono.colorSensor = false;
     mono.serial = "30990001";
-    SimThread first(FastCamera());
+    SimThread first(FlashCamera());
     SimThread second(mono);
     QVERIFY(first.Start());
     QVERIFY(second.Start());
@@ -156,7 +148,7 @@ void FlashCamerasTest::cameraTextIsEscaped_data() {
 void FlashCamerasTest::cameraTextIsEscaped() {
     QFETCH(QByteArray, serial);
     QFETCH(QString, shown);
-    SimOptions options = FastCamera();
+    SimOptions options = FlashCamera();
     options.fixedReplies.append(FixedReply{"CAM_GetSerialNumber", serial});
     options.fixedReplies.append(FixedReply{"GETSERVER_VERSION", "vx\x1b[41m"});
     SimThread sim(options);
@@ -177,7 +169,7 @@ void FlashCamerasTest::cameraTextIsEscaped() {
 }
 
 void FlashCamerasTest::cameraTextInJsonIsEscaped() {
-    SimOptions options = FastCamera();
+    SimOptions options = FlashCamera();
     options.fixedReplies.append(FixedReply{"CAM_GetSerialNumber", "SN 1\x1b[2J\x9b"
                                                                   "2"});
     SimThread sim(options);
@@ -189,10 +181,7 @@ void FlashCamerasTest::cameraTextInJsonIsEscaped() {
     QVERIFY(!run.out.contains("\xc2\x9b"));
     QVERIFY(run.out.contains("1\\u001b[2J\\u009b2"));
     // The data itself is kept: a script reads what the camera said.
-    const QList<QJsonObject> events = run.JsonLines();
-    QVERIFY(!events.isEmpty());
-    const QJsonObject job = events.last().value("jobs").toArray().at(0).toObject();
-    QCOMPARE(job.value("serial").toString(), QStringLiteral("1\x1b[2J\u009b2"));
+    QCOMPARE(SummaryJob(run).value("serial").toString(), QStringLiteral("1\x1b[2J\u009b2"));
 }
 
 void FlashCamerasTest::refusedConnectionFails() {
@@ -228,7 +217,7 @@ void FlashCamerasTest::connectionLostWhileReading() {
     QFETCH(int, answers);
     QFETCH(QString, code);
     QFETCH(QString, detail);
-    SimOptions options = FastCamera();
+    SimOptions options = FlashCamera();
     options.closeAfter = answers;
     SimThread sim(options);
     QVERIFY(sim.Start());
@@ -244,14 +233,14 @@ void FlashCamerasTest::connectionLostWhileReading() {
                                        "connection";
     }
     QVERIFY2(lostLogged, run.out.constData());
-    const QJsonObject job = events.last().value("jobs").toArray().at(0).toObject();
+    const QJsonObject job = SummaryJob(run);
     QCOMPARE(job.value("result").toString(), code);
     QCOMPARE(job.value("detail").toString(), detail);
     QVERIFY(!sim.ReceivedLines().contains("CAM_FIRMWAREUPDATE 0"));
 }
 
 void FlashCamerasTest::watchFollowsARunWithoutRestartingIt() {
-    SimOptions options = FastCamera();
+    SimOptions options = FlashCamera();
     options.runInProgress = true;
     options.eraseMs = 1000;
     SimThread sim(options);
@@ -272,14 +261,12 @@ void FlashCamerasTest::watchFollowsARunWithoutRestartingIt() {
 }
 
 void FlashCamerasTest::watchOfAnIdleCameraFails() {
-    SimThread sim(FastCamera());
+    SimThread sim(FlashCamera());
     QVERIFY(sim.Start());
     const FlashRun run = RunFlash({"watch", "--json", Loopback(sim.Port())});
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 1);
-    const QList<QJsonObject> events = run.JsonLines();
-    QVERIFY(!events.isEmpty());
-    const QJsonObject job = events.last().value("jobs").toArray().at(0).toObject();
+    const QJsonObject job = SummaryJob(run);
     QCOMPARE(job.value("result").toString(), QStringLiteral("no-run"));
     QCOMPARE(job.value("ok").toBool(), false);
     QVERIFY(!sim.ReceivedLines().contains("CAM_FIRMWAREUPDATE 0"));

@@ -1,5 +1,6 @@
 #include "flash_process.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
 
@@ -42,6 +43,22 @@ FlashRun RunFlash(const QStringList& arguments, int timeoutMs) {
 
 QString Loopback(quint16 port) {
     return QStringLiteral("127.0.0.1:%1").arg(port);
+}
+
+sim::SimOptions FlashCamera(const QByteArray& serial) {
+    sim::SimOptions options;
+    options.UseFastTiming();
+    options.programMs = 2000;
+    options.lingerMs = 1000;
+    options.serial = serial;
+    return options;
+}
+
+QJsonObject SummaryJob(const FlashRun& run, int job) {
+    const QList<QJsonObject> events = run.JsonLines();
+    if (events.isEmpty() || events.last().value("event").toString() != QLatin1String("summary"))
+        return {};
+    return events.last().value("jobs").toArray().at(job).toObject();
 }
 
 } // namespace kestrel::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sim/sim_options.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
@@ -27,5 +29,14 @@ FlashRun RunFlash(const QStringList& arguments, int timeoutMs = 60000);
 
 // "127.0.0.1:PORT", an address of a simulator in this test.
 QString Loopback(quint16 port);
+
+// A simulated camera with a short run. The tool pauses a second between the
+// two phases: the programming phase lasts longer, as on a camera, so that its
+// end is seen.
+sim::SimOptions FlashCamera(const QByteArray& serial = "21040017");
+
+// The summary's entry of one job, from a run with --json; empty when there is
+// no summary.
+QJsonObject SummaryJob(const FlashRun& run, int job = 0);
 
 } // namespace kestrel::test

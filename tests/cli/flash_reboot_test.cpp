@@ -7,31 +7,22 @@
 #include <QJsonArray>
 #include <QTest>
 
-using kestrel::sim::HwVersion;
 using kestrel::sim::SimOptions;
 using kestrel::sim::SimThread;
+using kestrel::test::FlashCamera;
 using kestrel::test::FlashRun;
 using kestrel::test::Loopback;
 using kestrel::test::RunFlash;
+using kestrel::test::SummaryJob;
 
 namespace {
 
 // A camera whose operator power-cycles it soon after its run has finished.
 SimOptions CycledCamera() {
-    SimOptions options;
-    options.UseFastTiming();
-    options.programMs = 2000; // longer than the tool's pause between the phases
-    options.lingerMs = 1000;
+    SimOptions options = FlashCamera();
     options.powerCycleAfterMs = 300;
     options.powerOffMs = 1500;
     return options;
-}
-
-QJsonObject OnlyJob(const FlashRun& run) {
-    const QList<QJsonObject> events = run.JsonLines();
-    if (events.isEmpty())
-        return {};
-    return events.last().value("jobs").toArray().at(0).toObject();
 }
 
 } // namespace
@@ -75,7 +66,7 @@ void FlashRebootTest::unchangedVersionFails() {
     const FlashRun run = RunFlash({"update", "--confirm-reboot", "--json", Loopback(sim.Port())});
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 1);
-    const QJsonObject job = OnlyJob(run);
+    const QJsonObject job = SummaryJob(run);
     QCOMPARE(job.value("result").toString(), QStringLiteral("version-unchanged"));
     QCOMPARE(job.value("before").toObject().value("hardware").toString(),
              QStringLiteral("1.2A.3F"));
@@ -92,7 +83,7 @@ void FlashRebootTest::cameraNeverPowerCycledFails() {
         {"update", "--confirm-reboot", "--reboot-timeout", "2", "--json", Loopback(sim.Port())});
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 1);
-    const QJsonObject job = OnlyJob(run);
+    const QJsonObject job = SummaryJob(run);
     QCOMPARE(job.value("result").toString(), QStringLiteral("no-power-cycle"));
     QVERIFY(
         job.value("detail").toString().startsWith("The camera was not power-cycled within 2 s"));
@@ -108,7 +99,7 @@ void FlashRebootTest::watchConfirmsToo() {
     const FlashRun run = RunFlash({"watch", "--confirm-reboot", "--json", Loopback(sim.Port())});
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 0);
-    const QJsonObject job = OnlyJob(run);
+    const QJsonObject job = SummaryJob(run);
     QCOMPARE(job.value("result").toString(), QStringLiteral("ok"));
     // Connected in the middle of the run, the version before is not known.
     QCOMPARE(job.value("before").toObject().value("hardware").toString(), QString());

@@ -16,22 +16,12 @@
 
 using kestrel::sim::SimOptions;
 using kestrel::sim::SimThread;
+using kestrel::test::FlashCamera;
 using kestrel::test::FlashRun;
 using kestrel::test::Loopback;
 using kestrel::test::RunFlash;
 
 namespace {
-
-SimOptions FastCamera(const QByteArray& serial = "21040017") {
-    SimOptions options;
-    options.UseFastTiming();
-    options.serial = serial;
-    // The tool pauses a second between the two phases: the programming
-    // phase lasts longer, as on a camera, so that its end is seen.
-    options.programMs = 2000;
-    options.lingerMs = 1000;
-    return options;
-}
 
 const QByteArrayList kStartOfRun{"CAM_PLAYSTOP", "CAM_FG_RECORDSTOP", "CAM_LIVESTOP",
                                  "CAM_SSD_PLAYSTOP", "CAM_FIRMWAREUPDATE 0"};
@@ -52,7 +42,7 @@ private slots:
 };
 
 void FlashUpdateTest::updatesOneCamera() {
-    SimThread sim(FastCamera());
+    SimThread sim(FlashCamera());
     QVERIFY(sim.Start());
     const QString p = Loopback(sim.Port()) + ": ";
     const FlashRun run = RunFlash({"update", Loopback(sim.Port())});
@@ -92,7 +82,7 @@ void FlashUpdateTest::fiveAtOnceWithOneFailing() {
     std::vector<std::unique_ptr<SimThread>> sims;
     QStringList arguments{"update"};
     for (int i = 0; i < 5; ++i) {
-        SimOptions options = FastCamera("2104001" + QByteArray::number(i));
+        SimOptions options = FlashCamera("2104001" + QByteArray::number(i));
         options.eraseMs = 1500; // long enough for the five runs to overlap
         if (i == 3)
             options.abortAtPercent = 40; // this camera gives its run up
@@ -135,7 +125,7 @@ void FlashUpdateTest::fiveAtOnceWithOneFailing() {
 }
 
 void FlashUpdateTest::runInProgressIsFollowedNotRestarted() {
-    SimOptions options = FastCamera();
+    SimOptions options = FlashCamera();
     options.runInProgress = true;
     SimThread sim(options);
     QVERIFY(sim.Start());
@@ -149,7 +139,7 @@ void FlashUpdateTest::runInProgressIsFollowedNotRestarted() {
 }
 
 void FlashUpdateTest::lostConnectionIsRetried() {
-    SimOptions options = FastCamera();
+    SimOptions options = FlashCamera();
     options.closeAfter = 20; // each connection ends after twenty answers
     SimThread sim(options);
     QVERIFY(sim.Start());
@@ -172,7 +162,7 @@ void FlashUpdateTest::lostConnectionIsRetried() {
 }
 
 void FlashUpdateTest::jsonEventsOfARun() {
-    SimThread sim(FastCamera());
+    SimThread sim(FlashCamera());
     QVERIFY(sim.Start());
     const FlashRun run = RunFlash({"update", "--json", Loopback(sim.Port())});
     QVERIFY(run.finished);
@@ -213,9 +203,9 @@ void FlashUpdateTest::reportGetsOneLinePerCamera() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("record.tsv");
-    SimOptions failing = FastCamera("77000001");
+    SimOptions failing = FlashCamera("77000001");
     failing.abortAtPercent = 10;
-    SimThread good(FastCamera());
+    SimThread good(FlashCamera());
     SimThread bad(failing);
     QVERIFY(good.Start());
     QVERIFY(bad.Start());
@@ -223,7 +213,7 @@ void FlashUpdateTest::reportGetsOneLinePerCamera() {
         RunFlash({"update", "--report", path, Loopback(good.Port()), Loopback(bad.Port())});
     QVERIFY(first.finished);
     QCOMPARE(first.exitCode, 1);
-    SimThread other(FastCamera("21040099"));
+    SimThread other(FlashCamera("21040099"));
     QVERIFY(other.Start());
     const FlashRun second = RunFlash({"update", "--report", path, Loopback(other.Port())});
     QVERIFY(second.finished);
@@ -256,7 +246,7 @@ void FlashUpdateTest::reportGetsOneLinePerCamera() {
 }
 
 void FlashUpdateTest::unwritableReportTouchesNoCamera() {
-    SimThread sim(FastCamera());
+    SimThread sim(FlashCamera());
     QVERIFY(sim.Start());
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -272,7 +262,7 @@ void FlashUpdateTest::stoppedDuringARunSaysTheCameraGoesOn() {
 #ifdef Q_OS_WIN
     QSKIP("the program is stopped with SIGTERM here; Windows has no such signal");
 #endif
-    SimOptions options = FastCamera();
+    SimOptions options = FlashCamera();
     options.eraseMs = 60000;
     SimThread sim(options);
     QVERIFY(sim.Start());
