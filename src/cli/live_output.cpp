@@ -76,9 +76,30 @@ QString LiveOutput::TakeBarsAway() {
 void LiveOutput::Redraw() {
     QString text = TakeBarsAway();
     const int width = TerminalWidth(m_stream);
-    for (const JobRow& row : m_rows)
-        text += RowText(row, width) + QLatin1Char('\n');
-    m_drawn = static_cast<int>(m_rows.size());
+    // Bars can only be redrawn in place while they all fit on the screen:
+    // with more jobs than lines, those still at work come first and the rest
+    // are counted on one line.
+    const qsizetype room = std::max(2, TerminalHeight(m_stream) - 2);
+    QList<const JobRow*> shown;
+    for (const bool finished : {false, true}) {
+        for (const JobRow& row : m_rows) {
+            if (m_rows.size() <= room || row.finished == finished)
+                shown.append(&row);
+        }
+        if (m_rows.size() <= room)
+            break; // all in their own order
+    }
+    qsizetype hidden = 0;
+    if (shown.size() > room) {
+        hidden = shown.size() - (room - 1);
+        shown.resize(room - 1);
+    }
+    for (const JobRow* row : shown)
+        text += RowText(*row, width) + QLatin1Char('\n');
+    if (hidden > 0)
+        text += QStringLiteral("... and %1 more").arg(hidden).left(std::max(1, width - 1)) +
+                QLatin1Char('\n');
+    m_drawn = static_cast<int>(shown.size() + (hidden > 0 ? 1 : 0));
     m_dirty = false;
     m_drawnSecond = m_clock.elapsed() / 1000;
     WriteText(m_stream, text);

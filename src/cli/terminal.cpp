@@ -12,6 +12,7 @@ namespace kestrel::cli {
 
 namespace {
 constexpr int kDefaultWidth = 80;
+constexpr int kDefaultHeight = 24;
 } // namespace
 
 #ifdef _WIN32
@@ -26,6 +27,14 @@ int TerminalWidth(std::FILE* stream) {
     if (!GetConsoleScreenBufferInfo(handle, &info))
         return kDefaultWidth;
     return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
+int TerminalHeight(std::FILE* stream) {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    if (!GetConsoleScreenBufferInfo(handle, &info))
+        return kDefaultHeight;
+    return info.srWindow.Bottom - info.srWindow.Top + 1;
 }
 
 bool EnableTerminalSequences(std::FILE* stream) {
@@ -47,6 +56,13 @@ int TerminalWidth(std::FILE* stream) {
     if (ioctl(fileno(stream), TIOCGWINSZ, &size) != 0 || size.ws_col == 0)
         return kDefaultWidth;
     return size.ws_col;
+}
+
+int TerminalHeight(std::FILE* stream) {
+    winsize size{};
+    if (ioctl(fileno(stream), TIOCGWINSZ, &size) != 0 || size.ws_row == 0)
+        return kDefaultHeight;
+    return size.ws_row;
 }
 
 bool EnableTerminalSequences(std::FILE*) {

@@ -67,6 +67,7 @@ private slots:
     void reportLine();
     void summaryTable();
     void liveBarsRedrawInPlace();
+    void moreJobsThanLinesShowThoseAtWork();
 };
 
 void CliPartsTest::goodAddresses_data() {
@@ -281,6 +282,32 @@ void CliPartsTest::liveBarsRedrawInPlace() {
     QVERIFY(end.startsWith("\x1b[2F\x1b[J\nCAMERA"));
     QVERIFY(end.contains("10.0.0.6:5000  -       FAILED: programming stalled"));
     QVERIFY(!all.contains("ok ("));
+}
+
+void CliPartsTest::moreJobsThanLinesShowThoseAtWork() {
+    std::FILE* file = std::tmpfile(); // not a terminal: 24 lines are assumed
+    QVERIFY(file);
+    QStringList names;
+    for (int i = 0; i < 30; ++i)
+        names.append(QStringLiteral("cam%1").arg(i, 2, 10, QLatin1Char('0')));
+    {
+        LiveOutput output(file);
+        output.Begin(Command::Update, names);
+        JobEvent finished = Event(0, JobEvent::Kind::Finished);
+        finished.result.Set(true, "ok", QString());
+        output.OnEvent(finished);
+        QTRY_VERIFY_WITH_TIMEOUT(Written(file).contains("\x1b[22F"), 5000);
+        const QByteArray all = Written(file);
+        const QList<QByteArray> lines = all.mid(all.lastIndexOf("\x1b[22F")).split('\n');
+        // 21 bars, the count of the others, and what follows the last line end.
+        QCOMPARE(lines.size(), 23);
+        QVERIFY(lines.at(0).contains("\x1b[Jcam01  connecting   0:0"));
+        QVERIFY(lines.at(20).startsWith("cam21  connecting"));
+        QCOMPARE(lines.at(21), QByteArray("... and 9 more"));
+        QVERIFY(!all.mid(all.lastIndexOf("\x1b[22F")).contains("cam00"));
+        output.End({});
+    }
+    std::fclose(file);
 }
 
 QTEST_MAIN(CliPartsTest)
