@@ -13,6 +13,14 @@
 
 namespace kestrel::cli {
 
+namespace {
+
+JobState StateOf(FirmwareRun::Phase phase) {
+    return phase == FirmwareRun::Phase::Erase ? JobState::Erasing : JobState::Programming;
+}
+
+} // namespace
+
 CameraJob::CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink)
     : m_job(job), m_address(std::move(address)), m_plan(plan), m_sink(sink) {}
 
@@ -42,7 +50,6 @@ JobResult CameraJob::Run() {
     } else {
         result.before = camera.Info().Identity();
         result.runInProgress = state.m_bUpdateRunning;
-        result.infoText = state.m_strInfo;
         JobEvent connected;
         connected.kind = JobEvent::Kind::Connected;
         connected.identity = result.before;
@@ -79,16 +86,13 @@ JobResult CameraJob::Run() {
 void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobSurface& surface,
                           JobResult& result) {
     FirmwareRun& run = camera.Run();
-    QObject::connect(&run, &FirmwareRun::phaseStarted, [&surface](FirmwareRun::Phase phase) {
-        surface.PostState(phase == FirmwareRun::Phase::Erase ? JobState::Erasing
-                                                             : JobState::Programming);
-    });
+    QObject::connect(&run, &FirmwareRun::phaseStarted,
+                     [&surface](FirmwareRun::Phase phase) { surface.PostState(StateOf(phase)); });
     // Each poll reads the figures; only a change is news.
     QObject::connect(
         &run, &FirmwareRun::figuresRead,
         [&surface, last = JobEvent()](FirmwareRun::Phase phase, int done, int total) mutable {
-            const JobState state =
-                phase == FirmwareRun::Phase::Erase ? JobState::Erasing : JobState::Programming;
+            const JobState state = StateOf(phase);
             if (last.kind == JobEvent::Kind::Figures && last.state == state && last.done == done &&
                 last.total == total)
                 return;

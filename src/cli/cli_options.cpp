@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QSet>
 
+#include <array>
+
 namespace kestrel::cli {
 
 namespace {
@@ -10,15 +12,13 @@ namespace {
 constexpr quint16 kCameraPort = 5000;
 constexpr int kMaxRebootTimeoutS = 24 * 3600;
 
+constexpr std::array kCommands{Command::Info, Command::Update, Command::Watch, Command::Stage};
+
 std::optional<Command> CommandNamed(const QString& name) {
-    if (name == QLatin1String("info"))
-        return Command::Info;
-    if (name == QLatin1String("update"))
-        return Command::Update;
-    if (name == QLatin1String("watch"))
-        return Command::Watch;
-    if (name == QLatin1String("stage"))
-        return Command::Stage;
+    for (const Command command : kCommands) {
+        if (CommandName(command) == name)
+            return command;
+    }
     return std::nullopt;
 }
 
@@ -40,6 +40,20 @@ QString HintFor(const QString& commandName) {
 }
 
 } // namespace
+
+QString CommandName(Command command) {
+    switch (command) {
+    case Command::Info:
+        return QStringLiteral("info");
+    case Command::Update:
+        return QStringLiteral("update");
+    case Command::Watch:
+        return QStringLiteral("watch");
+    case Command::Stage:
+        return QStringLiteral("stage");
+    }
+    return QString();
+}
 
 ParsedCli ParseCli(const QStringList& arguments) {
     const QString programHint = QStringLiteral("Run \"kestrel-flash --help\" for the commands.");

@@ -35,6 +35,9 @@ struct ParsedCli {
     int exitCode = 0; // 0 after help, 2 after a usage error
 };
 
+// The name of a command on the command line: "info", "update"...
+QString CommandName(Command command);
+
 // arguments.first() is the program name, as in QCoreApplication::arguments().
 ParsedCli ParseCli(const QStringList& arguments);
 

@@ -28,8 +28,11 @@ struct JobResult {
     CameraIdentity before;
     CameraIdentity after;
     bool runInProgress = false; // the camera was programming when connected
-    QString infoText;           // the information pane's text
     qint64 elapsedMs = 0;
+
+    // The serial number as first read: before the run, or after it when the
+    // camera was found programming.
+    QString Serial() const { return before.serial.isEmpty() ? after.serial : before.serial; }
 
     void Set(bool succeeded, QString resultCode, QString text) {
         ok = succeeded;

@@ -34,8 +34,7 @@ bool JobRow::Apply(const JobEvent& event) {
         finished = true;
         result = event.result;
         state = JobState::Done;
-        if (serial.isEmpty())
-            serial = result.after.serial;
+        serial = result.Serial();
         return true;
     case JobEvent::Kind::Log:
     case JobEvent::Kind::Message:

@@ -9,27 +9,12 @@ namespace kestrel::cli {
 
 namespace {
 
-QString CommandName(Command command) {
-    switch (command) {
-    case Command::Info:
-        return QStringLiteral("info");
-    case Command::Update:
-        return QStringLiteral("update");
-    case Command::Watch:
-        return QStringLiteral("watch");
-    case Command::Stage:
-        return QStringLiteral("stage");
-    }
-    return QString();
-}
-
 QJsonObject ResultObject(const QString& job, const JobResult& result) {
     return {{QStringLiteral("job"), job},
             {QStringLiteral("ok"), result.ok},
             {QStringLiteral("result"), result.code},
             {QStringLiteral("detail"), result.detail},
-            {QStringLiteral("serial"),
-             result.before.serial.isEmpty() ? result.after.serial : result.before.serial},
+            {QStringLiteral("serial"), result.Serial()},
             {QStringLiteral("before"), JsonOutput::IdentityObject(result.before)},
             {QStringLiteral("after"), JsonOutput::IdentityObject(result.after)},
             {QStringLiteral("elapsedMs"), result.elapsedMs}};

@@ -9,7 +9,7 @@
 #include "link/connector.h"
 #include "link/line_transport.h"
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 
 #include <algorithm>
 
@@ -32,13 +32,12 @@ bool PowerCycleCheck::Connected() const {
 }
 
 void PowerCycleCheck::Confirm(JobResult& result) {
-    QElapsedTimer clock;
-    clock.start();
+    const QDeadlineTimer deadline(m_settings.timeoutMs);
     m_surface.PostState(JobState::WaitingForPowerCycle);
     m_surface.PostLog(QStringLiteral("Power-cycle the camera now: waiting up to %1 s for it to "
                                      "restart with the new firmware")
                           .arg(Seconds(m_settings.timeoutMs)));
-    if (!WaitUntilGone(result, clock.elapsed()) || !WaitUntilBack(result, clock.elapsed()))
+    if (!WaitUntilGone(result, deadline) || !WaitUntilBack(result, deadline))
         return;
 
     result.after = m_camera.Info().Identity();
@@ -63,12 +62,9 @@ void PowerCycleCheck::Confirm(JobResult& result) {
     m_surface.PostLog(result.detail);
 }
 
-bool PowerCycleCheck::WaitUntilGone(JobResult& result, qint64 startedMs) {
-    QElapsedTimer clock;
-    clock.start();
-    const qint64 budget = m_settings.timeoutMs - startedMs;
+bool PowerCycleCheck::WaitUntilGone(JobResult& result, const QDeadlineTimer& deadline) {
     while (Connected()) {
-        const qint64 left = budget - clock.elapsed();
+        const qint64 left = deadline.remainingTime();
         if (left <= 0) {
             result.Set(false, QStringLiteral("no-power-cycle"),
                        QStringLiteral("The camera was not power-cycled within %1 s: it still "
@@ -87,18 +83,15 @@ bool PowerCycleCheck::WaitUntilGone(JobResult& result, qint64 startedMs) {
     return true;
 }
 
-bool PowerCycleCheck::WaitUntilBack(JobResult& result, qint64 startedMs) {
+bool PowerCycleCheck::WaitUntilBack(JobResult& result, const QDeadlineTimer& deadline) {
     m_surface.PostState(JobState::WaitingForCamera);
-    QElapsedTimer clock;
-    clock.start();
-    const qint64 budget = m_settings.timeoutMs - startedMs;
     for (;;) {
         if (Connected() || m_camera.Link().Reconnect()) {
             m_camera.Info().QueryCameraInfo();
             if (!m_camera.Info().Identity().IsEmpty())
                 return true;
         }
-        const qint64 left = budget - clock.elapsed();
+        const qint64 left = deadline.remainingTime();
         if (left <= 0) {
             result.Set(false, QStringLiteral("not-back"),
                        QStringLiteral("The camera went away but did not come back within %1 s "

@@ -2,6 +2,8 @@
 
 #include "job_event.h"
 
+#include <QDeadlineTimer>
+
 namespace kestrel {
 struct DialogState;
 class CameraStack;
@@ -30,8 +32,8 @@ public:
 
 private:
     bool Connected() const;
-    bool WaitUntilGone(JobResult& result, qint64 startedMs);
-    bool WaitUntilBack(JobResult& result, qint64 startedMs);
+    bool WaitUntilGone(JobResult& result, const QDeadlineTimer& deadline);
+    bool WaitUntilBack(JobResult& result, const QDeadlineTimer& deadline);
 
     CameraStack& m_camera;
     DialogState& m_state;

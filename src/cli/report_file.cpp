@@ -32,7 +32,7 @@ QString ReportFile::Line(const QString& name, const JobResult& result, const QDa
         result.before.serial.isEmpty() ? result.after.serial : result.before.serial;
     const QStringList fields{when.toString(Qt::ISODate),
                              Field(name),
-                             Field(serial),
+                             Field(result.Serial()),
                              Field(result.before.hardware),
                              Field(result.before.software),
                              Field(result.after.hardware),
