@@ -7,7 +7,8 @@
 namespace kestrel::sim {
 
 CameraSimServer::CameraSimServer(SimOptions options, QObject* parent)
-    : QObject(parent), options_(std::move(options)), server_(this), camera_(options_, this),
+    : QObject(parent), options_(std::move(options)), server_(this), keeper_(this),
+      camera_(options_, this),
       powerCycle_(
           options_, camera_, [this] { SwitchOff(); }, [this] { return SwitchOn(); }, this) {
     connect(&server_, &QTcpServer::newConnection, this, &CameraSimServer::AcceptConnections);
@@ -65,8 +66,11 @@ void CameraSimServer::AcceptConnections() {
 
 void CameraSimServer::SwitchOff() {
     // The listener goes first, so that a peer that sees its connection reset
-    // finds new ones refused.
+    // finds new ones refused. The port stays bound without a listener: a
+    // connection to it is refused, and the system gives it to no other
+    // socket that asks for any free port.
     server_.close();
+    keeper_.bind(address_, port_, QAbstractSocket::ReuseAddressHint);
     const QList<SimSession*> sessions = findChildren<SimSession*>(Qt::FindDirectChildrenOnly);
     for (SimSession* session : sessions) {
         session->Drop();
@@ -74,9 +78,11 @@ void CameraSimServer::SwitchOff() {
 }
 
 QString CameraSimServer::SwitchOn() {
+    keeper_.close();
     if (server_.listen(address_, port_)) {
         return QString();
     }
+    keeper_.bind(address_, port_, QAbstractSocket::ReuseAddressHint);
     return QStringLiteral("cannot listen again on %1 port %2: %3")
         .arg(address_.toString())
         .arg(port_)

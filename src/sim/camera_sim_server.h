@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 namespace kestrel::sim {
 
@@ -17,7 +18,8 @@ namespace kestrel::sim {
 // (the firmware version, a programming run) is one for all of them. With
 // --power-cycle-after the camera goes off after a finished run: every
 // connection is reset, new ones are refused, and later it listens again on
-// the same address and port. The signals tell everything that happens, for a
+// the same address and port, which it keeps bound meanwhile so that nothing
+// on the machine is handed that port by the system. The signals tell everything that happens, for a
 // log or a test.
 class CameraSimServer : public QObject {
     Q_OBJECT
@@ -56,6 +58,7 @@ private:
 
     const SimOptions options_;
     QTcpServer server_;
+    QTcpSocket keeper_; // bound, not listening, while the camera is off
     CameraState camera_;
     PowerCycle powerCycle_;
     QHostAddress address_;
