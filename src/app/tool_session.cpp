@@ -17,6 +17,7 @@ ToolSession::ToolSession(WindowSurface& surface, LinkSettings link, RunSettings 
     AfterConnectCheck& check = m_camera->AfterConnect();
     m_camera->Link().SetAfterConnect({[&check] { check.PointA(); }, [&check] { check.PointB(); },
                                       [this] { return m_state.m_strCameraNumber; }});
+    m_staging->SetRunActive([this] { return m_camera->Run().Active(); });
 }
 
 ToolSession::~ToolSession() = default;

@@ -14,8 +14,7 @@ using namespace runtexts;
 
 namespace {
 const QByteArray kStatusCommand = QByteArrayLiteral("CAM_FIRMWAREUPDATE 1");
-constexpr std::int32_t kStartEraseTotal = 155;
-constexpr std::int32_t kStartProgramTotal = 20000;
+const QByteArray kStartCommand = QByteArrayLiteral("CAM_FIRMWAREUPDATE 0");
 
 std::string_view View(const QByteArray& bytes) {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
@@ -26,6 +25,7 @@ FirmwareRun::FirmwareRun(DialogState& state, WindowSurface& surface, CommandChan
                          LineTransport& transport, Connector& connector, RunSettings settings)
     : m_state(state), m_surface(surface), m_channel(channel), m_transport(transport),
       m_connector(connector), m_settings(settings) {
+    m_clock.start();
     connect(&m_connector, &Connector::connectionLost, this, [this] { m_lossSeen = true; });
 }
 
@@ -34,70 +34,98 @@ RunOutcome FirmwareRun::RunFirmwareUpdate() {
         m_surface.ShowMessageBox(kNotConnected);
         return RunOutcome::NotConnected;
     }
-    Run run;
-    run.epoch = m_epoch;
+    // A run being started or closed is not entered again; a run whose phases
+    // are followed is taken over with what the camera reported so far.
+    if (m_stage == Stage::Starting || m_stage == Stage::Closing ||
+        (m_stage == Stage::Polling && !m_state.m_bUpdateRunning))
+        return RunOutcome::Ignored;
+    Run run{m_epoch, m_active ? m_active->tracker : RunTracker(m_settings.Limits()),
+            RunOutcome::Finished};
     m_lossSeen = false;
 
+    QByteArray probeReply;
     if (!m_state.m_bUpdateRunning) {
-        ProbeUpdateStatus(m_state, m_channel);
-        if (!m_transport.IsOpen()) // the log already says the connection was lost
+        m_stage = Stage::Starting;
+        probeReply = ProbeUpdateStatus(m_state, m_channel);
+        if (!m_transport.IsOpen()) { // the log already says the connection was lost
+            m_stage = Stage::Idle;
             return RunOutcome::ConnectionLost;
+        }
     }
     m_state.m_strLog = kBanner;
     if (m_state.m_bUpdateRunning) {
-        run.progressSeen = true; // the camera has reported this run already
         m_state.m_strLog += kAlreadyRunning;
         ShowLog();
+        if (!m_active) // a run taken over keeps what the camera reported of it
+            run.tracker.Following(Now());
     } else {
         m_state.m_strLog += kStarting;
         ShowLog();
-        for (const char* stop :
-             {"CAM_PLAYSTOP", "CAM_FG_RECORDSTOP", "CAM_LIVESTOP", "CAM_SSD_PLAYSTOP"})
-            m_channel.SendCommand(QByteArray(stop));
-        if (!m_transport.IsOpen()) {
+        if (!Start(run, probeReply)) {
+            m_stage = Stage::Idle;
             m_state.m_strLog += kLostBeforeStart;
             ShowLog();
             return RunOutcome::ConnectionLost;
         }
-        m_state.m_bUpdateRunning = true;
-        m_channel.SendCommand(QByteArrayLiteral("CAM_FIRMWAREUPDATE 0"));
-        run.started = true;
     }
-    run.sinceStart.start();
-    run.sinceChange.start();
+    m_stage = Stage::Polling;
+    m_active = &run;
 
-    // Erase phase.
     m_state.m_strLog += kEraseHeading;
     ShowLog();
-    if (FollowPhase(run, Phase::Erase) == Step::Ended)
-        return run.outcome;
-    m_state.m_strLog += kPhaseOk;
-    m_surface.SetProgress(100);
-    m_surface.Wait(m_settings.phaseEndPauseMs);
-
-    // Programming phase.
-    m_state.m_strLog += kProgramHeading;
-    ShowLog();
-    m_surface.Wait(m_settings.switchPauseMs);
-    if (FollowPhase(run, Phase::Program) == Step::Ended)
-        return run.outcome;
-    m_state.m_strLog += kPhaseOk;
-    m_surface.SetProgress(100);
-    m_surface.Wait(m_settings.phaseEndPauseMs);
-
-    m_state.m_strLog += kFinished + kPowerCycle;
-    ShowLog();
-    End(run, RunOutcome::Finished, QString(), QString());
+    Step step = FollowPhase(run, FlashPhase::Erase);
+    if (step == Step::PhaseDone) {
+        m_state.m_strLog += kPhaseOk;
+        m_surface.SetProgress(100);
+        if (!Pause(run, m_settings.phaseEndPauseMs))
+            return run.outcome;
+        m_state.m_strLog += kProgramHeading;
+        ShowLog();
+        if (!Pause(run, m_settings.switchPauseMs))
+            return run.outcome;
+        step = FollowPhase(run, FlashPhase::Program);
+    }
+    if (step == Step::Finished)
+        Finish(run);
     return run.outcome;
 }
 
-FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, Phase phase) {
-    const bool erase = phase == Phase::Erase;
-    std::int32_t& total = erase ? run.status.nEraseTotal : run.status.nProgramTotal;
-    std::int32_t& done = erase ? run.status.nEraseDone : run.status.nProgramDone;
-    total = erase ? kStartEraseTotal : kStartProgramTotal;
-    done = 0;
-    int lastPosition = 0;
+bool FirmwareRun::Start(Run& run, const QByteArray& probeReply) {
+    if (!Settle(run, probeReply))
+        return false;
+    for (const char* stop :
+         {"CAM_PLAYSTOP", "CAM_FG_RECORDSTOP", "CAM_LIVESTOP", "CAM_SSD_PLAYSTOP"})
+        m_channel.SendCommand(QByteArray(stop));
+    if (!m_transport.IsOpen())
+        return false;
+    m_state.m_bUpdateRunning = true;
+    m_channel.SendCommand(kStartCommand);
+    run.tracker.Started(Now());
+    return true;
+}
+
+bool FirmwareRun::Settle(Run& run, const QByteArray& probeReply) {
+    // A camera that still shows the final figures of a run it has finished
+    // would not take a new start; it is asked until it reports idle.
+    if (!run.tracker.NeedsSettling(View(probeReply), Now()))
+        return true;
+    const QString waiting = SettleLine(run.tracker.SettleLimitMs());
+    for (;;) {
+        m_surface.ShowTextWithCaret(Pane::Log, m_state.m_strLog + waiting,
+                                    m_state.m_strLog.size());
+        m_surface.Wait(m_settings.pollIntervalMs);
+        const QByteArray reply = m_channel.SendCommand(kStatusCommand);
+        if (!m_transport.IsOpen())
+            return false;
+        if (run.tracker.Settled(View(reply), Now()))
+            break;
+    }
+    ShowLog();
+    return true;
+}
+
+FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, FlashPhase phase) {
+    run.tracker.BeginPhase(phase);
     m_surface.SetProgress(0);
     emit phaseStarted(phase);
 
@@ -107,19 +135,13 @@ FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, Phase phase) {
         // figures change slowly and the tool stays nearly idle meanwhile.
         if (sincePoll.isValid()) {
             const qint64 rest = m_settings.pollIntervalMs - sincePoll.elapsed();
-            if (rest > 0)
-                m_surface.Wait(static_cast<int>(rest));
-        }
-        if (Superseded(run)) {
-            run.outcome = RunOutcome::Superseded;
-            return Step::Ended;
+            if (rest > 0 && !Pause(run, static_cast<int>(rest)))
+                return Step::Ended;
         }
         sincePoll.start();
         const QByteArray reply = m_channel.SendCommand(kStatusCommand);
-        if (Superseded(run)) {
-            run.outcome = RunOutcome::Superseded;
+        if (!Current(run))
             return Step::Ended;
-        }
         if (!m_transport.IsOpen()) {
             if (!m_lossSeen) {
                 End(run, RunOutcome::Disconnected, kDisconnected, kDisconnectedMessage);
@@ -129,103 +151,115 @@ FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, Phase phase) {
                 return Step::Ended;
             continue;
         }
-        if (IsIdleStatus(View(reply))) {
-            if (HandleIdle(run, phase))
-                return Step::Ended;
-        } else {
-            if (!reply.isEmpty())
-                run.progressSeen = true;
-            ParseUpdateStatus(View(reply), run.status);
-        }
-        if (reply != run.lastReply) {
-            run.lastReply = reply;
-            run.sinceChange.restart();
-        } else if (run.sinceChange.hasExpired(m_settings.stallTimeoutMs)) {
-            End(run, RunOutcome::Stalled,
-                Stalled(m_settings.stallTimeoutMs, Figures(run.status, phase)), kStalledMessage);
+        const RunStep answer = run.tracker.OnReply(View(reply), Now());
+        if (answer.next == RunStep::Next::Ended && answer.end != RunEnd::Finished) {
+            EndOn(run, answer.end);
             return Step::Ended;
         }
+        if (answer.next == RunStep::Next::Ended && !answer.figures)
+            return Step::Finished; // idle after the camera had reported the end
         m_channel.PumpWaitingMessages();
+        if (!Current(run))
+            return Step::Ended;
 
-        if (!erase && total == 0)
-            total = kStartProgramTotal;
-        emit figuresRead(phase, done, total);
-        const int position = ProgressPosition(done, total);
-        if (position > lastPosition) {
-            m_surface.SetProgress(position);
-            lastPosition = position;
-        }
-        const QString statusLine = erase ? SectorLine(done, total) : PageLine(done, total);
+        emit figuresRead(phase, answer.done, answer.total);
+        if (answer.moved)
+            m_surface.SetProgress(answer.position);
+        const QString statusLine = phase == FlashPhase::Erase
+                                       ? SectorLine(answer.done, answer.total)
+                                       : PageLine(answer.done, answer.total);
         m_surface.ShowTextWithCaret(Pane::Log, m_state.m_strLog + statusLine,
                                     m_state.m_strLog.size());
-        if (!PhaseUnfinished(done, total, 1))
+        if (answer.next == RunStep::Next::PhaseDone)
             return Step::PhaseDone;
+        if (answer.next == RunStep::Next::Ended)
+            return Step::Finished;
     }
-}
-
-bool FirmwareRun::HandleIdle(Run& run, Phase phase) {
-    // A camera may take a moment to begin the run it was just told to start.
-    if (run.started && !run.progressSeen && !run.sinceStart.hasExpired(m_settings.startGraceMs))
-        return false;
-    if (!run.progressSeen) {
-        End(run, RunOutcome::NeverStarted, NeverStarted(m_settings.startGraceMs),
-            kNeverStartedMessage);
-        return true;
-    }
-    // The camera counts a phase as done one step before the end figures; a
-    // run last seen there has ended normally between two polls.
-    if (phase == Phase::Program &&
-        !PhaseUnfinished(run.status.nProgramDone, run.status.nProgramTotal, 2)) {
-        m_state.m_strLog += kPhaseOk;
-        m_surface.SetProgress(100);
-        m_state.m_strLog += kFinished + kPowerCycle;
-        ShowLog();
-        End(run, RunOutcome::Finished, QString(), QString());
-        return true;
-    }
-    End(run, RunOutcome::CameraStopped, StoppedEarly(Figures(run.status, phase)),
-        kStoppedEarlyMessage);
-    return true;
 }
 
 bool FirmwareRun::Reconnect(Run& run) {
-    m_state.m_strLog += TryingToReconnect(m_settings.reconnectWindowMs);
+    m_state.m_strLog += TryingToReconnect(run.tracker.ReconnectWindowMs());
     ShowLog();
     emit reconnecting();
-    QElapsedTimer trying;
-    trying.start();
+    run.tracker.KeepTrying(Now());
     for (;;) {
-        if (Superseded(run)) {
-            run.outcome = RunOutcome::Superseded;
+        if (!Current(run))
             return false;
-        }
         if (m_state.m_bConnected && m_transport.IsOpen())
             break; // connected again, by this run or by the operator
         if (m_connector.Reconnect())
             continue;
-        if (trying.hasExpired(m_settings.reconnectWindowMs)) {
-            End(run, RunOutcome::ConnectionLost, CouldNotReconnect(m_settings.reconnectWindowMs),
-                kLostMessage);
+        if (!run.tracker.KeepTrying(Now())) {
+            EndOn(run, RunEnd::ConnectionLost);
             return false;
         }
-        m_surface.Wait(m_settings.reconnectPauseMs);
+        if (!Pause(run, m_settings.reconnectPauseMs))
+            return false;
     }
     m_lossSeen = false;
-    run.sinceChange.restart();
+    run.tracker.Reconnected(Now());
     m_state.m_strLog += Reconnected(m_connector.Address());
     ShowLog();
     emit reconnected();
     return true;
 }
 
+bool FirmwareRun::Pause(Run& run, int ms) {
+    m_surface.Wait(ms);
+    return Current(run);
+}
+
+bool FirmwareRun::Current(Run& run) {
+    // A press during a wait may have taken the run over and ended it.
+    if (m_epoch == run.epoch)
+        return true;
+    run.outcome = RunOutcome::Superseded;
+    return false;
+}
+
 void FirmwareRun::ShowLog() {
     m_surface.ShowAtEnd(Pane::Log, m_state.m_strLog);
+}
+
+void FirmwareRun::Finish(Run& run) {
+    m_stage = Stage::Closing;
+    m_state.m_strLog += kPhaseOk;
+    m_surface.SetProgress(100);
+    m_surface.Wait(m_settings.phaseEndPauseMs);
+    m_state.m_strLog += kFinished + kPowerCycle;
+    ShowLog();
+    End(run, RunOutcome::Finished, QString(), QString());
+}
+
+void FirmwareRun::EndOn(Run& run, RunEnd end) {
+    const RunTracker& t = run.tracker;
+    switch (end) {
+    case RunEnd::None:
+    case RunEnd::Finished:
+        Finish(run);
+        return;
+    case RunEnd::CameraStopped:
+        End(run, RunOutcome::CameraStopped, StoppedEarly(Figures(t)), kStoppedEarlyMessage);
+        return;
+    case RunEnd::NeverStarted:
+        End(run, RunOutcome::NeverStarted, NeverStarted(t.StartGraceMs()), kNeverStartedMessage);
+        return;
+    case RunEnd::Stalled:
+        End(run, RunOutcome::Stalled, Stalled(t.StallLimitMs(), Figures(t)), kStalledMessage);
+        return;
+    case RunEnd::ConnectionLost:
+        End(run, RunOutcome::ConnectionLost, CouldNotReconnect(t.ReconnectWindowMs()),
+            kLostMessage);
+        return;
+    }
 }
 
 void FirmwareRun::End(Run& run, RunOutcome outcome, const QString& logText,
                       const QString& message) {
     run.outcome = outcome;
     m_state.m_bUpdateRunning = false;
+    m_stage = Stage::Idle;
+    m_active = nullptr;
     ++m_epoch;
     if (!logText.isEmpty()) {
         m_state.m_strLog += logText;
@@ -235,13 +269,12 @@ void FirmwareRun::End(Run& run, RunOutcome outcome, const QString& logText,
         m_surface.ShowMessageBox(message);
 }
 
-QString FirmwareRun::Figures(const UpdateStatus& status, Phase phase) {
-    return phase == Phase::Erase ? QStringLiteral("erasing, sector %1 of %2")
-                                       .arg(status.nEraseDone)
-                                       .arg(status.nEraseTotal)
-                                 : QStringLiteral("programming, page %1 of %2")
-                                       .arg(status.nProgramDone)
-                                       .arg(status.nProgramTotal);
+QString FirmwareRun::Figures(const RunTracker& tracker) {
+    const RunStep now = tracker.Current();
+    return (now.phase == FlashPhase::Erase ? QStringLiteral("erasing, sector %1 of %2")
+                                           : QStringLiteral("programming, page %1 of %2"))
+        .arg(now.done)
+        .arg(now.total);
 }
 
 } // namespace kestrel

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "reply_reading.h"
 #include "run_settings.h"
+#include "run_tracker.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -25,52 +25,62 @@ enum class RunOutcome {
     ConnectionLost, // the connection was lost and could not be restored
     Disconnected,   // the operator disconnected during the run
     Superseded,     // a run entered during this one followed the camera to the end
+    Ignored,        // pressed while a run was being started or closed: nothing done
 };
 
 // The HW Firmware Update button: stops the camera's activities, starts the
 // reprogramming of its boot flash and follows the erase and programming
 // phases to their end; or, when a run is already in progress, follows it.
+//
+// It sends, waits, reconnects and writes the log; what each reply of the
+// camera means is the RunTracker's to say. Entered again while it waits: a
+// press while a run is being started (probe, stops, start) or closed is
+// ignored; a press while the phases are followed takes over the run on its
+// already-in-progress path, and the call it interrupted returns without
+// writing anything more.
 class FirmwareRun : public QObject {
     Q_OBJECT
 public:
     FirmwareRun(DialogState& state, WindowSurface& surface, CommandChannel& channel,
                 LineTransport& transport, Connector& connector, RunSettings settings);
 
-    enum class Phase { Erase, Program };
-
     RunOutcome RunFirmwareUpdate();
+
+    // True from the probe of a run to its closing lines.
+    bool Active() const { return m_stage != Stage::Idle; }
 
 signals:
     // A phase begins to be followed.
-    void phaseStarted(kestrel::FirmwareRun::Phase phase);
+    void phaseStarted(kestrel::FlashPhase phase);
     // The figures of the phase after each status read.
-    void figuresRead(kestrel::FirmwareRun::Phase phase, int done, int total);
+    void figuresRead(kestrel::FlashPhase phase, int done, int total);
     // The connection was lost during the run and is being restored; then it
     // was.
     void reconnecting();
     void reconnected();
 
 private:
-    enum class Step { PhaseDone, Ended };
+    enum class Stage { Idle, Starting, Polling, Closing };
+    enum class Step { PhaseDone, Finished, Ended };
 
     struct Run {
-        quint64 epoch = 0;         // the run counter when this run began
-        bool started = false;      // this run sent the start command
-        bool progressSeen = false; // the camera reported a run since then
-        QElapsedTimer sinceStart;
-        QElapsedTimer sinceChange; // since the camera's figures last changed
-        QByteArray lastReply;
-        UpdateStatus status;
+        quint64 epoch = 0; // the run counter when this run began
+        RunTracker tracker;
         RunOutcome outcome = RunOutcome::Finished;
     };
 
-    Step FollowPhase(Run& run, Phase phase);
-    bool HandleIdle(Run& run, Phase phase);
+    bool Start(Run& run, const QByteArray& probeReply);
+    bool Settle(Run& run, const QByteArray& probeReply);
+    Step FollowPhase(Run& run, FlashPhase phase);
     bool Reconnect(Run& run);
-    bool Superseded(const Run& run) const { return m_epoch != run.epoch; }
+    bool Pause(Run& run, int ms);
+    bool Current(Run& run);
+    qint64 Now() const { return m_clock.elapsed(); }
     void ShowLog();
+    void Finish(Run& run);
+    void EndOn(Run& run, RunEnd end);
     void End(Run& run, RunOutcome outcome, const QString& logText, const QString& message);
-    static QString Figures(const UpdateStatus& status, Phase phase);
+    static QString Figures(const RunTracker& tracker);
 
     DialogState& m_state;
     WindowSurface& m_surface;
@@ -78,6 +88,9 @@ private:
     LineTransport& m_transport;
     Connector& m_connector;
     RunSettings m_settings;
+    QElapsedTimer m_clock;
+    Stage m_stage = Stage::Idle;
+    Run* m_active = nullptr; // the run whose phases are followed now
     quint64 m_epoch = 0;     // counts the runs that have ended
     bool m_lossSeen = false; // the connection was lost, not closed by the operator
 };

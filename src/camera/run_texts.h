@@ -30,6 +30,13 @@ inline QString PageLine(int done, int total) {
     return QStringLiteral("page %1 of %2\r\n").arg(done).arg(total);
 }
 
+// Shown while the start waits for a camera that still shows a finished run.
+inline QString SettleLine(int ms) {
+    return QStringLiteral("The camera still shows the end of its previous run: waiting up to %1 s "
+                          "for it to be ready...\r\n")
+        .arg(Seconds(ms));
+}
+
 inline const QString kMayStillProgram =
     QStringLiteral("The camera may still be programming its flash memory: do NOT power it off.\r\n"
                    "Connect again to follow the programming to its end.\r\n");

@@ -12,20 +12,21 @@ namespace {
 constexpr std::int32_t kProbeMargin = 2;
 } // namespace
 
-void ProbeUpdateStatus(DialogState& state, CommandChannel& channel) {
+QByteArray ProbeUpdateStatus(DialogState& state, CommandChannel& channel) {
     if (state.m_bUpdateRunning)
-        return;
+        return {};
     const QByteArray reply = channel.SendCommand(QByteArrayLiteral("CAM_FIRMWAREUPDATE 1"));
     const std::string_view text(reply.constData(), static_cast<std::size_t>(reply.size()));
     UpdateStatus status;
     ParseUpdateStatus(text, status);
     if (IsIdleStatus(text)) {
         state.m_bUpdateRunning = false;
-        return;
+        return reply;
     }
     state.m_bUpdateRunning =
         PhaseUnfinished(status.nEraseDone, status.nEraseTotal, kProbeMargin) ||
         PhaseUnfinished(status.nProgramDone, status.nProgramTotal, kProbeMargin);
+    return reply;
 }
 
 } // namespace kestrel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 namespace kestrel {
 
 struct DialogState;
@@ -7,7 +9,8 @@ class CommandChannel;
 
 // Asks the camera once whether a programming run is in progress and records
 // the answer in m_bUpdateRunning. A flag that is already set is left set and
-// nothing is sent: only the end of a run clears it.
-void ProbeUpdateStatus(DialogState& state, CommandChannel& channel);
+// nothing is sent: only the end of a run clears it. Returns the camera's
+// reply, empty when nothing was asked.
+QByteArray ProbeUpdateStatus(DialogState& state, CommandChannel& channel);
 
 } // namespace kestrel

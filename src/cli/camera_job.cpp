@@ -15,8 +15,8 @@ namespace kestrel::cli {
 
 namespace {
 
-JobState StateOf(FirmwareRun::Phase phase) {
-    return phase == FirmwareRun::Phase::Erase ? JobState::Erasing : JobState::Programming;
+JobState StateOf(FlashPhase phase) {
+    return phase == FlashPhase::Erase ? JobState::Erasing : JobState::Programming;
 }
 
 } // namespace
@@ -87,11 +87,11 @@ void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobSurface& s
                           JobResult& result) {
     FirmwareRun& run = camera.Run();
     QObject::connect(&run, &FirmwareRun::phaseStarted,
-                     [&surface](FirmwareRun::Phase phase) { surface.PostState(StateOf(phase)); });
+                     [&surface](FlashPhase phase) { surface.PostState(StateOf(phase)); });
     // Each poll reads the figures; only a change is news.
     QObject::connect(
         &run, &FirmwareRun::figuresRead,
-        [&surface, last = JobEvent()](FirmwareRun::Phase phase, int done, int total) mutable {
+        [&surface, last = JobEvent()](FlashPhase phase, int done, int total) mutable {
             const JobState state = StateOf(phase);
             if (last.kind == JobEvent::Kind::Figures && last.state == state && last.done == done &&
                 last.total == total)

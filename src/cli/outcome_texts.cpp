@@ -21,9 +21,10 @@ constexpr std::array kOutcomes{
     OutcomeText{RunOutcome::ConnectionLost, "connection-lost"},
     OutcomeText{RunOutcome::Disconnected, "disconnected"},
     OutcomeText{RunOutcome::Superseded, "superseded"},
+    OutcomeText{RunOutcome::Ignored, "busy"},
 };
 
-const std::array<std::pair<const char*, const char*>, 16> kLabels{{
+const std::array<std::pair<const char*, const char*>, 17> kLabels{{
     {"ok", "ok"},
     {"connect-failed", "could not connect"},
     {"not-connected", "not connected"},
@@ -33,6 +34,7 @@ const std::array<std::pair<const char*, const char*>, 16> kLabels{{
     {"connection-lost", "connection lost"},
     {"disconnected", "disconnected"},
     {"superseded", "followed by another run"},
+    {"busy", "a run was already being started"},
     {"no-run", "not programming"},
     {"version-unchanged", "version unchanged"},
     {"no-power-cycle", "not power-cycled"},

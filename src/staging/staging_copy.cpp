@@ -35,11 +35,19 @@ bool StagingHandlers::OnBnClickedCopyToUsb() {
     auto running = qScopeGuard([this] { m_copyRunning = false; });
 
     const QString heading = t::CopyingLine(plan.folder);
-    m_state.m_strLog = heading;
-    m_surface.SetProgress(0);
+    // The log is the copy's unless a programming run writes it: the run's
+    // warning and lines stay in view, and the copy's report goes in a message.
+    const bool ownLog = !RunActive();
+    const auto logIsOurs = [&] { return ownLog && !RunActive() && m_state.m_strLog == heading; };
+    if (ownLog) {
+        m_state.m_strLog = heading;
+        m_surface.SetProgress(0);
+    }
     int shownPercent = 0;
     StagingTask task(plan);
     const StagingOutcome outcome = task.Run([&](const StagingProgress& progress) {
+        if (!logIsOurs())
+            return;
         const int percent = CopyPercent(progress);
         if (percent > shownPercent) {
             shownPercent = percent;
@@ -49,14 +57,24 @@ bool StagingHandlers::OnBnClickedCopyToUsb() {
                                     m_state.m_strLog.size());
     });
 
-    // The report replaces whatever the log came to hold meanwhile.
-    m_state.m_strLog = heading + CopyReportLines(plan, outcome);
-    m_surface.SetPaneText(Pane::Log, m_state.m_strLog);
-    m_surface.SetProgress(outcome.succeeded ? 100 : 0);
+    const QString report = heading + CopyReportLines(plan, outcome);
+    const bool inLog = logIsOurs();
+    if (inLog) {
+        m_state.m_strLog = report;
+        m_surface.SetPaneText(Pane::Log, m_state.m_strLog);
+        m_surface.SetProgress(outcome.succeeded ? 100 : 0);
+    }
     running.dismiss();
     m_copyRunning = false;
-    if (!outcome.succeeded)
+    if (!inLog) {
+        QString message = report;
+        message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (!outcome.succeeded)
+            message += QLatin1Char('\n') + CopyFailureMessage(plan, outcome);
+        m_surface.ShowMessageBox(message.trimmed());
+    } else if (!outcome.succeeded) {
         m_surface.ShowMessageBox(CopyFailureMessage(plan, outcome));
+    }
     return outcome.succeeded;
 }
 

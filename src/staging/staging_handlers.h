@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace kestrel {
 
 struct DialogState;
@@ -12,7 +14,9 @@ class WindowSurface;
 //
 // Handlers may be entered nested (while the camera link waits, and while a
 // copy waits for its worker); a Copy or Select press during a copy is refused
-// with a message box and changes nothing.
+// with a message box and changes nothing. While a programming run is going on
+// the log and the progress bar are the run's: the copy's report then comes in
+// a message box of its own.
 class StagingHandlers {
 public:
     StagingHandlers(DialogState& state, WindowSurface& surface);
@@ -26,12 +30,17 @@ public:
     // True while a copy is running (the window must not close meanwhile).
     bool CopyRunning() const { return m_copyRunning; }
 
+    // Tells whether a programming run is going on; none when never set.
+    void SetRunActive(std::function<bool()> runActive) { m_runActive = std::move(runActive); }
+
 private:
     bool RefuseDuringCopy();
+    bool RunActive() const { return m_runActive && m_runActive(); }
 
     DialogState& m_state;
     WindowSurface& m_surface;
     bool m_copyRunning = false;
+    std::function<bool()> m_runActive;
 };
 
 } // namespace kestrel

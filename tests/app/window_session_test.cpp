@@ -7,7 +7,11 @@
 #include "sim/sim_thread.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -62,6 +66,9 @@ private slots:
     void connectFillsThePanes();
     void closingDuringARunWaitsForItsEnd();
     void disconnectDuringARunKeepsCloseFromTheCamera();
+    void secondPressWhileStartingIsIgnored_data();
+    void secondPressWhileStartingIsIgnored();
+    void copyDuringARunKeepsTheRunInTheLog();
 };
 
 void WindowSessionTest::connectFillsThePanes() {
@@ -136,6 +143,110 @@ void WindowSessionTest::disconnectDuringARunKeepsCloseFromTheCamera() {
     for (const QByteArray& line : tool.sim.ReceivedLines().mid(before))
         QVERIFY2(line.startsWith("CAM_") && line != "CLOSE", line.constData());
     QVERIFY(!tool.sim.ReceivedLines().contains("CLOSE"));
+}
+
+void WindowSessionTest::secondPressWhileStartingIsIgnored_data() {
+    QTest::addColumn<int>("atLine"); // pressed again once the camera has this many lines
+    QTest::newRow("during the probe") << 1;
+    QTest::newRow("during the stop commands") << 3;
+}
+
+void WindowSessionTest::secondPressWhileStartingIsIgnored() {
+    QFETCH(int, atLine);
+    kestrel::sim::SimOptions options = FastCamera();
+    options.slowBytesMs = 2; // each reply takes a while, as a camera's does
+    Tool tool(options);
+    QVERIFY(tool.started);
+    tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
+    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
+    QVERIFY(tool.session->State().m_bConnected);
+    const qsizetype before = tool.sim.ReceivedLines().size();
+
+    bool pressedAgain = false;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        if (pressedAgain || tool.sim.ReceivedLines().size() < before + atLine)
+            return;
+        pressedAgain = true;
+        QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
+    });
+    watcher.start(1);
+    QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
+    watcher.stop();
+
+    QVERIFY(pressedAgain);
+    const QByteArrayList lines = tool.sim.ReceivedLines().mid(before);
+    QCOMPARE(lines.count("CAM_FIRMWAREUPDATE 0"), 1);
+    QCOMPARE(lines.count("CAM_PLAYSTOP"), 1);
+    const QString log = Shown(tool.Pane(Pane::Log));
+    QVERIFY2(log.startsWith(Shown(rt::kBanner + rt::kStarting)), qPrintable(log));
+    QVERIFY2(log.endsWith(Shown(rt::kPowerCycle)), qPrintable(log));
+    QCOMPARE(log.count(Shown(rt::kBanner)), 1);
+    QVERIFY(!tool.session->State().m_bUpdateRunning);
+
+    // The camera takes commands again: Disconnect says goodbye.
+    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
+    QTRY_COMPARE(tool.sim.ConnectionsOpen(), 0);
+    QCOMPARE(tool.sim.ReceivedLines().last(), QByteArray("CLOSE"));
+}
+
+void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QString hw = scratch.filePath(QStringLiteral("camera_2_6.rbf"));
+    const QString sw = scratch.filePath(QStringLiteral("vx_server_3_9"));
+    const QString stick = scratch.filePath(QStringLiteral("stick"));
+    QVERIFY(QDir().mkpath(stick));
+    for (const QString& path : {hw, sw}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'k') + path.toUtf8());
+    }
+
+    Tool tool(FastCamera());
+    QVERIFY(tool.started);
+    // The three choices, as the pickers leave them.
+    kestrel::DialogState& state = tool.session->State();
+    state.m_strHwPath = hw;
+    state.m_strHwName = QFileInfo(hw).fileName();
+    state.m_strSwPath = sw;
+    state.m_strSwName = QFileInfo(sw).fileName();
+    state.m_strUsbPath = stick;
+    state.m_bHwSelected = state.m_bSwSelected = state.m_bUsbSelected = true;
+
+    tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
+    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
+    QString report;
+    QTimer boxes;
+    QObject::connect(&boxes, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            report = box->text();
+            box->accept();
+        }
+    });
+    boxes.start(10);
+    bool copiedDuringRun = false;
+    QTimer::singleShot(150, [&] {
+        copiedDuringRun = tool.session->State().m_bUpdateRunning;
+        QTest::mouseClick(tool.dlg.findChild<QPushButton*>(QStringLiteral("IDC_COPY_TO_USB")),
+                          Qt::LeftButton);
+    });
+    QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
+    boxes.stop();
+
+    QVERIFY(copiedDuringRun);
+    // The run's warning and lines stayed, the copy's report came in a message.
+    const QString log = Shown(tool.Pane(Pane::Log));
+    QVERIFY2(log.startsWith(Shown(rt::kBanner + rt::kStarting + rt::kEraseHeading)),
+             qPrintable(log));
+    QVERIFY2(log.endsWith(Shown(rt::kPhaseOk + rt::kFinished + rt::kPowerCycle)),
+             qPrintable(log));
+    QVERIFY(!log.contains(QStringLiteral("Copying")));
+    QVERIFY2(report.startsWith(QStringLiteral("Copying new files to \"%1\" ...\n").arg(stick)),
+             qPrintable(report));
+    QVERIFY(report.endsWith(QStringLiteral("New files Copied successfully")));
+    QCOMPARE(QFileInfo(stick + QStringLiteral("/firm.rbf")).size(), QFileInfo(hw).size());
+    QCOMPARE(QFileInfo(stick + QStringLiteral("/vx_server")).size(), QFileInfo(sw).size());
 }
 
 QTEST_MAIN(WindowSessionTest)

@@ -81,8 +81,9 @@ private slots:
     void busyGateDuringRun();
     void prematureIdle_data();
     void prematureIdle();
-    void idleRightAfterStartIsGraceful();
     void neverStarted();
+    void zeroProgramTotalLeavesTheBar();
+    void finishedRunStillShownIsWaitedFor();
 };
 
 void FirmwareRunTest::notConnectedRefuses() {
@@ -215,15 +216,14 @@ void FirmwareRunTest::prematureIdle_data() {
     QTest::addColumn<QByteArrayList>("polls");
     QTest::addColumn<RunOutcome>("outcome");
     QTest::addColumn<QString>("tail");
-    QTest::newRow("idle in the erase phase")
-        << QByteArrayList{"1 155 20 0 0", "0 0 0 0"} << RunOutcome::CameraStopped
-        << rt::StoppedEarly(QStringLiteral("erasing, sector 20 of 155"));
     QTest::newRow("idle in the middle of programming")
         << QByteArrayList{"1 155 154 0 0", "1 155 155 20000 9000", "0 0 0 0"}
         << RunOutcome::CameraStopped
         << rt::StoppedEarly(QStringLiteral("programming, page 9000 of 20000"));
-    QTest::newRow("idle one step before the end is the normal end")
-        << QByteArrayList{"1 155 154 0 0", "1 155 155 20000 19998", "0 0 0 0"}
+    // The last reply before the pause between the phases showed the
+    // programming done; after the pause the camera is idle.
+    QTest::newRow("end reported before the switch")
+        << QByteArrayList{"1 155 100 0 0", "1 155 155 3000 2999", "0 0 0 0"}
         << RunOutcome::Finished << rt::kPhaseOk + rt::kFinished + rt::kPowerCycle;
 }
 
@@ -243,24 +243,48 @@ void FirmwareRunTest::prematureIdle() {
     QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + polls.size());
 }
 
-void FirmwareRunTest::idleRightAfterStartIsGraceful() {
-    Scripted s;
-    s.Script({"0 0 0 0", "0 0 0 0", "1 155 154 0 0", "1 155 155 20000 19999"});
-    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
-}
-
 void FirmwareRunTest::neverStarted() {
     RunSettings run = QuickRun();
-    run.startGraceMs = 150;
+    run.startGraceMs = 0;
     Scripted s(run);
     QByteArrayList polls;
     for (int i = 0; i < 100; ++i)
         polls << "0 0 0 0";
     s.Script(polls);
     QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::NeverStarted);
-    QVERIFY(s.session->State().m_strLog.endsWith(rt::NeverStarted(150)));
+    QVERIFY(s.session->State().m_strLog.endsWith(rt::NeverStarted(0)));
     QCOMPARE(s.surface.messageBoxes, QStringList{rt::kNeverStartedMessage});
     QVERIFY(!s.session->State().m_bUpdateRunning);
+}
+
+void FirmwareRunTest::zeroProgramTotalLeavesTheBar() {
+    Scripted s;
+    s.Script({"1 155 154 0 0", "1 155 155 0 500", "1 155 155 20000 19999"});
+    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
+    QCOMPARE(s.surface.progressHistory, (QList<int>{0, 100, 100, 0, 100, 100}));
+    const QString programLog =
+        rt::kBanner + rt::kStarting + rt::kEraseHeading + rt::kPhaseOk + rt::kProgramHeading;
+    QVERIFY(s.surface.history[Pane::Log].contains(programLog + "page 500 of 20000\r\n"));
+}
+
+void FirmwareRunTest::finishedRunStillShownIsWaitedFor() {
+    // The camera still shows the final figures of its previous run: the start
+    // waits until it reports idle, and those figures are not this run's.
+    Scripted s;
+    const QByteArray last = "1 155 155 20000 20000\r\n";
+    s.peer.replies = {last,         last,     "0 0 0 0\r\n", "OK\r\n",
+                      "OK\r\n",     "OK\r\n", "OK\r\n",      "OK\r\n",
+                      "0 0 0 0\r\n", "1 155 154 0 0\r\n", "1 155 155 20000 10000\r\n", last};
+    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
+    QByteArrayList expected{"CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1",
+                            "CAM_FIRMWAREUPDATE 1"};
+    expected << kStarts.mid(1);
+    for (int i = 0; i < 4; ++i)
+        expected << "CAM_FIRMWAREUPDATE 1";
+    QCOMPARE(WireLines(s.peer.received), expected);
+    const QString waiting = rt::kBanner + rt::kStarting + rt::SettleLine(15000);
+    QCOMPARE(s.surface.history[Pane::Log].count(waiting), 2);
+    QCOMPARE(s.session->State().m_strLog, FullLog(rt::kStarting));
 }
 
 QTEST_GUILESS_MAIN(FirmwareRunTest)

@@ -34,6 +34,7 @@ private slots:
     void updatesOneCamera();
     void fiveAtOnceWithOneFailing();
     void runInProgressIsFollowedNotRestarted();
+    void twoUpdatesInARow();
     void lostConnectionIsRetried();
     void jsonEventsOfARun();
     void reportGetsOneLinePerCamera();
@@ -122,6 +123,27 @@ void FlashUpdateTest::fiveAtOnceWithOneFailing() {
         QVERIFY(started >= 0);
         QVERIFY2(started < firstErased, qPrintable(out));
     }
+}
+
+void FlashUpdateTest::twoUpdatesInARow() {
+    // The second update comes while the camera still shows the final figures
+    // of the first: it waits for the camera to be ready, then starts its own.
+    SimOptions options = FlashCamera();
+    options.lingerMs = 3000;
+    SimThread sim(options);
+    QVERIFY(sim.Start());
+    for (int i = 1; i <= 2; ++i) {
+        const FlashRun run = RunFlash({"update", Loopback(sim.Port())});
+        QVERIFY(run.finished);
+        QVERIFY2(run.exitCode == 0, run.out.constData());
+        QVERIFY(run.out.contains(": Power cycle the camera to load new firmware\n"));
+        QCOMPARE(sim.ReceivedLines().count("CAM_FIRMWAREUPDATE 0"), i);
+    }
+    // The second start went out only once the camera reported idle.
+    const QByteArrayList wire = sim.ReceivedLines();
+    const qsizetype secondStart = wire.lastIndexOf("CAM_PLAYSTOP");
+    QCOMPARE(wire.mid(secondStart - 2, 2),
+             (QByteArrayList{"CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1"}));
 }
 
 void FlashUpdateTest::runInProgressIsFollowedNotRestarted() {

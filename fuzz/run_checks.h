@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string_view>
+
+namespace kestrel::fuzz {
+
+// Feeds the bytes to the run tracker as a run: the first byte chooses how the
+// run began (started, started after a finished run was still shown, or
+// followed), the lines that follow are replies, each behind one byte that
+// says how long after the one before it came. Checks what the tracker
+// promises: the bar within 0 to 100 and never back within a phase; finished
+// only when this run's replies showed the end of both phases; an end within
+// the stall limit once the replies stop changing.
+void CheckRunTracker(std::string_view bytes);
+
+} // namespace kestrel::fuzz
