@@ -111,8 +111,7 @@ bool FirmwareRun::Settle(Run& run, const QByteArray& probeReply) {
         return true;
     const QString waiting = SettleLine(run.tracker.SettleLimitMs());
     for (;;) {
-        m_surface.ShowTextWithCaret(Pane::Log, m_state.m_strLog + waiting,
-                                    m_state.m_strLog.size());
+        m_surface.ShowTextWithCaret(Pane::Log, m_state.m_strLog + waiting, m_state.m_strLog.size());
         m_surface.Wait(m_settings.pollIntervalMs);
         const QByteArray reply = m_channel.SendCommand(kStatusCommand);
         if (!m_transport.IsOpen())

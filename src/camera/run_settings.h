@@ -6,9 +6,9 @@ namespace kestrel {
 
 // The timings of a programming run as the tool follows it.
 struct RunSettings {
-    int pollIntervalMs = 200;       // from one status poll to the next
-    int phaseEndPauseMs = 20;       // after each phase's final position of 100
-    int switchPauseMs = 1000;       // after the programming phase's heading
+    int pollIntervalMs = 200; // from one status poll to the next
+    int phaseEndPauseMs = 20; // after each phase's final position of 100
+    int switchPauseMs = 1000; // after the programming phase's heading
     int startGraceMs = runrules::kStartGraceMs;
     int stallTimeoutMs = runrules::kStallLimitMs;
     int reconnectWindowMs = runrules::kReconnectWindowMs;

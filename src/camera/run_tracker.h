@@ -63,9 +63,9 @@ struct RunStep {
     Next next = Next::Poll;
     RunEnd end = RunEnd::None;
     FlashPhase phase = FlashPhase::Erase;
-    int position = 0;     // the bar's position in this phase, 0 to 100
-    bool moved = false;   // the position rose with this reply: move the bar
-    bool figures = false; // the reply's figures were read (not idle, not stale)
+    int position = 0;      // the bar's position in this phase, 0 to 100
+    bool moved = false;    // the position rose with this reply: move the bar
+    bool figures = false;  // the reply's figures were read (not idle, not stale)
     std::int32_t done = 0; // the status line's figures
     std::int32_t total = 0;
 };
@@ -120,11 +120,11 @@ private:
     UpdateStatus m_status;
     int m_position = 0;
 
-    bool m_started = false;          // this run sent the start command
-    bool m_progressSeen = false;     // the camera reported this run
-    bool m_eraseEnded = false;       // the erase phase reached its end
-    bool m_programEndSeen = false;   // a reply of this run showed the programming's end
-    std::string m_stale;             // figures shown before the start, not this run's
+    bool m_started = false;        // this run sent the start command
+    bool m_progressSeen = false;   // the camera reported this run
+    bool m_eraseEnded = false;     // the erase phase reached its end
+    bool m_programEndSeen = false; // a reply of this run showed the programming's end
+    std::string m_stale;           // figures shown before the start, not this run's
     std::int64_t m_settleSince = 0;
     std::int64_t m_startedAt = 0;
 

@@ -11,9 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -239,8 +239,7 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
     const QString log = Shown(tool.Pane(Pane::Log));
     QVERIFY2(log.startsWith(Shown(rt::kBanner + rt::kStarting + rt::kEraseHeading)),
              qPrintable(log));
-    QVERIFY2(log.endsWith(Shown(rt::kPhaseOk + rt::kFinished + rt::kPowerCycle)),
-             qPrintable(log));
+    QVERIFY2(log.endsWith(Shown(rt::kPhaseOk + rt::kFinished + rt::kPowerCycle)), qPrintable(log));
     QVERIFY(!log.contains(QStringLiteral("Copying")));
     QVERIFY2(report.startsWith(QStringLiteral("Copying new files to \"%1\" ...\n").arg(stick)),
              qPrintable(report));

@@ -223,8 +223,8 @@ void FirmwareRunTest::prematureIdle_data() {
     // The last reply before the pause between the phases showed the
     // programming done; after the pause the camera is idle.
     QTest::newRow("end reported before the switch")
-        << QByteArrayList{"1 155 100 0 0", "1 155 155 3000 2999", "0 0 0 0"}
-        << RunOutcome::Finished << rt::kPhaseOk + rt::kFinished + rt::kPowerCycle;
+        << QByteArrayList{"1 155 100 0 0", "1 155 155 3000 2999", "0 0 0 0"} << RunOutcome::Finished
+        << rt::kPhaseOk + rt::kFinished + rt::kPowerCycle;
 }
 
 void FirmwareRunTest::prematureIdle() {
@@ -272,12 +272,20 @@ void FirmwareRunTest::finishedRunStillShownIsWaitedFor() {
     // waits until it reports idle, and those figures are not this run's.
     Scripted s;
     const QByteArray last = "1 155 155 20000 20000\r\n";
-    s.peer.replies = {last,         last,     "0 0 0 0\r\n", "OK\r\n",
-                      "OK\r\n",     "OK\r\n", "OK\r\n",      "OK\r\n",
-                      "0 0 0 0\r\n", "1 155 154 0 0\r\n", "1 155 155 20000 10000\r\n", last};
+    s.peer.replies = {last,
+                      last,
+                      "0 0 0 0\r\n",
+                      "OK\r\n",
+                      "OK\r\n",
+                      "OK\r\n",
+                      "OK\r\n",
+                      "OK\r\n",
+                      "0 0 0 0\r\n",
+                      "1 155 154 0 0\r\n",
+                      "1 155 155 20000 10000\r\n",
+                      last};
     QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
-    QByteArrayList expected{"CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1",
-                            "CAM_FIRMWAREUPDATE 1"};
+    QByteArrayList expected{"CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1"};
     expected << kStarts.mid(1);
     for (int i = 0; i < 4; ++i)
         expected << "CAM_FIRMWAREUPDATE 1";

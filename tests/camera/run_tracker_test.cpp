@@ -37,9 +37,9 @@ TrackerLimits Short() {
 // What the driver does with the answers: phases in turn, until an end.
 struct Outcome {
     RunEnd end = RunEnd::None;
-    int replies = 0;       // replies read up to the end
-    QList<int> bar;        // the positions the bar was moved to, phase starts as -1
-    QStringList statuses;  // "E done/total" or "P done/total" per reply shown
+    int replies = 0;      // replies read up to the end
+    QList<int> bar;       // the positions the bar was moved to, phase starts as -1
+    QStringList statuses; // "E done/total" or "P done/total" per reply shown
 };
 
 Outcome Drive(RunTracker& tracker, const QByteArrayList& script) {
@@ -117,8 +117,7 @@ void RunTrackerTest::startedRun_data() {
                           "1400|1 155 155 20000 19999"}
         << RunEnd::Finished << 4;
     QTest::newRow("never started")
-        << QByteArrayList{"0|0 0 0 0", "1000|0 0 0 0", "1001|0 0 0 0"} << RunEnd::NeverStarted
-        << 3;
+        << QByteArrayList{"0|0 0 0 0", "1000|0 0 0 0", "1001|0 0 0 0"} << RunEnd::NeverStarted << 3;
     QTest::newRow("empty lines are no progress")
         << QByteArrayList{"0|", "1001|0 0 0 0"} << RunEnd::NeverStarted << 2;
     QTest::newRow("stalled after the limit, not at it")
@@ -136,8 +135,8 @@ void RunTrackerTest::startedRun_data() {
         << QByteArrayList{"0|1 155 154 0 0", "200|1 155 155 -5 155", "400|0 0 0 0"}
         << RunEnd::CameraStopped << 3;
     QTest::newRow("a reply without space keeps the figures")
-        << QByteArrayList{"0|1 155 10 0 0", "200|garbage", "400|0 0 0 0"}
-        << RunEnd::CameraStopped << 3;
+        << QByteArrayList{"0|1 155 10 0 0", "200|garbage", "400|0 0 0 0"} << RunEnd::CameraStopped
+        << 3;
 }
 
 void RunTrackerTest::startedRun() {
@@ -167,8 +166,7 @@ void RunTrackerTest::followedRun_data() {
     QTest::newRow("idle at once: the run seen by the probe stopped")
         << QByteArrayList{"0|0 0 0 0"} << RunEnd::CameraStopped;
     QTest::newRow("followed to its end")
-        << QByteArrayList{"0|1 155 155 20000 400", "200|1 155 155 20000 19999"}
-        << RunEnd::Finished;
+        << QByteArrayList{"0|1 155 155 20000 400", "200|1 155 155 20000 19999"} << RunEnd::Finished;
 }
 
 void RunTrackerTest::followedRun() {
@@ -196,14 +194,16 @@ void RunTrackerTest::staleFigures_data() {
     const QByteArray last = "1 155 155 20000 20000";
     // The previous run's final figures never count for this one.
     QTest::newRow("only the old figures")
-        << QByteArrayList{"0|" + last, "500|" + last, "1001|" + last} << RunEnd::NeverStarted
-        << 3;
+        << QByteArrayList{"0|" + last, "500|" + last, "1001|" + last} << RunEnd::NeverStarted << 3;
     QTest::newRow("old figures, idle, then the old figures again")
-        << QByteArrayList{"0|" + last, "400|0 0 0 0", "1001|" + last} << RunEnd::NeverStarted
-        << 3;
+        << QByteArrayList{"0|" + last, "400|0 0 0 0", "1001|" + last} << RunEnd::NeverStarted << 3;
     QTest::newRow("old figures, then the new run to its end")
-        << QByteArrayList{"0|" + last, "300|0 0 0 0", "600|1 155 30 0 0", "800|1 155 154 0 0",
-                          "1000|1 155 155 20000 5000", "1200|" + last}
+        << QByteArrayList{"0|" + last,
+                          "300|0 0 0 0",
+                          "600|1 155 30 0 0",
+                          "800|1 155 154 0 0",
+                          "1000|1 155 155 20000 5000",
+                          "1200|" + last}
         << RunEnd::Finished << 6;
 }
 
