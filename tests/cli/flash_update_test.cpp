@@ -99,7 +99,7 @@ void FlashUpdateTest::fiveAtOnceWithOneFailing() {
         const QString camera = QRegularExpression::escape(arguments.at(i + 1));
         const QString result = i == 3 ? "FAILED: camera stopped the run early" : "ok";
         QVERIFY2(out.contains(QRegularExpression("\n" + camera + " +2104001" + QString::number(i) +
-                                                 " +" + result + " +0:0\\d\n")),
+                                                 " +" + result + " +\\d+:\\d\\d\n")),
                  qPrintable(out));
         QCOMPARE(sims.at(i)->ReceivedLines().count("CAM_FIRMWAREUPDATE 0"), 1);
     }

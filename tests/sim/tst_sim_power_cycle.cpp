@@ -43,6 +43,16 @@ SimOptions FastCycleOptions() {
     return options;
 }
 
+// A camera whose run is already going when it starts, and which is
+// power-cycled, off for offMs, as soon as that run has finished.
+SimOptions CycleRightAway(int offMs) {
+    SimOptions options = FastCycleOptions();
+    options.runInProgress = true;
+    options.powerCycleAfterMs = 0;
+    options.powerOffMs = offMs;
+    return options;
+}
+
 QByteArray HwVersion(LineClient& client) {
     return client.Ask("REG_READ 6E80") + '.' + client.Ask("REG_READ 6F80") + '.' +
            client.Ask("REG_READ 1F80");
@@ -202,11 +212,7 @@ void TestSimPowerCycle::noPowerCycle() {
 }
 
 void TestSimPowerCycle::runInProgressNotRestarted() {
-    SimOptions options = FastCycleOptions();
-    options.runInProgress = true;
-    options.powerCycleAfterMs = 0;
-    options.powerOffMs = 200;
-    CameraSimServer server(options);
+    CameraSimServer server(CycleRightAway(200));
     QSignalSpy power(&server, &CameraSimServer::PowerChanged);
     QSignalSpy runs(&server, &CameraSimServer::RunPhaseChanged);
     QVERIFY(server.Listen(QHostAddress(QHostAddress::LocalHost), 0));
@@ -231,11 +237,7 @@ void TestSimPowerCycle::runInProgressNotRestarted() {
 }
 
 void TestSimPowerCycle::keepsTryingToListen() {
-    SimOptions options = FastCycleOptions();
-    options.runInProgress = true;
-    options.powerCycleAfterMs = 0;
-    options.powerOffMs = 300;
-    CameraSimServer server(options);
+    CameraSimServer server(CycleRightAway(300));
     QSignalSpy power(&server, &CameraSimServer::PowerChanged);
     QSignalSpy notes(&server, &CameraSimServer::Note);
     QVERIFY(server.Listen(QHostAddress(QHostAddress::LocalHost), 0));
@@ -278,11 +280,7 @@ void TestSimPowerCycle::keepsTryingToListen() {
 }
 
 void TestSimPowerCycle::portKeptWhileOff() {
-    SimOptions options = FastCycleOptions();
-    options.runInProgress = true;
-    options.powerCycleAfterMs = 0;
-    options.powerOffMs = 300;
-    CameraSimServer server(options);
+    CameraSimServer server(CycleRightAway(300));
     QSignalSpy power(&server, &CameraSimServer::PowerChanged);
     QVERIFY(server.Listen(QHostAddress(QHostAddress::LocalHost), 0));
     const quint16 port = server.Port();
