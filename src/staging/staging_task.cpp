@@ -3,9 +3,8 @@
 #include "file_stager.h"
 
 #include <QEventLoop>
-#include <QThread>
 
-#include <memory>
+#include <thread>
 
 namespace kestrel {
 
@@ -19,19 +18,22 @@ StagingTask::StagingTask(StagingPlan plan) : m_plan(std::move(plan)) {}
 
 StagingOutcome StagingTask::Run(const ProgressHandler& onProgress) {
     StagingOutcome outcome;
-    const std::unique_ptr<QThread> worker(QThread::create([this, &outcome] {
-        outcome = StageFiles(m_plan, [this](const StagingProgress& step) { Publish(step); });
-    }));
     QEventLoop loop;
     connect(
         this, &StagingTask::progressAvailable, &loop,
         [this, &onProgress] { onProgress(TakeLatest()); }, Qt::QueuedConnection);
-    connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
+    connect(this, &StagingTask::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    std::thread worker([this, &outcome] {
+        outcome = StageFiles(m_plan, [this](const StagingProgress& step) { Publish(step); });
+        emit finished();
+    });
     loop.exec();
     // The loop also ends when the application quits; then the remaining
-    // events are not served, but the copy still runs to its end.
-    worker->wait();
+    // events are not served, but the copy still runs to its end. The thread
+    // is joined, not just waited for: the libraries it used (the hash's
+    // per-thread state) have let go of it before the program goes on, and
+    // possibly ends.
+    worker.join();
     return outcome;
 }
 

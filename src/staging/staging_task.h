@@ -29,6 +29,8 @@ public:
 signals:
     // Emitted on the worker thread when new progress waits to be taken.
     void progressAvailable();
+    // From the copy's thread: the copy has ended.
+    void finished();
 
 private:
     void Publish(const StagingProgress& progress); // worker thread
