@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/dialog_state.h"
-#include "link/command_channel.h"
-#include "link/connector.h"
-#include "link/line_transport.h"
+#include "command_channel.h"
+#include "connector.h"
+#include "dialog_state.h"
+#include "line_transport.h"
 
 namespace kestrel::bench {
 

@@ -3,13 +3,13 @@
 // exchanges, and how little CPU the tool uses while it follows a programming
 // run.
 
-#include "app/tool_session.h"
 #include "blocking_client.h"
-#include "camera/run_texts.h"
 #include "paired_runs.h"
 #include "quiet_surface.h"
-#include "sim/sim_thread.h"
+#include "run_texts.h"
+#include "sim_thread.h"
 #include "thread_cpu.h"
+#include "tool_session.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 // against one camera alone and against the ten one after another, with the
 // same camera settings. Also the memory the program needs for the ten.
 
-#include "sim/sim_thread.h"
+#include "sim_thread.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,14 +2,14 @@
 // event-loop transport compared with a bare blocking socket, and how little
 // CPU the tool burns while it waits for a camera that does not answer.
 
-#include "app/tool_session.h"
 #include "bare_link.h"
 #include "blocking_client.h"
-#include "link/command_channel.h"
+#include "command_channel.h"
 #include "paired_runs.h"
 #include "quiet_surface.h"
-#include "sim/sim_thread.h"
+#include "sim_thread.h"
 #include "thread_cpu.h"
+#include "tool_session.h"
 
 #include <benchmark/benchmark.h>
 

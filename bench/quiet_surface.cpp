@@ -1,6 +1,6 @@
 #include "quiet_surface.h"
 
-#include "link/event_wait.h"
+#include "event_wait.h"
 
 namespace kestrel::bench {
 

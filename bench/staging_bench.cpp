@@ -3,7 +3,7 @@
 // of doing the same job: cp, sync, cmp. Both run in the same iterations over
 // the same files; the counters give each one's time and their ratio.
 
-#include "staging/staging_task.h"
+#include "staging_task.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "assembler_checks.h"
 
-#include "link/line_assembler.h"
+#include "line_assembler.h"
 #include "require.h"
 
 #include <algorithm>

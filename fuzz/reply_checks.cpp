@@ -1,6 +1,6 @@
 #include "reply_checks.h"
 
-#include "camera/reply_reading.h"
+#include "reply_reading.h"
 #include "require.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #include "run_checks.h"
 
-#include "camera/run_tracker.h"
 #include "require.h"
+#include "run_tracker.h"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,10 @@
 #include "kestrel_flashtool_app.h"
 
-#include "app/tool_session.h"
 #include "app_icon.h"
 #include "app_identity.h"
 #include "kestrel_flashtool_dlg.h"
 #include "session_handlers.h"
+#include "tool_session.h"
 
 #include <QStyle>
 #include <QStyleFactory>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/window_surface.h"
 #include "button_handlers.h"
 #include "dialog_units.h"
+#include "window_surface.h"
 
 #include <QDialog>
 #include <QIcon>

@@ -2,9 +2,9 @@
 
 #include "kestrel_flashtool_dlg.h"
 
+#include "event_wait.h"
 #include "file_choosers.h"
 #include "ip_address_edit.h"
-#include "link/event_wait.h"
 #include "pane_edit.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "session_handlers.h"
 
-#include "app/tool_session.h"
+#include "tool_session.h"
 
 namespace kestrel {
 

@@ -1,11 +1,11 @@
 #include "after_connect.h"
 
-#include "app/dialog_state.h"
-#include "app/window_surface.h"
 #include "camera_info.h"
+#include "dialog_state.h"
 #include "firmware_run.h"
 #include "run_texts.h"
 #include "update_probe.h"
+#include "window_surface.h"
 
 namespace kestrel {
 

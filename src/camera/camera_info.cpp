@@ -1,10 +1,10 @@
 #include "camera_info.h"
 
-#include "app/dialog_state.h"
-#include "app/window_surface.h"
-#include "link/command_channel.h"
-#include "link/line_transport.h"
+#include "command_channel.h"
+#include "dialog_state.h"
+#include "line_transport.h"
 #include "reply_reading.h"
+#include "window_surface.h"
 
 namespace kestrel {
 

@@ -2,10 +2,10 @@
 
 #include "after_connect.h"
 #include "camera_info.h"
+#include "command_channel.h"
+#include "connector.h"
 #include "firmware_run.h"
-#include "link/command_channel.h"
-#include "link/connector.h"
-#include "link/line_transport.h"
+#include "line_transport.h"
 
 namespace kestrel {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/link_settings.h"
+#include "link_settings.h"
 #include "run_settings.h"
 
 #include <memory>

@@ -1,12 +1,12 @@
 #include "firmware_run.h"
 
-#include "app/dialog_state.h"
-#include "app/window_surface.h"
-#include "link/command_channel.h"
-#include "link/connector.h"
-#include "link/line_transport.h"
+#include "command_channel.h"
+#include "connector.h"
+#include "dialog_state.h"
+#include "line_transport.h"
 #include "run_texts.h"
 #include "update_probe.h"
+#include "window_surface.h"
 
 namespace kestrel {
 

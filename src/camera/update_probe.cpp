@@ -1,7 +1,7 @@
 #include "update_probe.h"
 
-#include "app/dialog_state.h"
-#include "link/command_channel.h"
+#include "command_channel.h"
+#include "dialog_state.h"
 #include "reply_reading.h"
 
 namespace kestrel {

@@ -1,11 +1,11 @@
 #include "camera_job.h"
 
-#include "app/dialog_state.h"
-#include "camera/after_connect.h"
-#include "camera/camera_stack.h"
-#include "camera/firmware_run.h"
+#include "after_connect.h"
+#include "camera_stack.h"
+#include "connector.h"
+#include "dialog_state.h"
+#include "firmware_run.h"
 #include "job_surface.h"
-#include "link/connector.h"
 #include "outcome_texts.h"
 #include "power_cycle_check.h"
 
@@ -89,19 +89,18 @@ void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobSurface& s
     QObject::connect(&run, &FirmwareRun::phaseStarted,
                      [&surface](FlashPhase phase) { surface.PostState(StateOf(phase)); });
     // Each poll reads the figures; only a change is news.
-    QObject::connect(
-        &run, &FirmwareRun::figuresRead,
-        [&surface, last = JobEvent()](FlashPhase phase, int done, int total) mutable {
-            const JobState state = StateOf(phase);
-            if (last.kind == JobEvent::Kind::Figures && last.state == state && last.done == done &&
-                last.total == total)
-                return;
-            last.kind = JobEvent::Kind::Figures;
-            last.state = state;
-            last.done = done;
-            last.total = total;
-            surface.Post(last);
-        });
+    QObject::connect(&run, &FirmwareRun::figuresRead,
+                     [&surface, last = JobEvent()](FlashPhase phase, int done, int total) mutable {
+                         const JobState state = StateOf(phase);
+                         if (last.kind == JobEvent::Kind::Figures && last.state == state &&
+                             last.done == done && last.total == total)
+                             return;
+                         last.kind = JobEvent::Kind::Figures;
+                         last.state = state;
+                         last.done = done;
+                         last.total = total;
+                         surface.Post(last);
+                     });
     QObject::connect(&run, &FirmwareRun::reconnecting,
                      [&surface] { surface.PostState(JobState::Reconnecting); });
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "camera/run_settings.h"
 #include "camera_address.h"
 #include "cli_options.h"
 #include "job_event.h"
-#include "link/link_settings.h"
+#include "link_settings.h"
+#include "run_settings.h"
 
 namespace kestrel {
 struct DialogState;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera/camera_info.h"
+#include "camera_info.h"
 
 #include <QString>
 

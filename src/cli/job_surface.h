@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/window_surface.h"
 #include "job_event.h"
+#include "window_surface.h"
 
 #include <QStringList>
 

@@ -2,11 +2,11 @@
 // bench of them at once.
 
 #include "cli_options.h"
-#include "common/stop_signals.h"
 #include "job_runner.h"
 #include "json_output.h"
 #include "report_file.h"
 #include "stage_job.h"
+#include "stop_signals.h"
 #include "terminal.h"
 #include "text_output.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera/firmware_run.h"
+#include "firmware_run.h"
 #include "job_event.h"
 
 #include <QString>

@@ -1,13 +1,13 @@
 #include "power_cycle_check.h"
 
-#include "app/dialog_state.h"
-#include "camera/camera_info.h"
-#include "camera/camera_stack.h"
-#include "camera/run_texts.h"
+#include "camera_info.h"
+#include "camera_stack.h"
+#include "command_channel.h"
+#include "connector.h"
+#include "dialog_state.h"
 #include "job_surface.h"
-#include "link/command_channel.h"
-#include "link/connector.h"
-#include "link/line_transport.h"
+#include "line_transport.h"
+#include "run_texts.h"
 
 #include <QDeadlineTimer>
 

@@ -1,9 +1,9 @@
 #include "stage_job.h"
 
-#include "app/dialog_state.h"
+#include "dialog_state.h"
 #include "job_surface.h"
-#include "staging/staging_handlers.h"
-#include "staging/staging_texts.h"
+#include "staging_handlers.h"
+#include "staging_texts.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "command_channel.h"
 
-#include "app/dialog_state.h"
-#include "app/window_surface.h"
+#include "dialog_state.h"
 #include "line_transport.h"
+#include "window_surface.h"
 
 namespace kestrel {
 

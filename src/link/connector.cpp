@@ -1,10 +1,10 @@
 #include "connector.h"
 
-#include "app/dialog_state.h"
-#include "app/window_surface.h"
 #include "command_channel.h"
+#include "dialog_state.h"
 #include "line_transport.h"
 #include "link_texts.h"
+#include "window_surface.h"
 
 namespace kestrel {
 

@@ -1,6 +1,6 @@
-#include "sim/camera_sim_server.h"
+#include "camera_sim_server.h"
 
-#include "sim/sim_session.h"
+#include "sim_session.h"
 
 #include <QTcpSocket>
 

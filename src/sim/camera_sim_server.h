@@ -1,8 +1,8 @@
 #pragma once
 
-#include "sim/camera_state.h"
-#include "sim/power_cycle.h"
-#include "sim/sim_options.h"
+#include "camera_state.h"
+#include "power_cycle.h"
+#include "sim_options.h"
 
 #include <QByteArray>
 #include <QHostAddress>

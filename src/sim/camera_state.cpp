@@ -1,4 +1,4 @@
-#include "sim/camera_state.h"
+#include "camera_state.h"
 
 #include <algorithm>
 

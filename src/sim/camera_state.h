@@ -1,8 +1,8 @@
 #pragma once
 
-#include "sim/hw_version.h"
-#include "sim/programming_run.h"
-#include "sim/sim_options.h"
+#include "hw_version.h"
+#include "programming_run.h"
+#include "sim_options.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "sim/command_replies.h"
+#include "command_replies.h"
 
 namespace kestrel::sim {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sim/camera_state.h"
-#include "sim/sim_options.h"
+#include "camera_state.h"
+#include "sim_options.h"
 
 #include <QByteArray>
 

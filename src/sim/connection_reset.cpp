@@ -1,4 +1,4 @@
-#include "sim/connection_reset.h"
+#include "connection_reset.h"
 
 #include <QTcpSocket>
 

@@ -1,7 +1,7 @@
-#include "sim/console_log.h"
+#include "console_log.h"
 
-#include "sim/camera_sim_server.h"
-#include "sim/escapes.h"
+#include "camera_sim_server.h"
+#include "escapes.h"
 
 #include <QTime>
 

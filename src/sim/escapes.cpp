@@ -1,4 +1,4 @@
-#include "sim/escapes.h"
+#include "escapes.h"
 
 namespace kestrel::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/hw_version.h"
+#include "hw_version.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
 // kestrel-camera-sim: a camera command server on this machine, for trying the
 // tool without a camera and for testing how it copes with a faulty one.
 
-#include "common/stop_signals.h"
-#include "sim/camera_sim_server.h"
-#include "sim/console_log.h"
-#include "sim/sim_options.h"
+#include "camera_sim_server.h"
+#include "console_log.h"
+#include "sim_options.h"
+#include "stop_signals.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "sim/paced_writer.h"
+#include "paced_writer.h"
 
 #include <QTcpSocket>
 

@@ -1,4 +1,4 @@
-#include "sim/power_cycle.h"
+#include "power_cycle.h"
 
 #include <utility>
 

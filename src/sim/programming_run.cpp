@@ -1,4 +1,4 @@
-#include "sim/programming_run.h"
+#include "programming_run.h"
 
 #include <algorithm>
 

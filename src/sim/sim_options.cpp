@@ -1,6 +1,6 @@
-#include "sim/sim_options.h"
+#include "sim_options.h"
 
-#include "sim/escapes.h"
+#include "escapes.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

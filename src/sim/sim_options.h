@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/hw_version.h"
+#include "hw_version.h"
 
 #include <QByteArray>
 #include <QHostAddress>

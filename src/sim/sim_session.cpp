@@ -1,7 +1,7 @@
-#include "sim/sim_session.h"
+#include "sim_session.h"
 
-#include "sim/command_replies.h"
-#include "sim/connection_reset.h"
+#include "command_replies.h"
+#include "connection_reset.h"
 
 #include <QRandomGenerator>
 #include <QTcpSocket>

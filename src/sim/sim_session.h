@@ -1,8 +1,8 @@
 #pragma once
 
-#include "sim/camera_state.h"
-#include "sim/paced_writer.h"
-#include "sim/sim_options.h"
+#include "camera_state.h"
+#include "paced_writer.h"
+#include "sim_options.h"
 
 #include <QByteArray>
 #include <QObject>

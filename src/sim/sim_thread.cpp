@@ -1,6 +1,6 @@
-#include "sim/sim_thread.h"
+#include "sim_thread.h"
 
-#include "sim/camera_sim_server.h"
+#include "camera_sim_server.h"
 
 #include <QEventLoop>
 #include <QMutexLocker>

@@ -1,10 +1,10 @@
 #include "staging_handlers.h"
 
-#include "app/dialog_state.h"
-#include "app/window_surface.h"
 #include "copy_report.h"
+#include "dialog_state.h"
 #include "staging_task.h"
 #include "staging_texts.h"
+#include "window_surface.h"
 
 #include <QScopeGuard>
 

@@ -1,8 +1,8 @@
 #include "staging_handlers.h"
 
-#include "app/dialog_state.h"
-#include "app/window_surface.h"
+#include "dialog_state.h"
 #include "staging_texts.h"
+#include "window_surface.h"
 
 #include <QFileInfo>
 

@@ -1,10 +1,10 @@
-#include "app/tool_session.h"
-#include "camera/run_texts.h"
 #include "ip_address_edit.h"
 #include "kestrel_flashtool_dlg.h"
 #include "pane_edit.h"
+#include "run_texts.h"
 #include "session_handlers.h"
-#include "sim/sim_thread.h"
+#include "sim_thread.h"
+#include "tool_session.h"
 
 #include <QApplication>
 #include <QDir>

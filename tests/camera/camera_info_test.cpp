@@ -1,8 +1,8 @@
-#include "app/tool_session.h"
 #include "raw_peer.h"
 #include "recording_surface.h"
 #include "session_rig.h"
-#include "sim/sim_thread.h"
+#include "sim_thread.h"
+#include "tool_session.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
-#include "app/tool_session.h"
-#include "camera/firmware_run.h"
-#include "camera/run_texts.h"
-#include "link/command_channel.h"
+#include "command_channel.h"
+#include "firmware_run.h"
 #include "raw_peer.h"
 #include "recording_surface.h"
+#include "run_texts.h"
 #include "session_rig.h"
+#include "tool_session.h"
 
 #include <QTest>
 #include <QTimer>

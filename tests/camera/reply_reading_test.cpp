@@ -1,4 +1,4 @@
-#include "camera/reply_reading.h"
+#include "reply_reading.h"
 
 #include <QTest>
 

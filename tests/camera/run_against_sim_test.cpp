@@ -1,11 +1,11 @@
-#include "app/tool_session.h"
-#include "camera/camera_info.h"
-#include "camera/firmware_run.h"
-#include "camera/run_texts.h"
-#include "link/command_channel.h"
+#include "camera_info.h"
+#include "command_channel.h"
+#include "firmware_run.h"
 #include "recording_surface.h"
+#include "run_texts.h"
 #include "session_rig.h"
-#include "sim/sim_thread.h"
+#include "sim_thread.h"
+#include "tool_session.h"
 
 #include <QTest>
 #include <QTimer>

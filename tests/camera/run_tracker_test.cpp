@@ -1,7 +1,7 @@
 // The rules of a programming run, fed replies and the times they came at:
 // no socket, no sleep.
 
-#include "camera/run_tracker.h"
+#include "run_tracker.h"
 
 #include <QTest>
 

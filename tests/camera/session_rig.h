@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/tool_session.h"
 #include "recording_surface.h"
+#include "tool_session.h"
 
 #include <QByteArrayList>
 

@@ -1,12 +1,12 @@
 // The parts of kestrel-flash that need no camera: addresses, the text shown
 // on the terminal, the log as lines, the report line and the summary.
 
-#include "cli/camera_address.h"
-#include "cli/job_surface.h"
-#include "cli/progress_output.h"
-#include "cli/report_file.h"
-#include "cli/terminal_text.h"
-#include "cli/text_output.h"
+#include "camera_address.h"
+#include "job_surface.h"
+#include "progress_output.h"
+#include "report_file.h"
+#include "terminal_text.h"
+#include "text_output.h"
 
 #include <QJsonDocument>
 #include <QTest>

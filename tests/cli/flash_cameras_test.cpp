@@ -1,7 +1,7 @@
 // kestrel-flash info and watch, and what it shows of what cameras send.
 
 #include "flash_process.h"
-#include "sim/sim_thread.h"
+#include "sim_thread.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>

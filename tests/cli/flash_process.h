@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/sim_options.h"
+#include "sim_options.h"
 
 #include <QByteArray>
 #include <QJsonObject>

@@ -2,7 +2,7 @@
 // version the camera restarts with.
 
 #include "flash_process.h"
-#include "sim/sim_thread.h"
+#include "sim_thread.h"
 
 #include <QJsonArray>
 #include <QTest>

@@ -1,7 +1,7 @@
 // kestrel-flash update: one camera, five at once, and the records it leaves.
 
 #include "flash_process.h"
-#include "sim/sim_thread.h"
+#include "sim_thread.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,8 +1,8 @@
-#include "link/command_channel.h"
+#include "command_channel.h"
 #include "link_rig.h"
 #include "raw_peer.h"
 #include "recording_surface.h"
-#include "sim/sim_thread.h"
+#include "sim_thread.h"
 
 #include <QTest>
 #include <QTimer>

@@ -1,7 +1,7 @@
-#include "link/command_channel.h"
+#include "command_channel.h"
 #include "link_rig.h"
 #include "recording_surface.h"
-#include "sim/sim_thread.h"
+#include "sim_thread.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>

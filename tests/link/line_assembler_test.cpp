@@ -1,4 +1,4 @@
-#include "link/line_assembler.h"
+#include "line_assembler.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sim/sim_options.h"
-#include "sim/sim_thread.h"
+#include "sim_options.h"
+#include "sim_thread.h"
 
 #include <QByteArray>
 #include <QTcpSocket>

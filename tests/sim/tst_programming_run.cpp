@@ -1,7 +1,7 @@
 // The figures of a programming run at given moments: erase, programming,
 // linger, and the stall, abort and start-delay faults.
 
-#include "sim/programming_run.h"
+#include "programming_run.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // The fault options of the simulated camera, each on a real connection.
 
 #include "line_client.h"
-#include "sim/sim_options.h"
-#include "sim/sim_thread.h"
+#include "sim_options.h"
+#include "sim_thread.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,7 +1,7 @@
 // The simulator's command line.
 
-#include "sim/escapes.h"
-#include "sim/sim_options.h"
+#include "escapes.h"
+#include "sim_options.h"
 
 #include <QTest>
 

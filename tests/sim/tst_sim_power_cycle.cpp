@@ -2,10 +2,10 @@
 // camera drops its connections, refuses new ones while off, and comes back on
 // the same port with the new version.
 
+#include "camera_sim_server.h"
 #include "line_client.h"
-#include "sim/camera_sim_server.h"
-#include "sim/sim_options.h"
-#include "sim/sim_thread.h"
+#include "sim_options.h"
+#include "sim_thread.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>

@@ -1,9 +1,9 @@
 // The simulated camera's answers, byte for byte, over a real connection.
 
 #include "line_client.h"
-#include "sim/sim_options.h"
-#include "sim/sim_session.h"
-#include "sim/sim_thread.h"
+#include "sim_options.h"
+#include "sim_session.h"
+#include "sim_thread.h"
 
 #include <QRegularExpression>
 #include <QTest>

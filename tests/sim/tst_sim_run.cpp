@@ -2,8 +2,8 @@
 // the tool watches them: by polling "CAM_FIRMWAREUPDATE 1".
 
 #include "line_client.h"
-#include "sim/sim_options.h"
-#include "sim/sim_thread.h"
+#include "sim_options.h"
+#include "sim_thread.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>

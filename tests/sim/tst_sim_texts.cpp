@@ -1,7 +1,7 @@
 // The texts the simulator reads and shows: escapes and firmware versions.
 
-#include "sim/escapes.h"
-#include "sim/hw_version.h"
+#include "escapes.h"
+#include "hw_version.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
+#include "copy_report.h"
+#include "destination_path.h"
+#include "progress_book.h"
 #include "scratch_files.h"
-#include "staging/copy_report.h"
-#include "staging/destination_path.h"
-#include "staging/progress_book.h"
-#include "staging/sha256.h"
-#include "staging/staging_task.h"
-#include "staging/verified_copy.h"
+#include "sha256.h"
+#include "staging_task.h"
+#include "verified_copy.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/dialog_state.h"
+#include "dialog_state.h"
 #include "recording_surface.h"
-#include "staging/staging_handlers.h"
+#include "staging_handlers.h"
 
 #include <QTemporaryDir>
 

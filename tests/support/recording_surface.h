@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/window_surface.h"
+#include "window_surface.h"
 
 #include <QList>
 #include <QMap>

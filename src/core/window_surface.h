@@ -11,7 +11,7 @@ namespace kestrel {
 // One entry of a file chooser's type list: the text the operator sees and
 // the name patterns it lists.
 struct FileFilter {
-    QString description; // for example "Raw Binary File (*.rbf)"
+    QString description;  // for example "Raw Binary File (*.rbf)"
     QStringList patterns; // for example {"*.rbf"}; {"*"} lists every file
 };
 

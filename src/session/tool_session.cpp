@@ -1,11 +1,11 @@
 #include "tool_session.h"
 
-#include "app/window_surface.h"
-#include "camera/after_connect.h"
-#include "camera/camera_stack.h"
-#include "camera/firmware_run.h"
-#include "link/connector.h"
-#include "staging/staging_handlers.h"
+#include "after_connect.h"
+#include "camera_stack.h"
+#include "connector.h"
+#include "firmware_run.h"
+#include "staging_handlers.h"
+#include "window_surface.h"
 
 namespace kestrel {
 

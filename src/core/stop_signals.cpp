@@ -1,4 +1,4 @@
-#include "common/stop_signals.h"
+#include "stop_signals.h"
 
 #include <QMetaObject>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/dialog_state.h"
-#include "camera/run_settings.h"
-#include "link/link_settings.h"
+#include "dialog_state.h"
+#include "link_settings.h"
+#include "run_settings.h"
 
 #include <memory>
 

@@ -9,19 +9,19 @@ namespace kestrel {
 // camera link, camera operations and staging read and write it; nothing else
 // keeps state between clicks.
 struct DialogState {
-    QByteArray m_strLastReply;   // the last reply line, without its line end
-    QString m_strLog;            // the log text shown in the log pane
-    QString m_strInfo;           // the camera information text
-    QByteArray m_strLastCommand; // the last command sent, upper-cased
-    QString m_strCameraIp;       // dotted decimal text of the address field
-    bool m_bConnected = false;   // the tool considers itself connected
+    QByteArray m_strLastReply;     // the last reply line, without its line end
+    QString m_strLog;              // the log text shown in the log pane
+    QString m_strInfo;             // the camera information text
+    QByteArray m_strLastCommand;   // the last command sent, upper-cased
+    QString m_strCameraIp;         // dotted decimal text of the address field
+    bool m_bConnected = false;     // the tool considers itself connected
     bool m_bUpdateRunning = false; // a programming run is in progress on the camera
     QString m_strCameraNumber;     // the serial number the information query found
 
-    QString m_strHwPath; // full path of the chosen hardware firmware file
-    QString m_strHwName; // its file name
-    QString m_strSwPath; // full path of the chosen software firmware file
-    QString m_strSwName; // its file name
+    QString m_strHwPath;  // full path of the chosen hardware firmware file
+    QString m_strHwName;  // its file name
+    QString m_strSwPath;  // full path of the chosen software firmware file
+    QString m_strSwName;  // its file name
     QString m_strUsbPath; // the chosen USB-stick folder
     QString m_strUsbName; // cleared together with m_strUsbPath
     bool m_bHwSelected = false;

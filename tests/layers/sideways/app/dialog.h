@@ -1,0 +1,3 @@
+#pragma once
+// The window of the program.
+class Dialog {};

@@ -1,0 +1,2 @@
+// The terminal program reaching into the window.
+#include "dialog.h"

@@ -1,0 +1,3 @@
+#pragma once
+// A widget that the link must not know.
+class Window {};

@@ -1,0 +1,2 @@
+// A lower layer reaching up to the window.
+#include "window.h"
