@@ -63,6 +63,8 @@ RunOutcome FirmwareRun::RunFirmwareUpdate() {
         ShowLog();
         if (!Start(run, probeReply)) {
             m_stage = Stage::Idle;
+            if (m_stopRequested)
+                return RunOutcome::Interrupted;
             m_state.m_strLog += kLostBeforeStart;
             ShowLog();
             return RunOutcome::ConnectionLost;
@@ -209,9 +211,13 @@ bool FirmwareRun::Pause(Run& run, int ms) {
 }
 
 bool FirmwareRun::Current(Run& run) {
+    if (m_stopRequested && m_epoch == run.epoch)
+        End(run, RunOutcome::Interrupted, QString(), QString());
     // A press during a wait may have taken the run over and ended it.
     if (m_epoch == run.epoch)
         return true;
+    if (run.outcome == RunOutcome::Interrupted)
+        return false;
     run.outcome = RunOutcome::Superseded;
     return false;
 }

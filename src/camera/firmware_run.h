@@ -26,6 +26,7 @@ enum class RunOutcome {
     Disconnected,   // the operator disconnected during the run
     Superseded,     // a run entered during this one followed the camera to the end
     Ignored,        // pressed while a run was being started or closed: nothing done
+    Interrupted,    // the program was asked to stop following the run
 };
 
 // The HW Firmware Update button: stops the camera's activities, starts the
@@ -48,6 +49,10 @@ public:
 
     // True from the probe of a run to its closing lines.
     bool Active() const { return m_stage != Stage::Idle; }
+
+    // The program stops following the camera: the run being followed ends at
+    // its next step without a word (the camera is not told anything).
+    void Stop() { m_stopRequested = true; }
 
 signals:
     // A phase begins to be followed.
@@ -93,6 +98,7 @@ private:
     Run* m_active = nullptr; // the run whose phases are followed now
     quint64 m_epoch = 0;     // counts the runs that have ended
     bool m_lossSeen = false; // the connection was lost, not closed by the operator
+    bool m_stopRequested = false;
 };
 
 } // namespace kestrel

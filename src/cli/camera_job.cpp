@@ -21,15 +21,16 @@ JobState StateOf(FlashPhase phase) {
 
 } // namespace
 
-CameraJob::CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink)
-    : m_job(job), m_address(std::move(address)), m_plan(plan), m_sink(sink) {}
+CameraJob::CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink,
+                     const JobStop& stop)
+    : m_job(job), m_address(std::move(address)), m_plan(plan), m_sink(sink), m_stop(stop) {}
 
 JobResult CameraJob::Run() {
     QElapsedTimer clock;
     clock.start();
     JobResult result;
     DialogState state;
-    JobSurface surface(m_job, m_address.host, m_sink);
+    JobSurface surface(m_job, m_address.host, m_sink, &m_stop);
     LinkSettings link = m_plan.link;
     link.cameraPort = m_address.port;
     CameraStack camera(state, surface, link, m_plan.run);
@@ -39,8 +40,17 @@ JobResult CameraJob::Run() {
     camera.Link().SetAfterConnect(
         {[&check] { check.PointA(); }, {}, [&state] { return state.m_strCameraNumber; }});
 
+    // A stop closes the connection: every wait for the camera ends, and a run
+    // being followed ends at its next step.
+    QObject stopContext; // in this thread: the stop is carried out here
+    QObject::connect(&m_stop, &JobStop::requested, &stopContext, [&camera] {
+        camera.Run().Stop();
+        camera.Transport().Close();
+    });
+
     surface.PostState(JobState::Connecting);
-    camera.Link().OnBnClickedConnect();
+    if (!m_stop.Requested())
+        camera.Link().OnBnClickedConnect();
     if (!state.m_bConnected) {
         result.Set(false, QStringLiteral("connect-failed"),
                    surface.LastMessage().isEmpty()
@@ -113,7 +123,7 @@ void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobSurface& s
 
     if (m_plan.confirmReboot) {
         PowerCycleCheck check(camera, state, surface,
-                              {m_plan.rebootTimeoutMs, m_plan.powerCyclePollMs});
+                              {m_plan.rebootTimeoutMs, m_plan.powerCyclePollMs}, m_stop);
         check.Confirm(result);
         return;
     }

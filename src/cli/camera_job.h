@@ -3,6 +3,7 @@
 #include "camera_address.h"
 #include "cli_options.h"
 #include "job_event.h"
+#include "job_stop.h"
 #include "link_settings.h"
 #include "run_settings.h"
 
@@ -29,10 +30,11 @@ struct JobPlan {
 // thread: connect, read the information, follow or start the programming run
 // with the same code the window uses, optionally wait for the power cycle,
 // then say goodbye. Events go to the sink as they happen; the result is also
-// returned.
+// returned. A stop request ends every wait at once: the connection is closed
+// without a word to the camera and the job returns.
 class CameraJob {
 public:
-    CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink);
+    CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink, const JobStop& stop);
 
     JobResult Run();
 
@@ -43,6 +45,7 @@ private:
     CameraAddress m_address;
     JobPlan m_plan;
     JobSink& m_sink;
+    const JobStop& m_stop;
 };
 
 } // namespace kestrel::cli

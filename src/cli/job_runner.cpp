@@ -30,20 +30,15 @@ QString InterruptedDetail(JobState state, const QString& address) {
 
 JobRunner::JobRunner(ProgressOutput& output) : m_output(output) {}
 
-JobRunner::~JobRunner() {
-    // Interrupted jobs may still be waiting in their threads; the program
-    // ends without them.
-    if (m_interrupted) {
-        for (auto& thread : m_threads)
-            static_cast<void>(thread.release());
-    }
-}
+JobRunner::~JobRunner() = default;
 
 QList<JobResult> JobRunner::Run(const QList<CameraAddress>& cameras, const JobPlan& plan) {
     m_cameras = cameras;
     m_results = QList<JobResult>(cameras.size());
     m_states = QList<JobState>(cameras.size(), JobState::Connecting);
     m_finished = QList<bool>(cameras.size(), false);
+    m_stopped = QList<bool>(cameras.size(), false);
+    m_statesAtStop = m_states;
     m_pending = cameras.size();
     m_clock.start();
     QEventLoop loop;
@@ -51,9 +46,11 @@ QList<JobResult> JobRunner::Run(const QList<CameraAddress>& cameras, const JobPl
 
     for (int i = 0; i < static_cast<int>(cameras.size()); ++i) {
         const CameraAddress address = cameras.at(i);
-        m_threads.emplace_back(QThread::create([this, i, address, plan] {
+        m_stops.push_back(std::make_unique<JobStop>());
+        const JobStop& stop = *m_stops.back();
+        m_threads.emplace_back(QThread::create([this, i, address, plan, &stop] {
             // Everything of this camera is built, used and destroyed here.
-            CameraJob job(i, address, plan, *this);
+            CameraJob job(i, address, plan, *this, stop);
             JobEvent finished;
             finished.job = i;
             finished.kind = JobEvent::Kind::Finished;
@@ -65,10 +62,8 @@ QList<JobResult> JobRunner::Run(const QList<CameraAddress>& cameras, const JobPl
     if (m_pending > 0)
         loop.exec();
     m_loop = nullptr;
-    if (!m_interrupted) {
-        for (const auto& thread : m_threads)
-            thread->wait();
-    }
+    for (const auto& thread : m_threads)
+        thread->wait();
     return m_results;
 }
 
@@ -76,17 +71,12 @@ void JobRunner::Interrupt() {
     if (m_interrupted || !m_loop)
         return;
     m_interrupted = true;
+    m_statesAtStop = m_states;
     for (int i = 0; i < static_cast<int>(m_finished.size()); ++i) {
         if (m_finished.at(i))
             continue;
-        JobEvent finished;
-        finished.job = i;
-        finished.kind = JobEvent::Kind::Finished;
-        finished.result = m_results.at(i); // what the job had found out
-        finished.result.Set(false, QStringLiteral("interrupted"),
-                            InterruptedDetail(m_states.at(i), m_cameras.at(i).Text()));
-        finished.result.elapsedMs = m_clock.elapsed();
-        Deliver(finished);
+        m_stopped[i] = true;
+        m_stops.at(static_cast<std::size_t>(i))->Request();
     }
 }
 
@@ -96,8 +86,20 @@ void JobRunner::Post(const JobEvent& event) {
 }
 
 void JobRunner::Deliver(const JobEvent& event) {
-    if (m_finished.at(event.job))
-        return; // interrupted: what the job still says comes too late
+    if (event.kind == JobEvent::Kind::Finished && m_stopped.at(event.job)) {
+        // What the camera was doing when the stop came decides what the
+        // operator must know; what the job found out of the camera is kept.
+        JobEvent interrupted = event;
+        const JobResult& found = event.result;
+        interrupted.result.before =
+            found.before.IsEmpty() ? m_results.at(event.job).before : found.before;
+        interrupted.result.Set(
+            false, QStringLiteral("interrupted"),
+            InterruptedDetail(m_statesAtStop.at(event.job), m_cameras.at(event.job).Text()));
+        m_stopped[event.job] = false;
+        Deliver(interrupted);
+        return;
+    }
     m_output.OnEvent(event);
     if (event.kind == JobEvent::Kind::State)
         m_states[event.job] = event.state;

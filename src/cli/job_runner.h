@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera_job.h"
+#include "job_stop.h"
 #include "progress_output.h"
 
 #include <QElapsedTimer>
@@ -26,12 +27,11 @@ public:
 
     QList<JobResult> Run(const QList<CameraAddress>& cameras, const JobPlan& plan);
 
-    // The operator asked to stop (Ctrl-C): every job still at work ends now
-    // as interrupted, with what that means for its camera, and Run returns.
-    // The jobs' threads are left to the end of the program, which must then
-    // end without waiting for them.
+    // The operator asked to stop (Ctrl-C): every job still at work is asked
+    // to stop, ends within moments as interrupted, with what that means for
+    // its camera as it stood then, and Run returns once every thread has
+    // ended.
     void Interrupt();
-    bool Interrupted() const { return m_interrupted; }
 
     // From any thread; the event reaches the output in the main thread.
     void Post(const JobEvent& event) override;
@@ -46,8 +46,11 @@ private:
     QList<JobResult> m_results;
     QList<JobState> m_states;
     QList<bool> m_finished;
+    QList<bool> m_stopped; // still at work when the stop came
+    QList<JobState> m_statesAtStop;
     bool m_interrupted = false;
     QElapsedTimer m_clock;
+    std::vector<std::unique_ptr<JobStop>> m_stops;
     std::vector<std::unique_ptr<QThread>> m_threads;
 };
 

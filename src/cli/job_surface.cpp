@@ -2,14 +2,17 @@
 
 #include "event_wait.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 namespace kestrel::cli {
 
 namespace {
 const QString kLineEnd = QStringLiteral("\r\n");
 } // namespace
 
-JobSurface::JobSurface(int job, QString address, JobSink& sink)
-    : m_job(job), m_address(std::move(address)), m_sink(sink) {}
+JobSurface::JobSurface(int job, QString address, JobSink& sink, const JobStop* stop)
+    : m_job(job), m_address(std::move(address)), m_sink(sink), m_stop(stop) {}
 
 void JobSurface::Post(JobEvent event) {
     event.job = m_job;
@@ -92,7 +95,20 @@ std::optional<QString> JobSurface::ChooseFolder() {
 }
 
 void JobSurface::Wait(int ms) {
-    WaitServingEvents(ms);
+    if (!m_stop) {
+        WaitServingEvents(ms);
+        return;
+    }
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(m_stop, &JobStop::requested, &loop, &QEventLoop::quit);
+    timer.start(ms);
+    // A stop asked before the connection above is seen here.
+    if (!m_stop->Requested())
+        loop.exec();
 }
 
 } // namespace kestrel::cli

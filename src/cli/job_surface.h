@@ -1,6 +1,7 @@
 #pragma once
 
 #include "job_event.h"
+#include "job_stop.h"
 #include "window_surface.h"
 
 #include <QStringList>
@@ -14,7 +15,8 @@ namespace kestrel::cli {
 // anyone. Choosers answer from the list they were given.
 class JobSurface : public WindowSurface {
 public:
-    JobSurface(int job, QString address, JobSink& sink);
+    // With a stop, every wait ends as soon as it is requested.
+    JobSurface(int job, QString address, JobSink& sink, const JobStop* stop = nullptr);
 
     // The answers of the next choosers, in order; an empty list cancels.
     void SetChooserAnswers(QStringList answers) { m_answers = std::move(answers); }
@@ -44,6 +46,7 @@ private:
     int m_job;
     QString m_address;
     JobSink& m_sink;
+    const JobStop* m_stop;
     QString m_logShown; // the log's lines already posted
     int m_percent = -1;
     QString m_lastMessage;

@@ -14,7 +14,6 @@
 #include <QDateTime>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -89,8 +88,8 @@ int main(int argc, char** argv) {
         plan.confirmReboot = options.confirmReboot;
         plan.rebootTimeoutMs = options.rebootTimeoutS * 1000;
         output->Begin(options.command, names);
-        // Ctrl-C does not stop a camera that is programming; the operator is
-        // told so, camera by camera, before the program ends.
+        // Ctrl-C stops following the cameras, not a camera that is programming;
+        // the operator is told so, camera by camera, before the program ends.
         StopSignals stop;
         runner = std::make_unique<JobRunner>(*output);
         QObject::connect(&stop, &StopSignals::stopRequested, runner.get(), &JobRunner::Interrupt);
@@ -108,12 +107,6 @@ int main(int argc, char** argv) {
             WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
             return 1;
         }
-    }
-    if (runner && runner->Interrupted()) {
-        // Jobs may still be waiting for their cameras: end without them.
-        std::fflush(stdout);
-        std::fflush(stderr);
-        std::_Exit(1);
     }
     return AllSucceeded(results) ? 0 : 1;
 }

@@ -22,6 +22,7 @@ constexpr std::array kOutcomes{
     OutcomeText{RunOutcome::Disconnected, "disconnected"},
     OutcomeText{RunOutcome::Superseded, "superseded"},
     OutcomeText{RunOutcome::Ignored, "busy"},
+    OutcomeText{RunOutcome::Interrupted, "interrupted"},
 };
 
 const std::array<std::pair<const char*, const char*>, 17> kLabels{{

@@ -24,8 +24,8 @@ QString Seconds(int ms) {
 } // namespace
 
 PowerCycleCheck::PowerCycleCheck(CameraStack& camera, DialogState& state, JobSurface& surface,
-                                 PowerCycleSettings settings)
-    : m_camera(camera), m_state(state), m_surface(surface), m_settings(settings) {}
+                                 PowerCycleSettings settings, const JobStop& stop)
+    : m_camera(camera), m_state(state), m_surface(surface), m_settings(settings), m_stop(stop) {}
 
 bool PowerCycleCheck::Connected() const {
     return m_state.m_bConnected && m_camera.Transport().IsOpen();
@@ -63,7 +63,7 @@ void PowerCycleCheck::Confirm(JobResult& result) {
 }
 
 bool PowerCycleCheck::WaitUntilGone(JobResult& result, const QDeadlineTimer& deadline) {
-    while (Connected()) {
+    while (Connected() && !m_stop.Requested()) {
         const qint64 left = deadline.remainingTime();
         if (left <= 0) {
             result.Set(false, QStringLiteral("no-power-cycle"),
@@ -86,6 +86,10 @@ bool PowerCycleCheck::WaitUntilGone(JobResult& result, const QDeadlineTimer& dea
 bool PowerCycleCheck::WaitUntilBack(JobResult& result, const QDeadlineTimer& deadline) {
     m_surface.PostState(JobState::WaitingForCamera);
     for (;;) {
+        if (m_stop.Requested()) {
+            result.Set(false, QStringLiteral("interrupted"), QString());
+            return false;
+        }
         if (Connected() || m_camera.Link().Reconnect()) {
             m_camera.Info().QueryCameraInfo();
             if (!m_camera.Info().Identity().IsEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "job_event.h"
+#include "job_stop.h"
 
 #include <QDeadlineTimer>
 
@@ -25,7 +26,7 @@ struct PowerCycleSettings {
 class PowerCycleCheck {
 public:
     PowerCycleCheck(CameraStack& camera, DialogState& state, JobSurface& surface,
-                    PowerCycleSettings settings);
+                    PowerCycleSettings settings, const JobStop& stop);
 
     // Reads result.before; sets result.after and how the check ended.
     void Confirm(JobResult& result);
@@ -39,6 +40,7 @@ private:
     DialogState& m_state;
     JobSurface& m_surface;
     PowerCycleSettings m_settings;
+    const JobStop& m_stop;
 };
 
 } // namespace kestrel::cli

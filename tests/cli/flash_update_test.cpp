@@ -8,11 +8,16 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 #include <vector>
+
+#ifndef Q_OS_WIN
+#include <csignal>
+#endif
 
 using kestrel::sim::SimOptions;
 using kestrel::sim::SimThread;
@@ -282,34 +287,69 @@ void FlashUpdateTest::unwritableReportTouchesNoCamera() {
 
 void FlashUpdateTest::stoppedDuringARunSaysTheCameraGoesOn() {
 #ifdef Q_OS_WIN
-    QSKIP("the program is stopped with SIGTERM here; Windows has no such signal");
-#endif
-    SimOptions options = FlashCamera();
-    options.eraseMs = 60000;
-    SimThread sim(options);
-    QVERIFY(sim.Start());
+    QSKIP("the program is stopped with SIGINT here; Windows has no such signal");
+#else
+    // Five cameras programming, a long erase each: Ctrl-C stops following
+    // them all, and the program ends by itself, long before any erase would.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString report = dir.filePath("record.tsv");
+    std::vector<std::unique_ptr<SimThread>> sims;
+    QStringList arguments{"update", "--json", "--report", report};
+    for (int i = 0; i < 5; ++i) {
+        SimOptions options = FlashCamera("2104002" + QByteArray::number(i));
+        options.eraseMs = 60000;
+        sims.push_back(std::make_unique<SimThread>(options));
+        QVERIFY(sims.back()->Start());
+        arguments << Loopback(sims.back()->Port());
+    }
     QProcess process;
-    process.start(QStringLiteral(KESTREL_FLASH_PROGRAM),
-                  {"update", "--json", Loopback(sim.Port())});
+    process.start(QStringLiteral(KESTREL_FLASH_PROGRAM), arguments);
     QVERIFY(process.waitForStarted(10000));
     QByteArray out;
-    QTRY_VERIFY_WITH_TIMEOUT((out += process.readAllStandardOutput()).contains("\"erasing\""),
-                             20000);
-    process.terminate(); // SIGTERM, as Ctrl-C
-    QVERIFY(process.waitForFinished(20000));
+    // The jobs that have reached the erase phase, from the events so far.
+    const auto erasing = [&] {
+        out += process.readAllStandardOutput();
+        QSet<QString> jobs;
+        for (const QByteArray& line : out.split('\n')) {
+            const QJsonObject event = QJsonDocument::fromJson(line).object();
+            if (event.value("event").toString() == QLatin1String("state") &&
+                event.value("state").toString() == QLatin1String("erasing"))
+                jobs.insert(event.value("job").toString());
+        }
+        return jobs.size();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(erasing(), 5, 20000);
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    QVERIFY(process.waitForFinished(5000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 1);
+    // Every thread was ended before the program: none was left to the system.
+    QCOMPARE(process.readAllStandardError(), QByteArray());
     out += process.readAllStandardOutput();
     const QJsonObject summary = QJsonDocument::fromJson(out.trimmed().split('\n').last()).object();
     QCOMPARE(summary.value("event").toString(), QStringLiteral("summary"));
-    const QJsonObject job = summary.value("jobs").toArray().at(0).toObject();
-    QCOMPARE(job.value("result").toString(), QStringLiteral("interrupted"));
-    QCOMPARE(job.value("serial").toString(), QStringLiteral("21040017"));
-    QVERIFY(job.value("detail").toString().contains(
-        "the camera goes on programming its flash memory. Do NOT power it off; follow it to its "
-        "end with: kestrel-flash watch " +
-        Loopback(sim.Port())));
+    const QJsonArray jobs = summary.value("jobs").toArray();
+    QCOMPARE(jobs.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        const QJsonObject job = jobs.at(i).toObject();
+        QCOMPARE(job.value("result").toString(), QStringLiteral("interrupted"));
+        QCOMPARE(job.value("serial").toString(), "2104002" + QString::number(i));
+        QVERIFY(job.value("detail").toString().contains(
+            "the camera goes on programming its flash memory. Do NOT power it off; follow it to "
+            "its end with: kestrel-flash watch " +
+            arguments.at(4 + i)));
+        // The camera was not told to stop, and heard no goodbye either.
+        QVERIFY(!sims.at(static_cast<std::size_t>(i))->ReceivedLines().contains("CLOSE"));
+    }
     QVERIFY(!out.contains("Power cycle"));
+    QFile record(report);
+    QVERIFY(record.open(QIODevice::ReadOnly));
+    const QByteArrayList lines = record.readAll().trimmed().split('\n');
+    QCOMPARE(lines.size(), 5);
+    for (const QByteArray& line : lines)
+        QVERIFY2(line.contains("\tinterrupted\t"), line.constData());
+#endif
 }
 
 QTEST_MAIN(FlashUpdateTest)
