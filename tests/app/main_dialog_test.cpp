@@ -1,5 +1,6 @@
 #include "ip_address_edit.h"
 #include "kestrel_flashtool_dlg.h"
+#include "main_dialog_template.h"
 #include "pane_edit.h"
 
 #include <QApplication>
@@ -19,6 +20,23 @@ QWidget* ControlOf(QWidget* dialog, QWidget* widget) {
     return widget;
 }
 
+// The widget class that shows a control of the kind.
+const char* ClassOf(kestrel::ControlKind kind) {
+    switch (kind) {
+    case kestrel::ControlKind::PushButton:
+        return "QPushButton";
+    case kestrel::ControlKind::Static:
+        return "QLabel";
+    case kestrel::ControlKind::Pane:
+        return "kestrel::PaneEdit";
+    case kestrel::ControlKind::ProgressBar:
+        return "QProgressBar";
+    case kestrel::ControlKind::IpAddress:
+        return "kestrel::IpAddressEdit";
+    }
+    return "";
+}
+
 QWidget* ControlNamed(QWidget* dialog, const QString& name) {
     for (QWidget* child : dialog->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (child->objectName() == name)
@@ -35,9 +53,8 @@ class MainDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void controls_data();
-    void controls();
-    void controlsAreCreatedInTemplateOrder();
+    void everyTemplateControlIsCreatedInOrder();
+    void controlsLieInsideTheWindowApart();
     void window();
     void tabOrder_data();
     void tabOrder();
@@ -48,108 +65,43 @@ private slots:
     void noButtonIsTheDefault();
 };
 
-void MainDialogTest::controls_data() {
-    QTest::addColumn<QString>("name"); // the IDC_ name, or the caption of a static
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("accessibleName");
-    QTest::addColumn<QRect>("rect");
-
-    const auto row = [](const char* name, const char* type, const char* caption,
-                        const char* accessibleName, QRect rect) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(type)
-                            << QString::fromLatin1(caption) << QString::fromLatin1(accessibleName)
-                            << rect;
-    };
-    row("IDC_FW_UPDATE", "QPushButton", "HW Firmware Update", "HW Firmware Update",
-        QRect(87, 311, 77, 14));
-    row("IDC_COPY_TO_USB", "QPushButton", "Copy FWs to USB stick", "Copy FWs to USB stick",
-        QRect(87, 111, 77, 14));
-    row("Camera IP address : ", "QLabel",
-        "Camera IP address : ", "Camera IP address :", QRect(15, 184, 68, 8));
-    row("HW-FW:", "QLabel", "HW-FW:", "HW-FW:", QRect(15, 42, 28, 8));
-    row("SW-FW:", "QLabel", "SW-FW:", "SW-FW:", QRect(15, 65, 28, 8));
-    row("USB-Stick:", "QLabel", "USB-Stick:", "USB-Stick:", QRect(15, 88, 34, 8));
-    row("IDC_SELECT_HW", "QPushButton", "Select", "Select HW-FW file", QRect(212, 39, 25, 15));
-    row("IDC_SELECT_SW", "QPushButton", "Select", "Select SW-FW file", QRect(212, 62, 25, 15));
-    row("IDC_SELECT_USB", "QPushButton", "Select", "Select USB-Stick folder",
-        QRect(212, 85, 25, 15));
-    row("IDC_LOG", "kestrel::PaneEdit", "", "Log", QRect(15, 353, 222, 72));
-    row("IDC_INFO", "kestrel::PaneEdit", "", "Camera information", QRect(15, 225, 222, 52));
-    row("IDC_PROGRESS", "QProgressBar", "", "Progress", QRect(15, 293, 222, 14));
-    row("IDC_HW_FILE", "kestrel::PaneEdit", "", "HW-FW file", QRect(49, 39, 153, 15));
-    row("IDC_SW_FILE", "kestrel::PaneEdit", "", "SW-FW file", QRect(49, 62, 153, 15));
-    row("IDC_USB_PATH", "kestrel::PaneEdit", "", "USB-Stick folder", QRect(49, 85, 153, 15));
-    row("1) Set Hardware and Software firmware files and select USB stick", "QLabel",
-        "1) Set Hardware and Software firmware files and select USB stick",
-        "1) Set Hardware and Software firmware files and select USB stick", QRect(15, 19, 217, 8));
-    row("2) Plug USB stick into camera and power cycle it", "QLabel",
-        "2) Plug USB stick into camera and power cycle it",
-        "2) Plug USB stick into camera and power cycle it", QRect(15, 144, 217, 8));
-    row("   - Click on connect button when the camera is ready", "QLabel",
-        "   - Click on connect button when the camera is ready",
-        "- Click on connect button when the camera is ready", QRect(15, 156, 217, 8));
-    row("   - Click on FW update button to write new HW-FW in boot memory", "QLabel",
-        "   - Click on FW update button to write new HW-FW in boot memory",
-        "- Click on FW update button to write new HW-FW in boot memory", QRect(15, 167, 217, 8));
-    row("IDC_CAMERA_IP", "kestrel::IpAddressEdit", "", "Camera IP address",
-        QRect(15, 197, 100, 15));
-    row("IDC_CONNECT", "QPushButton", "Connect", "Connect", QRect(146, 197, 50, 14));
+void MainDialogTest::everyTemplateControlIsCreatedInOrder() {
+    CKestrel_FlashToolDlg dlg;
+    const QList<QWidget*> children =
+        dlg.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    const auto controls = kestrel::MainDialogTemplate();
+    QCOMPARE(children.size(), qsizetype(controls.size()));
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const kestrel::ControlTemplate& control = controls[i];
+        QWidget* widget = children.at(static_cast<qsizetype>(i));
+        QCOMPARE(QString::fromLatin1(widget->metaObject()->className()),
+                 QString::fromLatin1(ClassOf(control.kind)));
+        if (control.kind != kestrel::ControlKind::Static)
+            QCOMPARE(widget->objectName(), QString::fromLatin1(control.id));
+        if (auto* button = qobject_cast<QPushButton*>(widget))
+            QCOMPARE(button->text(), QString::fromLatin1(control.caption));
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            QCOMPARE(label->text(), QString::fromLatin1(control.caption));
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+        }
+        QCOMPARE(widget->accessibleName(), QString::fromLatin1(control.accessibleName));
+        QVERIFY2(!widget->accessibleName().isEmpty(), control.caption);
+        QCOMPARE(widget->geometry(), dlg.Units().ToPixels(control.rect));
+    }
 }
 
-void MainDialogTest::controls() {
-    QFETCH(QString, name);
-    QFETCH(QString, type);
-    QFETCH(QString, caption);
-    QFETCH(QString, accessibleName);
-    QFETCH(QRect, rect);
-    CKestrel_FlashToolDlg dlg;
-    QWidget* control = ControlNamed(&dlg, name);
-    QVERIFY2(control != nullptr, qPrintable(name));
-    QCOMPARE(QString::fromLatin1(control->metaObject()->className()), type);
-    if (auto* button = qobject_cast<QPushButton*>(control))
-        QCOMPARE(button->text(), caption);
-    if (auto* label = qobject_cast<QLabel*>(control)) {
-        QCOMPARE(label->text(), caption);
-        QCOMPARE(label->textFormat(), Qt::PlainText);
+void MainDialogTest::controlsLieInsideTheWindowApart() {
+    const QRect client(QPoint(0, 0), kestrel::kMainDialogSize);
+    const auto controls = kestrel::MainDialogTemplate();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const kestrel::ControlTemplate& control = controls[i];
+        QVERIFY2(client.contains(control.rect), control.caption);
+        for (std::size_t j = i + 1; j < controls.size(); ++j)
+            QVERIFY2(!control.rect.intersects(controls[j].rect),
+                     qPrintable(
+                         QStringLiteral("%1 / %2").arg(QString::fromLatin1(control.caption),
+                                                       QString::fromLatin1(controls[j].caption))));
     }
-    QCOMPARE(control->accessibleName(), accessibleName);
-    QCOMPARE(control->geometry(), dlg.Units().ToPixels(rect));
-}
-
-void MainDialogTest::controlsAreCreatedInTemplateOrder() {
-    CKestrel_FlashToolDlg dlg;
-    QStringList names;
-    for (QWidget* child : dlg.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-        if (auto* label = qobject_cast<QLabel*>(child))
-            names << label->text();
-        else
-            names << child->objectName();
-    }
-    const QStringList expected{
-        "IDC_FW_UPDATE",
-        "IDC_COPY_TO_USB",
-        "Camera IP address : ",
-        "HW-FW:",
-        "SW-FW:",
-        "USB-Stick:",
-        "IDC_SELECT_HW",
-        "IDC_SELECT_SW",
-        "IDC_SELECT_USB",
-        "IDC_LOG",
-        "IDC_INFO",
-        "IDC_PROGRESS",
-        "IDC_HW_FILE",
-        "IDC_SW_FILE",
-        "IDC_USB_PATH",
-        "1) Set Hardware and Software firmware files and select USB stick",
-        "2) Plug USB stick into camera and power cycle it",
-        "   - Click on connect button when the camera is ready",
-        "   - Click on FW update button to write new HW-FW in boot memory",
-        "IDC_CAMERA_IP",
-        "IDC_CONNECT",
-    };
-    QCOMPARE(names, expected);
 }
 
 void MainDialogTest::window() {
@@ -174,10 +126,14 @@ void MainDialogTest::tabOrder_data() {
     QTest::addColumn<bool>("forward");
     QTest::addColumn<QString>("to");
 
-    const QStringList sequence{"IDC_FW_UPDATE", "IDC_COPY_TO_USB", "IDC_SELECT_HW",
-                               "IDC_SELECT_SW", "IDC_SELECT_USB",  "IDC_LOG",
-                               "IDC_INFO",      "IDC_HW_FILE",     "IDC_SW_FILE",
-                               "IDC_USB_PATH",  "IDC_CAMERA_IP",   "IDC_CONNECT"};
+    // The tab order is the template's order, statics and the bar left out.
+    QStringList sequence;
+    for (const kestrel::ControlTemplate& control : kestrel::MainDialogTemplate()) {
+        if (control.kind != kestrel::ControlKind::Static &&
+            control.kind != kestrel::ControlKind::ProgressBar)
+            sequence << QString::fromLatin1(control.id);
+    }
+    QCOMPARE(sequence.size(), 12);
     for (qsizetype i = 0; i < sequence.size(); ++i) {
         const QString& from = sequence[i];
         const QString& next = sequence[(i + 1) % sequence.size()];

@@ -97,47 +97,24 @@ private slots:
 
 void TestSimOptions::defaults_data() {
     QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("value");
-    const QList<std::pair<const char*, const char*>> rows{
-        {"listen", "127.0.0.1"},
-        {"port", "5000"},
-        {"quiet", "0"},
-        {"greeting", "KESTREL VX CAMERA SERVER READY"},
-        {"serial", "21040017"},
-        {"type", "7"},
-        {"color", "1"},
-        {"bayer", "2"},
-        {"hw", "1.2a.3f"},
-        {"newhw", "1.2b.05"},
-        {"server", "vx_server 3.8.2 build 1187"},
-        {"totals", "155/20000"},
-        {"timing", "20000/25000/3000"},
-        {"delay", "0"},
-        {"inprogress", "0"},
-        {"stall", "off"},
-        {"abort", "off"},
-        {"power", "off/2000"},
-        {"closeafter", "off"},
-        {"closemid", "off"},
-        {"stopafter", "off"},
-        {"nogreeting", "0"},
-        {"slow", "0"},
-        {"garbage", "off"},
-        {"overlong", "off/10000"},
-        {"barelf", "0"},
-        {"replies", ""},
-    };
-    for (const auto& [field, value] : rows) {
-        QTest::newRow(field) << QString::fromLatin1(field) << QString::fromLatin1(value);
+    for (const char* field :
+         {"listen",     "port",  "quiet",   "greeting", "serial",     "type",     "color",
+          "bayer",      "hw",    "newhw",   "server",   "totals",     "timing",   "delay",
+          "inprogress", "stall", "abort",   "power",    "closeafter", "closemid", "stopafter",
+          "nogreeting", "slow",  "garbage", "overlong", "barelf",     "replies"}) {
+        QTest::newRow(field) << QString::fromLatin1(field);
     }
 }
 
 void TestSimOptions::defaults() {
+    // No option given: every field keeps the value of the options' own
+    // defaults, which the help text also shows.
     QFETCH(QString, field);
-    QFETCH(QString, value);
     const auto parsed = ParseSimOptions({"kestrel-camera-sim"});
     QCOMPARE(parsed.error, QString());
     QVERIFY(!parsed.helpRequested);
+    const QString value = Field(SimOptions{}, field);
+    QVERIFY2(!value.startsWith("unknown field"), qPrintable(field));
     QCOMPARE(Field(parsed.options, field), value);
 }
 
