@@ -270,6 +270,7 @@ void FirmwareRun::End(Run& run, RunOutcome outcome, const QString& logText,
         m_state.m_strLog += logText;
         ShowLog();
     }
+    emit ended(outcome, message);
     if (!message.isEmpty())
         m_surface.ShowMessageBox(message);
 }

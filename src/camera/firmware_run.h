@@ -63,6 +63,9 @@ signals:
     // was.
     void reconnecting();
     void reconnected();
+    // The run is over; message is what the operator was told, empty when
+    // nothing was to be told.
+    void ended(kestrel::RunOutcome outcome, const QString& message);
 
 private:
     enum class Stage { Idle, Starting, Polling, Closing };

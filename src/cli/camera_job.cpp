@@ -48,15 +48,17 @@ JobResult CameraJob::Run() {
         camera.Transport().Close();
     });
 
+    QString refusal;
+    QObject::connect(&camera.Link(), &Connector::connectFailed,
+                     [&refusal](const QString& message) { refusal = message; });
     surface.PostState(JobState::Connecting);
     if (!m_stop.Requested())
         camera.Link().OnBnClickedConnect();
     if (!state.m_bConnected) {
         result.Set(false, QStringLiteral("connect-failed"),
-                   surface.LastMessage().isEmpty()
-                       ? QStringLiteral("The connection to the camera ended before its "
-                                        "information was read.")
-                       : surface.LastMessage());
+                   refusal.isEmpty() ? QStringLiteral("The connection to the camera ended before "
+                                                      "its information was read.")
+                                     : refusal);
     } else {
         result.before = camera.Info().Identity();
         result.runInProgress = state.m_bUpdateRunning;
@@ -114,10 +116,14 @@ void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobSurface& s
     QObject::connect(&run, &FirmwareRun::reconnecting,
                      [&surface] { surface.PostState(JobState::Reconnecting); });
 
+    QString told; // what the run told the operator at its end
+    QObject::connect(&run, &FirmwareRun::ended,
+                     [&told](RunOutcome, const QString& message) { told = message; });
+
     if (!state.m_bUpdateRunning)
         surface.PostState(JobState::Starting);
     const RunOutcome outcome = run.RunFirmwareUpdate();
-    SetRunResult(result, outcome, surface.LastMessage());
+    SetRunResult(result, outcome, told);
     if (!result.ok)
         return;
 

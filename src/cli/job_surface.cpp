@@ -73,25 +73,18 @@ void JobSurface::SetProgress(int position) {
 }
 
 void JobSurface::ShowMessageBox(const QString& text) {
-    m_lastMessage = text;
     JobEvent event;
     event.kind = JobEvent::Kind::Message;
     event.text = text;
     Post(event);
 }
 
-std::optional<QString> JobSurface::NextAnswer() {
-    if (m_answers.isEmpty())
-        return std::nullopt;
-    return m_answers.takeFirst();
-}
-
 std::optional<QString> JobSurface::ChooseExistingFile(const QString&, const QList<FileFilter>&) {
-    return NextAnswer();
+    return std::nullopt;
 }
 
 std::optional<QString> JobSurface::ChooseFolder() {
-    return NextAnswer();
+    return std::nullopt;
 }
 
 void JobSurface::Wait(int ms) {

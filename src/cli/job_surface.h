@@ -12,17 +12,11 @@ namespace kestrel::cli {
 // camera and staging logic would show in the window becomes events for the
 // output. The log pane becomes its complete lines, one event each; the
 // progress bar a percentage; a message box a message that does not wait for
-// anyone. Choosers answer from the list they were given.
+// anyone. There is nobody to answer a chooser: it is cancelled.
 class JobSurface : public WindowSurface {
 public:
     // With a stop, every wait ends as soon as it is requested.
     JobSurface(int job, QString address, JobSink& sink, const JobStop* stop = nullptr);
-
-    // The answers of the next choosers, in order; an empty list cancels.
-    void SetChooserAnswers(QStringList answers) { m_answers = std::move(answers); }
-
-    // The text of the last message, the reason a job failed.
-    QString LastMessage() const { return m_lastMessage; }
 
     void Post(JobEvent event);
     void PostState(JobState state);
@@ -41,7 +35,6 @@ public:
 
 private:
     void ShowLog(const QString& log);
-    std::optional<QString> NextAnswer();
 
     int m_job;
     QString m_address;
@@ -49,8 +42,6 @@ private:
     const JobStop* m_stop;
     QString m_logShown; // the log's lines already posted
     int m_percent = -1;
-    QString m_lastMessage;
-    QStringList m_answers;
 };
 
 } // namespace kestrel::cli

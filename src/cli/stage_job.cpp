@@ -1,8 +1,8 @@
 #include "stage_job.h"
 
-#include "dialog_state.h"
+#include "copy_report.h"
 #include "job_surface.h"
-#include "staging_handlers.h"
+#include "staging_task.h"
 #include "staging_texts.h"
 
 #include <QDir>
@@ -29,6 +29,14 @@ QString ProblemWith(const CliOptions& options) {
     return QString();
 }
 
+// The lines of a text from the staging, one event each, as the log shows them.
+void PostLines(JobSurface& surface, const QString& text) {
+    for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+        if (!line.trimmed().isEmpty())
+            surface.PostLog(line.trimmed());
+    }
+}
+
 } // namespace
 
 JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
@@ -41,22 +49,35 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
         surface.ShowMessageBox(problem);
         result.Set(false, QStringLiteral("copy-failed"), problem);
     } else {
-        DialogState state;
-        StagingHandlers staging(state, surface);
-        surface.SetChooserAnswers({QFileInfo(options.hwFile).absoluteFilePath(),
-                                   QFileInfo(options.swFile).absoluteFilePath(),
-                                   QDir(options.folder).absolutePath()});
-        staging.OnBnClickedSelectHw();
-        staging.OnBnClickedSelectSw();
-        staging.OnBnClickedSelectUsb();
+        const QFileInfo hw(options.hwFile);
+        const QFileInfo sw(options.swFile);
+        const StagingPlan plan{
+            QDir(options.folder).absolutePath(),
+            {{hw.absoluteFilePath(), hw.fileName(), staging_texts::HwDestinationName()},
+             {sw.absoluteFilePath(), sw.fileName(), staging_texts::SwDestinationName()}}};
         surface.PostState(JobState::Copying);
-        if (staging.OnBnClickedCopyToUsb())
+        PostLines(surface, staging_texts::CopyingLine(plan.folder));
+        surface.SetProgress(0);
+        int shown = 0;
+        StagingTask task(plan);
+        const StagingOutcome outcome = task.Run([&](const StagingProgress& progress) {
+            if (CopyPercent(progress) > shown) {
+                shown = CopyPercent(progress);
+                surface.SetProgress(shown);
+            }
+        });
+        PostLines(surface, CopyReportLines(plan, outcome));
+        surface.SetProgress(outcome.succeeded ? 100 : 0);
+        if (outcome.succeeded) {
             result.Set(true, QStringLiteral("ok"),
                        QStringLiteral("%1 and %2 copied to %3 and verified.")
                            .arg(staging_texts::HwDestinationName(),
-                                staging_texts::SwDestinationName(), state.m_strUsbPath));
-        else
-            result.Set(false, QStringLiteral("copy-failed"), surface.LastMessage());
+                                staging_texts::SwDestinationName(), plan.folder));
+        } else {
+            const QString failure = CopyFailureMessage(plan, outcome);
+            surface.ShowMessageBox(failure);
+            result.Set(false, QStringLiteral("copy-failed"), failure);
+        }
     }
     surface.PostState(JobState::Done);
     result.elapsedMs = clock.elapsed();

@@ -5,9 +5,9 @@
 
 namespace kestrel::cli {
 
-// The copy onto the USB stick: the window's three pickers, answered from the
-// command line, and its verified copy. Runs in the calling thread; events go
-// to the sink as they happen.
+// The copy onto the USB stick: the files and the folder named on the command
+// line, copied and verified by the staging task the window uses. Runs in the
+// calling thread; events go to the sink as they happen.
 JobResult RunStageJob(const CliOptions& options, JobSink& sink);
 
 } // namespace kestrel::cli

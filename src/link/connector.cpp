@@ -33,14 +33,14 @@ void Connector::Connect() {
         return;
     m_state.m_strCameraIp = m_surface.ReadCameraAddress();
     if (m_state.m_strCameraIp == kNoAddress) {
-        m_surface.ShowMessageBox(QStringLiteral("Wrong IP, not connected"));
+        Refuse(QStringLiteral("Wrong IP, not connected"));
         return;
     }
     const QString address = m_state.m_strCameraIp;
 
     const LineTransport::ConnectOutcome outcome = Open(address);
     if (!outcome.connected) {
-        m_surface.ShowMessageBox(texts::CouldNotConnect(address, outcome.reason));
+        Refuse(texts::CouldNotConnect(address, outcome.reason));
         return;
     }
     const quint64 generation = m_transport.Generation();
@@ -65,6 +65,11 @@ void Connector::Connect() {
 
     if (m_after.pointB)
         m_after.pointB();
+}
+
+void Connector::Refuse(const QString& message) {
+    emit connectFailed(message);
+    m_surface.ShowMessageBox(message);
 }
 
 LineTransport::ConnectOutcome Connector::Open(const QString& address) {

@@ -48,9 +48,12 @@ public:
 signals:
     // The connection ended without the operator asking; the log says why.
     void connectionLost();
+    // A connection could not be opened; message is what the operator was told.
+    void connectFailed(const QString& message);
 
 private:
     void Connect();
+    void Refuse(const QString& message);
     // Opens the connection to address; once open, the tool counts as
     // connected and the button offers Disconnect.
     LineTransport::ConnectOutcome Open(const QString& address);

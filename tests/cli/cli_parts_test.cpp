@@ -186,7 +186,6 @@ void CliPartsTest::messagesAndChoosers() {
     surface.SetProgress(0);
     surface.ShowMessageBox("first");
     surface.ShowMessageBox("second");
-    QCOMPARE(surface.LastMessage(), QStringLiteral("second"));
     QCOMPARE(sink.Texts(JobEvent::Kind::Message), (QStringList{"first", "second"}));
     QList<int> percents;
     for (const JobEvent& event : sink.events) {
@@ -194,10 +193,9 @@ void CliPartsTest::messagesAndChoosers() {
             percents.append(event.percent);
     }
     QCOMPARE(percents, (QList<int>{10, 0}));
-    surface.SetChooserAnswers({"/a/hw.rbf", "/stick"});
-    QCOMPARE(surface.ChooseExistingFile("*.rbf", {}), std::optional<QString>("/a/hw.rbf"));
-    QCOMPARE(surface.ChooseFolder(), std::optional<QString>("/stick"));
-    QCOMPARE(surface.ChooseFolder(), std::optional<QString>()); // nothing left: cancelled
+    // Nobody answers a chooser in a terminal.
+    QCOMPARE(surface.ChooseExistingFile("*.rbf", {}), std::optional<QString>());
+    QCOMPARE(surface.ChooseFolder(), std::optional<QString>());
 }
 
 void CliPartsTest::reportLine() {
