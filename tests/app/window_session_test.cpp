@@ -46,6 +46,21 @@ struct Tool {
     std::unique_ptr<kestrel::ToolSession> session;
 };
 
+// While it lives, every message box that comes up is read and dismissed.
+struct MessageBoxes {
+    MessageBoxes() {
+        QObject::connect(&watch, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->accept();
+            }
+        });
+        watch.start(10);
+    }
+    QStringList texts;
+    QTimer watch;
+};
+
 // Plain-text panes show CR LF as one line break.
 QString Shown(const QString& text) {
     QString shown = text;
@@ -124,20 +139,11 @@ void WindowSessionTest::disconnectDuringARunKeepsCloseFromTheCamera() {
 
     // Disconnect pressed in the middle of the run: CLOSE is kept from the
     // camera, the run reports that the camera may still be programming.
-    QString warning;
     QTimer::singleShot(200, [&] { QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton); });
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            warning = box->text();
-            box->accept();
-        }
-    });
-    watcher.start(20);
+    MessageBoxes boxes;
     QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
-    watcher.stop();
 
-    QCOMPARE(warning, rt::kDisconnectedMessage);
+    QCOMPARE(boxes.texts, QStringList{rt::kDisconnectedMessage});
     QVERIFY(Shown(tool.Pane(Pane::Log)).endsWith(Shown(rt::kDisconnected)));
     QCOMPARE(tool.dlg.ConnectButton()->text(), QStringLiteral("Connect"));
     for (const QByteArray& line : tool.sim.ReceivedLines().mid(before))
@@ -216,15 +222,7 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
 
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
     QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
-    QString report;
-    QTimer boxes;
-    QObject::connect(&boxes, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            report = box->text();
-            box->accept();
-        }
-    });
-    boxes.start(10);
+    MessageBoxes boxes;
     bool copiedDuringRun = false;
     QTimer::singleShot(150, [&] {
         copiedDuringRun = tool.session->State().m_bUpdateRunning;
@@ -232,9 +230,10 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
                           Qt::LeftButton);
     });
     QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
-    boxes.stop();
 
     QVERIFY(copiedDuringRun);
+    QCOMPARE(boxes.texts.size(), 1);
+    const QString report = boxes.texts.first();
     // The run's warning and lines stayed, the copy's report came in a message.
     const QString log = Shown(tool.Pane(Pane::Log));
     QVERIFY2(log.startsWith(Shown(rt::kBanner + rt::kStarting + rt::kEraseHeading)),
