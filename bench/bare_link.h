@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camera_commands.h"
 #include "command_channel.h"
 #include "connector.h"
 #include "dialog_state.h"
@@ -12,8 +13,8 @@ namespace kestrel::bench {
 // greeting, nothing more.
 struct BareLink {
     BareLink(WindowSurface& surface, LinkSettings settings)
-        : transport(settings), channel(state, surface, transport),
-          connector(state, surface, transport, channel, settings) {}
+        : transport(settings), channel(state, surface, transport, commands::kDuringRun),
+          connector(state, surface, transport, channel, settings, commands::kGoodbye) {}
 
     DialogState state;
     LineTransport transport;

@@ -1,5 +1,7 @@
 #include "camera_info.h"
 
+#include "camera_commands.h"
+
 #include "command_channel.h"
 #include "dialog_state.h"
 #include "line_transport.h"
@@ -38,11 +40,11 @@ CameraInfoQuery::CameraInfoQuery(DialogState& state, WindowSurface& surface,
                                  CommandChannel& channel, LineTransport& transport)
     : m_state(state), m_surface(surface), m_channel(channel), m_transport(transport) {}
 
-QByteArray CameraInfoQuery::Ask(const char* command) {
+QByteArray CameraInfoQuery::Ask(const QByteArray& command) {
     if (m_lost)
         return {};
     const bool wasOpen = m_transport.IsOpen();
-    const QByteArray reply = m_channel.SendCommand(QByteArray(command));
+    const QByteArray reply = m_channel.SendCommand(command);
     if (!wasOpen || !m_transport.IsOpen())
         m_lost = true;
     return reply;
@@ -51,21 +53,21 @@ QByteArray CameraInfoQuery::Ask(const char* command) {
 void CameraInfoQuery::QueryCameraInfo() {
     m_lost = false;
     CameraIdentity found;
-    const QByteArray serialReply = Ask("CAM_GetSerialNumber");
+    const QByteArray serialReply = Ask(commands::kSerialNumber);
     const QString serial = Text(TextAfterFirstSpace(View(serialReply)));
     found.serial = serial;
     m_state.m_strInfo = QStringLiteral("Camera Serial Number = ") + serial + QStringLiteral("\r\n");
 
-    const QByteArray typeReply = Ask("CAM_GetCameraType");
+    const QByteArray typeReply = Ask(commands::kCameraType);
     const std::string_view model =
         CameraModelName(ReadNumber(TextAfterFirstSpace(View(typeReply))));
     found.model = Text(model);
     m_state.m_strInfo +=
         QStringLiteral("Camera Type               = ") + Text(model) + QStringLiteral("\r\n");
 
-    const QByteArray colorReply = Ask("CAM_GetSensorColor");
+    const QByteArray colorReply = Ask(commands::kSensorColor);
     if (TextAfterFirstSpace(View(colorReply)) == "1") {
-        const QByteArray bayerReply = Ask("CAM_GetSensorBayerType");
+        const QByteArray bayerReply = Ask(commands::kBayerType);
         const std::string_view pattern =
             BayerPatternName(ReadNumber(TextAfterFirstSpace(View(bayerReply))));
         found.sensor = Text(pattern);
@@ -76,12 +78,13 @@ void CameraInfoQuery::QueryCameraInfo() {
         m_state.m_strInfo += found.sensor + QStringLiteral("\r\n");
     }
 
-    QByteArray hardware = Ask("REG_READ 6E80");
-    hardware += '.' + Ask("REG_READ 6F80");
-    hardware += '.' + Ask("REG_READ 1F80");
+    QByteArrayList parts;
+    for (const QByteArray& part : commands::kHardwareVersion)
+        parts << Ask(part);
+    QByteArray hardware = parts.join('.');
     hardware = UpperAsciiLetters(hardware);
 
-    const QByteArray software = Ask("GETSERVER_VERSION");
+    const QByteArray software = Ask(commands::kServerVersion);
     found.hardware = Text(hardware);
     found.software = Text(software);
 

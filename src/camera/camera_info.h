@@ -40,7 +40,7 @@ public:
     const CameraIdentity& Identity() const { return m_identity; }
 
 private:
-    QByteArray Ask(const char* command);
+    QByteArray Ask(const QByteArray& command);
 
     DialogState& m_state;
     WindowSurface& m_surface;

@@ -1,6 +1,7 @@
 #include "camera_stack.h"
 
 #include "after_connect.h"
+#include "camera_commands.h"
 #include "camera_info.h"
 #include "command_channel.h"
 #include "connector.h"
@@ -12,8 +13,10 @@ namespace kestrel {
 CameraStack::CameraStack(DialogState& state, WindowSurface& surface, LinkSettings link,
                          RunSettings run)
     : m_transport(std::make_unique<LineTransport>(link)),
-      m_channel(std::make_unique<CommandChannel>(state, surface, *m_transport)),
-      m_connector(std::make_unique<Connector>(state, surface, *m_transport, *m_channel, link)),
+      m_channel(
+          std::make_unique<CommandChannel>(state, surface, *m_transport, commands::kDuringRun)),
+      m_connector(std::make_unique<Connector>(state, surface, *m_transport, *m_channel, link,
+                                              commands::kGoodbye)),
       m_info(std::make_unique<CameraInfoQuery>(state, surface, *m_channel, *m_transport)),
       m_run(std::make_unique<FirmwareRun>(state, surface, *m_channel, *m_transport, *m_connector,
                                           run)),

@@ -1,5 +1,7 @@
 #include "firmware_run.h"
 
+#include "camera_commands.h"
+
 #include "command_channel.h"
 #include "connector.h"
 #include "dialog_state.h"
@@ -13,8 +15,7 @@ namespace kestrel {
 using namespace runtexts;
 
 namespace {
-const QByteArray kStatusCommand = QByteArrayLiteral("CAM_FIRMWAREUPDATE 1");
-const QByteArray kStartCommand = QByteArrayLiteral("CAM_FIRMWAREUPDATE 0");
+using commands::kRunStatus;
 
 std::string_view View(const QByteArray& bytes) {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
@@ -95,13 +96,12 @@ RunOutcome FirmwareRun::RunFirmwareUpdate() {
 bool FirmwareRun::Start(Run& run, const QByteArray& probeReply) {
     if (!Settle(run, probeReply))
         return false;
-    for (const char* stop :
-         {"CAM_PLAYSTOP", "CAM_FG_RECORDSTOP", "CAM_LIVESTOP", "CAM_SSD_PLAYSTOP"})
-        m_channel.SendCommand(QByteArray(stop));
+    for (const QByteArray& stop : commands::kStopActivities)
+        m_channel.SendCommand(stop);
     if (!m_transport.IsOpen())
         return false;
     m_state.m_bUpdateRunning = true;
-    m_channel.SendCommand(kStartCommand);
+    m_channel.SendCommand(commands::kStartRun);
     run.tracker.Started(Now());
     return true;
 }
@@ -115,7 +115,7 @@ bool FirmwareRun::Settle(Run& run, const QByteArray& probeReply) {
     for (;;) {
         m_surface.ShowTextWithCaret(Pane::Log, m_state.m_strLog + waiting, m_state.m_strLog.size());
         m_surface.Wait(m_settings.pollIntervalMs);
-        const QByteArray reply = m_channel.SendCommand(kStatusCommand);
+        const QByteArray reply = m_channel.SendCommand(kRunStatus);
         if (!m_transport.IsOpen())
             return false;
         if (run.tracker.Settled(View(reply), Now()))
@@ -140,7 +140,7 @@ FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, FlashPhase phase) {
                 return Step::Ended;
         }
         sincePoll.start();
-        const QByteArray reply = m_channel.SendCommand(kStatusCommand);
+        const QByteArray reply = m_channel.SendCommand(kRunStatus);
         if (!Current(run))
             return Step::Ended;
         if (!m_transport.IsOpen()) {

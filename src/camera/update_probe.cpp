@@ -1,5 +1,7 @@
 #include "update_probe.h"
 
+#include "camera_commands.h"
+
 #include "command_channel.h"
 #include "dialog_state.h"
 #include "reply_reading.h"
@@ -15,7 +17,7 @@ constexpr std::int32_t kProbeMargin = 2;
 QByteArray ProbeUpdateStatus(DialogState& state, CommandChannel& channel) {
     if (state.m_bUpdateRunning)
         return {};
-    const QByteArray reply = channel.SendCommand(QByteArrayLiteral("CAM_FIRMWAREUPDATE 1"));
+    const QByteArray reply = channel.SendCommand(commands::kRunStatus);
     const std::string_view text(reply.constData(), static_cast<std::size_t>(reply.size()));
     UpdateStatus status;
     ParseUpdateStatus(text, status);

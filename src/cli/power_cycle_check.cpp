@@ -1,5 +1,6 @@
 #include "power_cycle_check.h"
 
+#include "camera_commands.h"
 #include "camera_info.h"
 #include "camera_stack.h"
 #include "command_channel.h"
@@ -78,7 +79,7 @@ bool PowerCycleCheck::WaitUntilGone(JobResult& result, const QDeadlineTimer& dea
         // A camera that was switched off does not answer; one that restarted
         // has forgotten the connection and ends it.
         if (Connected())
-            m_camera.Channel().SendCommand(QByteArrayLiteral("CAM_FIRMWAREUPDATE 1"));
+            m_camera.Channel().SendCommand(commands::kRunStatus);
     }
     return true;
 }

@@ -12,7 +12,6 @@ struct DialogState {
     QByteArray m_strLastReply;     // the last reply line, without its line end
     QString m_strLog;              // the log text shown in the log pane
     QString m_strInfo;             // the camera information text
-    QByteArray m_strLastCommand;   // the last command sent, upper-cased
     QString m_strCameraIp;         // dotted decimal text of the address field
     bool m_bConnected = false;     // the tool considers itself connected
     bool m_bUpdateRunning = false; // a programming run is in progress on the camera
@@ -23,7 +22,6 @@ struct DialogState {
     QString m_strSwPath;  // full path of the chosen software firmware file
     QString m_strSwName;  // its file name
     QString m_strUsbPath; // the chosen USB-stick folder
-    QString m_strUsbName; // cleared together with m_strUsbPath
     bool m_bHwSelected = false;
     bool m_bSwSelected = false;
     bool m_bUsbSelected = false;

@@ -7,25 +7,25 @@
 namespace kestrel {
 
 namespace {
-const QByteArray kStartUpdate = QByteArrayLiteral("CAM_FIRMWAREUPDATE 0");
-const QByteArray kUpdateStatus = QByteArrayLiteral("CAM_FIRMWAREUPDATE 1");
 const QByteArray kOccupied = QByteArrayLiteral("occuped");
 } // namespace
 
-CommandChannel::CommandChannel(DialogState& state, WindowSurface& surface, LineTransport& transport)
-    : m_state(state), m_surface(surface), m_transport(transport) {}
+CommandChannel::CommandChannel(DialogState& state, WindowSurface& surface, LineTransport& transport,
+                               QByteArrayList duringRun)
+    : m_state(state), m_surface(surface), m_transport(transport),
+      m_duringRun(std::move(duringRun)) {}
 
 QByteArray CommandChannel::SendCommand(const QByteArray& command) {
-    if (m_state.m_bUpdateRunning && command != kStartUpdate && command != kUpdateStatus)
+    if (m_state.m_bUpdateRunning && !m_duringRun.contains(command))
         return kOccupied;
 
     m_state.m_strCameraIp = m_surface.ReadCameraAddress();
-    m_state.m_strLastCommand = command.toUpper();
+    const QByteArray line = command.toUpper();
     // An exchange that another handler started before this one gets its reply
     // first; only then does this command go out.
     m_transport.WaitUntilAnswered();
     if (m_transport.IsOpen()) {
-        SendLine(m_state.m_strLastCommand);
+        SendLine(line);
         m_state.m_strLastReply = ReadLine();
     } else {
         m_state.m_strLastReply.clear();

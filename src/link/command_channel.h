@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 
 namespace kestrel {
 
@@ -10,13 +11,14 @@ class LineTransport;
 
 // Every exchange with the camera goes through here: one upper-cased command
 // line out, one reply line back. While a programming run is flagged, only the
-// run's own two commands reach the camera; any other is answered "occuped"
-// without touching the connection.
+// run's own commands (given by the camera operations) reach the camera; any
+// other is answered "occuped" without touching the connection.
 class CommandChannel {
 public:
     static constexpr qsizetype kLogLimit = 5000; // the log is emptied when longer
 
-    CommandChannel(DialogState& state, WindowSurface& surface, LineTransport& transport);
+    CommandChannel(DialogState& state, WindowSurface& surface, LineTransport& transport,
+                   QByteArrayList duringRun);
 
     // Sends the command and returns its reply line without the line end;
     // "occuped" when the busy gate refuses it; empty when the connection is
@@ -42,6 +44,7 @@ private:
     DialogState& m_state;
     WindowSurface& m_surface;
     LineTransport& m_transport;
+    QByteArrayList m_duringRun; // the commands that pass while a run is flagged
 };
 
 } // namespace kestrel

@@ -13,9 +13,9 @@ const QString kNoAddress = QStringLiteral("0.0.0.0");
 } // namespace
 
 Connector::Connector(DialogState& state, WindowSurface& surface, LineTransport& transport,
-                     CommandChannel& channel, LinkSettings settings)
+                     CommandChannel& channel, LinkSettings settings, QByteArray goodbye)
     : m_state(state), m_surface(surface), m_transport(transport), m_channel(channel),
-      m_settings(settings) {
+      m_settings(settings), m_goodbye(std::move(goodbye)) {
     connect(&m_transport, &LineTransport::connectionLost, this, &Connector::OnConnectionLost);
 }
 
@@ -99,7 +99,7 @@ void Connector::Disconnect() {
     if (m_bDisconnecting)
         return;
     m_bDisconnecting = true;
-    m_channel.SendCommand(QByteArrayLiteral("CLOSE"));
+    m_channel.SendCommand(m_goodbye);
     m_transport.Close();
     m_surface.SetConnectCaption(QStringLiteral("Connect"));
     m_state.m_bConnected = false;

@@ -30,8 +30,9 @@ public:
         std::function<QString()> cameraNumber;
     };
 
+    // goodbye is the command sent before the tool closes the connection.
     Connector(DialogState& state, WindowSurface& surface, LineTransport& transport,
-              CommandChannel& channel, LinkSettings settings);
+              CommandChannel& channel, LinkSettings settings, QByteArray goodbye);
 
     void SetAfterConnect(AfterConnect hooks) { m_after = std::move(hooks); }
 
@@ -66,6 +67,7 @@ private:
     LineTransport& m_transport;
     CommandChannel& m_channel;
     LinkSettings m_settings;
+    QByteArray m_goodbye;
     AfterConnect m_after;
     QString m_address;
     bool m_bConnecting = false;

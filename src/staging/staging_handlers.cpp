@@ -90,7 +90,6 @@ void StagingHandlers::OnBnClickedSelectUsb() {
     if (RefuseDuringCopy())
         return;
     m_state.m_bUsbSelected = false;
-    m_state.m_strUsbName.clear();
     m_state.m_strUsbPath.clear();
     m_state.m_strUsbPath = AnswerPath(m_surface.ChooseFolder());
     m_surface.SetPaneText(Pane::UsbPath, m_state.m_strUsbPath);

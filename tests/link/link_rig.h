@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camera_commands.h"
 #include "command_channel.h"
 #include "connector.h"
 #include "dialog_state.h"
@@ -15,8 +16,8 @@ namespace kestrel::test {
 // operations that run after connecting.
 struct LinkRig {
     explicit LinkRig(WindowSurface& surface, LinkSettings settings = {})
-        : transport(settings), channel(state, surface, transport),
-          connector(state, surface, transport, channel, settings) {}
+        : transport(settings), channel(state, surface, transport, commands::kDuringRun),
+          connector(state, surface, transport, channel, settings, commands::kGoodbye) {}
     void OnBnClickedConnect() { connector.OnBnClickedConnect(); }
     DialogState& State() { return state; }
     CommandChannel& Channel() { return channel; }
