@@ -182,20 +182,15 @@ bool FirmwareRun::Reconnect(Run& run) {
     m_state.m_strLog += TryingToReconnect(run.tracker.ReconnectWindowMs());
     ShowLog();
     emit reconnecting();
-    run.tracker.KeepTrying(Now());
-    for (;;) {
-        if (!Current(run))
-            return false;
-        if (m_state.m_bConnected && m_transport.IsOpen())
-            break; // connected again, by this run or by the operator
-        if (m_connector.Reconnect())
-            continue;
-        if (!run.tracker.KeepTrying(Now())) {
+    // Connected again by this run or by the operator, unless the window for
+    // it is over, or a press took the run over meanwhile.
+    const bool back = m_connector.ReconnectUntil(
+        [&] { return Current(run) && run.tracker.KeepTrying(Now()); },
+        m_settings.reconnectPauseMs);
+    if (!back) {
+        if (Current(run))
             EndOn(run, RunEnd::ConnectionLost);
-            return false;
-        }
-        if (!Pause(run, m_settings.reconnectPauseMs))
-            return false;
+        return false;
     }
     m_lossSeen = false;
     run.tracker.Reconnected(Now());

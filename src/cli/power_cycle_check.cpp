@@ -86,27 +86,25 @@ bool PowerCycleCheck::WaitUntilGone(JobResult& result, const QDeadlineTimer& dea
 
 bool PowerCycleCheck::WaitUntilBack(JobResult& result, const QDeadlineTimer& deadline) {
     m_surface.PostState(JobState::WaitingForCamera);
-    for (;;) {
-        if (m_stop.Requested()) {
-            result.Set(false, QStringLiteral("interrupted"), QString());
-            return false;
-        }
-        if (Connected() || m_camera.Link().Reconnect()) {
-            m_camera.Info().QueryCameraInfo();
-            if (!m_camera.Info().Identity().IsEmpty())
-                return true;
-        }
-        const qint64 left = deadline.remainingTime();
-        if (left <= 0) {
-            result.Set(false, QStringLiteral("not-back"),
-                       QStringLiteral("The camera went away but did not come back within %1 s "
-                                      "of the start of the wait: check its power and network.")
-                           .arg(Seconds(m_settings.timeoutMs)));
-            m_surface.ShowMessageBox(result.detail);
-            return false;
-        }
-        m_surface.Wait(static_cast<int>(std::min<qint64>(left, m_settings.pollMs)));
+    const auto keepGoing = [&] { return !m_stop.Requested() && !deadline.hasExpired(); };
+    while (m_camera.Link().ReconnectUntil(keepGoing, m_settings.pollMs)) {
+        // Back, when it tells who it is; otherwise asked again a little later.
+        m_camera.Info().QueryCameraInfo();
+        if (!m_camera.Info().Identity().IsEmpty())
+            return true;
+        m_surface.Wait(static_cast<int>(std::min<qint64>(deadline.remainingTime(),
+                                                         m_settings.pollMs)));
     }
+    if (m_stop.Requested()) {
+        result.Set(false, QStringLiteral("interrupted"), QString());
+        return false;
+    }
+    result.Set(false, QStringLiteral("not-back"),
+               QStringLiteral("The camera went away but did not come back within %1 s of the "
+                              "start of the wait: check its power and network.")
+                   .arg(Seconds(m_settings.timeoutMs)));
+    m_surface.ShowMessageBox(result.detail);
+    return false;
 }
 
 } // namespace kestrel::cli

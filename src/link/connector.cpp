@@ -95,6 +95,17 @@ bool Connector::Reconnect() {
     return StillConnected(generation);
 }
 
+bool Connector::ReconnectUntil(const std::function<bool()>& keepGoing, int pauseMs) {
+    for (;;) {
+        if (!keepGoing())
+            return false;
+        if (m_state.m_bConnected && m_transport.IsOpen())
+            return true;
+        if (!Reconnect())
+            m_surface.Wait(pauseMs);
+    }
+}
+
 void Connector::Disconnect() {
     if (m_bDisconnecting)
         return;

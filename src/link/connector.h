@@ -46,6 +46,12 @@ public:
     // across a lost connection. True when connected.
     bool Reconnect();
 
+    // Opens the connection again, attempt after attempt, pauseMs apart (the
+    // window stays alive meanwhile), until it is open, by these attempts or by
+    // the operator, or keepGoing() says to give up. keepGoing is asked before
+    // every attempt. True when connected.
+    bool ReconnectUntil(const std::function<bool()>& keepGoing, int pauseMs);
+
 signals:
     // The connection ended without the operator asking; the log says why.
     void connectionLost();
