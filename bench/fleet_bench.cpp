@@ -1,6 +1,7 @@
 // A bench of cameras: kestrel-flash updating ten simulated cameras at once,
 // against one camera alone and against the ten one after another, with the
-// same camera settings. Also the memory the program needs for the ten.
+// same camera settings; then a hundred at once. Also the memory the program
+// needs.
 
 #include "sim_thread.h"
 
@@ -145,6 +146,42 @@ void BM_TenCamerasAtOnce(benchmark::State& state) {
     state.counters["cpu_ten_s"] = cpuTen / runs;
 }
 BENCHMARK(BM_TenCamerasAtOnce)->UseManualTime()->Iterations(3)->Unit(benchmark::kSecond);
+
+// A whole production bench: a hundred cameras at once against one alone, and
+// the memory the program needs for the hundred.
+void BM_HundredCamerasAtOnce(benchmark::State& state) {
+    constexpr int kBench = 100;
+    double one = 0;
+    double atOnce = 0;
+    double rssOne = 0;
+    double rssHundred = 0;
+    for (auto _ : state) {
+        auto single = StartCameras(1);
+        auto bench = StartCameras(kBench);
+        if (single.empty() || bench.empty()) {
+            state.SkipWithError("the simulated cameras did not start");
+            return;
+        }
+        const ProgramRun alone = RunFlash({"update", "--plain", Address(*single.front())});
+        std::vector<std::string> arguments{"update", "--plain"};
+        for (const auto& camera : bench)
+            arguments.push_back(Address(*camera));
+        const ProgramRun hundred = RunFlash(arguments);
+        if (!alone.ok || !hundred.ok) {
+            state.SkipWithError("an update failed");
+            return;
+        }
+        state.SetIterationTime(hundred.seconds);
+        one += alone.seconds;
+        atOnce += hundred.seconds;
+        rssOne = std::max(rssOne, alone.maxRssMb);
+        rssHundred = std::max(rssHundred, hundred.maxRssMb);
+    }
+    state.counters["at_once_vs_one"] = atOnce / one;
+    state.counters["max_rss_one_MB"] = rssOne;
+    state.counters["max_rss_hundred_MB"] = rssHundred;
+}
+BENCHMARK(BM_HundredCamerasAtOnce)->UseManualTime()->Iterations(3)->Unit(benchmark::kSecond);
 
 } // namespace
 
