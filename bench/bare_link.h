@@ -5,6 +5,7 @@
 #include "connector.h"
 #include "dialog_state.h"
 #include "line_transport.h"
+#include "log_book.h"
 
 namespace kestrel::bench {
 
@@ -13,10 +14,11 @@ namespace kestrel::bench {
 // greeting, nothing more.
 struct BareLink {
     BareLink(WindowSurface& surface, LinkSettings settings)
-        : transport(settings), channel(state, surface, transport, commands::kDuringRun),
-          connector(state, surface, transport, channel, settings, commands::kGoodbye) {}
+        : transport(settings), channel(state, log, surface, transport, commands::kDuringRun),
+          connector(state, log, surface, transport, channel, settings, commands::kGoodbye) {}
 
     DialogState state;
+    LogBook log{state.m_strLog};
     LineTransport transport;
     CommandChannel channel;
     Connector connector;

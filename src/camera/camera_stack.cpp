@@ -10,16 +10,16 @@
 
 namespace kestrel {
 
-CameraStack::CameraStack(DialogState& state, WindowSurface& surface, LinkSettings link,
-                         RunSettings run)
+CameraStack::CameraStack(DialogState& state, LogBook& log, WindowSurface& surface,
+                         LinkSettings link, RunSettings run)
     : m_transport(std::make_unique<LineTransport>(link)),
-      m_channel(
-          std::make_unique<CommandChannel>(state, surface, *m_transport, commands::kDuringRun)),
-      m_connector(std::make_unique<Connector>(state, surface, *m_transport, *m_channel, link,
+      m_channel(std::make_unique<CommandChannel>(state, log, surface, *m_transport,
+                                                 commands::kDuringRun)),
+      m_connector(std::make_unique<Connector>(state, log, surface, *m_transport, *m_channel, link,
                                               commands::kGoodbye)),
       m_info(std::make_unique<CameraInfoQuery>(state, surface, *m_channel, *m_transport)),
-      m_run(std::make_unique<FirmwareRun>(state, surface, *m_channel, *m_transport, *m_connector,
-                                          run)),
+      m_run(std::make_unique<FirmwareRun>(state, log, surface, *m_channel, *m_transport,
+                                          *m_connector, run)),
       m_afterConnect(
           std::make_unique<AfterConnectCheck>(state, surface, *m_channel, *m_info, *m_run, run)) {}
 

@@ -8,6 +8,7 @@
 namespace kestrel {
 
 struct DialogState;
+class LogBook;
 class WindowSurface;
 class LineTransport;
 class CommandChannel;
@@ -23,7 +24,8 @@ class AfterConnectCheck;
 // thread that builds the stack.
 class CameraStack {
 public:
-    CameraStack(DialogState& state, WindowSurface& surface, LinkSettings link, RunSettings run);
+    CameraStack(DialogState& state, LogBook& log, WindowSurface& surface, LinkSettings link,
+                RunSettings run);
     ~CameraStack();
     CameraStack(const CameraStack&) = delete;
     CameraStack& operator=(const CameraStack&) = delete;

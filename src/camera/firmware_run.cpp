@@ -6,6 +6,7 @@
 #include "connector.h"
 #include "dialog_state.h"
 #include "line_transport.h"
+#include "log_book.h"
 #include "run_texts.h"
 #include "update_probe.h"
 #include "window_surface.h"
@@ -22,9 +23,10 @@ std::string_view View(const QByteArray& bytes) {
 }
 } // namespace
 
-FirmwareRun::FirmwareRun(DialogState& state, WindowSurface& surface, CommandChannel& channel,
-                         LineTransport& transport, Connector& connector, RunSettings settings)
-    : m_state(state), m_surface(surface), m_channel(channel), m_transport(transport),
+FirmwareRun::FirmwareRun(DialogState& state, LogBook& log, WindowSurface& surface,
+                         CommandChannel& channel, LineTransport& transport, Connector& connector,
+                         RunSettings settings)
+    : m_state(state), m_log(log), m_surface(surface), m_channel(channel), m_transport(transport),
       m_connector(connector), m_settings(settings) {
     m_clock.start();
     connect(&m_connector, &Connector::connectionLost, this, [this] { m_lossSeen = true; });
@@ -53,20 +55,20 @@ RunOutcome FirmwareRun::RunFirmwareUpdate() {
             return RunOutcome::ConnectionLost;
         }
     }
-    m_state.m_strLog = kBanner;
+    m_log.Restart(kBanner);
     if (m_state.m_bUpdateRunning) {
-        m_state.m_strLog += kAlreadyRunning;
+        m_log.Write(kAlreadyRunning);
         ShowLog();
         if (!m_active) // a run taken over keeps what the camera reported of it
             run.tracker.Following(Now());
     } else {
-        m_state.m_strLog += kStarting;
+        m_log.Write(kStarting);
         ShowLog();
         if (!Start(run, probeReply)) {
             m_stage = Stage::Idle;
             if (m_stopRequested)
                 return RunOutcome::Interrupted;
-            m_state.m_strLog += kLostBeforeStart;
+            m_log.Write(kLostBeforeStart);
             ShowLog();
             return RunOutcome::ConnectionLost;
         }
@@ -74,15 +76,15 @@ RunOutcome FirmwareRun::RunFirmwareUpdate() {
     m_stage = Stage::Polling;
     m_active = &run;
 
-    m_state.m_strLog += kEraseHeading;
+    m_log.Write(kEraseHeading);
     ShowLog();
     Step step = FollowPhase(run, FlashPhase::Erase);
     if (step == Step::PhaseDone) {
-        m_state.m_strLog += kPhaseOk;
+        m_log.Write(kPhaseOk);
         m_surface.SetProgress(100);
         if (!Pause(run, m_settings.phaseEndPauseMs))
             return run.outcome;
-        m_state.m_strLog += kProgramHeading;
+        m_log.Write(kProgramHeading);
         ShowLog();
         if (!Pause(run, m_settings.switchPauseMs))
             return run.outcome;
@@ -113,7 +115,7 @@ bool FirmwareRun::Settle(Run& run, const QByteArray& probeReply) {
         return true;
     const QString waiting = SettleLine(run.tracker.SettleLimitMs());
     for (;;) {
-        m_surface.ShowTextWithCaret(Pane::Log, m_state.m_strLog + waiting, m_state.m_strLog.size());
+        m_surface.ShowTextWithCaret(Pane::Log, m_log.Text() + waiting, m_log.Text().size());
         m_surface.Wait(m_settings.pollIntervalMs);
         const QByteArray reply = m_channel.SendCommand(kRunStatus);
         if (!m_transport.IsOpen())
@@ -169,8 +171,7 @@ FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, FlashPhase phase) {
         const QString statusLine = phase == FlashPhase::Erase
                                        ? SectorLine(answer.done, answer.total)
                                        : PageLine(answer.done, answer.total);
-        m_surface.ShowTextWithCaret(Pane::Log, m_state.m_strLog + statusLine,
-                                    m_state.m_strLog.size());
+        m_surface.ShowTextWithCaret(Pane::Log, m_log.Text() + statusLine, m_log.Text().size());
         if (answer.next == RunStep::Next::PhaseDone)
             return Step::PhaseDone;
         if (answer.next == RunStep::Next::Ended)
@@ -179,14 +180,13 @@ FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, FlashPhase phase) {
 }
 
 bool FirmwareRun::Reconnect(Run& run) {
-    m_state.m_strLog += TryingToReconnect(run.tracker.ReconnectWindowMs());
+    m_log.Write(TryingToReconnect(run.tracker.ReconnectWindowMs()));
     ShowLog();
     emit reconnecting();
     // Connected again by this run or by the operator, unless the window for
     // it is over, or a press took the run over meanwhile.
     const bool back = m_connector.ReconnectUntil(
-        [&] { return Current(run) && run.tracker.KeepTrying(Now()); },
-        m_settings.reconnectPauseMs);
+        [&] { return Current(run) && run.tracker.KeepTrying(Now()); }, m_settings.reconnectPauseMs);
     if (!back) {
         if (Current(run))
             EndOn(run, RunEnd::ConnectionLost);
@@ -194,7 +194,7 @@ bool FirmwareRun::Reconnect(Run& run) {
     }
     m_lossSeen = false;
     run.tracker.Reconnected(Now());
-    m_state.m_strLog += Reconnected(m_connector.Address());
+    m_log.Write(Reconnected(m_connector.Address()));
     ShowLog();
     emit reconnected();
     return true;
@@ -218,15 +218,15 @@ bool FirmwareRun::Current(Run& run) {
 }
 
 void FirmwareRun::ShowLog() {
-    m_surface.ShowAtEnd(Pane::Log, m_state.m_strLog);
+    m_surface.ShowAtEnd(Pane::Log, m_log.Text());
 }
 
 void FirmwareRun::Finish(Run& run) {
     m_stage = Stage::Closing;
-    m_state.m_strLog += kPhaseOk;
+    m_log.Write(kPhaseOk);
     m_surface.SetProgress(100);
     m_surface.Wait(m_settings.phaseEndPauseMs);
-    m_state.m_strLog += kFinished + kPowerCycle;
+    m_log.Write(kFinished + kPowerCycle);
     ShowLog();
     End(run, RunOutcome::Finished, QString(), QString());
 }
@@ -262,7 +262,7 @@ void FirmwareRun::End(Run& run, RunOutcome outcome, const QString& logText,
     m_active = nullptr;
     ++m_epoch;
     if (!logText.isEmpty()) {
-        m_state.m_strLog += logText;
+        m_log.Write(logText);
         ShowLog();
     }
     emit ended(outcome, message);

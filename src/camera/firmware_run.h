@@ -10,6 +10,7 @@
 namespace kestrel {
 
 struct DialogState;
+class LogBook;
 class WindowSurface;
 class CommandChannel;
 class LineTransport;
@@ -42,7 +43,7 @@ enum class RunOutcome {
 class FirmwareRun : public QObject {
     Q_OBJECT
 public:
-    FirmwareRun(DialogState& state, WindowSurface& surface, CommandChannel& channel,
+    FirmwareRun(DialogState& state, LogBook& log, WindowSurface& surface, CommandChannel& channel,
                 LineTransport& transport, Connector& connector, RunSettings settings);
 
     RunOutcome RunFirmwareUpdate();
@@ -91,6 +92,7 @@ private:
     static QString Figures(const RunTracker& tracker);
 
     DialogState& m_state;
+    LogBook& m_log;
     WindowSurface& m_surface;
     CommandChannel& m_channel;
     LineTransport& m_transport;

@@ -6,6 +6,7 @@
 #include "dialog_state.h"
 #include "firmware_run.h"
 #include "job_surface.h"
+#include "log_book.h"
 #include "outcome_texts.h"
 #include "power_cycle_check.h"
 
@@ -33,7 +34,9 @@ JobResult CameraJob::Run() {
     JobSurface surface(m_job, m_address.host, m_sink, &m_stop);
     LinkSettings link = m_plan.link;
     link.cameraPort = m_address.port;
-    CameraStack camera(state, surface, link, m_plan.run);
+    LogBook log(state.m_strLog);
+    surface.FollowLog(log);
+    CameraStack camera(state, log, surface, link, m_plan.run);
     // After the greeting the camera is asked whether it is programming, then
     // for its information unless it is; what follows is this job's choice.
     AfterConnectCheck& check = camera.AfterConnect();

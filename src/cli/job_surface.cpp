@@ -33,34 +33,30 @@ void JobSurface::PostLog(const QString& line) {
     Post(event);
 }
 
-void JobSurface::ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) {
-    // The log's own text ends at the caret; what follows is a status line
-    // that the next update replaces.
-    if (pane == Pane::Log)
-        ShowLog(text.left(caretPos));
+void JobSurface::FollowLog(const LogBook& log) {
+    QObject::connect(&log, &LogBook::restarted, [this] { m_partial.clear(); });
+    QObject::connect(&log, &LogBook::written, [this](const QString& text) { AddToLog(text); });
 }
 
-void JobSurface::SetPaneText(Pane pane, const QString& text) {
-    if (pane == Pane::Log)
-        ShowLog(text);
-}
-
-void JobSurface::ShowLog(const QString& log) {
-    // The log grows line by line; when it starts afresh, so do its lines.
-    if (!log.startsWith(m_logShown))
-        m_logShown.clear();
-    qsizetype from = m_logShown.size();
+void JobSurface::AddToLog(const QString& text) {
+    m_partial += text;
+    qsizetype from = 0;
     for (;;) {
-        const qsizetype end = log.indexOf(kLineEnd, from);
+        const qsizetype end = m_partial.indexOf(kLineEnd, from);
         if (end < 0)
             break;
-        const QString line = log.mid(from, end - from).trimmed();
+        const QString line = m_partial.mid(from, end - from).trimmed();
         if (!line.isEmpty())
             PostLog(line);
         from = end + kLineEnd.size();
     }
-    m_logShown = log.left(from);
+    m_partial.remove(0, from);
 }
+
+// The log is followed as it is written; its pane and the others are not shown.
+void JobSurface::ShowTextWithCaret(Pane, const QString&, qsizetype) {}
+
+void JobSurface::SetPaneText(Pane, const QString&) {}
 
 void JobSurface::SetProgress(int position) {
     if (position == m_percent)

@@ -2,6 +2,7 @@
 
 #include "job_event.h"
 #include "job_stop.h"
+#include "log_book.h"
 #include "window_surface.h"
 
 #include <QStringList>
@@ -10,13 +11,18 @@ namespace kestrel::cli {
 
 // The window surface of one job in the terminal program: what the shared
 // camera and staging logic would show in the window becomes events for the
-// output. The log pane becomes its complete lines, one event each; the
-// progress bar a percentage; a message box a message that does not wait for
-// anyone. There is nobody to answer a chooser: it is cancelled.
+// output. The log, followed as it is written, becomes its complete lines, one
+// event each (the log pane itself is not shown); the progress bar a
+// percentage; a message box a message that does not wait for anyone. There is
+// nobody to answer a chooser: it is cancelled.
 class JobSurface : public WindowSurface {
 public:
     // With a stop, every wait ends as soon as it is requested.
     JobSurface(int job, QString address, JobSink& sink, const JobStop* stop = nullptr);
+
+    // Each complete line written to the log from now on becomes a log event;
+    // the log must outlive nothing but its own writes.
+    void FollowLog(const LogBook& log);
 
     void Post(JobEvent event);
     void PostState(JobState state);
@@ -34,13 +40,13 @@ public:
     void Wait(int ms) override;
 
 private:
-    void ShowLog(const QString& log);
+    void AddToLog(const QString& text);
 
     int m_job;
     QString m_address;
     JobSink& m_sink;
     const JobStop* m_stop;
-    QString m_logShown; // the log's lines already posted
+    QString m_partial; // the log's text after its last complete line
     int m_percent = -1;
 };
 

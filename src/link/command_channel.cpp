@@ -2,6 +2,7 @@
 
 #include "dialog_state.h"
 #include "line_transport.h"
+#include "log_book.h"
 #include "window_surface.h"
 
 namespace kestrel {
@@ -10,9 +11,9 @@ namespace {
 const QByteArray kOccupied = QByteArrayLiteral("occuped");
 } // namespace
 
-CommandChannel::CommandChannel(DialogState& state, WindowSurface& surface, LineTransport& transport,
-                               QByteArrayList duringRun)
-    : m_state(state), m_surface(surface), m_transport(transport),
+CommandChannel::CommandChannel(DialogState& state, LogBook& log, WindowSurface& surface,
+                               LineTransport& transport, QByteArrayList duringRun)
+    : m_state(state), m_log(log), m_surface(surface), m_transport(transport),
       m_duringRun(std::move(duringRun)) {}
 
 QByteArray CommandChannel::SendCommand(const QByteArray& command) {
@@ -52,8 +53,8 @@ void CommandChannel::PumpWaitingMessages() {
 }
 
 void CommandChannel::BoundLog() {
-    if (m_state.m_strLog.size() > kLogLimit)
-        m_state.m_strLog.clear();
+    if (m_log.Text().size() > kLogLimit)
+        m_log.Restart();
 }
 
 } // namespace kestrel

@@ -6,6 +6,7 @@
 namespace kestrel {
 
 struct DialogState;
+class LogBook;
 class WindowSurface;
 class LineTransport;
 
@@ -17,8 +18,8 @@ class CommandChannel {
 public:
     static constexpr qsizetype kLogLimit = 5000; // the log is emptied when longer
 
-    CommandChannel(DialogState& state, WindowSurface& surface, LineTransport& transport,
-                   QByteArrayList duringRun);
+    CommandChannel(DialogState& state, LogBook& log, WindowSurface& surface,
+                   LineTransport& transport, QByteArrayList duringRun);
 
     // Sends the command and returns its reply line without the line end;
     // "occuped" when the busy gate refuses it; empty when the connection is
@@ -42,6 +43,7 @@ public:
 
 private:
     DialogState& m_state;
+    LogBook& m_log;
     WindowSurface& m_surface;
     LineTransport& m_transport;
     QByteArrayList m_duringRun; // the commands that pass while a run is flagged

@@ -4,6 +4,7 @@
 #include "dialog_state.h"
 #include "line_transport.h"
 #include "link_texts.h"
+#include "log_book.h"
 #include "window_surface.h"
 
 namespace kestrel {
@@ -12,9 +13,10 @@ namespace {
 const QString kNoAddress = QStringLiteral("0.0.0.0");
 } // namespace
 
-Connector::Connector(DialogState& state, WindowSurface& surface, LineTransport& transport,
-                     CommandChannel& channel, LinkSettings settings, QByteArray goodbye)
-    : m_state(state), m_surface(surface), m_transport(transport), m_channel(channel),
+Connector::Connector(DialogState& state, LogBook& log, WindowSurface& surface,
+                     LineTransport& transport, CommandChannel& channel, LinkSettings settings,
+                     QByteArray goodbye)
+    : m_state(state), m_log(log), m_surface(surface), m_transport(transport), m_channel(channel),
       m_settings(settings), m_goodbye(std::move(goodbye)) {
     connect(&m_transport, &LineTransport::connectionLost, this, &Connector::OnConnectionLost);
 }
@@ -44,7 +46,7 @@ void Connector::Connect() {
         return;
     }
     const quint64 generation = m_transport.Generation();
-    m_state.m_strLog.clear();
+    m_log.Restart();
     m_state.m_strLastReply.clear();
 
     m_channel.ReadLine(); // the greeting: awaited, not used
@@ -58,9 +60,9 @@ void Connector::Connect() {
         return;
 
     const QString number = m_after.cameraNumber ? m_after.cameraNumber() : QString();
-    m_state.m_strLog += QStringLiteral("Connected to camera n\u00B0") + number +
-                        QStringLiteral(" @ IP=") + address + QStringLiteral("\r\n");
-    m_surface.ShowAtEnd(Pane::Log, m_state.m_strLog);
+    m_log.Write(QStringLiteral("Connected to camera n\u00B0") + number + QStringLiteral(" @ IP=") +
+                address + QStringLiteral("\r\n"));
+    m_surface.ShowAtEnd(Pane::Log, m_log.Text());
     m_surface.ShowAtEnd(Pane::Info, m_state.m_strInfo);
 
     if (m_after.pointB)
@@ -122,8 +124,8 @@ void Connector::OnConnectionLost(const QString& reason) {
     if (m_bDisconnecting || !m_state.m_bConnected)
         return;
     m_state.m_bConnected = false;
-    m_state.m_strLog += texts::ConnectionLostLine(reason);
-    m_surface.ShowAtEnd(Pane::Log, m_state.m_strLog);
+    m_log.Write(texts::ConnectionLostLine(reason));
+    m_surface.ShowAtEnd(Pane::Log, m_log.Text());
     m_surface.SetConnectCaption(QStringLiteral("Connect"));
     emit connectionLost();
 }

@@ -11,6 +11,7 @@
 namespace kestrel {
 
 struct DialogState;
+class LogBook;
 class WindowSurface;
 class CommandChannel;
 
@@ -31,7 +32,7 @@ public:
     };
 
     // goodbye is the command sent before the tool closes the connection.
-    Connector(DialogState& state, WindowSurface& surface, LineTransport& transport,
+    Connector(DialogState& state, LogBook& log, WindowSurface& surface, LineTransport& transport,
               CommandChannel& channel, LinkSettings settings, QByteArray goodbye);
 
     void SetAfterConnect(AfterConnect hooks) { m_after = std::move(hooks); }
@@ -69,6 +70,7 @@ private:
     bool StillConnected(quint64 generation) const;
 
     DialogState& m_state;
+    LogBook& m_log;
     WindowSurface& m_surface;
     LineTransport& m_transport;
     CommandChannel& m_channel;

@@ -10,8 +10,9 @@
 namespace kestrel {
 
 ToolSession::ToolSession(WindowSurface& surface, LinkSettings link, RunSettings run)
-    : m_surface(surface), m_camera(std::make_unique<CameraStack>(m_state, m_surface, link, run)),
-      m_staging(std::make_unique<StagingHandlers>(m_state, m_surface)) {
+    : m_surface(surface),
+      m_camera(std::make_unique<CameraStack>(m_state, m_log, m_surface, link, run)),
+      m_staging(std::make_unique<StagingHandlers>(m_state, m_log, m_surface)) {
     // The window looks at the camera after the greeting and, once both panes
     // are shown, follows a run it found in progress.
     AfterConnectCheck& check = m_camera->AfterConnect();

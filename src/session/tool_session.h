@@ -2,6 +2,7 @@
 
 #include "dialog_state.h"
 #include "link_settings.h"
+#include "log_book.h"
 #include "run_settings.h"
 
 #include <memory>
@@ -41,6 +42,7 @@ public:
 private:
     WindowSurface& m_surface;
     DialogState m_state;
+    LogBook m_log{m_state.m_strLog}; // every write to the log goes through here
     std::unique_ptr<CameraStack> m_camera;
     std::unique_ptr<StagingHandlers> m_staging;
 };

@@ -2,6 +2,7 @@
 
 #include "copy_report.h"
 #include "dialog_state.h"
+#include "log_book.h"
 #include "staging_task.h"
 #include "staging_texts.h"
 #include "window_surface.h"
@@ -38,9 +39,9 @@ bool StagingHandlers::OnBnClickedCopyToUsb() {
     // The log is the copy's unless a programming run writes it: the run's
     // warning and lines stay in view, and the copy's report goes in a message.
     const bool ownLog = !RunActive();
-    const auto logIsOurs = [&] { return ownLog && !RunActive() && m_state.m_strLog == heading; };
+    const auto logIsOurs = [&] { return ownLog && !RunActive() && m_log.Text() == heading; };
     if (ownLog) {
-        m_state.m_strLog = heading;
+        m_log.Restart(heading);
         m_surface.SetProgress(0);
     }
     int shownPercent = 0;
@@ -53,15 +54,15 @@ bool StagingHandlers::OnBnClickedCopyToUsb() {
             shownPercent = percent;
             m_surface.SetProgress(percent);
         }
-        m_surface.ShowTextWithCaret(Pane::Log, m_state.m_strLog + CopyStatusLine(plan, progress),
-                                    m_state.m_strLog.size());
+        m_surface.ShowTextWithCaret(Pane::Log, m_log.Text() + CopyStatusLine(plan, progress),
+                                    m_log.Text().size());
     });
 
     const QString report = heading + CopyReportLines(plan, outcome);
     const bool inLog = logIsOurs();
     if (inLog) {
-        m_state.m_strLog = report;
-        m_surface.SetPaneText(Pane::Log, m_state.m_strLog);
+        m_log.Restart(report);
+        m_surface.SetPaneText(Pane::Log, m_log.Text());
         m_surface.SetProgress(outcome.succeeded ? 100 : 0);
     }
     running.dismiss();

@@ -36,8 +36,8 @@ QString AnswerPath(const std::optional<QString>& answer) {
 
 } // namespace
 
-StagingHandlers::StagingHandlers(DialogState& state, WindowSurface& surface)
-    : m_state(state), m_surface(surface) {}
+StagingHandlers::StagingHandlers(DialogState& state, LogBook& log, WindowSurface& surface)
+    : m_state(state), m_log(log), m_surface(surface) {}
 
 bool StagingHandlers::RefuseDuringCopy() {
     if (!m_copyRunning)

@@ -5,6 +5,7 @@
 namespace kestrel {
 
 struct DialogState;
+class LogBook;
 class WindowSurface;
 
 // The handlers of the staging rows of the main window: the three Select
@@ -19,7 +20,7 @@ class WindowSurface;
 // a message box of its own.
 class StagingHandlers {
 public:
-    StagingHandlers(DialogState& state, WindowSurface& surface);
+    StagingHandlers(DialogState& state, LogBook& log, WindowSurface& surface);
 
     void OnBnClickedSelectHw();
     void OnBnClickedSelectSw();
@@ -38,6 +39,7 @@ private:
     bool RunActive() const { return m_runActive && m_runActive(); }
 
     DialogState& m_state;
+    LogBook& m_log;
     WindowSurface& m_surface;
     bool m_copyRunning = false;
     std::function<bool()> m_runActive;

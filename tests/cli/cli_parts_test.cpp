@@ -158,18 +158,21 @@ void CliPartsTest::durations() {
 void CliPartsTest::logBecomesCompleteLines() {
     RecordingSink sink;
     JobSurface surface(3, "10.0.0.7", sink);
-    surface.ShowAtEnd(Pane::Log, "!! DO NOT POWER OFF !!\r\n\r\nProgramming\r\n");
-    // A status line after the caret is not part of the log.
-    surface.ShowTextWithCaret(
-        Pane::Log, "!! DO NOT POWER OFF !!\r\n\r\nProgramming\r\n\t=> Erasing: sector 1 of 9\r\n",
-        43);
-    surface.ShowAtEnd(Pane::Log, "!! DO NOT POWER OFF !!\r\n\r\nProgramming\r\n\t=> Erasing: ");
-    surface.ShowAtEnd(Pane::Log,
-                      "!! DO NOT POWER OFF !!\r\n\r\nProgramming\r\n\t=> Erasing: ok \r\n");
-    // A log that starts afresh gives its lines again.
-    surface.ShowAtEnd(Pane::Log, "Copying\r\n");
-    surface.SetPaneText(Pane::Log, "Copying\r\n\t=> a copied\r\n");
+    QString text;
+    kestrel::LogBook log(text);
+    surface.FollowLog(log);
+    log.Restart("!! DO NOT POWER OFF !!\r\n\r\n");
+    log.Write("Programming\r\n");
+    // What the window shows beside the log (a status line, the panes) is not
+    // the log.
+    surface.ShowTextWithCaret(Pane::Log, text + "\t=> Erasing: sector 1 of 9\r\n", text.size());
     surface.ShowAtEnd(Pane::Info, "Camera Serial Number = 1\r\n");
+    log.Write("\t=> Erasing: ");
+    log.Write("ok \r\n");
+    // A log that starts afresh drops an unfinished line.
+    log.Write("\t=> Programming: ");
+    log.Restart("Copying\r\n");
+    log.Write("\t=> a copied\r\n");
     QCOMPARE(sink.Texts(JobEvent::Kind::Log),
              (QStringList{"!! DO NOT POWER OFF !!", "Programming", "=> Erasing: ok", "Copying",
                           "=> a copied"}));

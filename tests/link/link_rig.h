@@ -5,6 +5,7 @@
 #include "connector.h"
 #include "dialog_state.h"
 #include "line_transport.h"
+#include "log_book.h"
 #include "recording_surface.h"
 #include "sim_thread.h"
 
@@ -16,13 +17,14 @@ namespace kestrel::test {
 // operations that run after connecting.
 struct LinkRig {
     explicit LinkRig(WindowSurface& surface, LinkSettings settings = {})
-        : transport(settings), channel(state, surface, transport, commands::kDuringRun),
-          connector(state, surface, transport, channel, settings, commands::kGoodbye) {}
+        : transport(settings), channel(state, log, surface, transport, commands::kDuringRun),
+          connector(state, log, surface, transport, channel, settings, commands::kGoodbye) {}
     void OnBnClickedConnect() { connector.OnBnClickedConnect(); }
     DialogState& State() { return state; }
     CommandChannel& Channel() { return channel; }
 
     DialogState state;
+    LogBook log{state.m_strLog};
     LineTransport transport;
     CommandChannel channel;
     Connector connector;

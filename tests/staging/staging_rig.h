@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialog_state.h"
+#include "log_book.h"
 #include "recording_surface.h"
 #include "staging_handlers.h"
 
@@ -37,8 +38,9 @@ public:
 
     QTemporaryDir root;
     DialogState state;
+    LogBook log{state.m_strLog};
     HookedSurface surface;
-    StagingHandlers handlers{state, surface};
+    StagingHandlers handlers{state, log, surface};
 };
 
 // What a copy writes to the log and shows in its message box.
