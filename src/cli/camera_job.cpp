@@ -56,7 +56,7 @@ JobResult CameraJob::Run() {
                      [&refusal](const QString& message) { refusal = message; });
     surface.PostState(JobState::Connecting);
     if (!m_stop.Requested())
-        camera.Link().OnBnClickedConnect();
+        camera.Link().Connect();
     if (!state.m_bConnected) {
         result.Set(false, QStringLiteral("connect-failed"),
                    refusal.isEmpty() ? QStringLiteral("The connection to the camera ended before "
@@ -92,7 +92,7 @@ JobResult CameraJob::Run() {
         }
     }
     if (state.m_bConnected)
-        camera.Link().OnBnClickedConnect(); // says goodbye and closes
+        camera.Link().Disconnect();
     surface.PostState(JobState::Done);
     result.elapsedMs = clock.elapsed();
     return result;

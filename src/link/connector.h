@@ -37,7 +37,16 @@ public:
 
     void SetAfterConnect(AfterConnect hooks) { m_after = std::move(hooks); }
 
+    // The Connect button: Disconnect when connected, Connect otherwise.
     void OnBnClickedConnect();
+
+    // Opens the connection to the address in the address field, reads the
+    // greeting and looks at the camera (the after-connect points). A call
+    // while an attempt is under way changes nothing.
+    void Connect();
+    // Says goodbye to the camera (refused by the busy gate while a run is in
+    // progress) and closes the connection.
+    void Disconnect();
 
     // The address of the last connection that was opened.
     QString Address() const { return m_address; }
@@ -60,12 +69,10 @@ signals:
     void connectFailed(const QString& message);
 
 private:
-    void Connect();
     void Refuse(const QString& message);
     // Opens the connection to address; once open, the tool counts as
     // connected and the button offers Disconnect.
     LineTransport::ConnectOutcome Open(const QString& address);
-    void Disconnect();
     void OnConnectionLost(const QString& reason);
     bool StillConnected(quint64 generation) const;
 
