@@ -33,6 +33,8 @@ public:
     bool Listen(const QHostAddress& address, quint16 port);
     // The port listened on, also while a power cycle has the camera off.
     quint16 Port() const;
+    // How often the camera has tried to come back on since it went off last.
+    int PowerOnAttempts() const { return powerCycle_.Attempts(); }
     QString ErrorString() const;
 
 signals:

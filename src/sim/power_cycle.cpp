@@ -34,6 +34,7 @@ void PowerCycle::Step() {
         return;
     case Stage::Coming:
         stage_ = Stage::Off;
+        attempts_ = 0;
         emit Changed(QStringLiteral("power cycle: camera off for %1 ms").arg(offMs_));
         switchOff_();
         camera_.LosePower();
@@ -46,6 +47,7 @@ void PowerCycle::Step() {
 }
 
 void PowerCycle::TrySwitchOn() {
+    ++attempts_;
     const QString problem = switchOn_();
     if (!problem.isEmpty()) {
         if (!troubleSaid_) {

@@ -29,6 +29,9 @@ public:
 
     static constexpr int kRetryMs = 1000;
 
+    // How often the camera has tried to come back on since it went off last.
+    int Attempts() const { return attempts_; }
+
 signals:
     // The camera went off or came back; text says which, for the operator.
     void Changed(const QString& text);
@@ -50,6 +53,7 @@ private:
     QTimer timer_;
     Stage stage_ = Stage::On;
     bool troubleSaid_ = false;
+    int attempts_ = 0;
 };
 
 } // namespace kestrel::sim

@@ -21,6 +21,7 @@
 
 using kestrel::sim::CameraSimServer;
 using kestrel::sim::ParseSimOptions;
+using kestrel::sim::PowerCycle;
 using kestrel::sim::SimOptions;
 using kestrel::sim::test::LineClient;
 using kestrel::sim::test::SimRig;
@@ -266,7 +267,7 @@ void TestSimPowerCycle::keepsTryingToListen() {
     QVERIFY2(note.endsWith("; trying again every 1 s"), qPrintable(note));
 
     // Past a retry: still off, and the trouble said once.
-    QTest::qWait(1500);
+    QTRY_VERIFY_WITH_TIMEOUT(server.PowerOnAttempts() >= 2, 3 * PowerCycle::kRetryMs);
     QCOMPARE(power.count(), 1);
     QCOMPARE(notes.count(), 1);
 
