@@ -97,6 +97,14 @@ std::string Address(const sim::SimThread& camera) {
     return "127.0.0.1:" + std::to_string(camera.Port());
 }
 
+// kestrel-flash updating these cameras at once.
+ProgramRun UpdateAll(const std::vector<std::unique_ptr<sim::SimThread>>& cameras) {
+    std::vector<std::string> arguments{"update", "--plain"};
+    for (const auto& camera : cameras)
+        arguments.push_back(Address(*camera));
+    return RunFlash(arguments);
+}
+
 void BM_TenCamerasAtOnce(benchmark::State& state) {
     double one = 0;
     double atOnce = 0;
@@ -112,11 +120,8 @@ void BM_TenCamerasAtOnce(benchmark::State& state) {
             state.SkipWithError("the simulated cameras did not start");
             return;
         }
-        const ProgramRun alone = RunFlash({"update", "--plain", Address(*single.front())});
-        std::vector<std::string> arguments{"update", "--plain"};
-        for (const auto& camera : fleet)
-            arguments.push_back(Address(*camera));
-        const ProgramRun ten = RunFlash(arguments);
+        const ProgramRun alone = UpdateAll(single);
+        const ProgramRun ten = UpdateAll(fleet);
         double turns = 0;
         bool turnsOk = true;
         for (const auto& camera : turn) {
@@ -162,11 +167,8 @@ void BM_HundredCamerasAtOnce(benchmark::State& state) {
             state.SkipWithError("the simulated cameras did not start");
             return;
         }
-        const ProgramRun alone = RunFlash({"update", "--plain", Address(*single.front())});
-        std::vector<std::string> arguments{"update", "--plain"};
-        for (const auto& camera : bench)
-            arguments.push_back(Address(*camera));
-        const ProgramRun hundred = RunFlash(arguments);
+        const ProgramRun alone = UpdateAll(single);
+        const ProgramRun hundred = UpdateAll(bench);
         if (!alone.ok || !hundred.ok) {
             state.SkipWithError("an update failed");
             return;
