@@ -4,6 +4,7 @@
 // run.
 
 #include "blocking_client.h"
+#include "firmware_run.h"
 #include "paired_runs.h"
 #include "quiet_surface.h"
 #include "run_texts.h"
@@ -133,7 +134,7 @@ void BM_FollowProgrammingRun(benchmark::State& state) {
     link.cameraPort = camera.Port();
     ToolSession session(surface, link, RunSettings{});
     session.OnBnClickedConnect();
-    if (!session.State().m_bConnected || session.State().m_bUpdateRunning) {
+    if (!session.State().m_bConnected || session.Run().UpdateRunning()) {
         state.SkipWithError("the tool did not connect to an idle camera");
         return;
     }
@@ -147,7 +148,7 @@ void BM_FollowProgrammingRun(benchmark::State& state) {
         state.SetIterationTime(sample.wallMs / 1000.0);
     }
     const DialogState& dialog = session.State();
-    if (dialog.m_bUpdateRunning || !dialog.m_strLog.endsWith(runtexts::kPowerCycle) ||
+    if (session.Run().UpdateRunning() || !dialog.m_strLog.endsWith(runtexts::kPowerCycle) ||
         surface.progress != 100 || surface.messageBoxes != 0) {
         state.SkipWithError("the run did not end as finished");
         return;

@@ -4,7 +4,6 @@
 #include "dialog_state.h"
 #include "firmware_run.h"
 #include "run_texts.h"
-#include "update_probe.h"
 #include "window_surface.h"
 
 namespace kestrel {
@@ -17,22 +16,22 @@ AfterConnectCheck::AfterConnectCheck(DialogState& state, WindowSurface& surface,
 
 void AfterConnectCheck::PointA() {
     m_state.m_strCameraNumber.clear();
-    ProbeUpdateStatus(m_state, m_channel);
-    if (m_state.m_bUpdateRunning)
+    m_run.Probe();
+    if (m_run.UpdateRunning())
         m_state.m_strInfo = runtexts::kUpdateRunningInfo;
     else
         m_info.QueryCameraInfo();
 }
 
 void AfterConnectCheck::PointB() {
-    if (!m_state.m_bUpdateRunning)
+    if (!m_run.UpdateRunning())
         return;
     const RunOutcome outcome = m_run.RunFirmwareUpdate();
     // Only a camera that is there and no longer programming is asked again.
     if (outcome != RunOutcome::Finished && outcome != RunOutcome::CameraStopped)
         return;
     m_surface.Wait(m_settings.afterRunQueryDelayMs);
-    if (!m_state.m_bUpdateRunning && m_state.m_bConnected)
+    if (!m_run.UpdateRunning() && m_state.m_bConnected)
         m_info.QueryCameraInfo();
 }
 

@@ -21,7 +21,9 @@ CameraStack::CameraStack(DialogState& state, LogBook& log, WindowSurface& surfac
       m_run(std::make_unique<FirmwareRun>(state, log, surface, *m_channel, *m_transport,
                                           *m_connector, run)),
       m_afterConnect(
-          std::make_unique<AfterConnectCheck>(state, surface, *m_channel, *m_info, *m_run, run)) {}
+          std::make_unique<AfterConnectCheck>(state, surface, *m_channel, *m_info, *m_run, run)) {
+    m_channel->SetRunFlag([run = m_run.get()] { return run->UpdateRunning(); });
+}
 
 CameraStack::~CameraStack() = default;
 

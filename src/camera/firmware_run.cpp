@@ -40,23 +40,23 @@ RunOutcome FirmwareRun::RunFirmwareUpdate() {
     // A run being started or closed is not entered again; a run whose phases
     // are followed is taken over with what the camera reported so far.
     if (m_stage == Stage::Starting || m_stage == Stage::Closing ||
-        (m_stage == Stage::Polling && !m_state.m_bUpdateRunning))
+        (m_stage == Stage::Polling && !m_bUpdateRunning))
         return RunOutcome::Ignored;
     Run run{m_epoch, m_active ? m_active->tracker : RunTracker(m_settings.Limits()),
             RunOutcome::Finished};
     m_lossSeen = false;
 
     QByteArray probeReply;
-    if (!m_state.m_bUpdateRunning) {
+    if (!m_bUpdateRunning) {
         m_stage = Stage::Starting;
-        probeReply = ProbeUpdateStatus(m_state, m_channel);
+        probeReply = Probe();
         if (!m_transport.IsOpen()) { // the log already says the connection was lost
             m_stage = Stage::Idle;
             return RunOutcome::ConnectionLost;
         }
     }
     m_log.Restart(kBanner);
-    if (m_state.m_bUpdateRunning) {
+    if (m_bUpdateRunning) {
         m_log.Write(kAlreadyRunning);
         ShowLog();
         if (!m_active) // a run taken over keeps what the camera reported of it
@@ -95,6 +95,10 @@ RunOutcome FirmwareRun::RunFirmwareUpdate() {
     return run.outcome;
 }
 
+QByteArray FirmwareRun::Probe() {
+    return ProbeUpdateStatus(m_bUpdateRunning, m_channel);
+}
+
 bool FirmwareRun::Start(Run& run, const QByteArray& probeReply) {
     if (!Settle(run, probeReply))
         return false;
@@ -102,7 +106,7 @@ bool FirmwareRun::Start(Run& run, const QByteArray& probeReply) {
         m_channel.SendCommand(stop);
     if (!m_transport.IsOpen())
         return false;
-    m_state.m_bUpdateRunning = true;
+    m_bUpdateRunning = true;
     m_channel.SendCommand(commands::kStartRun);
     run.tracker.Started(Now());
     return true;
@@ -257,7 +261,7 @@ void FirmwareRun::EndOn(Run& run, RunEnd end) {
 void FirmwareRun::End(Run& run, RunOutcome outcome, const QString& logText,
                       const QString& message) {
     run.outcome = outcome;
-    m_state.m_bUpdateRunning = false;
+    m_bUpdateRunning = false;
     m_stage = Stage::Idle;
     m_active = nullptr;
     ++m_epoch;

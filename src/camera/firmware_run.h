@@ -51,6 +51,14 @@ public:
     // True from the probe of a run to its closing lines.
     bool Active() const { return m_stage != Stage::Idle; }
 
+    // A programming run is in progress on the camera, as far as the tool
+    // knows: set by the probe or the start of a run, cleared by the probe or
+    // the end of a run. The command channel's busy gate asks it.
+    bool UpdateRunning() const { return m_bUpdateRunning; }
+    // Asks the camera whether a run is in progress (nothing is asked while
+    // the flag is set); returns its reply.
+    QByteArray Probe();
+
     // The program stops following the camera: the run being followed ends at
     // its next step without a word (the camera is not told anything).
     void Stop() { m_stopRequested = true; }
@@ -104,6 +112,7 @@ private:
     quint64 m_epoch = 0;     // counts the runs that have ended
     bool m_lossSeen = false; // the connection was lost, not closed by the operator
     bool m_stopRequested = false;
+    bool m_bUpdateRunning = false;
 };
 
 } // namespace kestrel

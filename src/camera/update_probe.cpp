@@ -3,7 +3,6 @@
 #include "camera_commands.h"
 
 #include "command_channel.h"
-#include "dialog_state.h"
 #include "reply_reading.h"
 
 namespace kestrel {
@@ -14,20 +13,19 @@ namespace {
 constexpr std::int32_t kProbeMargin = 2;
 } // namespace
 
-QByteArray ProbeUpdateStatus(DialogState& state, CommandChannel& channel) {
-    if (state.m_bUpdateRunning)
+QByteArray ProbeUpdateStatus(bool& updateRunning, CommandChannel& channel) {
+    if (updateRunning)
         return {};
     const QByteArray reply = channel.SendCommand(commands::kRunStatus);
     const std::string_view text(reply.constData(), static_cast<std::size_t>(reply.size()));
     UpdateStatus status;
     ParseUpdateStatus(text, status);
     if (IsIdleStatus(text)) {
-        state.m_bUpdateRunning = false;
+        updateRunning = false;
         return reply;
     }
-    state.m_bUpdateRunning =
-        PhaseUnfinished(status.nEraseDone, status.nEraseTotal, kProbeMargin) ||
-        PhaseUnfinished(status.nProgramDone, status.nProgramTotal, kProbeMargin);
+    updateRunning = PhaseUnfinished(status.nEraseDone, status.nEraseTotal, kProbeMargin) ||
+                    PhaseUnfinished(status.nProgramDone, status.nProgramTotal, kProbeMargin);
     return reply;
 }
 

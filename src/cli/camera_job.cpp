@@ -64,7 +64,7 @@ JobResult CameraJob::Run() {
                                      : refusal);
     } else {
         result.before = camera.Info().Identity();
-        result.runInProgress = state.m_bUpdateRunning;
+        result.runInProgress = camera.Run().UpdateRunning();
         JobEvent connected;
         connected.kind = JobEvent::Kind::Connected;
         connected.identity = result.before;
@@ -123,7 +123,7 @@ void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobSurface& s
     QObject::connect(&run, &FirmwareRun::ended,
                      [&told](RunOutcome, const QString& message) { told = message; });
 
-    if (!state.m_bUpdateRunning)
+    if (!camera.Run().UpdateRunning())
         surface.PostState(JobState::Starting);
     const RunOutcome outcome = run.RunFirmwareUpdate();
     SetRunResult(result, outcome, told);
@@ -138,7 +138,7 @@ void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobSurface& s
     }
     // The information as the camera gives it now, for the record.
     surface.Wait(m_plan.run.afterRunQueryDelayMs);
-    if (state.m_bConnected && !state.m_bUpdateRunning) {
+    if (state.m_bConnected && !camera.Run().UpdateRunning()) {
         camera.Info().QueryCameraInfo();
         result.after = camera.Info().Identity();
     }

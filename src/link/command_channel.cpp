@@ -17,7 +17,7 @@ CommandChannel::CommandChannel(DialogState& state, LogBook& log, WindowSurface& 
       m_duringRun(std::move(duringRun)) {}
 
 QByteArray CommandChannel::SendCommand(const QByteArray& command) {
-    if (m_state.m_bUpdateRunning && !m_duringRun.contains(command))
+    if (m_updateRunning && m_updateRunning() && !m_duringRun.contains(command))
         return kOccupied;
 
     m_state.m_strCameraIp = m_surface.ReadCameraAddress();

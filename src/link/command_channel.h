@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayList>
 
+#include <functional>
+
 namespace kestrel {
 
 struct DialogState;
@@ -20,6 +22,12 @@ public:
 
     CommandChannel(DialogState& state, LogBook& log, WindowSurface& surface,
                    LineTransport& transport, QByteArrayList duringRun);
+
+    // Tells the busy gate whether a programming run is in progress; without
+    // it, none ever is.
+    void SetRunFlag(std::function<bool()> updateRunning) {
+        m_updateRunning = std::move(updateRunning);
+    }
 
     // Sends the command and returns its reply line without the line end;
     // "occuped" when the busy gate refuses it; empty when the connection is
@@ -47,6 +55,7 @@ private:
     WindowSurface& m_surface;
     LineTransport& m_transport;
     QByteArrayList m_duringRun; // the commands that pass while a run is flagged
+    std::function<bool()> m_updateRunning;
 };
 
 } // namespace kestrel

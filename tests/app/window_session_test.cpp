@@ -1,3 +1,4 @@
+#include "firmware_run.h"
 #include "ip_address_edit.h"
 #include "kestrel_flashtool_dlg.h"
 #include "pane_edit.h"
@@ -117,7 +118,7 @@ void WindowSessionTest::closingDuringARunWaitsForItsEnd() {
 
     bool escapedDuringRun = false;
     QTimer::singleShot(200, [&] {
-        escapedDuringRun = tool.session->State().m_bUpdateRunning;
+        escapedDuringRun = tool.session->Run().UpdateRunning();
         QTest::keyClick(&tool.dlg, Qt::Key_Escape);
     });
     QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
@@ -188,7 +189,7 @@ void WindowSessionTest::secondPressWhileStartingIsIgnored() {
     QVERIFY2(log.startsWith(Shown(rt::kBanner + rt::kStarting)), qPrintable(log));
     QVERIFY2(log.endsWith(Shown(rt::kPowerCycle)), qPrintable(log));
     QCOMPARE(log.count(Shown(rt::kBanner)), 1);
-    QVERIFY(!tool.session->State().m_bUpdateRunning);
+    QVERIFY(!tool.session->Run().UpdateRunning());
 
     // The camera takes commands again: Disconnect says goodbye.
     QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
@@ -225,7 +226,7 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
     MessageBoxes boxes;
     bool copiedDuringRun = false;
     QTimer::singleShot(150, [&] {
-        copiedDuringRun = tool.session->State().m_bUpdateRunning;
+        copiedDuringRun = tool.session->Run().UpdateRunning();
         QTest::mouseClick(tool.dlg.findChild<QPushButton*>(QStringLiteral("IDC_COPY_TO_USB")),
                           Qt::LeftButton);
     });

@@ -94,7 +94,7 @@ void FirmwareRunTest::notConnectedRefuses() {
     QCOMPARE(surface.messageBoxes, QStringList{QStringLiteral("Please first connect to a camera")});
     QCOMPARE(session.State().m_strLog, QStringLiteral("kept"));
     QVERIFY(surface.progressHistory.isEmpty());
-    QVERIFY(!session.State().m_bUpdateRunning);
+    QVERIFY(!session.Run().UpdateRunning());
 }
 
 void FirmwareRunTest::wholeRunOnTheWire() {
@@ -108,7 +108,7 @@ void FirmwareRunTest::wholeRunOnTheWire() {
     QCOMPARE(s.session->State().m_strLog, FullLog(rt::kStarting));
     QCOMPARE(s.surface.paneText[Pane::Log], FullLog(rt::kStarting));
     QCOMPARE(s.surface.caret[Pane::Log], FullLog(rt::kStarting).size());
-    QVERIFY(!s.session->State().m_bUpdateRunning);
+    QVERIFY(!s.session->Run().UpdateRunning());
     QCOMPARE(s.surface.progress, 100);
     QVERIFY(s.surface.messageBoxes.isEmpty());
 }
@@ -179,14 +179,18 @@ void FirmwareRunTest::barNeverMovesBack() {
 }
 
 void FirmwareRunTest::alreadyRunningFlagSkipsProbeAndStart() {
+    // A probe that found a run in progress leaves the flag set.
     Scripted s;
-    s.peer.replies = {"1 155 154 0 0\r\n", "1 155 155 20000 19999\r\n"};
-    s.session->State().m_bUpdateRunning = true;
+    s.peer.replies = {"1 155 10 0 0\r\n", "1 155 154 0 0\r\n", "1 155 155 20000 19999\r\n"};
+    s.session->Run().Probe();
+    QVERIFY(s.session->Run().UpdateRunning());
+    QCOMPARE(s.session->Run().Probe(), QByteArray()); // nothing asked while it is set
+    s.peer.received.clear();
     QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
     QCOMPARE(WireLines(s.peer.received),
              (QByteArrayList{"CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1"}));
     QCOMPARE(s.session->State().m_strLog, FullLog(rt::kAlreadyRunning));
-    QVERIFY(!s.session->State().m_bUpdateRunning);
+    QVERIFY(!s.session->Run().UpdateRunning());
 }
 
 void FirmwareRunTest::busyGateDuringRun() {
@@ -196,7 +200,7 @@ void FirmwareRunTest::busyGateDuringRun() {
     bool flagSeen = false;
     QTimer poke;
     QObject::connect(&poke, &QTimer::timeout, [&] {
-        if (!s.session->State().m_bUpdateRunning)
+        if (!s.session->Run().UpdateRunning())
             return;
         flagSeen = true;
         refused << s.session->Channel().SendCommand("CAM_GetSerialNumber")
@@ -235,7 +239,7 @@ void FirmwareRunTest::prematureIdle() {
     s.Script(polls);
     QCOMPARE(s.session->Run().RunFirmwareUpdate(), outcome);
     QVERIFY(s.session->State().m_strLog.endsWith(tail));
-    QVERIFY(!s.session->State().m_bUpdateRunning);
+    QVERIFY(!s.session->Run().UpdateRunning());
     const bool success = outcome == RunOutcome::Finished;
     QCOMPARE(s.session->State().m_strLog.contains(rt::kPowerCycle), success);
     QCOMPARE(s.surface.messageBoxes.size(), success ? 0 : 1);
@@ -254,7 +258,7 @@ void FirmwareRunTest::neverStarted() {
     QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::NeverStarted);
     QVERIFY(s.session->State().m_strLog.endsWith(rt::NeverStarted(0)));
     QCOMPARE(s.surface.messageBoxes, QStringList{rt::kNeverStartedMessage});
-    QVERIFY(!s.session->State().m_bUpdateRunning);
+    QVERIFY(!s.session->Run().UpdateRunning());
 }
 
 void FirmwareRunTest::zeroProgramTotalLeavesTheBar() {

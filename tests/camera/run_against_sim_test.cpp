@@ -80,7 +80,7 @@ void RunAgainstSimTest::wholeRunChangesTheFirmware() {
     QVERIFY2(log.endsWith(kFinishedTail), qPrintable(log));
     QVERIFY(log.startsWith(rt::kBanner + rt::kStarting + rt::kEraseHeading + rt::kPhaseOk +
                            rt::kProgramHeading));
-    QVERIFY(!rig.session->State().m_bUpdateRunning);
+    QVERIFY(!rig.session->Run().UpdateRunning());
     QCOMPARE(rig.surface.progress, 100);
     const QByteArrayList lines = rig.Received().mid(before);
     QCOMPARE(lines.mid(0, 6),
@@ -118,7 +118,7 @@ void RunAgainstSimTest::runInProgressAtConnectIsFollowed() {
     QVERIFY(lines.contains("CAM_GETSERIALNUMBER"));
     QVERIFY(rig.session->State().m_strInfo.startsWith(QStringLiteral("Camera Serial Number = ")));
     QVERIFY(rig.session->State().m_bConnected);
-    QVERIFY(!rig.session->State().m_bUpdateRunning);
+    QVERIFY(!rig.session->Run().UpdateRunning());
 }
 
 void RunAgainstSimTest::secondPressFollowsTheRunAgain() {
@@ -127,7 +127,7 @@ void RunAgainstSimTest::secondPressFollowsTheRunAgain() {
     rig.session->OnBnClickedConnect();
     bool nested = false;
     QTimer::singleShot(300, [&] {
-        nested = rig.session->State().m_bUpdateRunning;
+        nested = rig.session->Run().UpdateRunning();
         rig.session->OnBnClickedFwUpdate();
     });
     rig.session->OnBnClickedFwUpdate();
@@ -136,7 +136,7 @@ void RunAgainstSimTest::secondPressFollowsTheRunAgain() {
     QVERIFY2(log.startsWith(rt::kBanner + rt::kAlreadyRunning), qPrintable(log));
     QVERIFY(log.endsWith(kFinishedTail));
     QCOMPARE(log.count(rt::kPowerCycle), 1);
-    QVERIFY(!rig.session->State().m_bUpdateRunning);
+    QVERIFY(!rig.session->Run().UpdateRunning());
     QCOMPARE(rig.Received().count("CAM_FIRMWAREUPDATE 0"), 1);
 }
 
@@ -172,14 +172,14 @@ void RunAgainstSimTest::cameraGoneForGood() {
     QTimer::singleShot(200, [&] { rig.sim.reset(); });
     rig.surface.onMessageBox = [&](const QString&) {
         // While the warning is up, the run is already over.
-        QVERIFY(!rig.session->State().m_bUpdateRunning);
+        QVERIFY(!rig.session->Run().UpdateRunning());
     };
     rig.session->OnBnClickedFwUpdate();
     const QString log = rig.session->State().m_strLog;
     QVERIFY2(log.endsWith(rt::CouldNotReconnect(400)), qPrintable(log));
     QVERIFY(!log.contains(rt::kPowerCycle));
     QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kLostMessage});
-    QVERIFY(!rig.session->State().m_bUpdateRunning);
+    QVERIFY(!rig.session->Run().UpdateRunning());
     QVERIFY(!rig.session->State().m_bConnected);
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
 }
@@ -199,7 +199,7 @@ void RunAgainstSimTest::stalledRun() {
              qPrintable(log));
     QVERIFY(!log.contains(rt::kPowerCycle));
     QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kStalledMessage});
-    QVERIFY(!rig.session->State().m_bUpdateRunning);
+    QVERIFY(!rig.session->Run().UpdateRunning());
     // Other commands reach the camera again.
     QCOMPARE(rig.session->Channel().SendCommand("CAM_GetCameraType"),
              QByteArray("CAM_GETCAMERATYPE 7"));
@@ -218,7 +218,7 @@ void RunAgainstSimTest::cameraAbortsTheRun() {
              qPrintable(log));
     QVERIFY(!log.contains(rt::kPowerCycle));
     QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kStoppedEarlyMessage});
-    QVERIFY(!rig.session->State().m_bUpdateRunning);
+    QVERIFY(!rig.session->Run().UpdateRunning());
 }
 
 void RunAgainstSimTest::startDelayIsNoEnd() {
@@ -243,7 +243,7 @@ void RunAgainstSimTest::operatorDisconnectsDuringTheRun() {
     QVERIFY2(log.endsWith(rt::kDisconnected), qPrintable(log));
     QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kDisconnectedMessage});
     QVERIFY(!rig.session->State().m_bConnected);
-    QVERIFY(!rig.session->State().m_bUpdateRunning);
+    QVERIFY(!rig.session->Run().UpdateRunning());
     // The busy gate kept CLOSE away from a camera that is programming.
     QVERIFY(!rig.Received().contains("CLOSE"));
 }

@@ -96,7 +96,7 @@ void CommandChannelTest::busyGate() {
     peer.replies = {"0 0 0 0\r\n"};
     RecordingSurface surface;
     auto session = Connected(surface, peer.Port());
-    session->State().m_bUpdateRunning = true;
+    session->runFlagged = true;
 
     const QByteArray reply = session->Channel().SendCommand(command);
     if (passes) {

@@ -18,11 +18,14 @@ namespace kestrel::test {
 struct LinkRig {
     explicit LinkRig(WindowSurface& surface, LinkSettings settings = {})
         : transport(settings), channel(state, log, surface, transport, commands::kDuringRun),
-          connector(state, log, surface, transport, channel, settings, commands::kGoodbye) {}
+          connector(state, log, surface, transport, channel, settings, commands::kGoodbye) {
+        channel.SetRunFlag([this] { return runFlagged; });
+    }
     void OnBnClickedConnect() { connector.OnBnClickedConnect(); }
     DialogState& State() { return state; }
     CommandChannel& Channel() { return channel; }
 
+    bool runFlagged = false; // what the busy gate is told of a programming run
     DialogState state;
     LogBook log{state.m_strLog};
     LineTransport transport;
