@@ -119,7 +119,7 @@ bool FirmwareRun::Settle(Run& run, const QByteArray& probeReply) {
         return true;
     const QString waiting = SettleLine(run.tracker.SettleLimitMs());
     for (;;) {
-        m_surface.ShowTextWithCaret(Pane::Log, m_log.Text() + waiting, m_log.Text().size());
+        ShowWithStatus(waiting);
         m_surface.Wait(m_settings.pollIntervalMs);
         const QByteArray reply = m_channel.SendCommand(kRunStatus);
         if (!m_transport.IsOpen())
@@ -175,7 +175,7 @@ FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, FlashPhase phase) {
         const QString statusLine = phase == FlashPhase::Erase
                                        ? SectorLine(answer.done, answer.total)
                                        : PageLine(answer.done, answer.total);
-        m_surface.ShowTextWithCaret(Pane::Log, m_log.Text() + statusLine, m_log.Text().size());
+        ShowWithStatus(statusLine);
         if (answer.next == RunStep::Next::PhaseDone)
             return Step::PhaseDone;
         if (answer.next == RunStep::Next::Ended)
@@ -223,6 +223,12 @@ bool FirmwareRun::Current(Run& run) {
 
 void FirmwareRun::ShowLog() {
     m_surface.ShowAtEnd(Pane::Log, m_log.Text());
+}
+
+void FirmwareRun::ShowWithStatus(const QString& line) {
+    // The status line follows the log, the caret at its start; it is never
+    // part of the log.
+    m_surface.ShowTextWithCaret(Pane::Log, m_log.Text() + line, m_log.Text().size());
 }
 
 void FirmwareRun::Finish(Run& run) {

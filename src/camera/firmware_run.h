@@ -94,6 +94,7 @@ private:
     bool Current(Run& run);
     qint64 Now() const { return m_clock.elapsed(); }
     void ShowLog();
+    void ShowWithStatus(const QString& line);
     void Finish(Run& run);
     void EndOn(Run& run, RunEnd end);
     void End(Run& run, RunOutcome outcome, const QString& logText, const QString& message);

@@ -102,9 +102,6 @@ public:
 
     // The phase and figures as the status line shows them now.
     RunStep Current() const { return Step(RunStep::Next::Poll, RunEnd::None); }
-    FlashPhase Phase() const { return m_phase; }
-    // The figures as the camera last reported them (a program total may read 0).
-    const UpdateStatus& Status() const { return m_status; }
     int StartGraceMs() const { return m_limits.startGraceMs; }
     int StallLimitMs() const { return m_limits.stallLimitMs; }
     int ReconnectWindowMs() const { return m_limits.reconnectWindowMs; }
