@@ -83,7 +83,6 @@ private slots:
     void prematureIdle();
     void neverStarted();
     void zeroProgramTotalLeavesTheBar();
-    void finishedRunStillShownIsWaitedFor();
 };
 
 void FirmwareRunTest::notConnectedRefuses() {
@@ -269,34 +268,6 @@ void FirmwareRunTest::zeroProgramTotalLeavesTheBar() {
     const QString programLog =
         rt::kBanner + rt::kStarting + rt::kEraseHeading + rt::kPhaseOk + rt::kProgramHeading;
     QVERIFY(s.surface.history[Pane::Log].contains(programLog + "page 500 of 20000\r\n"));
-}
-
-void FirmwareRunTest::finishedRunStillShownIsWaitedFor() {
-    // The camera still shows the final figures of its previous run: the start
-    // waits until it reports idle, and those figures are not this run's.
-    Scripted s;
-    const QByteArray last = "1 155 155 20000 20000\r\n";
-    s.peer.replies = {last,
-                      last,
-                      "0 0 0 0\r\n",
-                      "OK\r\n",
-                      "OK\r\n",
-                      "OK\r\n",
-                      "OK\r\n",
-                      "OK\r\n",
-                      "0 0 0 0\r\n",
-                      "1 155 154 0 0\r\n",
-                      "1 155 155 20000 10000\r\n",
-                      last};
-    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
-    QByteArrayList expected{"CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1"};
-    expected << kStarts.mid(1);
-    for (int i = 0; i < 4; ++i)
-        expected << "CAM_FIRMWAREUPDATE 1";
-    QCOMPARE(WireLines(s.peer.received), expected);
-    const QString waiting = rt::kBanner + rt::kStarting + rt::SettleLine(15000);
-    QCOMPARE(s.surface.history[Pane::Log].count(waiting), 2);
-    QCOMPARE(s.session->State().m_strLog, FullLog(rt::kStarting));
 }
 
 QTEST_GUILESS_MAIN(FirmwareRunTest)

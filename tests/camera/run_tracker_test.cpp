@@ -34,192 +34,123 @@ TrackerLimits Short() {
     return limits;
 }
 
-// What the driver does with the answers: phases in turn, until an end.
-struct Outcome {
-    RunEnd end = RunEnd::None;
-    int replies = 0;      // replies read up to the end
-    QList<int> bar;       // the positions the bar was moved to, phase starts as -1
-    QStringList statuses; // "E done/total" or "P done/total" per reply shown
-};
+// How a run began: the start command sent, the start sent while the camera
+// still showed a finished run's figures (never reported idle), or a run in
+// progress followed.
+enum class Begin { Started, AfterOldFigures, Followed };
+const QByteArray kOldFigures = "1 155 155 20000 20000";
 
-Outcome Drive(RunTracker& tracker, const QByteArrayList& script) {
-    Outcome out;
+// What the driver does with the answers: phases in turn, until an end. The
+// end and the number of replies read up to it.
+std::pair<RunEnd, int> Drive(RunTracker& tracker, const QByteArrayList& script) {
+    int replies = 0;
     tracker.BeginPhase(FlashPhase::Erase);
-    out.bar << -1;
     for (const QByteArray& entry : script) {
         const Timed t = Parse(entry);
         const RunStep step = tracker.OnReply(View(t.reply), t.ms);
-        ++out.replies;
-        if (step.moved)
-            out.bar << step.position;
-        if (step.next != RunStep::Next::Ended || step.figures)
-            out.statuses << QStringLiteral("%1 %2/%3")
-                                .arg(step.phase == FlashPhase::Erase ? 'E' : 'P')
-                                .arg(step.done)
-                                .arg(step.total);
-        if (step.next == RunStep::Next::Ended) {
-            out.end = step.end;
-            return out;
-        }
-        if (step.next == RunStep::Next::PhaseDone) {
+        ++replies;
+        if (step.next == RunStep::Next::Ended)
+            return {step.end, replies};
+        if (step.next == RunStep::Next::PhaseDone)
             tracker.BeginPhase(FlashPhase::Program);
-            out.bar << -1;
-        }
     }
-    return out;
+    return {RunEnd::None, replies};
 }
 
 } // namespace
 
+Q_DECLARE_METATYPE(Begin)
+
 class RunTrackerTest : public QObject {
     Q_OBJECT
 private slots:
-    void startedRun_data();
-    void startedRun();
-    void followedRun_data();
-    void followedRun();
-    void finishedOnlyWhenBothEndsWereReported();
-    void staleFigures_data();
-    void staleFigures();
+    void runs_data();
+    void runs();
     void settling_data();
     void settling();
-    void zeroProgramTotal();
     void reconnectWindow();
 };
 
-void RunTrackerTest::startedRun_data() {
+void RunTrackerTest::runs_data() {
+    QTest::addColumn<Begin>("begin");
     QTest::addColumn<QByteArrayList>("script");
     QTest::addColumn<RunEnd>("end");
     QTest::addColumn<int>("replies");
+    const auto row = [](const char* name, Begin begin, const QByteArrayList& script, RunEnd end,
+                        int replies) { QTest::newRow(name) << begin << script << end << replies; };
+    const Begin S = Begin::Started;
+    const Begin O = Begin::AfterOldFigures;
+    const Begin F = Begin::Followed;
+    const RunEnd done = RunEnd::Finished;
+    const RunEnd stopped = RunEnd::CameraStopped;
+    const RunEnd never = RunEnd::NeverStarted;
+    const QByteArray old = "|" + kOldFigures;
 
-    QTest::newRow("whole run") << QByteArrayList{"0|1 155 0 0 0", "200|1 155 154 0 0",
-                                                 "400|1 155 155 20000 10000",
-                                                 "600|1 155 155 20000 19999"}
-                               << RunEnd::Finished << 4;
-    QTest::newRow("idle in the erase phase")
-        << QByteArrayList{"0|1 155 20 0 0", "200|0 0 0 0"} << RunEnd::CameraStopped << 2;
-    QTest::newRow("idle in the middle of programming")
-        << QByteArrayList{"0|1 155 154 0 0", "200|1 155 155 20000 9000", "400|0 0 0 0"}
-        << RunEnd::CameraStopped << 3;
-    QTest::newRow("idle one step before the end")
-        << QByteArrayList{"0|1 155 154 0 0", "200|1 155 155 20000 19998", "400|0 0 0 0"}
-        << RunEnd::Finished << 3;
-    QTest::newRow("idle two steps before the end")
-        << QByteArrayList{"0|1 155 154 0 0", "200|1 155 155 20000 19997", "400|0 0 0 0"}
-        << RunEnd::CameraStopped << 3;
+    row("whole run", S,
+        {"0|1 155 0 0 0", "200|1 155 154 0 0", "400|1 155 155 20000 10000",
+         "600|1 155 155 20000 19999"},
+        done, 4);
+    row("idle in the erase phase", S, {"0|1 155 20 0 0", "200|0 0 0 0"}, stopped, 2);
+    row("idle in the middle of programming", S,
+        {"0|1 155 154 0 0", "200|1 155 155 20000 9000", "400|0 0 0 0"}, stopped, 3);
+    row("idle one step before the end", S,
+        {"0|1 155 154 0 0", "200|1 155 155 20000 19998", "400|0 0 0 0"}, done, 3);
+    row("idle two steps before the end", S,
+        {"0|1 155 154 0 0", "200|1 155 155 20000 19997", "400|0 0 0 0"}, stopped, 3);
     // The camera's last reply of the erase phase already showed the
     // programming done; after the pause between the phases it is idle.
-    QTest::newRow("end reported before the switch")
-        << QByteArrayList{"0|1 155 100 0 0", "200|1 155 155 3000 2999", "1400|0 0 0 0"}
-        << RunEnd::Finished << 3;
-    QTest::newRow("idle right after the start, then the run")
-        << QByteArrayList{"0|0 0 0 0", "999|0 0 0 0", "1200|1 155 154 0 0",
-                          "1400|1 155 155 20000 19999"}
-        << RunEnd::Finished << 4;
-    QTest::newRow("never started")
-        << QByteArrayList{"0|0 0 0 0", "1000|0 0 0 0", "1001|0 0 0 0"} << RunEnd::NeverStarted << 3;
-    QTest::newRow("empty lines are no progress")
-        << QByteArrayList{"0|", "1001|0 0 0 0"} << RunEnd::NeverStarted << 2;
-    QTest::newRow("stalled after the limit, not at it")
-        << QByteArrayList{"0|1 155 10 0 0", "5000|1 155 10 0 0", "5001|1 155 10 0 0"}
-        << RunEnd::Stalled << 3;
-    QTest::newRow("a change restarts the stall clock")
-        << QByteArrayList{"0|1 155 10 0 0", "4000|1 155 11 0 0", "9000|1 155 11 0 0",
-                          "9001|1 155 11 0 0"}
-        << RunEnd::Stalled << 4;
-    QTest::newRow("erase total 0 ends the erase phase")
-        << QByteArrayList{"0|1 0 0 0 0", "200|1 0 0 20000 19999"} << RunEnd::Finished << 2;
-    QTest::newRow("program total 1 ends at once")
-        << QByteArrayList{"0|1 155 154 0 0", "200|1 155 155 1 0"} << RunEnd::Finished << 2;
-    QTest::newRow("a negative program total ends nothing")
-        << QByteArrayList{"0|1 155 154 0 0", "200|1 155 155 -5 155", "400|0 0 0 0"}
-        << RunEnd::CameraStopped << 3;
-    QTest::newRow("a reply without space keeps the figures")
-        << QByteArrayList{"0|1 155 10 0 0", "200|garbage", "400|0 0 0 0"} << RunEnd::CameraStopped
-        << 3;
-}
-
-void RunTrackerTest::startedRun() {
-    QFETCH(QByteArrayList, script);
-    QFETCH(RunEnd, end);
-    QFETCH(int, replies);
-    RunTracker tracker(Short());
-    tracker.Started(0);
-    const Outcome out = Drive(tracker, script);
-    QCOMPARE(out.end, end);
-    QCOMPARE(out.replies, replies);
-    // Within each phase the bar only rises, and stays within 0 to 100.
-    int last = -1;
-    for (int position : out.bar) {
-        if (position == -1) {
-            last = 0;
-            continue;
-        }
-        QVERIFY(position > last && position <= 100);
-        last = position;
-    }
-}
-
-void RunTrackerTest::followedRun_data() {
-    QTest::addColumn<QByteArrayList>("script");
-    QTest::addColumn<RunEnd>("end");
-    QTest::newRow("idle at once: the run seen by the probe stopped")
-        << QByteArrayList{"0|0 0 0 0"} << RunEnd::CameraStopped;
-    QTest::newRow("followed to its end")
-        << QByteArrayList{"0|1 155 155 20000 400", "200|1 155 155 20000 19999"} << RunEnd::Finished;
-}
-
-void RunTrackerTest::followedRun() {
-    QFETCH(QByteArrayList, script);
-    QFETCH(RunEnd, end);
-    RunTracker tracker(Short());
-    tracker.Following(0);
-    QCOMPARE(Drive(tracker, script).end, end);
-}
-
-void RunTrackerTest::finishedOnlyWhenBothEndsWereReported() {
-    // The programming's end shown while the erase phase had not ended is no
-    // finished run.
-    RunTracker tracker(Short());
-    tracker.Started(0);
-    const Outcome out = Drive(tracker, {"0|1 155 20 3000 3000", "200|0 0 0 0"});
-    QCOMPARE(out.end, RunEnd::CameraStopped);
-    QCOMPARE(out.statuses, QStringList{"E 20/155"});
-}
-
-void RunTrackerTest::staleFigures_data() {
-    QTest::addColumn<QByteArrayList>("script");
-    QTest::addColumn<RunEnd>("end");
-    QTest::addColumn<int>("replies");
-    const QByteArray last = "1 155 155 20000 20000";
+    row("end reported before the switch", S,
+        {"0|1 155 100 0 0", "200|1 155 155 3000 2999", "1400|0 0 0 0"}, done, 3);
+    // The programming's end shown while the erase had not ended is no end.
+    row("programming end without the erase end", S, {"0|1 155 20 3000 3000", "200|0 0 0 0"},
+        stopped, 2);
+    row("idle right after the start, then the run", S,
+        {"0|0 0 0 0", "999|0 0 0 0", "1200|1 155 154 0 0", "1400|1 155 155 20000 19999"}, done, 4);
+    row("never started", S, {"0|0 0 0 0", "1000|0 0 0 0", "1001|0 0 0 0"}, never, 3);
+    row("empty lines are no progress", S, {"0|", "1001|0 0 0 0"}, never, 2);
+    row("stalled after the limit, not at it", S,
+        {"0|1 155 10 0 0", "5000|1 155 10 0 0", "5001|1 155 10 0 0"}, RunEnd::Stalled, 3);
+    row("a change restarts the stall clock", S,
+        {"0|1 155 10 0 0", "4000|1 155 11 0 0", "9000|1 155 11 0 0", "9001|1 155 11 0 0"},
+        RunEnd::Stalled, 4);
+    row("erase total 0 ends the erase phase", S, {"0|1 0 0 0 0", "200|1 0 0 20000 19999"}, done, 2);
+    row("program total 1 ends at once", S, {"0|1 155 154 0 0", "200|1 155 155 1 0"}, done, 2);
+    row("a zero program total ends nothing", S,
+        {"0|1 155 154 0 0", "200|1 155 155 0 19999", "400|1 155 155", "600|0 0 0 0"}, stopped, 4);
+    row("a negative program total ends nothing", S,
+        {"0|1 155 154 0 0", "200|1 155 155 -5 155", "400|0 0 0 0"}, stopped, 3);
+    row("a reply without space keeps the figures", S,
+        {"0|1 155 10 0 0", "200|garbage", "400|0 0 0 0"}, stopped, 3);
     // The previous run's final figures never count for this one.
-    QTest::newRow("only the old figures")
-        << QByteArrayList{"0|" + last, "500|" + last, "1001|" + last} << RunEnd::NeverStarted << 3;
-    QTest::newRow("old figures, idle, then the old figures again")
-        << QByteArrayList{"0|" + last, "400|0 0 0 0", "1001|" + last} << RunEnd::NeverStarted << 3;
-    QTest::newRow("old figures, then the new run to its end")
-        << QByteArrayList{"0|" + last,
-                          "300|0 0 0 0",
-                          "600|1 155 30 0 0",
-                          "800|1 155 154 0 0",
-                          "1000|1 155 155 20000 5000",
-                          "1200|" + last}
-        << RunEnd::Finished << 6;
+    row("only the old figures", O, {"0" + old, "500" + old, "1001" + old}, never, 3);
+    row("old figures, idle, then the old figures again", O,
+        {"0" + old, "400|0 0 0 0", "1001" + old}, never, 3);
+    row("old figures, then the new run to its end", O,
+        {"0" + old, "300|0 0 0 0", "600|1 155 30 0 0", "800|1 155 154 0 0",
+         "1000|1 155 155 20000 5000", "1200" + old},
+        done, 6);
+    row("followed, idle at once: the run seen by the probe stopped", F, {"0|0 0 0 0"}, stopped, 1);
+    row("followed to its end", F, {"0|1 155 155 20000 400", "200|1 155 155 20000 19999"}, done, 2);
 }
 
-void RunTrackerTest::staleFigures() {
+void RunTrackerTest::runs() {
+    QFETCH(Begin, begin);
     QFETCH(QByteArrayList, script);
     QFETCH(RunEnd, end);
     QFETCH(int, replies);
     TrackerLimits limits = Short();
     limits.settleLimitMs = 0; // the camera never reported idle before the start
     RunTracker tracker(limits);
-    QVERIFY(tracker.NeedsSettling("1 155 155 20000 20000", 0));
-    QVERIFY(tracker.Settled("1 155 155 20000 20000", 0));
-    tracker.Started(0);
-    const Outcome out = Drive(tracker, script);
-    QCOMPARE(out.end, end);
-    QCOMPARE(out.replies, replies);
+    if (begin == Begin::Followed) {
+        tracker.Following(0);
+    } else {
+        if (begin == Begin::AfterOldFigures) {
+            QVERIFY(tracker.NeedsSettling(View(kOldFigures), 0));
+            QVERIFY(tracker.Settled(View(kOldFigures), 0));
+        }
+        tracker.Started(0);
+    }
+    QCOMPARE(Drive(tracker, script), std::make_pair(end, replies));
 }
 
 void RunTrackerTest::settling_data() {
@@ -252,19 +183,6 @@ void RunTrackerTest::settling() {
             settled = i;
     }
     QCOMPARE(settled, settledAt);
-}
-
-void RunTrackerTest::zeroProgramTotal() {
-    // A program total of 0 shows the assumed total, leaves the bar at 0 and
-    // ends nothing, whatever the done count.
-    RunTracker tracker(Short());
-    tracker.Started(0);
-    const Outcome out = Drive(tracker, {"0|1 155 154 0 0", "200|1 155 155 0 500",
-                                        "400|1 155 155 0 19999", "600|1 155 155 20000 19999"});
-    QCOMPARE(out.end, RunEnd::Finished);
-    QCOMPARE(out.bar, (QList<int>{-1, 100, -1, 100}));
-    QCOMPARE(out.statuses,
-             (QStringList{"E 154/155", "P 500/20000", "P 19999/20000", "P 19999/20000"}));
 }
 
 void RunTrackerTest::reconnectWindow() {
