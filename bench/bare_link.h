@@ -6,6 +6,9 @@
 #include "dialog_state.h"
 #include "line_transport.h"
 #include "log_book.h"
+#include "operator_input.h"
+#include "session_events.h"
+#include "session_io.h"
 
 namespace kestrel::bench {
 
@@ -13,12 +16,15 @@ namespace kestrel::bench {
 // follow a connect: the connect click opens the connection and reads the
 // greeting, nothing more.
 struct BareLink {
-    BareLink(WindowSurface& surface, LinkSettings settings)
-        : transport(settings), channel(state, log, surface, transport, commands::kDuringRun),
-          connector(state, log, surface, transport, channel, settings, commands::kGoodbye) {}
+    BareLink(OperatorInput& input, LinkSettings settings)
+        : transport(settings),
+          channel(state, SessionIo{log, events, input}, transport, commands::kDuringRun),
+          connector(state, SessionIo{log, events, input}, transport, channel, settings,
+                    commands::kGoodbye) {}
 
     DialogState state;
     LogBook log{state.m_strLog};
+    SessionEvents events; // shown nowhere
     LineTransport transport;
     CommandChannel channel;
     Connector connector;

@@ -74,7 +74,7 @@ void BM_ConnectToInformation(benchmark::State& state) {
     QuietSurface surface;
     LinkSettings link;
     link.cameraPort = camera.Port();
-    ToolSession session(surface, link);
+    ToolSession session(surface, surface, link);
 
     // A first connect shows that the blocking client below asks exactly what
     // the tool asks.
@@ -132,7 +132,7 @@ void BM_FollowProgrammingRun(benchmark::State& state) {
     QuietSurface surface;
     LinkSettings link;
     link.cameraPort = camera.Port();
-    ToolSession session(surface, link, RunSettings{});
+    ToolSession session(surface, surface, link, RunSettings{});
     session.OnBnClickedConnect();
     if (!session.State().m_bConnected || session.Run().UpdateRunning()) {
         state.SkipWithError("the tool did not connect to an idle camera");

@@ -45,7 +45,7 @@ void BM_SerialNumberExchanges(benchmark::State& state) {
     QuietSurface surface;
     LinkSettings link;
     link.cameraPort = camera.Port();
-    ToolSession session(surface, link);
+    ToolSession session(surface, surface, link);
     session.OnBnClickedConnect();
     if (!session.State().m_bConnected) {
         state.SkipWithError("the tool did not connect");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window_surface.h"
+#include "operator_input.h"
 
 #include <QList>
 #include <QString>

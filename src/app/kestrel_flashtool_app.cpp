@@ -25,7 +25,7 @@ int CKestrel_FlashToolApp::InitInstance() {
     CKestrel_FlashToolDlg dlg;
     // Declared after the window, so it goes first; the window closes only
     // when no handler of the session runs any more.
-    kestrel::ToolSession session(dlg);
+    kestrel::ToolSession session(dlg, dlg);
     dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(session));
     dlg.exec();
     return 0;

@@ -2,6 +2,7 @@
 
 #include "button_handlers.h"
 #include "dialog_units.h"
+#include "operator_input.h"
 #include "window_surface.h"
 
 #include <QDialog>
@@ -25,7 +26,9 @@ class PaneEdit;
 // handler can run inside the first one. Closing the window while any handler
 // runs only records the request; the window closes when the outermost
 // handler returns, so that nothing a handler uses goes away under it.
-class CKestrel_FlashToolDlg : public QDialog, public kestrel::WindowSurface {
+class CKestrel_FlashToolDlg : public QDialog,
+                              public kestrel::WindowSurface,
+                              public kestrel::OperatorInput {
     Q_OBJECT
 
 public:
@@ -58,9 +61,10 @@ public:
     void ShowTextWithCaret(kestrel::Pane pane, const QString& text, qsizetype caretPos) override;
     void SetPaneText(kestrel::Pane pane, const QString& text) override;
     void SetConnectCaption(const QString& caption) override;
-    QString ReadCameraAddress() override;
     void SetProgress(int position) override;
     void ShowMessageBox(const QString& text) override;
+    // kestrel::OperatorInput
+    QString ReadCameraAddress() override;
     std::optional<QString> ChooseExistingFile(const QString& initialName,
                                               const QList<kestrel::FileFilter>& filters) override;
     std::optional<QString> ChooseFolder() override;

@@ -4,14 +4,14 @@
 #include "dialog_state.h"
 #include "firmware_run.h"
 #include "run_texts.h"
-#include "window_surface.h"
+#include "operator_input.h"
 
 namespace kestrel {
 
-AfterConnectCheck::AfterConnectCheck(DialogState& state, WindowSurface& surface,
+AfterConnectCheck::AfterConnectCheck(DialogState& state, OperatorInput& input,
                                      CommandChannel& channel, CameraInfoQuery& info,
                                      FirmwareRun& run, RunSettings settings)
-    : m_state(state), m_surface(surface), m_channel(channel), m_info(info), m_run(run),
+    : m_state(state), m_input(input), m_channel(channel), m_info(info), m_run(run),
       m_settings(settings) {}
 
 void AfterConnectCheck::PointA() {
@@ -30,7 +30,7 @@ void AfterConnectCheck::PointB() {
     // Only a camera that is there and no longer programming is asked again.
     if (outcome != RunOutcome::Finished && outcome != RunOutcome::CameraStopped)
         return;
-    m_surface.Wait(m_settings.afterRunQueryDelayMs);
+    m_input.Wait(m_settings.afterRunQueryDelayMs);
     if (!m_run.UpdateRunning() && m_state.m_bConnected)
         m_info.QueryCameraInfo();
 }

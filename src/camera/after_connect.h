@@ -5,7 +5,7 @@
 namespace kestrel {
 
 struct DialogState;
-class WindowSurface;
+class OperatorInput;
 class CommandChannel;
 class CameraInfoQuery;
 class FirmwareRun;
@@ -15,7 +15,7 @@ class FirmwareRun;
 // otherwise the information pane is filled.
 class AfterConnectCheck {
 public:
-    AfterConnectCheck(DialogState& state, WindowSurface& surface, CommandChannel& channel,
+    AfterConnectCheck(DialogState& state, OperatorInput& input, CommandChannel& channel,
                       CameraInfoQuery& info, FirmwareRun& run, RunSettings settings);
 
     // After the greeting, before the connection line is logged.
@@ -25,7 +25,7 @@ public:
 
 private:
     DialogState& m_state;
-    WindowSurface& m_surface;
+    OperatorInput& m_input;
     CommandChannel& m_channel;
     CameraInfoQuery& m_info;
     FirmwareRun& m_run;

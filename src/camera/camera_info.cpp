@@ -6,7 +6,7 @@
 #include "dialog_state.h"
 #include "line_transport.h"
 #include "reply_reading.h"
-#include "window_surface.h"
+#include "session_events.h"
 
 namespace kestrel {
 
@@ -36,9 +36,9 @@ QByteArray UpperAsciiLetters(QByteArray text) {
 
 } // namespace
 
-CameraInfoQuery::CameraInfoQuery(DialogState& state, WindowSurface& surface,
+CameraInfoQuery::CameraInfoQuery(DialogState& state, SessionEvents& events,
                                  CommandChannel& channel, LineTransport& transport)
-    : m_state(state), m_surface(surface), m_channel(channel), m_transport(transport) {}
+    : m_state(state), m_events(events), m_channel(channel), m_transport(transport) {}
 
 QByteArray CameraInfoQuery::Ask(const QByteArray& command) {
     if (m_lost)
@@ -100,7 +100,7 @@ void CameraInfoQuery::QueryCameraInfo() {
         m_state.m_strCameraNumber = serial;
         m_identity = found;
     }
-    m_surface.ShowAtEnd(Pane::Info, m_state.m_strInfo);
+    emit m_events.infoShown(m_state.m_strInfo);
 }
 
 } // namespace kestrel

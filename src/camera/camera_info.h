@@ -6,7 +6,7 @@
 namespace kestrel {
 
 struct DialogState;
-class WindowSurface;
+class SessionEvents;
 class CommandChannel;
 class LineTransport;
 
@@ -26,7 +26,7 @@ struct CameraIdentity {
 // version (three register reads) and software firmware version.
 class CameraInfoQuery {
 public:
-    CameraInfoQuery(DialogState& state, WindowSurface& surface, CommandChannel& channel,
+    CameraInfoQuery(DialogState& state, SessionEvents& events, CommandChannel& channel,
                     LineTransport& transport);
 
     // Sends the seven (mono) or eight (colour) commands in order and shows
@@ -43,7 +43,7 @@ private:
     QByteArray Ask(const QByteArray& command);
 
     DialogState& m_state;
-    WindowSurface& m_surface;
+    SessionEvents& m_events;
     CommandChannel& m_channel;
     LineTransport& m_transport;
     bool m_lost = false;

@@ -8,8 +8,7 @@
 namespace kestrel {
 
 struct DialogState;
-class LogBook;
-class WindowSurface;
+struct SessionIo;
 class LineTransport;
 class CommandChannel;
 class Connector;
@@ -24,8 +23,7 @@ class AfterConnectCheck;
 // thread that builds the stack.
 class CameraStack {
 public:
-    CameraStack(DialogState& state, LogBook& log, WindowSurface& surface, LinkSettings link,
-                RunSettings run);
+    CameraStack(DialogState& state, SessionIo io, LinkSettings link, RunSettings run);
     ~CameraStack();
     CameraStack(const CameraStack&) = delete;
     CameraStack& operator=(const CameraStack&) = delete;

@@ -9,7 +9,9 @@
 #include "log_book.h"
 #include "run_texts.h"
 #include "update_probe.h"
-#include "window_surface.h"
+#include "operator_input.h"
+#include "session_events.h"
+#include "session_io.h"
 
 namespace kestrel {
 
@@ -23,18 +25,17 @@ std::string_view View(const QByteArray& bytes) {
 }
 } // namespace
 
-FirmwareRun::FirmwareRun(DialogState& state, LogBook& log, WindowSurface& surface,
-                         CommandChannel& channel, LineTransport& transport, Connector& connector,
-                         RunSettings settings)
-    : m_state(state), m_log(log), m_surface(surface), m_channel(channel), m_transport(transport),
-      m_connector(connector), m_settings(settings) {
+FirmwareRun::FirmwareRun(DialogState& state, SessionIo io, CommandChannel& channel,
+                         LineTransport& transport, Connector& connector, RunSettings settings)
+    : m_state(state), m_log(io.log), m_events(io.events), m_input(io.input), m_channel(channel),
+      m_transport(transport), m_connector(connector), m_settings(settings) {
     m_clock.start();
     connect(&m_connector, &Connector::connectionLost, this, [this] { m_lossSeen = true; });
 }
 
 RunOutcome FirmwareRun::RunFirmwareUpdate() {
     if (!m_state.m_bConnected) {
-        m_surface.ShowMessageBox(kNotConnected);
+        emit m_events.message(kNotConnected);
         return RunOutcome::NotConnected;
     }
     // A run being started or closed is not entered again; a run whose phases
@@ -81,7 +82,7 @@ RunOutcome FirmwareRun::RunFirmwareUpdate() {
     Step step = FollowPhase(run, FlashPhase::Erase);
     if (step == Step::PhaseDone) {
         m_log.Write(kPhaseOk);
-        m_surface.SetProgress(100);
+        emit m_events.progress(100);
         if (!Pause(run, m_settings.phaseEndPauseMs))
             return run.outcome;
         m_log.Write(kProgramHeading);
@@ -120,7 +121,7 @@ bool FirmwareRun::Settle(Run& run, const QByteArray& probeReply) {
     const QString waiting = SettleLine(run.tracker.SettleLimitMs());
     for (;;) {
         ShowWithStatus(waiting);
-        m_surface.Wait(m_settings.pollIntervalMs);
+        m_input.Wait(m_settings.pollIntervalMs);
         const QByteArray reply = m_channel.SendCommand(kRunStatus);
         if (!m_transport.IsOpen())
             return false;
@@ -133,7 +134,7 @@ bool FirmwareRun::Settle(Run& run, const QByteArray& probeReply) {
 
 FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, FlashPhase phase) {
     run.tracker.BeginPhase(phase);
-    m_surface.SetProgress(0);
+    emit m_events.progress(0);
     emit phaseStarted(phase);
 
     QElapsedTimer sincePoll;
@@ -171,7 +172,7 @@ FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, FlashPhase phase) {
 
         emit figuresRead(phase, answer.done, answer.total);
         if (answer.moved)
-            m_surface.SetProgress(answer.position);
+            emit m_events.progress(answer.position);
         const QString statusLine = phase == FlashPhase::Erase
                                        ? SectorLine(answer.done, answer.total)
                                        : PageLine(answer.done, answer.total);
@@ -205,7 +206,7 @@ bool FirmwareRun::Reconnect(Run& run) {
 }
 
 bool FirmwareRun::Pause(Run& run, int ms) {
-    m_surface.Wait(ms);
+    m_input.Wait(ms);
     return Current(run);
 }
 
@@ -222,20 +223,20 @@ bool FirmwareRun::Current(Run& run) {
 }
 
 void FirmwareRun::ShowLog() {
-    m_surface.ShowAtEnd(Pane::Log, m_log.Text());
+    emit m_events.logShown();
 }
 
 void FirmwareRun::ShowWithStatus(const QString& line) {
     // The status line follows the log, the caret at its start; it is never
     // part of the log.
-    m_surface.ShowTextWithCaret(Pane::Log, m_log.Text() + line, m_log.Text().size());
+    emit m_events.statusLine(line);
 }
 
 void FirmwareRun::Finish(Run& run) {
     m_stage = Stage::Closing;
     m_log.Write(kPhaseOk);
-    m_surface.SetProgress(100);
-    m_surface.Wait(m_settings.phaseEndPauseMs);
+    emit m_events.progress(100);
+    m_input.Wait(m_settings.phaseEndPauseMs);
     m_log.Write(kFinished + kPowerCycle);
     ShowLog();
     End(run, RunOutcome::Finished, QString(), QString());
@@ -277,7 +278,7 @@ void FirmwareRun::End(Run& run, RunOutcome outcome, const QString& logText,
     }
     emit ended(outcome, message);
     if (!message.isEmpty())
-        m_surface.ShowMessageBox(message);
+        emit m_events.message(message);
 }
 
 QString FirmwareRun::Figures(const RunTracker& tracker) {

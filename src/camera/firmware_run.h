@@ -11,7 +11,9 @@ namespace kestrel {
 
 struct DialogState;
 class LogBook;
-class WindowSurface;
+class SessionEvents;
+class OperatorInput;
+struct SessionIo;
 class CommandChannel;
 class LineTransport;
 class Connector;
@@ -43,8 +45,8 @@ enum class RunOutcome {
 class FirmwareRun : public QObject {
     Q_OBJECT
 public:
-    FirmwareRun(DialogState& state, LogBook& log, WindowSurface& surface, CommandChannel& channel,
-                LineTransport& transport, Connector& connector, RunSettings settings);
+    FirmwareRun(DialogState& state, SessionIo io, CommandChannel& channel, LineTransport& transport,
+                Connector& connector, RunSettings settings);
 
     RunOutcome RunFirmwareUpdate();
 
@@ -102,7 +104,8 @@ private:
 
     DialogState& m_state;
     LogBook& m_log;
-    WindowSurface& m_surface;
+    SessionEvents& m_events;
+    OperatorInput& m_input;
     CommandChannel& m_channel;
     LineTransport& m_transport;
     Connector& m_connector;

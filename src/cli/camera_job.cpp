@@ -5,10 +5,12 @@
 #include "connector.h"
 #include "dialog_state.h"
 #include "firmware_run.h"
-#include "job_surface.h"
+#include "job_presenter.h"
 #include "log_book.h"
 #include "outcome_texts.h"
 #include "power_cycle_check.h"
+#include "session_events.h"
+#include "session_io.h"
 
 #include <QElapsedTimer>
 
@@ -31,12 +33,14 @@ JobResult CameraJob::Run() {
     clock.start();
     JobResult result;
     DialogState state;
-    JobSurface surface(m_job, m_address.host, m_sink, &m_stop);
+    JobPresenter surface(m_job, m_address.host, m_sink, &m_stop);
     LinkSettings link = m_plan.link;
     link.cameraPort = m_address.port;
     LogBook log(state.m_strLog);
+    SessionEvents events;
     surface.FollowLog(log);
-    CameraStack camera(state, log, surface, link, m_plan.run);
+    surface.Present(events);
+    CameraStack camera(state, SessionIo{log, events, surface}, link, m_plan.run);
     // After the greeting the camera is asked whether it is programming, then
     // for its information unless it is; what follows is this job's choice.
     AfterConnectCheck& check = camera.AfterConnect();
@@ -98,7 +102,7 @@ JobResult CameraJob::Run() {
     return result;
 }
 
-void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobSurface& surface,
+void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobPresenter& surface,
                           JobResult& result) {
     FirmwareRun& run = camera.Run();
     QObject::connect(&run, &FirmwareRun::phaseStarted,

@@ -14,7 +14,7 @@ class CameraStack;
 
 namespace kestrel::cli {
 
-class JobSurface;
+class JobPresenter;
 
 // What every camera job of one command does.
 struct JobPlan {
@@ -39,7 +39,7 @@ public:
     JobResult Run();
 
 private:
-    void FollowRun(CameraStack& camera, DialogState& state, JobSurface& surface, JobResult& result);
+    void FollowRun(CameraStack& camera, DialogState& state, JobPresenter& surface, JobResult& result);
 
     int m_job;
     CameraAddress m_address;

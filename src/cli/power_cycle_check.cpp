@@ -6,7 +6,7 @@
 #include "command_channel.h"
 #include "connector.h"
 #include "dialog_state.h"
-#include "job_surface.h"
+#include "job_presenter.h"
 #include "line_transport.h"
 #include "run_texts.h"
 
@@ -24,7 +24,7 @@ QString Seconds(int ms) {
 
 } // namespace
 
-PowerCycleCheck::PowerCycleCheck(CameraStack& camera, DialogState& state, JobSurface& surface,
+PowerCycleCheck::PowerCycleCheck(CameraStack& camera, DialogState& state, JobPresenter& surface,
                                  PowerCycleSettings settings, const JobStop& stop)
     : m_camera(camera), m_state(state), m_surface(surface), m_settings(settings), m_stop(stop) {}
 
@@ -72,7 +72,7 @@ bool PowerCycleCheck::WaitUntilGone(JobResult& result, const QDeadlineTimer& dea
                                       "runs the old firmware. Power-cycle it to load the new "
                                       "one.")
                            .arg(Seconds(m_settings.timeoutMs)));
-            m_surface.ShowMessageBox(result.detail);
+            m_surface.PostMessage(result.detail);
             return false;
         }
         m_surface.Wait(static_cast<int>(std::min<qint64>(left, m_settings.pollMs)));
@@ -103,7 +103,7 @@ bool PowerCycleCheck::WaitUntilBack(JobResult& result, const QDeadlineTimer& dea
                QStringLiteral("The camera went away but did not come back within %1 s of the "
                               "start of the wait: check its power and network.")
                    .arg(Seconds(m_settings.timeoutMs)));
-    m_surface.ShowMessageBox(result.detail);
+    m_surface.PostMessage(result.detail);
     return false;
 }
 

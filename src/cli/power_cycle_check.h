@@ -12,7 +12,7 @@ class CameraStack;
 
 namespace kestrel::cli {
 
-class JobSurface;
+class JobPresenter;
 
 struct PowerCycleSettings {
     int timeoutMs = 300000; // for the whole wait: off, and back again
@@ -25,7 +25,7 @@ struct PowerCycleSettings {
 // connection: it ends, or a status question gets no answer.
 class PowerCycleCheck {
 public:
-    PowerCycleCheck(CameraStack& camera, DialogState& state, JobSurface& surface,
+    PowerCycleCheck(CameraStack& camera, DialogState& state, JobPresenter& surface,
                     PowerCycleSettings settings, const JobStop& stop);
 
     // Reads result.before; sets result.after and how the check ended.
@@ -38,7 +38,7 @@ private:
 
     CameraStack& m_camera;
     DialogState& m_state;
-    JobSurface& m_surface;
+    JobPresenter& m_surface;
     PowerCycleSettings m_settings;
     const JobStop& m_stop;
 };

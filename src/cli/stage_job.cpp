@@ -1,7 +1,7 @@
 #include "stage_job.h"
 
 #include "copy_report.h"
-#include "job_surface.h"
+#include "job_presenter.h"
 #include "staging_task.h"
 #include "staging_texts.h"
 
@@ -30,7 +30,7 @@ QString ProblemWith(const CliOptions& options) {
 }
 
 // The lines of a text from the staging, one event each, as the log shows them.
-void PostLines(JobSurface& surface, const QString& text) {
+void PostLines(JobPresenter& surface, const QString& text) {
     for (const QString& line : text.split(QStringLiteral("\r\n"))) {
         if (!line.trimmed().isEmpty())
             surface.PostLog(line.trimmed());
@@ -43,10 +43,10 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
     QElapsedTimer clock;
     clock.start();
     JobResult result;
-    JobSurface surface(0, options.folder, sink);
+    JobPresenter surface(0, options.folder, sink);
     const QString problem = ProblemWith(options);
     if (!problem.isEmpty()) {
-        surface.ShowMessageBox(problem);
+        surface.PostMessage(problem);
         result.Set(false, QStringLiteral("copy-failed"), problem);
     } else {
         const QFileInfo hw(options.hwFile);
@@ -57,17 +57,17 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
              {sw.absoluteFilePath(), sw.fileName(), staging_texts::SwDestinationName()}}};
         surface.PostState(JobState::Copying);
         PostLines(surface, staging_texts::CopyingLine(plan.folder));
-        surface.SetProgress(0);
+        surface.PostProgress(0);
         int shown = 0;
         StagingTask task(plan);
         const StagingOutcome outcome = task.Run([&](const StagingProgress& progress) {
             if (CopyPercent(progress) > shown) {
                 shown = CopyPercent(progress);
-                surface.SetProgress(shown);
+                surface.PostProgress(shown);
             }
         });
         PostLines(surface, CopyReportLines(plan, outcome));
-        surface.SetProgress(outcome.succeeded ? 100 : 0);
+        surface.PostProgress(outcome.succeeded ? 100 : 0);
         if (outcome.succeeded) {
             result.Set(true, QStringLiteral("ok"),
                        QStringLiteral("%1 and %2 copied to %3 and verified.")
@@ -75,7 +75,7 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
                                 staging_texts::SwDestinationName(), plan.folder));
         } else {
             const QString failure = CopyFailureMessage(plan, outcome);
-            surface.ShowMessageBox(failure);
+            surface.PostMessage(failure);
             result.Set(false, QStringLiteral("copy-failed"), failure);
         }
     }

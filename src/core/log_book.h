@@ -7,19 +7,22 @@ namespace kestrel {
 
 // The log's text has one writer: what the link, the camera operations and
 // the staging add to it goes through here, and is told as it happens to
-// whoever presents the log otherwise than as one pane (the terminal program
-// prints it line by line). Showing the log in the window stays the writers'
-// business, through the window surface.
+// whoever presents it (the window's log pane, the terminal program's lines).
+// When the window shows the log is for the writers to say, through the
+// session's events.
 class LogBook : public QObject {
     Q_OBJECT
 public:
     explicit LogBook(QString& text) : m_text(text) {}
 
     const QString& Text() const { return m_text; }
+    // How many times the log was written or restarted so far.
+    quint64 Writes() const { return m_writes; }
 
     // The log starts afresh with text.
     void Restart(const QString& text = QString()) {
         m_text = text;
+        ++m_writes;
         emit restarted();
         if (!text.isEmpty())
             emit written(text);
@@ -27,6 +30,7 @@ public:
     // text goes at the end of the log.
     void Write(const QString& text) {
         m_text += text;
+        ++m_writes;
         emit written(text);
     }
 
@@ -36,6 +40,7 @@ signals:
 
 private:
     QString& m_text;
+    quint64 m_writes = 0;
 };
 
 } // namespace kestrel

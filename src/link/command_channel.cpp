@@ -3,7 +3,8 @@
 #include "dialog_state.h"
 #include "line_transport.h"
 #include "log_book.h"
-#include "window_surface.h"
+#include "operator_input.h"
+#include "session_io.h"
 
 namespace kestrel {
 
@@ -11,16 +12,16 @@ namespace {
 const QByteArray kOccupied = QByteArrayLiteral("occuped");
 } // namespace
 
-CommandChannel::CommandChannel(DialogState& state, LogBook& log, WindowSurface& surface,
-                               LineTransport& transport, QByteArrayList duringRun)
-    : m_state(state), m_log(log), m_surface(surface), m_transport(transport),
+CommandChannel::CommandChannel(DialogState& state, SessionIo io, LineTransport& transport,
+                               QByteArrayList duringRun)
+    : m_state(state), m_log(io.log), m_input(io.input), m_transport(transport),
       m_duringRun(std::move(duringRun)) {}
 
 QByteArray CommandChannel::SendCommand(const QByteArray& command) {
     if (m_updateRunning && m_updateRunning() && !m_duringRun.contains(command))
         return kOccupied;
 
-    m_state.m_strCameraIp = m_surface.ReadCameraAddress();
+    m_state.m_strCameraIp = m_input.ReadCameraAddress();
     const QByteArray line = command.toUpper();
     // An exchange that another handler started before this one gets its reply
     // first; only then does this command go out.
@@ -49,7 +50,7 @@ QByteArray CommandChannel::ReadLine() {
 }
 
 void CommandChannel::PumpWaitingMessages() {
-    m_surface.Wait(10);
+    m_input.Wait(10);
 }
 
 void CommandChannel::BoundLog() {

@@ -9,7 +9,8 @@ namespace kestrel {
 
 struct DialogState;
 class LogBook;
-class WindowSurface;
+class OperatorInput;
+struct SessionIo;
 class LineTransport;
 
 // Every exchange with the camera goes through here: one upper-cased command
@@ -20,8 +21,8 @@ class CommandChannel {
 public:
     static constexpr qsizetype kLogLimit = 5000; // the log is emptied when longer
 
-    CommandChannel(DialogState& state, LogBook& log, WindowSurface& surface,
-                   LineTransport& transport, QByteArrayList duringRun);
+    CommandChannel(DialogState& state, SessionIo io, LineTransport& transport,
+                   QByteArrayList duringRun);
 
     // Tells the busy gate whether a programming run is in progress; without
     // it, none ever is.
@@ -52,7 +53,7 @@ public:
 private:
     DialogState& m_state;
     LogBook& m_log;
-    WindowSurface& m_surface;
+    OperatorInput& m_input;
     LineTransport& m_transport;
     QByteArrayList m_duringRun; // the commands that pass while a run is flagged
     std::function<bool()> m_updateRunning;

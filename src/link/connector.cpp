@@ -5,7 +5,9 @@
 #include "line_transport.h"
 #include "link_texts.h"
 #include "log_book.h"
-#include "window_surface.h"
+#include "operator_input.h"
+#include "session_events.h"
+#include "session_io.h"
 
 namespace kestrel {
 
@@ -13,10 +15,10 @@ namespace {
 const QString kNoAddress = QStringLiteral("0.0.0.0");
 } // namespace
 
-Connector::Connector(DialogState& state, LogBook& log, WindowSurface& surface,
-                     LineTransport& transport, CommandChannel& channel, LinkSettings settings,
-                     QByteArray goodbye)
-    : m_state(state), m_log(log), m_surface(surface), m_transport(transport), m_channel(channel),
+Connector::Connector(DialogState& state, SessionIo io, LineTransport& transport,
+                     CommandChannel& channel, LinkSettings settings, QByteArray goodbye)
+    : m_state(state), m_log(io.log), m_events(io.events), m_input(io.input),
+      m_transport(transport), m_channel(channel),
       m_settings(settings), m_goodbye(std::move(goodbye)) {
     connect(&m_transport, &LineTransport::connectionLost, this, &Connector::OnConnectionLost);
 }
@@ -33,7 +35,7 @@ void Connector::Connect() {
     // ends by itself within the connect timeout.
     if (m_bConnecting)
         return;
-    m_state.m_strCameraIp = m_surface.ReadCameraAddress();
+    m_state.m_strCameraIp = m_input.ReadCameraAddress();
     if (m_state.m_strCameraIp == kNoAddress) {
         Refuse(QStringLiteral("Wrong IP, not connected"));
         return;
@@ -62,8 +64,8 @@ void Connector::Connect() {
     const QString number = m_after.cameraNumber ? m_after.cameraNumber() : QString();
     m_log.Write(QStringLiteral("Connected to camera n\u00B0") + number + QStringLiteral(" @ IP=") +
                 address + QStringLiteral("\r\n"));
-    m_surface.ShowAtEnd(Pane::Log, m_log.Text());
-    m_surface.ShowAtEnd(Pane::Info, m_state.m_strInfo);
+    emit m_events.logShown();
+    emit m_events.infoShown(m_state.m_strInfo);
 
     if (m_after.pointB)
         m_after.pointB();
@@ -71,7 +73,7 @@ void Connector::Connect() {
 
 void Connector::Refuse(const QString& message) {
     emit connectFailed(message);
-    m_surface.ShowMessageBox(message);
+    emit m_events.message(message);
 }
 
 LineTransport::ConnectOutcome Connector::Open(const QString& address) {
@@ -82,7 +84,7 @@ LineTransport::ConnectOutcome Connector::Open(const QString& address) {
     if (outcome.connected) {
         m_address = address;
         m_state.m_bConnected = true;
-        m_surface.SetConnectCaption(QStringLiteral("Disconnect"));
+        emit m_events.connectionChanged(true);
     }
     return outcome;
 }
@@ -104,7 +106,7 @@ bool Connector::ReconnectUntil(const std::function<bool()>& keepGoing, int pause
         if (m_state.m_bConnected && m_transport.IsOpen())
             return true;
         if (!Reconnect())
-            m_surface.Wait(pauseMs);
+            m_input.Wait(pauseMs);
     }
 }
 
@@ -114,8 +116,8 @@ void Connector::Disconnect() {
     m_bDisconnecting = true;
     m_channel.SendCommand(m_goodbye);
     m_transport.Close();
-    m_surface.SetConnectCaption(QStringLiteral("Connect"));
     m_state.m_bConnected = false;
+    emit m_events.connectionChanged(false);
     m_bDisconnecting = false;
 }
 
@@ -125,8 +127,8 @@ void Connector::OnConnectionLost(const QString& reason) {
         return;
     m_state.m_bConnected = false;
     m_log.Write(texts::ConnectionLostLine(reason));
-    m_surface.ShowAtEnd(Pane::Log, m_log.Text());
-    m_surface.SetConnectCaption(QStringLiteral("Connect"));
+    emit m_events.logShown();
+    emit m_events.connectionChanged(false);
     emit connectionLost();
 }
 

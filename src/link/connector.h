@@ -12,7 +12,9 @@ namespace kestrel {
 
 struct DialogState;
 class LogBook;
-class WindowSurface;
+class SessionEvents;
+class OperatorInput;
+struct SessionIo;
 class CommandChannel;
 
 // The Connect button: opens the connection to the camera at the address in
@@ -32,8 +34,8 @@ public:
     };
 
     // goodbye is the command sent before the tool closes the connection.
-    Connector(DialogState& state, LogBook& log, WindowSurface& surface, LineTransport& transport,
-              CommandChannel& channel, LinkSettings settings, QByteArray goodbye);
+    Connector(DialogState& state, SessionIo io, LineTransport& transport, CommandChannel& channel,
+              LinkSettings settings, QByteArray goodbye);
 
     void SetAfterConnect(AfterConnect hooks) { m_after = std::move(hooks); }
 
@@ -78,7 +80,8 @@ private:
 
     DialogState& m_state;
     LogBook& m_log;
-    WindowSurface& m_surface;
+    SessionEvents& m_events;
+    OperatorInput& m_input;
     LineTransport& m_transport;
     CommandChannel& m_channel;
     LinkSettings m_settings;

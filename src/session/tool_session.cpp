@@ -5,14 +5,16 @@
 #include "connector.h"
 #include "firmware_run.h"
 #include "staging_handlers.h"
-#include "window_surface.h"
+#include "session_io.h"
 
 namespace kestrel {
 
-ToolSession::ToolSession(WindowSurface& surface, LinkSettings link, RunSettings run)
-    : m_surface(surface),
-      m_camera(std::make_unique<CameraStack>(m_state, m_log, m_surface, link, run)),
-      m_staging(std::make_unique<StagingHandlers>(m_state, m_log, m_surface)) {
+ToolSession::ToolSession(WindowSurface& surface, OperatorInput& input, LinkSettings link,
+                         RunSettings run)
+    : m_presenter(m_events, m_log, surface),
+      m_camera(std::make_unique<CameraStack>(m_state, SessionIo{m_log, m_events, input}, link,
+                                             run)),
+      m_staging(std::make_unique<StagingHandlers>(m_state, SessionIo{m_log, m_events, input})) {
     // The window looks at the camera after the greeting and, once both panes
     // are shown, follows a run it found in progress.
     AfterConnectCheck& check = m_camera->AfterConnect();

@@ -4,12 +4,15 @@
 #include "link_settings.h"
 #include "log_book.h"
 #include "run_settings.h"
+#include "session_events.h"
+#include "window_presenter.h"
 
 #include <memory>
 
 namespace kestrel {
 
 class WindowSurface;
+class OperatorInput;
 class CommandChannel;
 class CameraInfoQuery;
 class CameraStack;
@@ -17,12 +20,15 @@ class FirmwareRun;
 class StagingHandlers;
 
 // The tool's logic behind the main window: the dialog state and the button
-// handlers. It reaches the window only through the WindowSurface it is given.
+// handlers. The handlers report to the session's events, which its presenter
+// shows on the WindowSurface it is given, and ask the operator through the
+// OperatorInput.
 // Handlers may run nested inside another handler's wait (the waits serve
 // events); the session must outlive every handler that is running.
 class ToolSession {
 public:
-    explicit ToolSession(WindowSurface& surface, LinkSettings link = {}, RunSettings run = {});
+    ToolSession(WindowSurface& surface, OperatorInput& input, LinkSettings link = {},
+                RunSettings run = {});
     ~ToolSession();
     ToolSession(const ToolSession&) = delete;
     ToolSession& operator=(const ToolSession&) = delete;
@@ -40,9 +46,10 @@ public:
     CameraInfoQuery& Info();
 
 private:
-    WindowSurface& m_surface;
     DialogState m_state;
     LogBook m_log{m_state.m_strLog}; // every write to the log goes through here
+    SessionEvents m_events;
+    WindowPresenter m_presenter;
     std::unique_ptr<CameraStack> m_camera;
     std::unique_ptr<StagingHandlers> m_staging;
 };

@@ -5,7 +5,7 @@
 #include "log_book.h"
 #include "staging_task.h"
 #include "staging_texts.h"
-#include "window_surface.h"
+#include "session_events.h"
 
 #include <QScopeGuard>
 
@@ -15,15 +15,15 @@ namespace t = staging_texts;
 
 bool StagingHandlers::OnBnClickedCopyToUsb() {
     if (m_copyRunning) {
-        m_surface.ShowMessageBox(t::CopyAlreadyRunning());
+        emit m_events.message(t::CopyAlreadyRunning());
         return false;
     }
     if (!m_state.m_bUsbSelected) {
-        m_surface.ShowMessageBox(t::NoFolderToCopyTo());
+        emit m_events.message(t::NoFolderToCopyTo());
         return false;
     }
     if (!m_state.m_bHwSelected || !m_state.m_bSwSelected) {
-        m_surface.ShowMessageBox(t::SelectBothFiles());
+        emit m_events.message(t::SelectBothFiles());
         return false;
     }
     // The choices are read once: handlers running during the copy cannot
@@ -39,10 +39,12 @@ bool StagingHandlers::OnBnClickedCopyToUsb() {
     // The log is the copy's unless a programming run writes it: the run's
     // warning and lines stay in view, and the copy's report goes in a message.
     const bool ownLog = !RunActive();
-    const auto logIsOurs = [&] { return ownLog && !RunActive() && m_log.Text() == heading; };
-    if (ownLog) {
+    if (ownLog)
         m_log.Restart(heading);
-        m_surface.SetProgress(0);
+    const quint64 headingWrite = m_log.Writes();
+    const auto logIsOurs = [&] { return ownLog && !RunActive() && m_log.Writes() == headingWrite; };
+    if (ownLog) {
+        emit m_events.progress(0);
     }
     int shownPercent = 0;
     StagingTask task(plan);
@@ -52,18 +54,17 @@ bool StagingHandlers::OnBnClickedCopyToUsb() {
         const int percent = CopyPercent(progress);
         if (percent > shownPercent) {
             shownPercent = percent;
-            m_surface.SetProgress(percent);
+            emit m_events.progress(percent);
         }
-        m_surface.ShowTextWithCaret(Pane::Log, m_log.Text() + CopyStatusLine(plan, progress),
-                                    m_log.Text().size());
+        emit m_events.statusLine(CopyStatusLine(plan, progress));
     });
 
     const QString report = heading + CopyReportLines(plan, outcome);
     const bool inLog = logIsOurs();
     if (inLog) {
         m_log.Restart(report);
-        m_surface.SetPaneText(Pane::Log, m_log.Text());
-        m_surface.SetProgress(outcome.succeeded ? 100 : 0);
+        emit m_events.logRefreshed();
+        emit m_events.progress(outcome.succeeded ? 100 : 0);
     }
     running.dismiss();
     m_copyRunning = false;
@@ -72,9 +73,9 @@ bool StagingHandlers::OnBnClickedCopyToUsb() {
         message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         if (!outcome.succeeded)
             message += QLatin1Char('\n') + CopyFailureMessage(plan, outcome);
-        m_surface.ShowMessageBox(message.trimmed());
+        emit m_events.message(message.trimmed());
     } else if (!outcome.succeeded) {
-        m_surface.ShowMessageBox(CopyFailureMessage(plan, outcome));
+        emit m_events.message(CopyFailureMessage(plan, outcome));
     }
     return outcome.succeeded;
 }

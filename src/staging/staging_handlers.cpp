@@ -2,7 +2,9 @@
 
 #include "dialog_state.h"
 #include "staging_texts.h"
-#include "window_surface.h"
+#include "operator_input.h"
+#include "session_events.h"
+#include "session_io.h"
 
 #include <QFileInfo>
 
@@ -36,13 +38,13 @@ QString AnswerPath(const std::optional<QString>& answer) {
 
 } // namespace
 
-StagingHandlers::StagingHandlers(DialogState& state, LogBook& log, WindowSurface& surface)
-    : m_state(state), m_log(log), m_surface(surface) {}
+StagingHandlers::StagingHandlers(DialogState& state, SessionIo io)
+    : m_state(state), m_log(io.log), m_events(io.events), m_input(io.input) {}
 
 bool StagingHandlers::RefuseDuringCopy() {
     if (!m_copyRunning)
         return false;
-    m_surface.ShowMessageBox(t::SelectDuringCopy());
+    emit m_events.message(t::SelectDuringCopy());
     return true;
 }
 
@@ -53,16 +55,16 @@ void StagingHandlers::OnBnClickedSelectHw() {
     m_state.m_strHwPath.clear();
     m_state.m_strHwName.clear();
     const QString path =
-        AnswerPath(m_surface.ChooseExistingFile(QStringLiteral("*.rbf"), HwFilters()));
+        AnswerPath(m_input.ChooseExistingFile(QStringLiteral("*.rbf"), HwFilters()));
     if (path.isEmpty()) {
         // The field keeps the old name until the operator has read the message.
-        m_surface.ShowMessageBox(t::NoValidFile());
-        m_surface.SetPaneText(Pane::HwFile, m_state.m_strHwName);
+        emit m_events.message(t::NoValidFile());
+        emit m_events.choiceShown(Choice::HwFile, m_state.m_strHwName);
         return;
     }
     m_state.m_strHwPath = path;
     m_state.m_strHwName = QFileInfo(path).fileName();
-    m_surface.SetPaneText(Pane::HwFile, m_state.m_strHwName);
+    emit m_events.choiceShown(Choice::HwFile, m_state.m_strHwName);
     m_state.m_bHwSelected = true;
 }
 
@@ -73,16 +75,16 @@ void StagingHandlers::OnBnClickedSelectSw() {
     m_state.m_strSwPath.clear();
     m_state.m_strSwName.clear();
     const QString path =
-        AnswerPath(m_surface.ChooseExistingFile(QStringLiteral("vx_server*"), SwFilters()));
+        AnswerPath(m_input.ChooseExistingFile(QStringLiteral("vx_server*"), SwFilters()));
     if (path.isEmpty()) {
         // Unlike the hardware row, the field is blank before the message shows.
-        m_surface.SetPaneText(Pane::SwFile, m_state.m_strSwName);
-        m_surface.ShowMessageBox(t::NoValidFile());
+        emit m_events.choiceShown(Choice::SwFile, m_state.m_strSwName);
+        emit m_events.message(t::NoValidFile());
         return;
     }
     m_state.m_strSwPath = path;
     m_state.m_strSwName = QFileInfo(path).fileName();
-    m_surface.SetPaneText(Pane::SwFile, m_state.m_strSwName);
+    emit m_events.choiceShown(Choice::SwFile, m_state.m_strSwName);
     m_state.m_bSwSelected = true;
 }
 
@@ -91,10 +93,10 @@ void StagingHandlers::OnBnClickedSelectUsb() {
         return;
     m_state.m_bUsbSelected = false;
     m_state.m_strUsbPath.clear();
-    m_state.m_strUsbPath = AnswerPath(m_surface.ChooseFolder());
-    m_surface.SetPaneText(Pane::UsbPath, m_state.m_strUsbPath);
+    m_state.m_strUsbPath = AnswerPath(m_input.ChooseFolder());
+    emit m_events.choiceShown(Choice::UsbFolder, m_state.m_strUsbPath);
     if (m_state.m_strUsbPath.isEmpty()) {
-        m_surface.ShowMessageBox(t::NoValidFolder());
+        emit m_events.message(t::NoValidFolder());
         return;
     }
     m_state.m_bUsbSelected = true;

@@ -6,7 +6,9 @@ namespace kestrel {
 
 struct DialogState;
 class LogBook;
-class WindowSurface;
+class SessionEvents;
+class OperatorInput;
+struct SessionIo;
 
 // The handlers of the staging rows of the main window: the three Select
 // buttons and "Copy FWs to USB stick". The pickers write the hardware,
@@ -20,7 +22,7 @@ class WindowSurface;
 // a message box of its own.
 class StagingHandlers {
 public:
-    StagingHandlers(DialogState& state, LogBook& log, WindowSurface& surface);
+    StagingHandlers(DialogState& state, SessionIo io);
 
     void OnBnClickedSelectHw();
     void OnBnClickedSelectSw();
@@ -40,7 +42,8 @@ private:
 
     DialogState& m_state;
     LogBook& m_log;
-    WindowSurface& m_surface;
+    SessionEvents& m_events;
+    OperatorInput& m_input;
     bool m_copyRunning = false;
     std::function<bool()> m_runActive;
 };

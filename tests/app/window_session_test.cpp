@@ -35,7 +35,7 @@ struct Tool {
         kestrel::RunSettings run;
         run.switchPauseMs = 50;
         run.pollIntervalMs = 20;
-        session = std::make_unique<kestrel::ToolSession>(dlg, link, run);
+        session = std::make_unique<kestrel::ToolSession>(dlg, dlg, link, run);
         dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(*session));
         dlg.show();
     }

@@ -87,7 +87,7 @@ private slots:
 
 void FirmwareRunTest::notConnectedRefuses() {
     RecordingSurface surface;
-    ToolSession session(surface);
+    ToolSession session(surface, surface);
     session.State().m_strLog = QStringLiteral("kept");
     session.OnBnClickedFwUpdate();
     QCOMPARE(surface.messageBoxes, QStringList{QStringLiteral("Please first connect to a camera")});

@@ -2,7 +2,7 @@
 // on the terminal, the log as lines, the report line and the summary.
 
 #include "camera_address.h"
-#include "job_surface.h"
+#include "job_presenter.h"
 #include "progress_output.h"
 #include "report_file.h"
 #include "terminal_text.h"
@@ -14,7 +14,6 @@
 #include <cstdio>
 
 using namespace kestrel::cli;
-using kestrel::Pane;
 
 namespace {
 
@@ -157,16 +156,19 @@ void CliPartsTest::durations() {
 
 void CliPartsTest::logBecomesCompleteLines() {
     RecordingSink sink;
-    JobSurface surface(3, "10.0.0.7", sink);
+    JobPresenter surface(3, "10.0.0.7", sink);
     QString text;
     kestrel::LogBook log(text);
+    kestrel::SessionEvents events;
     surface.FollowLog(log);
+    surface.Present(events);
     log.Restart("!! DO NOT POWER OFF !!\r\n\r\n");
     log.Write("Programming\r\n");
     // What the window shows beside the log (a status line, the panes) is not
     // the log.
-    surface.ShowTextWithCaret(Pane::Log, text + "\t=> Erasing: sector 1 of 9\r\n", text.size());
-    surface.ShowAtEnd(Pane::Info, "Camera Serial Number = 1\r\n");
+    emit events.statusLine("\t=> Erasing: sector 1 of 9\r\n");
+    emit events.infoShown("Camera Serial Number = 1\r\n");
+    emit events.logShown();
     log.Write("\t=> Erasing: ");
     log.Write("ok \r\n");
     // A log that starts afresh drops an unfinished line.
@@ -182,13 +184,15 @@ void CliPartsTest::logBecomesCompleteLines() {
 
 void CliPartsTest::messagesAndChoosers() {
     RecordingSink sink;
-    JobSurface surface(0, "cam", sink);
+    JobPresenter surface(0, "cam", sink);
+    kestrel::SessionEvents events;
+    surface.Present(events);
     QCOMPARE(surface.ReadCameraAddress(), QStringLiteral("cam"));
-    surface.SetProgress(10);
-    surface.SetProgress(10); // unchanged: no event
-    surface.SetProgress(0);
-    surface.ShowMessageBox("first");
-    surface.ShowMessageBox("second");
+    emit events.progress(10);
+    emit events.progress(10); // unchanged: no event
+    emit events.progress(0);
+    emit events.message("first");
+    emit events.message("second");
     QCOMPARE(sink.Texts(JobEvent::Kind::Message), (QStringList{"first", "second"}));
     QList<int> percents;
     for (const JobEvent& event : sink.events) {

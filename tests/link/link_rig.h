@@ -7,6 +7,9 @@
 #include "line_transport.h"
 #include "log_book.h"
 #include "recording_surface.h"
+#include "session_events.h"
+#include "session_io.h"
+#include "window_presenter.h"
 #include "sim_thread.h"
 
 #include <memory>
@@ -16,9 +19,11 @@ namespace kestrel::test {
 // The camera link alone, as the window uses it, without the camera
 // operations that run after connecting.
 struct LinkRig {
-    explicit LinkRig(WindowSurface& surface, LinkSettings settings = {})
-        : transport(settings), channel(state, log, surface, transport, commands::kDuringRun),
-          connector(state, log, surface, transport, channel, settings, commands::kGoodbye) {
+    explicit LinkRig(RecordingSurface& surface, LinkSettings settings = {})
+        : presenter(events, log, surface), transport(settings),
+          channel(state, SessionIo{log, events, surface}, transport, commands::kDuringRun),
+          connector(state, SessionIo{log, events, surface}, transport, channel, settings,
+                    commands::kGoodbye) {
         channel.SetRunFlag([this] { return runFlagged; });
     }
     void OnBnClickedConnect() { connector.OnBnClickedConnect(); }
@@ -28,6 +33,8 @@ struct LinkRig {
     bool runFlagged = false; // what the busy gate is told of a programming run
     DialogState state;
     LogBook log{state.m_strLog};
+    SessionEvents events;
+    WindowPresenter presenter;
     LineTransport transport;
     CommandChannel channel;
     Connector connector;

@@ -3,6 +3,9 @@
 #include "dialog_state.h"
 #include "log_book.h"
 #include "recording_surface.h"
+#include "session_events.h"
+#include "session_io.h"
+#include "window_presenter.h"
 #include "staging_handlers.h"
 
 #include <QTemporaryDir>
@@ -40,7 +43,9 @@ public:
     DialogState state;
     LogBook log{state.m_strLog};
     HookedSurface surface;
-    StagingHandlers handlers{state, log, surface};
+    SessionEvents events;
+    WindowPresenter presenter{events, log, surface};
+    StagingHandlers handlers{state, SessionIo{log, events, surface}};
 };
 
 // What a copy writes to the log and shows in its message box.

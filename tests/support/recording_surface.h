@@ -1,5 +1,6 @@
 #pragma once
 
+#include "operator_input.h"
 #include "window_surface.h"
 
 #include <QList>
@@ -11,9 +12,10 @@
 
 namespace kestrel::test {
 
-// A window surface that remembers what the logic showed, for tests. Every
-// call is also written to `calls` as one line, so tests can check the order.
-class RecordingSurface : public WindowSurface {
+// A window and its operator for tests: remembers what was shown, answers
+// from a script. Every call is also written to `calls` as one line, so tests
+// can check the order.
+class RecordingSurface : public WindowSurface, public OperatorInput {
 public:
     void ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) override;
     void SetPaneText(Pane pane, const QString& text) override;

@@ -3,37 +3,39 @@
 #include "job_event.h"
 #include "job_stop.h"
 #include "log_book.h"
-#include "window_surface.h"
+#include "operator_input.h"
+#include "session_events.h"
 
 #include <QStringList>
 
 namespace kestrel::cli {
 
-// The window surface of one job in the terminal program: what the shared
-// camera and staging logic would show in the window becomes events for the
-// output. The log, followed as it is written, becomes its complete lines, one
-// event each (the log pane itself is not shown); the progress bar a
-// percentage; a message box a message that does not wait for anyone. There is
-// nobody to answer a chooser: it is cancelled.
-class JobSurface : public WindowSurface {
+// One job of the terminal program as the shared camera and staging logic
+// sees it. What the logic reports becomes events for the output: the log,
+// followed as it is written, its complete lines, one event each; the
+// progress a percentage; a message for the operator a message that does not
+// wait for anyone. The panes, the caret and the status lines are the
+// window's and are not shown. As the operator it answers the address from
+// the command line and cancels every chooser (there is nobody to answer).
+class JobPresenter : public OperatorInput {
 public:
     // With a stop, every wait ends as soon as it is requested.
-    JobSurface(int job, QString address, JobSink& sink, const JobStop* stop = nullptr);
+    JobPresenter(int job, QString address, JobSink& sink, const JobStop* stop = nullptr);
 
     // Each complete line written to the log from now on becomes a log event;
     // the log must outlive nothing but its own writes.
     void FollowLog(const LogBook& log);
+    // Progress and messages reported from now on become events.
+    void Present(const SessionEvents& events);
 
     void Post(JobEvent event);
     void PostState(JobState state);
     void PostLog(const QString& line);
 
-    void ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) override;
-    void SetPaneText(Pane pane, const QString& text) override;
-    void SetConnectCaption(const QString&) override {}
+    void PostProgress(int position);
+    void PostMessage(const QString& text);
+
     QString ReadCameraAddress() override { return m_address; }
-    void SetProgress(int position) override;
-    void ShowMessageBox(const QString& text) override;
     std::optional<QString> ChooseExistingFile(const QString& initialName,
                                               const QList<FileFilter>& filters) override;
     std::optional<QString> ChooseFolder() override;

@@ -1,4 +1,4 @@
-#include "job_surface.h"
+#include "job_presenter.h"
 
 #include "event_wait.h"
 
@@ -11,34 +11,34 @@ namespace {
 const QString kLineEnd = QStringLiteral("\r\n");
 } // namespace
 
-JobSurface::JobSurface(int job, QString address, JobSink& sink, const JobStop* stop)
+JobPresenter::JobPresenter(int job, QString address, JobSink& sink, const JobStop* stop)
     : m_job(job), m_address(std::move(address)), m_sink(sink), m_stop(stop) {}
 
-void JobSurface::Post(JobEvent event) {
+void JobPresenter::Post(JobEvent event) {
     event.job = m_job;
     m_sink.Post(event);
 }
 
-void JobSurface::PostState(JobState state) {
+void JobPresenter::PostState(JobState state) {
     JobEvent event;
     event.kind = JobEvent::Kind::State;
     event.state = state;
     Post(event);
 }
 
-void JobSurface::PostLog(const QString& line) {
+void JobPresenter::PostLog(const QString& line) {
     JobEvent event;
     event.kind = JobEvent::Kind::Log;
     event.text = line;
     Post(event);
 }
 
-void JobSurface::FollowLog(const LogBook& log) {
+void JobPresenter::FollowLog(const LogBook& log) {
     QObject::connect(&log, &LogBook::restarted, [this] { m_partial.clear(); });
     QObject::connect(&log, &LogBook::written, [this](const QString& text) { AddToLog(text); });
 }
 
-void JobSurface::AddToLog(const QString& text) {
+void JobPresenter::AddToLog(const QString& text) {
     m_partial += text;
     qsizetype from = 0;
     for (;;) {
@@ -53,12 +53,14 @@ void JobSurface::AddToLog(const QString& text) {
     m_partial.remove(0, from);
 }
 
-// The log is followed as it is written; its pane and the others are not shown.
-void JobSurface::ShowTextWithCaret(Pane, const QString&, qsizetype) {}
+void JobPresenter::Present(const SessionEvents& events) {
+    QObject::connect(&events, &SessionEvents::progress,
+                     [this](int position) { PostProgress(position); });
+    QObject::connect(&events, &SessionEvents::message,
+                     [this](const QString& text) { PostMessage(text); });
+}
 
-void JobSurface::SetPaneText(Pane, const QString&) {}
-
-void JobSurface::SetProgress(int position) {
+void JobPresenter::PostProgress(int position) {
     if (position == m_percent)
         return;
     m_percent = position;
@@ -68,22 +70,22 @@ void JobSurface::SetProgress(int position) {
     Post(event);
 }
 
-void JobSurface::ShowMessageBox(const QString& text) {
+void JobPresenter::PostMessage(const QString& text) {
     JobEvent event;
     event.kind = JobEvent::Kind::Message;
     event.text = text;
     Post(event);
 }
 
-std::optional<QString> JobSurface::ChooseExistingFile(const QString&, const QList<FileFilter>&) {
+std::optional<QString> JobPresenter::ChooseExistingFile(const QString&, const QList<FileFilter>&) {
     return std::nullopt;
 }
 
-std::optional<QString> JobSurface::ChooseFolder() {
+std::optional<QString> JobPresenter::ChooseFolder() {
     return std::nullopt;
 }
 
-void JobSurface::Wait(int ms) {
+void JobPresenter::Wait(int ms) {
     if (!m_stop) {
         WaitServingEvents(ms);
         return;

@@ -1,0 +1,50 @@
+#include "window_presenter.h"
+
+#include "log_book.h"
+#include "session_events.h"
+#include "window_surface.h"
+
+namespace kestrel {
+
+namespace {
+
+Pane PaneOf(Choice choice) {
+    switch (choice) {
+    case Choice::HwFile:
+        return Pane::HwFile;
+    case Choice::SwFile:
+        return Pane::SwFile;
+    case Choice::UsbFolder:
+        break;
+    }
+    return Pane::UsbPath;
+}
+
+} // namespace
+
+WindowPresenter::WindowPresenter(const SessionEvents& events, const LogBook& log,
+                                 WindowSurface& surface) {
+    WindowSurface* s = &surface;
+    const LogBook* l = &log;
+    QObject::connect(&events, &SessionEvents::logShown, [s, l] { s->ShowAtEnd(Pane::Log, l->Text()); });
+    QObject::connect(&events, &SessionEvents::logRefreshed,
+                     [s, l] { s->SetPaneText(Pane::Log, l->Text()); });
+    // The status line follows the log with the caret before it.
+    QObject::connect(&events, &SessionEvents::statusLine, [s, l](const QString& line) {
+        s->ShowTextWithCaret(Pane::Log, l->Text() + line, l->Text().size());
+    });
+    QObject::connect(&events, &SessionEvents::infoShown,
+                     [s](const QString& text) { s->ShowAtEnd(Pane::Info, text); });
+    QObject::connect(&events, &SessionEvents::choiceShown, [s](Choice choice, const QString& text) {
+        s->SetPaneText(PaneOf(choice), text);
+    });
+    QObject::connect(&events, &SessionEvents::connectionChanged, [s](bool connected) {
+        s->SetConnectCaption(connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
+    });
+    QObject::connect(&events, &SessionEvents::progress,
+                     [s](int position) { s->SetProgress(position); });
+    QObject::connect(&events, &SessionEvents::message,
+                     [s](const QString& text) { s->ShowMessageBox(text); });
+}
+
+} // namespace kestrel

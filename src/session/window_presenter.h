@@ -1,0 +1,17 @@
+#pragma once
+
+namespace kestrel {
+
+class LogBook;
+class SessionEvents;
+class WindowSurface;
+
+// Shows the session's events in the main window: the log and information
+// panes with their caret, the three choice panes, the Connect button's
+// caption, the progress bar and the message boxes.
+class WindowPresenter {
+public:
+    WindowPresenter(const SessionEvents& events, const LogBook& log, WindowSurface& surface);
+};
+
+} // namespace kestrel
