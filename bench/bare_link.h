@@ -3,7 +3,6 @@
 #include "camera_commands.h"
 #include "command_channel.h"
 #include "connector.h"
-#include "dialog_state.h"
 #include "line_transport.h"
 #include "log_book.h"
 #include "operator_input.h"
@@ -18,12 +17,11 @@ namespace kestrel::bench {
 struct BareLink {
     BareLink(OperatorInput& input, LinkSettings settings)
         : transport(settings),
-          channel(state, SessionIo{log, events, input}, transport, commands::kDuringRun),
-          connector(state, SessionIo{log, events, input}, transport, channel, settings,
+          channel(SessionIo{log, events, input}, transport, commands::kDuringRun),
+          connector(SessionIo{log, events, input}, transport, channel, settings,
                     commands::kGoodbye) {}
 
-    DialogState state;
-    LogBook log{state.m_strLog};
+    LogBook log;
     SessionEvents events; // shown nowhere
     LineTransport transport;
     CommandChannel channel;

@@ -3,6 +3,8 @@
 // exchanges, and how little CPU the tool uses while it follows a programming
 // run.
 
+#include "camera_info.h"
+#include "connector.h"
 #include "blocking_client.h"
 #include "firmware_run.h"
 #include "paired_runs.h"
@@ -79,7 +81,7 @@ void BM_ConnectToInformation(benchmark::State& state) {
     // A first connect shows that the blocking client below asks exactly what
     // the tool asks.
     session.OnBnClickedConnect();
-    if (!InfoFilled(session.State().m_strInfo, options) ||
+    if (!InfoFilled(session.Info().Info(), options) ||
         camera.ReceivedLines() != ConnectCommands()) {
         state.SkipWithError("the first connect did not ask the expected commands");
         return;
@@ -87,12 +89,12 @@ void BM_ConnectToInformation(benchmark::State& state) {
     session.OnBnClickedConnect(); // disconnect
 
     const auto runTool = [&] {
-        session.State().m_strInfo.clear();
+        session.Info().SetInfo(QString());
         const Clock::time_point start = Clock::now();
         session.OnBnClickedConnect();
         const double ms = MsSince(start);
         const bool ok =
-            session.State().m_bConnected && InfoFilled(session.State().m_strInfo, options);
+            session.Link().Connected() && InfoFilled(session.Info().Info(), options);
         session.OnBnClickedConnect(); // disconnect, not timed
         return std::pair{ms, ok ? 0 : 1};
     };
@@ -134,7 +136,7 @@ void BM_FollowProgrammingRun(benchmark::State& state) {
     link.cameraPort = camera.Port();
     ToolSession session(surface, surface, link, RunSettings{});
     session.OnBnClickedConnect();
-    if (!session.State().m_bConnected || session.Run().UpdateRunning()) {
+    if (!session.Link().Connected() || session.Run().UpdateRunning()) {
         state.SkipWithError("the tool did not connect to an idle camera");
         return;
     }
@@ -147,8 +149,7 @@ void BM_FollowProgrammingRun(benchmark::State& state) {
         sample = share.Elapsed();
         state.SetIterationTime(sample.wallMs / 1000.0);
     }
-    const DialogState& dialog = session.State();
-    if (session.Run().UpdateRunning() || !dialog.m_strLog.endsWith(runtexts::kPowerCycle) ||
+    if (session.Run().UpdateRunning() || !session.Log().Text().endsWith(runtexts::kPowerCycle) ||
         surface.progress != 100 || surface.messageBoxes != 0) {
         state.SkipWithError("the run did not end as finished");
         return;

@@ -47,7 +47,7 @@ void BM_SerialNumberExchanges(benchmark::State& state) {
     link.cameraPort = camera.Port();
     ToolSession session(surface, surface, link);
     session.OnBnClickedConnect();
-    if (!session.State().m_bConnected) {
+    if (!session.Link().Connected()) {
         state.SkipWithError("the tool did not connect");
         return;
     }
@@ -102,7 +102,7 @@ void BM_SilentCameraWait(benchmark::State& state) {
     link.replyTimeoutMs = kSilenceMs;
     BareLink rig(surface, link);
     rig.connector.OnBnClickedConnect();
-    if (!rig.state.m_bConnected) {
+    if (!rig.connector.Connected()) {
         state.SkipWithError("the tool did not connect");
         return;
     }

@@ -1,24 +1,24 @@
 #include "after_connect.h"
 
 #include "camera_info.h"
-#include "dialog_state.h"
+#include "connector.h"
 #include "firmware_run.h"
 #include "run_texts.h"
 #include "operator_input.h"
 
 namespace kestrel {
 
-AfterConnectCheck::AfterConnectCheck(DialogState& state, OperatorInput& input,
-                                     CommandChannel& channel, CameraInfoQuery& info,
-                                     FirmwareRun& run, RunSettings settings)
-    : m_state(state), m_input(input), m_channel(channel), m_info(info), m_run(run),
+AfterConnectCheck::AfterConnectCheck(OperatorInput& input, const Connector& connector,
+                                     CameraInfoQuery& info, FirmwareRun& run,
+                                     RunSettings settings)
+    : m_input(input), m_connector(connector), m_info(info), m_run(run),
       m_settings(settings) {}
 
 void AfterConnectCheck::PointA() {
-    m_state.m_strCameraNumber.clear();
+    m_info.ForgetCameraNumber();
     m_run.Probe();
     if (m_run.UpdateRunning())
-        m_state.m_strInfo = runtexts::kUpdateRunningInfo;
+        m_info.SetInfo(runtexts::kUpdateRunningInfo);
     else
         m_info.QueryCameraInfo();
 }
@@ -31,7 +31,7 @@ void AfterConnectCheck::PointB() {
     if (outcome != RunOutcome::Finished && outcome != RunOutcome::CameraStopped)
         return;
     m_input.Wait(m_settings.afterRunQueryDelayMs);
-    if (!m_run.UpdateRunning() && m_state.m_bConnected)
+    if (!m_run.UpdateRunning() && m_connector.Connected())
         m_info.QueryCameraInfo();
 }
 

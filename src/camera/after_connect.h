@@ -4,9 +4,8 @@
 
 namespace kestrel {
 
-struct DialogState;
 class OperatorInput;
-class CommandChannel;
+class Connector;
 class CameraInfoQuery;
 class FirmwareRun;
 
@@ -15,8 +14,8 @@ class FirmwareRun;
 // otherwise the information pane is filled.
 class AfterConnectCheck {
 public:
-    AfterConnectCheck(DialogState& state, OperatorInput& input, CommandChannel& channel,
-                      CameraInfoQuery& info, FirmwareRun& run, RunSettings settings);
+    AfterConnectCheck(OperatorInput& input, const Connector& connector, CameraInfoQuery& info,
+                      FirmwareRun& run, RunSettings settings);
 
     // After the greeting, before the connection line is logged.
     void PointA();
@@ -24,9 +23,8 @@ public:
     void PointB();
 
 private:
-    DialogState& m_state;
     OperatorInput& m_input;
-    CommandChannel& m_channel;
+    const Connector& m_connector;
     CameraInfoQuery& m_info;
     FirmwareRun& m_run;
     RunSettings m_settings;

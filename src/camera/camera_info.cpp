@@ -3,7 +3,6 @@
 #include "camera_commands.h"
 
 #include "command_channel.h"
-#include "dialog_state.h"
 #include "line_transport.h"
 #include "reply_reading.h"
 #include "session_events.h"
@@ -36,9 +35,9 @@ QByteArray UpperAsciiLetters(QByteArray text) {
 
 } // namespace
 
-CameraInfoQuery::CameraInfoQuery(DialogState& state, SessionEvents& events,
-                                 CommandChannel& channel, LineTransport& transport)
-    : m_state(state), m_events(events), m_channel(channel), m_transport(transport) {}
+CameraInfoQuery::CameraInfoQuery(SessionEvents& events, CommandChannel& channel,
+                                 LineTransport& transport)
+    : m_events(events), m_channel(channel), m_transport(transport) {}
 
 QByteArray CameraInfoQuery::Ask(const QByteArray& command) {
     if (m_lost)
@@ -56,13 +55,13 @@ void CameraInfoQuery::QueryCameraInfo() {
     const QByteArray serialReply = Ask(commands::kSerialNumber);
     const QString serial = Text(TextAfterFirstSpace(View(serialReply)));
     found.serial = serial;
-    m_state.m_strInfo = QStringLiteral("Camera Serial Number = ") + serial + QStringLiteral("\r\n");
+    m_strInfo = QStringLiteral("Camera Serial Number = ") + serial + QStringLiteral("\r\n");
 
     const QByteArray typeReply = Ask(commands::kCameraType);
     const std::string_view model =
         CameraModelName(ReadNumber(TextAfterFirstSpace(View(typeReply))));
     found.model = Text(model);
-    m_state.m_strInfo +=
+    m_strInfo +=
         QStringLiteral("Camera Type               = ") + Text(model) + QStringLiteral("\r\n");
 
     const QByteArray colorReply = Ask(commands::kSensorColor);
@@ -71,11 +70,11 @@ void CameraInfoQuery::QueryCameraInfo() {
         const std::string_view pattern =
             BayerPatternName(ReadNumber(TextAfterFirstSpace(View(bayerReply))));
         found.sensor = Text(pattern);
-        m_state.m_strInfo +=
+        m_strInfo +=
             QStringLiteral("Color Sensor / Bayer   = ") + Text(pattern) + QStringLiteral("\r\n");
     } else {
         found.sensor = QStringLiteral("Mono Sensor");
-        m_state.m_strInfo += found.sensor + QStringLiteral("\r\n");
+        m_strInfo += found.sensor + QStringLiteral("\r\n");
     }
 
     QByteArrayList parts;
@@ -88,19 +87,19 @@ void CameraInfoQuery::QueryCameraInfo() {
     found.hardware = Text(hardware);
     found.software = Text(software);
 
-    m_state.m_strInfo += QStringLiteral("\r\nHardware Firmware (firm.rbf)    = ") + Text(hardware) +
+    m_strInfo += QStringLiteral("\r\nHardware Firmware (firm.rbf)    = ") + Text(hardware) +
                          QStringLiteral("\r\n");
-    m_state.m_strInfo += QStringLiteral("Software Firmware  (vx_server) = ") + Text(software);
+    m_strInfo += QStringLiteral("Software Firmware  (vx_server) = ") + Text(software);
 
     if (m_lost) {
-        m_state.m_strInfo.clear();
-        m_state.m_strCameraNumber.clear();
+        m_strInfo.clear();
+        m_strCameraNumber.clear();
         m_identity = {};
     } else {
-        m_state.m_strCameraNumber = serial;
+        m_strCameraNumber = serial;
         m_identity = found;
     }
-    emit m_events.infoShown(m_state.m_strInfo);
+    emit m_events.infoShown(m_strInfo);
 }
 
 } // namespace kestrel

@@ -5,7 +5,6 @@
 
 namespace kestrel {
 
-struct DialogState;
 class SessionEvents;
 class CommandChannel;
 class LineTransport;
@@ -26,8 +25,7 @@ struct CameraIdentity {
 // version (three register reads) and software firmware version.
 class CameraInfoQuery {
 public:
-    CameraInfoQuery(DialogState& state, SessionEvents& events, CommandChannel& channel,
-                    LineTransport& transport);
+    CameraInfoQuery(SessionEvents& events, CommandChannel& channel, LineTransport& transport);
 
     // Sends the seven (mono) or eight (colour) commands in order and shows
     // the six-line information text with the caret at its end. Also keeps the
@@ -38,16 +36,25 @@ public:
 
     // The fields of the last query.
     const CameraIdentity& Identity() const { return m_identity; }
+    // The information text, and the serial number of the connection line.
+    const QString& Info() const { return m_strInfo; }
+    const QString& CameraNumber() const { return m_strCameraNumber; }
+
+    // Before the camera is looked at: no serial number yet.
+    void ForgetCameraNumber() { m_strCameraNumber.clear(); }
+    // The information text says a run is in progress instead.
+    void SetInfo(const QString& text) { m_strInfo = text; }
 
 private:
     QByteArray Ask(const QByteArray& command);
 
-    DialogState& m_state;
     SessionEvents& m_events;
     CommandChannel& m_channel;
     LineTransport& m_transport;
     bool m_lost = false;
     CameraIdentity m_identity;
+    QString m_strInfo;         // the camera information text
+    QString m_strCameraNumber; // the serial number the query found
 };
 
 } // namespace kestrel

@@ -7,7 +7,6 @@
 
 namespace kestrel {
 
-struct DialogState;
 struct SessionIo;
 class LineTransport;
 class CommandChannel;
@@ -23,10 +22,15 @@ class AfterConnectCheck;
 // thread that builds the stack.
 class CameraStack {
 public:
-    CameraStack(DialogState& state, SessionIo io, LinkSettings link, RunSettings run);
+    CameraStack(SessionIo io, LinkSettings link, RunSettings run);
     ~CameraStack();
     CameraStack(const CameraStack&) = delete;
     CameraStack& operator=(const CameraStack&) = delete;
+
+    // Once connected the camera is asked whether it is programming, then for
+    // its information unless it is; with followRun, a run found in progress
+    // is followed once both panes are shown.
+    void LookAtCameraOnConnect(bool followRun);
 
     LineTransport& Transport() { return *m_transport; }
     CommandChannel& Channel() { return *m_channel; }

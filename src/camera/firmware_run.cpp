@@ -4,7 +4,6 @@
 
 #include "command_channel.h"
 #include "connector.h"
-#include "dialog_state.h"
 #include "line_transport.h"
 #include "log_book.h"
 #include "run_texts.h"
@@ -25,16 +24,16 @@ std::string_view View(const QByteArray& bytes) {
 }
 } // namespace
 
-FirmwareRun::FirmwareRun(DialogState& state, SessionIo io, CommandChannel& channel,
-                         LineTransport& transport, Connector& connector, RunSettings settings)
-    : m_state(state), m_log(io.log), m_events(io.events), m_input(io.input), m_channel(channel),
+FirmwareRun::FirmwareRun(SessionIo io, CommandChannel& channel, LineTransport& transport,
+                         Connector& connector, RunSettings settings)
+    : m_log(io.log), m_events(io.events), m_input(io.input), m_channel(channel),
       m_transport(transport), m_connector(connector), m_settings(settings) {
     m_clock.start();
     connect(&m_connector, &Connector::connectionLost, this, [this] { m_lossSeen = true; });
 }
 
 RunOutcome FirmwareRun::RunFirmwareUpdate() {
-    if (!m_state.m_bConnected) {
+    if (!m_connector.Connected()) {
         emit m_events.message(kNotConnected);
         return RunOutcome::NotConnected;
     }

@@ -9,7 +9,6 @@
 
 namespace kestrel {
 
-struct DialogState;
 class LogBook;
 class SessionEvents;
 class OperatorInput;
@@ -45,7 +44,7 @@ enum class RunOutcome {
 class FirmwareRun : public QObject {
     Q_OBJECT
 public:
-    FirmwareRun(DialogState& state, SessionIo io, CommandChannel& channel, LineTransport& transport,
+    FirmwareRun(SessionIo io, CommandChannel& channel, LineTransport& transport,
                 Connector& connector, RunSettings settings);
 
     RunOutcome RunFirmwareUpdate();
@@ -102,7 +101,6 @@ private:
     void End(Run& run, RunOutcome outcome, const QString& logText, const QString& message);
     static QString Figures(const RunTracker& tracker);
 
-    DialogState& m_state;
     LogBook& m_log;
     SessionEvents& m_events;
     OperatorInput& m_input;

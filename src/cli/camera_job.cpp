@@ -1,9 +1,8 @@
 #include "camera_job.h"
 
-#include "after_connect.h"
+#include "camera_info.h"
 #include "camera_stack.h"
 #include "connector.h"
-#include "dialog_state.h"
 #include "firmware_run.h"
 #include "job_presenter.h"
 #include "log_book.h"
@@ -32,20 +31,16 @@ JobResult CameraJob::Run() {
     QElapsedTimer clock;
     clock.start();
     JobResult result;
-    DialogState state;
     JobPresenter surface(m_job, m_address.host, m_sink, &m_stop);
     LinkSettings link = m_plan.link;
     link.cameraPort = m_address.port;
-    LogBook log(state.m_strLog);
+    LogBook log;
     SessionEvents events;
     surface.FollowLog(log);
     surface.Present(events);
-    CameraStack camera(state, SessionIo{log, events, surface}, link, m_plan.run);
-    // After the greeting the camera is asked whether it is programming, then
-    // for its information unless it is; what follows is this job's choice.
-    AfterConnectCheck& check = camera.AfterConnect();
-    camera.Link().SetAfterConnect(
-        {[&check] { check.PointA(); }, {}, [&state] { return state.m_strCameraNumber; }});
+    CameraStack camera(SessionIo{log, events, surface}, link, m_plan.run);
+    // What follows the look at the camera is this job's choice.
+    camera.LookAtCameraOnConnect(false);
 
     // A stop closes the connection: every wait for the camera ends, and a run
     // being followed ends at its next step.
@@ -61,7 +56,7 @@ JobResult CameraJob::Run() {
     surface.PostState(JobState::Connecting);
     if (!m_stop.Requested())
         camera.Link().Connect();
-    if (!state.m_bConnected) {
+    if (!camera.Link().Connected()) {
         result.Set(false, QStringLiteral("connect-failed"),
                    refusal.isEmpty() ? QStringLiteral("The connection to the camera ended before "
                                                       "its information was read.")
@@ -73,7 +68,7 @@ JobResult CameraJob::Run() {
         connected.kind = JobEvent::Kind::Connected;
         connected.identity = result.before;
         connected.runInProgress = result.runInProgress;
-        connected.text = state.m_strInfo;
+        connected.text = camera.Info().Info();
         surface.Post(connected);
 
         switch (m_plan.command) {
@@ -88,22 +83,21 @@ JobResult CameraJob::Run() {
                     QStringLiteral("The camera is not programming: there is no run to follow."));
                 break;
             }
-            FollowRun(camera, state, surface, result);
+            FollowRun(camera, surface, result);
             break;
         case Command::Update:
-            FollowRun(camera, state, surface, result);
+            FollowRun(camera, surface, result);
             break;
         }
     }
-    if (state.m_bConnected)
+    if (camera.Link().Connected())
         camera.Link().Disconnect();
     surface.PostState(JobState::Done);
     result.elapsedMs = clock.elapsed();
     return result;
 }
 
-void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobPresenter& surface,
-                          JobResult& result) {
+void CameraJob::FollowRun(CameraStack& camera, JobPresenter& surface, JobResult& result) {
     FirmwareRun& run = camera.Run();
     QObject::connect(&run, &FirmwareRun::phaseStarted,
                      [&surface](FlashPhase phase) { surface.PostState(StateOf(phase)); });
@@ -135,14 +129,14 @@ void CameraJob::FollowRun(CameraStack& camera, DialogState& state, JobPresenter&
         return;
 
     if (m_plan.confirmReboot) {
-        PowerCycleCheck check(camera, state, surface,
+        PowerCycleCheck check(camera, surface,
                               {m_plan.rebootTimeoutMs, m_plan.powerCyclePollMs}, m_stop);
         check.Confirm(result);
         return;
     }
     // The information as the camera gives it now, for the record.
     surface.Wait(m_plan.run.afterRunQueryDelayMs);
-    if (state.m_bConnected && !camera.Run().UpdateRunning()) {
+    if (camera.Link().Connected() && !camera.Run().UpdateRunning()) {
         camera.Info().QueryCameraInfo();
         result.after = camera.Info().Identity();
     }

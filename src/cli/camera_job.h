@@ -8,7 +8,6 @@
 #include "run_settings.h"
 
 namespace kestrel {
-struct DialogState;
 class CameraStack;
 } // namespace kestrel
 
@@ -39,7 +38,7 @@ public:
     JobResult Run();
 
 private:
-    void FollowRun(CameraStack& camera, DialogState& state, JobPresenter& surface, JobResult& result);
+    void FollowRun(CameraStack& camera, JobPresenter& surface, JobResult& result);
 
     int m_job;
     CameraAddress m_address;

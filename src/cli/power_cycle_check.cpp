@@ -5,7 +5,6 @@
 #include "camera_stack.h"
 #include "command_channel.h"
 #include "connector.h"
-#include "dialog_state.h"
 #include "job_presenter.h"
 #include "line_transport.h"
 #include "run_texts.h"
@@ -24,12 +23,12 @@ QString Seconds(int ms) {
 
 } // namespace
 
-PowerCycleCheck::PowerCycleCheck(CameraStack& camera, DialogState& state, JobPresenter& surface,
+PowerCycleCheck::PowerCycleCheck(CameraStack& camera, JobPresenter& surface,
                                  PowerCycleSettings settings, const JobStop& stop)
-    : m_camera(camera), m_state(state), m_surface(surface), m_settings(settings), m_stop(stop) {}
+    : m_camera(camera), m_surface(surface), m_settings(settings), m_stop(stop) {}
 
 bool PowerCycleCheck::Connected() const {
-    return m_state.m_bConnected && m_camera.Transport().IsOpen();
+    return m_camera.Link().Connected() && m_camera.Transport().IsOpen();
 }
 
 void PowerCycleCheck::Confirm(JobResult& result) {

@@ -6,7 +6,6 @@
 #include <QDeadlineTimer>
 
 namespace kestrel {
-struct DialogState;
 class CameraStack;
 } // namespace kestrel
 
@@ -25,7 +24,7 @@ struct PowerCycleSettings {
 // connection: it ends, or a status question gets no answer.
 class PowerCycleCheck {
 public:
-    PowerCycleCheck(CameraStack& camera, DialogState& state, JobPresenter& surface,
+    PowerCycleCheck(CameraStack& camera, JobPresenter& surface,
                     PowerCycleSettings settings, const JobStop& stop);
 
     // Reads result.before; sets result.after and how the check ended.
@@ -37,7 +36,6 @@ private:
     bool WaitUntilBack(JobResult& result, const QDeadlineTimer& deadline);
 
     CameraStack& m_camera;
-    DialogState& m_state;
     JobPresenter& m_surface;
     PowerCycleSettings m_settings;
     const JobStop& m_stop;

@@ -13,15 +13,13 @@ namespace kestrel {
 class LogBook : public QObject {
     Q_OBJECT
 public:
-    explicit LogBook(QString& text) : m_text(text) {}
-
-    const QString& Text() const { return m_text; }
+    const QString& Text() const { return m_strLog; }
     // How many times the log was written or restarted so far.
     quint64 Writes() const { return m_writes; }
 
     // The log starts afresh with text.
     void Restart(const QString& text = QString()) {
-        m_text = text;
+        m_strLog = text;
         ++m_writes;
         emit restarted();
         if (!text.isEmpty())
@@ -29,7 +27,7 @@ public:
     }
     // text goes at the end of the log.
     void Write(const QString& text) {
-        m_text += text;
+        m_strLog += text;
         ++m_writes;
         emit written(text);
     }
@@ -39,7 +37,7 @@ signals:
     void written(const QString& text);
 
 private:
-    QString& m_text;
+    QString m_strLog; // the log text shown in the log pane
     quint64 m_writes = 0;
 };
 

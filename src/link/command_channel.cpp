@@ -1,6 +1,5 @@
 #include "command_channel.h"
 
-#include "dialog_state.h"
 #include "line_transport.h"
 #include "log_book.h"
 #include "operator_input.h"
@@ -12,28 +11,25 @@ namespace {
 const QByteArray kOccupied = QByteArrayLiteral("occuped");
 } // namespace
 
-CommandChannel::CommandChannel(DialogState& state, SessionIo io, LineTransport& transport,
-                               QByteArrayList duringRun)
-    : m_state(state), m_log(io.log), m_input(io.input), m_transport(transport),
+CommandChannel::CommandChannel(SessionIo io, LineTransport& transport, QByteArrayList duringRun)
+    : m_log(io.log), m_input(io.input), m_transport(transport),
       m_duringRun(std::move(duringRun)) {}
 
 QByteArray CommandChannel::SendCommand(const QByteArray& command) {
     if (m_updateRunning && m_updateRunning() && !m_duringRun.contains(command))
         return kOccupied;
 
-    m_state.m_strCameraIp = m_input.ReadCameraAddress();
     const QByteArray line = command.toUpper();
     // An exchange that another handler started before this one gets its reply
     // first; only then does this command go out.
     m_transport.WaitUntilAnswered();
+    QByteArray reply;
     if (m_transport.IsOpen()) {
         SendLine(line);
-        m_state.m_strLastReply = ReadLine();
-    } else {
-        m_state.m_strLastReply.clear();
+        reply = ReadLine();
     }
     BoundLog();
-    return m_state.m_strLastReply;
+    return reply;
 }
 
 int CommandChannel::SendLine(const QByteArray& text) {

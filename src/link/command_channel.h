@@ -7,7 +7,6 @@
 
 namespace kestrel {
 
-struct DialogState;
 class LogBook;
 class OperatorInput;
 struct SessionIo;
@@ -21,8 +20,7 @@ class CommandChannel {
 public:
     static constexpr qsizetype kLogLimit = 5000; // the log is emptied when longer
 
-    CommandChannel(DialogState& state, SessionIo io, LineTransport& transport,
-                   QByteArrayList duringRun);
+    CommandChannel(SessionIo io, LineTransport& transport, QByteArrayList duringRun);
 
     // Tells the busy gate whether a programming run is in progress; without
     // it, none ever is.
@@ -51,7 +49,6 @@ public:
     void BoundLog();
 
 private:
-    DialogState& m_state;
     LogBook& m_log;
     OperatorInput& m_input;
     LineTransport& m_transport;

@@ -1,7 +1,6 @@
 #include "connector.h"
 
 #include "command_channel.h"
-#include "dialog_state.h"
 #include "line_transport.h"
 #include "link_texts.h"
 #include "log_book.h"
@@ -15,16 +14,16 @@ namespace {
 const QString kNoAddress = QStringLiteral("0.0.0.0");
 } // namespace
 
-Connector::Connector(DialogState& state, SessionIo io, LineTransport& transport,
-                     CommandChannel& channel, LinkSettings settings, QByteArray goodbye)
-    : m_state(state), m_log(io.log), m_events(io.events), m_input(io.input),
+Connector::Connector(SessionIo io, LineTransport& transport, CommandChannel& channel,
+                     LinkSettings settings, QByteArray goodbye)
+    : m_log(io.log), m_events(io.events), m_input(io.input),
       m_transport(transport), m_channel(channel),
       m_settings(settings), m_goodbye(std::move(goodbye)) {
     connect(&m_transport, &LineTransport::connectionLost, this, &Connector::OnConnectionLost);
 }
 
 void Connector::OnBnClickedConnect() {
-    if (m_state.m_bConnected)
+    if (m_bConnected)
         Disconnect();
     else
         Connect();
@@ -35,12 +34,11 @@ void Connector::Connect() {
     // ends by itself within the connect timeout.
     if (m_bConnecting)
         return;
-    m_state.m_strCameraIp = m_input.ReadCameraAddress();
-    if (m_state.m_strCameraIp == kNoAddress) {
+    const QString address = m_input.ReadCameraAddress();
+    if (address == kNoAddress) {
         Refuse(QStringLiteral("Wrong IP, not connected"));
         return;
     }
-    const QString address = m_state.m_strCameraIp;
 
     const LineTransport::ConnectOutcome outcome = Open(address);
     if (!outcome.connected) {
@@ -49,7 +47,6 @@ void Connector::Connect() {
     }
     const quint64 generation = m_transport.Generation();
     m_log.Restart();
-    m_state.m_strLastReply.clear();
 
     m_channel.ReadLine(); // the greeting: awaited, not used
     if (!StillConnected(generation))
@@ -65,7 +62,7 @@ void Connector::Connect() {
     m_log.Write(QStringLiteral("Connected to camera n\u00B0") + number + QStringLiteral(" @ IP=") +
                 address + QStringLiteral("\r\n"));
     emit m_events.logShown();
-    emit m_events.infoShown(m_state.m_strInfo);
+    emit m_events.infoShown(m_after.info ? m_after.info() : QString());
 
     if (m_after.pointB)
         m_after.pointB();
@@ -83,14 +80,14 @@ LineTransport::ConnectOutcome Connector::Open(const QString& address) {
     m_bConnecting = false;
     if (outcome.connected) {
         m_address = address;
-        m_state.m_bConnected = true;
+        m_bConnected = true;
         emit m_events.connectionChanged(true);
     }
     return outcome;
 }
 
 bool Connector::Reconnect() {
-    if (m_state.m_bConnected || m_bConnecting || m_bDisconnecting || m_address.isEmpty())
+    if (m_bConnected || m_bConnecting || m_bDisconnecting || m_address.isEmpty())
         return false;
     if (!Open(m_address).connected)
         return false;
@@ -103,7 +100,7 @@ bool Connector::ReconnectUntil(const std::function<bool()>& keepGoing, int pause
     for (;;) {
         if (!keepGoing())
             return false;
-        if (m_state.m_bConnected && m_transport.IsOpen())
+        if (m_bConnected && m_transport.IsOpen())
             return true;
         if (!Reconnect())
             m_input.Wait(pauseMs);
@@ -116,16 +113,16 @@ void Connector::Disconnect() {
     m_bDisconnecting = true;
     m_channel.SendCommand(m_goodbye);
     m_transport.Close();
-    m_state.m_bConnected = false;
+    m_bConnected = false;
     emit m_events.connectionChanged(false);
     m_bDisconnecting = false;
 }
 
 void Connector::OnConnectionLost(const QString& reason) {
     // While the operator disconnects, the end of the connection is expected.
-    if (m_bDisconnecting || !m_state.m_bConnected)
+    if (m_bDisconnecting || !m_bConnected)
         return;
-    m_state.m_bConnected = false;
+    m_bConnected = false;
     m_log.Write(texts::ConnectionLostLine(reason));
     emit m_events.logShown();
     emit m_events.connectionChanged(false);
@@ -133,7 +130,7 @@ void Connector::OnConnectionLost(const QString& reason) {
 }
 
 bool Connector::StillConnected(quint64 generation) const {
-    return m_state.m_bConnected && m_transport.IsOpen() && m_transport.Generation() == generation;
+    return m_bConnected && m_transport.IsOpen() && m_transport.Generation() == generation;
 }
 
 } // namespace kestrel

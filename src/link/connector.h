@@ -10,7 +10,6 @@
 
 namespace kestrel {
 
-struct DialogState;
 class LogBook;
 class SessionEvents;
 class OperatorInput;
@@ -31,10 +30,12 @@ public:
         std::function<void()> pointB;
         // The camera number of the connection line.
         std::function<QString()> cameraNumber;
+        // The information pane's text once connected.
+        std::function<QString()> info;
     };
 
     // goodbye is the command sent before the tool closes the connection.
-    Connector(DialogState& state, SessionIo io, LineTransport& transport, CommandChannel& channel,
+    Connector(SessionIo io, LineTransport& transport, CommandChannel& channel,
               LinkSettings settings, QByteArray goodbye);
 
     void SetAfterConnect(AfterConnect hooks) { m_after = std::move(hooks); }
@@ -49,6 +50,10 @@ public:
     // Says goodbye to the camera (refused by the busy gate while a run is in
     // progress) and closes the connection.
     void Disconnect();
+
+    // The tool considers itself connected: from the opening of a connection
+    // until the operator disconnects or the connection ends.
+    bool Connected() const { return m_bConnected; }
 
     // The address of the last connection that was opened.
     QString Address() const { return m_address; }
@@ -78,7 +83,6 @@ private:
     void OnConnectionLost(const QString& reason);
     bool StillConnected(quint64 generation) const;
 
-    DialogState& m_state;
     LogBook& m_log;
     SessionEvents& m_events;
     OperatorInput& m_input;
@@ -88,6 +92,7 @@ private:
     QByteArray m_goodbye;
     AfterConnect m_after;
     QString m_address;
+    bool m_bConnected = false;
     bool m_bConnecting = false;
     bool m_bDisconnecting = false;
 };

@@ -1,6 +1,5 @@
 #include "tool_session.h"
 
-#include "after_connect.h"
 #include "camera_stack.h"
 #include "connector.h"
 #include "firmware_run.h"
@@ -12,18 +11,18 @@ namespace kestrel {
 ToolSession::ToolSession(WindowSurface& surface, OperatorInput& input, LinkSettings link,
                          RunSettings run)
     : m_presenter(m_events, m_log, surface),
-      m_camera(std::make_unique<CameraStack>(m_state, SessionIo{m_log, m_events, input}, link,
-                                             run)),
-      m_staging(std::make_unique<StagingHandlers>(m_state, SessionIo{m_log, m_events, input})) {
-    // The window looks at the camera after the greeting and, once both panes
-    // are shown, follows a run it found in progress.
-    AfterConnectCheck& check = m_camera->AfterConnect();
-    m_camera->Link().SetAfterConnect({[&check] { check.PointA(); }, [&check] { check.PointB(); },
-                                      [this] { return m_state.m_strCameraNumber; }});
+      m_camera(std::make_unique<CameraStack>(SessionIo{m_log, m_events, input}, link, run)),
+      m_staging(std::make_unique<StagingHandlers>(SessionIo{m_log, m_events, input})) {
+    // The window follows a run it found in progress on connecting.
+    m_camera->LookAtCameraOnConnect(true);
     m_staging->SetRunActive([this] { return m_camera->Run().Active(); });
 }
 
 ToolSession::~ToolSession() = default;
+
+Connector& ToolSession::Link() {
+    return m_camera->Link();
+}
 
 CommandChannel& ToolSession::Channel() {
     return m_camera->Channel();

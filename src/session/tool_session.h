@@ -1,6 +1,5 @@
 #pragma once
 
-#include "dialog_state.h"
 #include "link_settings.h"
 #include "log_book.h"
 #include "run_settings.h"
@@ -15,11 +14,12 @@ class WindowSurface;
 class OperatorInput;
 class CommandChannel;
 class CameraInfoQuery;
+class Connector;
 class CameraStack;
 class FirmwareRun;
 class StagingHandlers;
 
-// The tool's logic behind the main window: the dialog state and the button
+// The tool's logic behind the main window: the log and the button
 // handlers. The handlers report to the session's events, which its presenter
 // shows on the WindowSurface it is given, and ask the operator through the
 // OperatorInput.
@@ -40,14 +40,16 @@ public:
     void OnBnClickedSelectSw();
     void OnBnClickedSelectUsb();
 
-    DialogState& State() { return m_state; }
+    const LogBook& Log() const { return m_log; }
+    LogBook& Log() { return m_log; }
+    Connector& Link();
+    const StagingHandlers& Staging() const { return *m_staging; }
     CommandChannel& Channel();
     FirmwareRun& Run();
     CameraInfoQuery& Info();
 
 private:
-    DialogState m_state;
-    LogBook m_log{m_state.m_strLog}; // every write to the log goes through here
+    LogBook m_log; // every write to the log goes through here
     SessionEvents m_events;
     WindowPresenter m_presenter;
     std::unique_ptr<CameraStack> m_camera;

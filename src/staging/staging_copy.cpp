@@ -1,7 +1,6 @@
 #include "staging_handlers.h"
 
 #include "copy_report.h"
-#include "dialog_state.h"
 #include "log_book.h"
 #include "staging_task.h"
 #include "staging_texts.h"
@@ -18,19 +17,19 @@ bool StagingHandlers::OnBnClickedCopyToUsb() {
         emit m_events.message(t::CopyAlreadyRunning());
         return false;
     }
-    if (!m_state.m_bUsbSelected) {
+    if (!m_choices.m_bUsbSelected) {
         emit m_events.message(t::NoFolderToCopyTo());
         return false;
     }
-    if (!m_state.m_bHwSelected || !m_state.m_bSwSelected) {
+    if (!m_choices.m_bHwSelected || !m_choices.m_bSwSelected) {
         emit m_events.message(t::SelectBothFiles());
         return false;
     }
     // The choices are read once: handlers running during the copy cannot
     // change what it copies.
-    const StagingPlan plan{m_state.m_strUsbPath,
-                           {{m_state.m_strHwPath, m_state.m_strHwName, t::HwDestinationName()},
-                            {m_state.m_strSwPath, m_state.m_strSwName, t::SwDestinationName()}}};
+    const StagingPlan plan{m_choices.m_strUsbPath,
+                           {{m_choices.m_strHwPath, m_choices.m_strHwName, t::HwDestinationName()},
+                            {m_choices.m_strSwPath, m_choices.m_strSwName, t::SwDestinationName()}}};
 
     m_copyRunning = true;
     auto running = qScopeGuard([this] { m_copyRunning = false; });

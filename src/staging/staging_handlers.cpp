@@ -1,6 +1,5 @@
 #include "staging_handlers.h"
 
-#include "dialog_state.h"
 #include "staging_texts.h"
 #include "operator_input.h"
 #include "session_events.h"
@@ -38,8 +37,8 @@ QString AnswerPath(const std::optional<QString>& answer) {
 
 } // namespace
 
-StagingHandlers::StagingHandlers(DialogState& state, SessionIo io)
-    : m_state(state), m_log(io.log), m_events(io.events), m_input(io.input) {}
+StagingHandlers::StagingHandlers(SessionIo io)
+    : m_log(io.log), m_events(io.events), m_input(io.input) {}
 
 bool StagingHandlers::RefuseDuringCopy() {
     if (!m_copyRunning)
@@ -51,55 +50,55 @@ bool StagingHandlers::RefuseDuringCopy() {
 void StagingHandlers::OnBnClickedSelectHw() {
     if (RefuseDuringCopy())
         return;
-    m_state.m_bHwSelected = false;
-    m_state.m_strHwPath.clear();
-    m_state.m_strHwName.clear();
+    m_choices.m_bHwSelected = false;
+    m_choices.m_strHwPath.clear();
+    m_choices.m_strHwName.clear();
     const QString path =
         AnswerPath(m_input.ChooseExistingFile(QStringLiteral("*.rbf"), HwFilters()));
     if (path.isEmpty()) {
         // The field keeps the old name until the operator has read the message.
         emit m_events.message(t::NoValidFile());
-        emit m_events.choiceShown(Choice::HwFile, m_state.m_strHwName);
+        emit m_events.choiceShown(Choice::HwFile, m_choices.m_strHwName);
         return;
     }
-    m_state.m_strHwPath = path;
-    m_state.m_strHwName = QFileInfo(path).fileName();
-    emit m_events.choiceShown(Choice::HwFile, m_state.m_strHwName);
-    m_state.m_bHwSelected = true;
+    m_choices.m_strHwPath = path;
+    m_choices.m_strHwName = QFileInfo(path).fileName();
+    emit m_events.choiceShown(Choice::HwFile, m_choices.m_strHwName);
+    m_choices.m_bHwSelected = true;
 }
 
 void StagingHandlers::OnBnClickedSelectSw() {
     if (RefuseDuringCopy())
         return;
-    m_state.m_bSwSelected = false;
-    m_state.m_strSwPath.clear();
-    m_state.m_strSwName.clear();
+    m_choices.m_bSwSelected = false;
+    m_choices.m_strSwPath.clear();
+    m_choices.m_strSwName.clear();
     const QString path =
         AnswerPath(m_input.ChooseExistingFile(QStringLiteral("vx_server*"), SwFilters()));
     if (path.isEmpty()) {
         // Unlike the hardware row, the field is blank before the message shows.
-        emit m_events.choiceShown(Choice::SwFile, m_state.m_strSwName);
+        emit m_events.choiceShown(Choice::SwFile, m_choices.m_strSwName);
         emit m_events.message(t::NoValidFile());
         return;
     }
-    m_state.m_strSwPath = path;
-    m_state.m_strSwName = QFileInfo(path).fileName();
-    emit m_events.choiceShown(Choice::SwFile, m_state.m_strSwName);
-    m_state.m_bSwSelected = true;
+    m_choices.m_strSwPath = path;
+    m_choices.m_strSwName = QFileInfo(path).fileName();
+    emit m_events.choiceShown(Choice::SwFile, m_choices.m_strSwName);
+    m_choices.m_bSwSelected = true;
 }
 
 void StagingHandlers::OnBnClickedSelectUsb() {
     if (RefuseDuringCopy())
         return;
-    m_state.m_bUsbSelected = false;
-    m_state.m_strUsbPath.clear();
-    m_state.m_strUsbPath = AnswerPath(m_input.ChooseFolder());
-    emit m_events.choiceShown(Choice::UsbFolder, m_state.m_strUsbPath);
-    if (m_state.m_strUsbPath.isEmpty()) {
+    m_choices.m_bUsbSelected = false;
+    m_choices.m_strUsbPath.clear();
+    m_choices.m_strUsbPath = AnswerPath(m_input.ChooseFolder());
+    emit m_events.choiceShown(Choice::UsbFolder, m_choices.m_strUsbPath);
+    if (m_choices.m_strUsbPath.isEmpty()) {
         emit m_events.message(t::NoValidFolder());
         return;
     }
-    m_state.m_bUsbSelected = true;
+    m_choices.m_bUsbSelected = true;
 }
 
 } // namespace kestrel

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "staging_choices.h"
+
 #include <functional>
 
 namespace kestrel {
 
-struct DialogState;
 class LogBook;
 class SessionEvents;
 class OperatorInput;
@@ -12,8 +13,7 @@ struct SessionIo;
 
 // The handlers of the staging rows of the main window: the three Select
 // buttons and "Copy FWs to USB stick". The pickers write the hardware,
-// software and folder choices of the dialog state; the copy reads them and
-// writes the log.
+// software and folder choices; the copy reads them and writes the log.
 //
 // Handlers may be entered nested (while the camera link waits, and while a
 // copy waits for its worker); a Copy or Select press during a copy is refused
@@ -22,13 +22,15 @@ struct SessionIo;
 // a message box of its own.
 class StagingHandlers {
 public:
-    StagingHandlers(DialogState& state, SessionIo io);
+    explicit StagingHandlers(SessionIo io);
 
     void OnBnClickedSelectHw();
     void OnBnClickedSelectSw();
     void OnBnClickedSelectUsb();
     // True when both files were copied and verified.
     bool OnBnClickedCopyToUsb();
+
+    const StagingChoices& Choices() const { return m_choices; }
 
     // True while a copy is running (the window must not close meanwhile).
     bool CopyRunning() const { return m_copyRunning; }
@@ -40,7 +42,7 @@ private:
     bool RefuseDuringCopy();
     bool RunActive() const { return m_runActive && m_runActive(); }
 
-    DialogState& m_state;
+    StagingChoices m_choices;
     LogBook& m_log;
     SessionEvents& m_events;
     OperatorInput& m_input;

@@ -1,3 +1,4 @@
+#include "connector.h"
 #include "firmware_run.h"
 #include "ip_address_edit.h"
 #include "kestrel_flashtool_dlg.h"
@@ -25,17 +26,38 @@ namespace rt = kestrel::runtexts;
 
 namespace {
 
+// The window's address field and waits, with choosers answered by a script.
+struct ScriptedChoosers : kestrel::OperatorInput {
+    explicit ScriptedChoosers(CKestrel_FlashToolDlg& window) : dlg(window) {}
+    QString ReadCameraAddress() override { return dlg.ReadCameraAddress(); }
+    std::optional<QString> ChooseExistingFile(const QString&,
+                                              const QList<kestrel::FileFilter>&) override {
+        return files.takeFirst();
+    }
+    std::optional<QString> ChooseFolder() override { return folder; }
+    void Wait(int ms) override { dlg.Wait(ms); }
+
+    CKestrel_FlashToolDlg& dlg;
+    QStringList files;
+    QString folder;
+};
+
 // The window, the tool's logic behind it, and a camera on loopback: the
 // program as the operator runs it, on a port of the test's own.
 struct Tool {
-    explicit Tool(const kestrel::sim::SimOptions& options) : sim(options) {
+    // With scripted, the choosers are answered by the test.
+    explicit Tool(const kestrel::sim::SimOptions& options, bool scripted = false)
+        : sim(options) {
+        if (scripted)
+            choosers = std::make_unique<ScriptedChoosers>(dlg);
         started = sim.Start();
         kestrel::LinkSettings link;
         link.cameraPort = sim.Port();
         kestrel::RunSettings run;
         run.switchPauseMs = 50;
         run.pollIntervalMs = 20;
-        session = std::make_unique<kestrel::ToolSession>(dlg, dlg, link, run);
+        session = std::make_unique<kestrel::ToolSession>(
+            dlg, choosers ? static_cast<kestrel::OperatorInput&>(*choosers) : dlg, link, run);
         dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(*session));
         dlg.show();
     }
@@ -44,6 +66,7 @@ struct Tool {
     kestrel::sim::SimThread sim;
     bool started = false;
     CKestrel_FlashToolDlg dlg;
+    std::unique_ptr<ScriptedChoosers> choosers;
     std::unique_ptr<kestrel::ToolSession> session;
 };
 
@@ -114,7 +137,7 @@ void WindowSessionTest::closingDuringARunWaitsForItsEnd() {
     QVERIFY(tool.started);
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
     QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
-    QVERIFY(tool.session->State().m_bConnected);
+    QVERIFY(tool.session->Link().Connected());
 
     bool escapedDuringRun = false;
     QTimer::singleShot(200, [&] {
@@ -125,7 +148,7 @@ void WindowSessionTest::closingDuringARunWaitsForItsEnd() {
 
     QVERIFY(escapedDuringRun);
     // The run went on to its end while the window waited to close.
-    QVERIFY(Shown(tool.session->State().m_strLog).endsWith(Shown(rt::kPowerCycle)));
+    QVERIFY(Shown(tool.session->Log().Text()).endsWith(Shown(rt::kPowerCycle)));
     QCOMPARE(tool.dlg.findChild<QProgressBar*>(QStringLiteral("IDC_PROGRESS"))->value(), 100);
     QVERIFY(!tool.dlg.isVisible());
     QCOMPARE(tool.dlg.result(), int(QDialog::Rejected));
@@ -166,7 +189,7 @@ void WindowSessionTest::secondPressWhileStartingIsIgnored() {
     QVERIFY(tool.started);
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
     QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
-    QVERIFY(tool.session->State().m_bConnected);
+    QVERIFY(tool.session->Link().Connected());
     const qsizetype before = tool.sim.ReceivedLines().size();
 
     bool pressedAgain = false;
@@ -210,16 +233,14 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
         file.write(QByteArray(4096, 'k') + path.toUtf8());
     }
 
-    Tool tool(FastCamera());
+    Tool tool(FastCamera(), true);
     QVERIFY(tool.started);
-    // The three choices, as the pickers leave them.
-    kestrel::DialogState& state = tool.session->State();
-    state.m_strHwPath = hw;
-    state.m_strHwName = QFileInfo(hw).fileName();
-    state.m_strSwPath = sw;
-    state.m_strSwName = QFileInfo(sw).fileName();
-    state.m_strUsbPath = stick;
-    state.m_bHwSelected = state.m_bSwSelected = state.m_bUsbSelected = true;
+    // The three choices, made with the pickers.
+    tool.choosers->files = {hw, sw};
+    tool.choosers->folder = stick;
+    tool.session->OnBnClickedSelectHw();
+    tool.session->OnBnClickedSelectSw();
+    tool.session->OnBnClickedSelectUsb();
 
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
     QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);

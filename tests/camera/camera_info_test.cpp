@@ -1,3 +1,5 @@
+#include "camera_info.h"
+#include "connector.h"
 #include "raw_peer.h"
 #include "recording_surface.h"
 #include "session_rig.h"
@@ -110,7 +112,7 @@ void CameraInfoTest::infoText() {
     auto session = SessionAt(surface, peer.Port());
     session->OnBnClickedConnect();
 
-    QCOMPARE(session->State().m_strInfo, info);
+    QCOMPARE(session->Info().Info(), info);
     QCOMPARE(surface.paneText[Pane::Info], info);
     QCOMPARE(surface.caret[Pane::Info], info.size());
     QList<QByteArray> expected{"CAM_FIRMWAREUPDATE 1"};
@@ -118,7 +120,7 @@ void CameraInfoTest::infoText() {
     QCOMPARE(WireLines(peer.received), expected);
     // The connection line carries the serial number the query found.
     const QString serial = info.mid(23, info.indexOf('\r') - 23);
-    QCOMPARE(session->State().m_strLog, QStringLiteral("Connected to camera n\u00B0") + serial +
+    QCOMPARE(session->Log().Text(), QStringLiteral("Connected to camera n\u00B0") + serial +
                                             QStringLiteral(" @ IP=127.0.0.1\r\n"));
 }
 
@@ -132,13 +134,13 @@ void CameraInfoTest::againstTheSimulator() {
     RecordingSurface surface;
     auto session = SessionAt(surface, sim.Port());
     session->OnBnClickedConnect();
-    QCOMPARE(session->State().m_strInfo,
+    QCOMPARE(session->Info().Info(),
              Info("5550123", "VX420", "Mono Sensor", "1.2A.3F", "vx_server 3.8.2 build 1187"));
-    QCOMPARE(session->State().m_strLog,
+    QCOMPARE(session->Log().Text(),
              QStringLiteral("Connected to camera n\u00B05550123 @ IP=127.0.0.1\r\n"));
     // The log pane shows the connection line, then the information pane is shown.
     const QStringList calls = surface.calls.filter(QStringLiteral("show"));
-    QCOMPARE(calls.last(), QStringLiteral("show info @%1").arg(session->State().m_strInfo.size()));
+    QCOMPARE(calls.last(), QStringLiteral("show info @%1").arg(session->Info().Info().size()));
 }
 
 void CameraInfoTest::replacesWhateverThePaneShowed() {
@@ -147,9 +149,9 @@ void CameraInfoTest::replacesWhateverThePaneShowed() {
                     "1\r\n",       "2\r\n",   "3\r\n",   "x\r\n"};
     RecordingSurface surface;
     auto session = SessionAt(surface, peer.Port());
-    session->State().m_strInfo = QStringLiteral("FIRMWARE Update Is Running, please wait...\r\n");
+    session->Info().SetInfo(QStringLiteral("FIRMWARE Update Is Running, please wait...\r\n"));
     session->OnBnClickedConnect();
-    QCOMPARE(session->State().m_strInfo, Info("1", "VX110", "Mono Sensor", "1.2.3", "x"));
+    QCOMPARE(session->Info().Info(), Info("1", "VX110", "Mono Sensor", "1.2.3", "x"));
 }
 
 void CameraInfoTest::lostInTheMiddleFillsNothing() {
@@ -160,11 +162,11 @@ void CameraInfoTest::lostInTheMiddleFillsNothing() {
     RecordingSurface surface;
     auto session = SessionAt(surface, sim.Port());
     session->OnBnClickedConnect();
-    QVERIFY(!session->State().m_bConnected);
-    QCOMPARE(session->State().m_strInfo, QString());
+    QVERIFY(!session->Link().Connected());
+    QCOMPARE(session->Info().Info(), QString());
     QCOMPARE(surface.paneText[Pane::Info], QString());
     // No connection line for a connection that is gone; the loss is logged.
-    QCOMPARE(session->State().m_strLog,
+    QCOMPARE(session->Log().Text(),
              QStringLiteral("Connection to the camera lost: the camera closed the connection\r\n"));
     QCOMPARE(sim.ReceivedLines().size(), 4);
 }

@@ -1,3 +1,4 @@
+#include "connector.h"
 #include "command_channel.h"
 #include "firmware_run.h"
 #include "raw_peer.h"
@@ -88,10 +89,10 @@ private slots:
 void FirmwareRunTest::notConnectedRefuses() {
     RecordingSurface surface;
     ToolSession session(surface, surface);
-    session.State().m_strLog = QStringLiteral("kept");
+    session.Log().Restart(QStringLiteral("kept"));
     session.OnBnClickedFwUpdate();
     QCOMPARE(surface.messageBoxes, QStringList{QStringLiteral("Please first connect to a camera")});
-    QCOMPARE(session.State().m_strLog, QStringLiteral("kept"));
+    QCOMPARE(session.Log().Text(), QStringLiteral("kept"));
     QVERIFY(surface.progressHistory.isEmpty());
     QVERIFY(!session.Run().UpdateRunning());
 }
@@ -104,7 +105,7 @@ void FirmwareRunTest::wholeRunOnTheWire() {
     for (int i = 0; i < 4; ++i)
         expected << "CAM_FIRMWAREUPDATE 1";
     QCOMPARE(WireLines(s.peer.received), expected);
-    QCOMPARE(s.session->State().m_strLog, FullLog(rt::kStarting));
+    QCOMPARE(s.session->Log().Text(), FullLog(rt::kStarting));
     QCOMPARE(s.surface.paneText[Pane::Log], FullLog(rt::kStarting));
     QCOMPARE(s.surface.caret[Pane::Log], FullLog(rt::kStarting).size());
     QVERIFY(!s.session->Run().UpdateRunning());
@@ -158,7 +159,7 @@ void FirmwareRunTest::replyWithoutSpaceKeepsTheCounters() {
     s.Script({"", "1 155 154 0 0", "1 155 155 20000 19999"});
     s.session->Run().RunFirmwareUpdate();
     QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + 3);
-    QCOMPARE(s.session->State().m_strLog, FullLog(rt::kStarting));
+    QCOMPARE(s.session->Log().Text(), FullLog(rt::kStarting));
     const QString eraseLog = rt::kBanner + rt::kStarting + rt::kEraseHeading;
     QCOMPARE(s.surface.history[Pane::Log][2], eraseLog + "sector 0 of 155\r\n");
 }
@@ -188,7 +189,7 @@ void FirmwareRunTest::alreadyRunningFlagSkipsProbeAndStart() {
     QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
     QCOMPARE(WireLines(s.peer.received),
              (QByteArrayList{"CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1"}));
-    QCOMPARE(s.session->State().m_strLog, FullLog(rt::kAlreadyRunning));
+    QCOMPARE(s.session->Log().Text(), FullLog(rt::kAlreadyRunning));
     QVERIFY(!s.session->Run().UpdateRunning());
 }
 
@@ -237,10 +238,10 @@ void FirmwareRunTest::prematureIdle() {
     Scripted s;
     s.Script(polls);
     QCOMPARE(s.session->Run().RunFirmwareUpdate(), outcome);
-    QVERIFY(s.session->State().m_strLog.endsWith(tail));
+    QVERIFY(s.session->Log().Text().endsWith(tail));
     QVERIFY(!s.session->Run().UpdateRunning());
     const bool success = outcome == RunOutcome::Finished;
-    QCOMPARE(s.session->State().m_strLog.contains(rt::kPowerCycle), success);
+    QCOMPARE(s.session->Log().Text().contains(rt::kPowerCycle), success);
     QCOMPARE(s.surface.messageBoxes.size(), success ? 0 : 1);
     // The run ended: nothing more was asked of the camera.
     QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + polls.size());
@@ -255,7 +256,7 @@ void FirmwareRunTest::neverStarted() {
         polls << "0 0 0 0";
     s.Script(polls);
     QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::NeverStarted);
-    QVERIFY(s.session->State().m_strLog.endsWith(rt::NeverStarted(0)));
+    QVERIFY(s.session->Log().Text().endsWith(rt::NeverStarted(0)));
     QCOMPARE(s.surface.messageBoxes, QStringList{rt::kNeverStartedMessage});
     QVERIFY(!s.session->Run().UpdateRunning());
 }

@@ -1,3 +1,4 @@
+#include "connector.h"
 #include "camera_info.h"
 #include "command_channel.h"
 #include "firmware_run.h"
@@ -72,11 +73,11 @@ void RunAgainstSimTest::wholeRunChangesTheFirmware() {
     Rig rig(FastCamera());
     QVERIFY(rig.started);
     rig.session->OnBnClickedConnect();
-    QVERIFY(rig.session->State().m_strInfo.contains(QStringLiteral("= 1.2A.3F\r\n")));
+    QVERIFY(rig.session->Info().Info().contains(QStringLiteral("= 1.2A.3F\r\n")));
     const qsizetype before = rig.Received().size();
 
     rig.session->OnBnClickedFwUpdate();
-    const QString log = rig.session->State().m_strLog;
+    const QString log = rig.session->Log().Text();
     QVERIFY2(log.endsWith(kFinishedTail), qPrintable(log));
     QVERIFY(log.startsWith(rt::kBanner + rt::kStarting + rt::kEraseHeading + rt::kPhaseOk +
                            rt::kProgramHeading));
@@ -94,7 +95,7 @@ void RunAgainstSimTest::wholeRunChangesTheFirmware() {
     QTRY_VERIFY_WITH_TIMEOUT(
         rig.session->Channel().SendCommand("CAM_FIRMWAREUPDATE 1") == "0 0 0 0", 5000);
     rig.session->Info().QueryCameraInfo();
-    QVERIFY(rig.session->State().m_strInfo.contains(QStringLiteral("= 1.2B.05\r\n")));
+    QVERIFY(rig.session->Info().Info().contains(QStringLiteral("= 1.2B.05\r\n")));
 }
 
 void RunAgainstSimTest::runInProgressAtConnectIsFollowed() {
@@ -108,7 +109,7 @@ void RunAgainstSimTest::runInProgressAtConnectIsFollowed() {
     QVERIFY(rig.surface.history[Pane::Info].contains(rt::kUpdateRunningInfo));
     QCOMPARE(rig.surface.history[Pane::Log].first(),
              QStringLiteral("Connected to camera n\u00B0 @ IP=127.0.0.1\r\n"));
-    const QString log = rig.session->State().m_strLog;
+    const QString log = rig.session->Log().Text();
     QVERIFY(log.startsWith(rt::kBanner + rt::kAlreadyRunning));
     QVERIFY(log.endsWith(kFinishedTail));
     // No stop or start command; after the run the information is read again.
@@ -116,8 +117,8 @@ void RunAgainstSimTest::runInProgressAtConnectIsFollowed() {
     QVERIFY(!lines.contains("CAM_FIRMWAREUPDATE 0"));
     QVERIFY(!lines.contains("CAM_PLAYSTOP"));
     QVERIFY(lines.contains("CAM_GETSERIALNUMBER"));
-    QVERIFY(rig.session->State().m_strInfo.startsWith(QStringLiteral("Camera Serial Number = ")));
-    QVERIFY(rig.session->State().m_bConnected);
+    QVERIFY(rig.session->Info().Info().startsWith(QStringLiteral("Camera Serial Number = ")));
+    QVERIFY(rig.session->Link().Connected());
     QVERIFY(!rig.session->Run().UpdateRunning());
 }
 
@@ -132,7 +133,7 @@ void RunAgainstSimTest::secondPressFollowsTheRunAgain() {
     });
     rig.session->OnBnClickedFwUpdate();
     QVERIFY(nested);
-    const QString log = rig.session->State().m_strLog;
+    const QString log = rig.session->Log().Text();
     QVERIFY2(log.startsWith(rt::kBanner + rt::kAlreadyRunning), qPrintable(log));
     QVERIFY(log.endsWith(kFinishedTail));
     QCOMPARE(log.count(rt::kPowerCycle), 1);
@@ -149,12 +150,12 @@ void RunAgainstSimTest::reconnectsAfterLostConnections() {
     QVERIFY(rig.started);
     rig.session->OnBnClickedConnect();
     rig.session->OnBnClickedFwUpdate();
-    const QString log = rig.session->State().m_strLog;
+    const QString log = rig.session->Log().Text();
     QVERIFY2(log.endsWith(kFinishedTail), qPrintable(log));
     QVERIFY(log.contains(QStringLiteral("Connection to the camera lost: the camera closed the "
                                         "connection\r\n") +
                          rt::TryingToReconnect(60000) + rt::Reconnected("127.0.0.1")));
-    QVERIFY(rig.session->State().m_bConnected);
+    QVERIFY(rig.session->Link().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Disconnect"));
     QVERIFY(rig.sim->ConnectionsAccepted() >= 2);
     QVERIFY(rig.surface.messageBoxes.isEmpty());
@@ -175,12 +176,12 @@ void RunAgainstSimTest::cameraGoneForGood() {
         QVERIFY(!rig.session->Run().UpdateRunning());
     };
     rig.session->OnBnClickedFwUpdate();
-    const QString log = rig.session->State().m_strLog;
+    const QString log = rig.session->Log().Text();
     QVERIFY2(log.endsWith(rt::CouldNotReconnect(400)), qPrintable(log));
     QVERIFY(!log.contains(rt::kPowerCycle));
     QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kLostMessage});
     QVERIFY(!rig.session->Run().UpdateRunning());
-    QVERIFY(!rig.session->State().m_bConnected);
+    QVERIFY(!rig.session->Link().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
 }
 
@@ -193,7 +194,7 @@ void RunAgainstSimTest::stalledRun() {
     QVERIFY(rig.started);
     rig.session->OnBnClickedConnect();
     rig.session->OnBnClickedFwUpdate();
-    const QString log = rig.session->State().m_strLog;
+    const QString log = rig.session->Log().Text();
     QVERIFY2(log.contains(QStringLiteral("The camera's figures have not changed for 0.3 s "
                                          "(programming, page 10000 of 20000)")),
              qPrintable(log));
@@ -212,7 +213,7 @@ void RunAgainstSimTest::cameraAbortsTheRun() {
     QVERIFY(rig.started);
     rig.session->OnBnClickedConnect();
     rig.session->OnBnClickedFwUpdate();
-    const QString log = rig.session->State().m_strLog;
+    const QString log = rig.session->Log().Text();
     QVERIFY2(log.contains(QStringLiteral("The camera ended the programming run before reporting "
                                          "its end (last seen: programming, page ")),
              qPrintable(log));
@@ -228,7 +229,7 @@ void RunAgainstSimTest::startDelayIsNoEnd() {
     QVERIFY(rig.started);
     rig.session->OnBnClickedConnect();
     rig.session->OnBnClickedFwUpdate();
-    QVERIFY(rig.session->State().m_strLog.endsWith(kFinishedTail));
+    QVERIFY(rig.session->Log().Text().endsWith(kFinishedTail));
 }
 
 void RunAgainstSimTest::operatorDisconnectsDuringTheRun() {
@@ -239,10 +240,10 @@ void RunAgainstSimTest::operatorDisconnectsDuringTheRun() {
     rig.session->OnBnClickedConnect();
     QTimer::singleShot(200, [&] { rig.session->OnBnClickedConnect(); });
     rig.session->OnBnClickedFwUpdate();
-    const QString log = rig.session->State().m_strLog;
+    const QString log = rig.session->Log().Text();
     QVERIFY2(log.endsWith(rt::kDisconnected), qPrintable(log));
     QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kDisconnectedMessage});
-    QVERIFY(!rig.session->State().m_bConnected);
+    QVERIFY(!rig.session->Link().Connected());
     QVERIFY(!rig.session->Run().UpdateRunning());
     // The busy gate kept CLOSE away from a camera that is programming.
     QVERIFY(!rig.Received().contains("CLOSE"));

@@ -157,8 +157,7 @@ void CliPartsTest::durations() {
 void CliPartsTest::logBecomesCompleteLines() {
     RecordingSink sink;
     JobPresenter surface(3, "10.0.0.7", sink);
-    QString text;
-    kestrel::LogBook log(text);
+    kestrel::LogBook log;
     kestrel::SessionEvents events;
     surface.FollowLog(log);
     surface.Present(events);

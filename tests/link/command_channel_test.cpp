@@ -66,13 +66,12 @@ void CommandChannelTest::wireBytes() {
     peer.replies = {"REPLY 1\r\n"};
     RecordingSurface surface;
     auto session = Connected(surface, peer.Port());
-    QVERIFY(session->State().m_bConnected);
+    QVERIFY(session->Link().Connected());
 
     const QByteArray reply = session->Channel().SendCommand(command);
     QCOMPARE(peer.received, wire);
     QCOMPARE(reply, QByteArray("REPLY 1"));
-    QCOMPARE(session->State().m_strLastReply, QByteArray("REPLY 1"));
-    QCOMPARE(session->State().m_strCameraIp, QStringLiteral("127.0.0.1"));
+    QCOMPARE(session->Link().Address(), QStringLiteral("127.0.0.1"));
 }
 
 void CommandChannelTest::busyGate_data() {
@@ -106,7 +105,7 @@ void CommandChannelTest::busyGate() {
         QCOMPARE(reply, QByteArray("occuped"));
         QCOMPARE(peer.received, QByteArray());
     }
-    QVERIFY(session->State().m_bConnected);
+    QVERIFY(session->Link().Connected());
 }
 
 void CommandChannelTest::replies_data() {
@@ -152,10 +151,10 @@ void CommandChannelTest::replies() {
     SimLink rig(options);
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.State().m_bConnected);
+    QVERIFY(rig.session.Link().Connected());
 
     QCOMPARE(rig.session.Channel().SendCommand("CAM_GetSerialNumber"), first);
-    QCOMPARE(rig.session.State().m_bConnected, stillConnected);
+    QCOMPARE(rig.session.Link().Connected(), stillConnected);
     // The next exchange is in step with the camera (or answered empty once
     // the connection is gone).
     QCOMPARE(rig.session.Channel().SendCommand("CAM_GetCameraType"),
@@ -179,10 +178,10 @@ void CommandChannelTest::logBound() {
     peer.replies = {"OK\r\n"};
     RecordingSurface surface;
     auto session = Connected(surface, peer.Port());
-    session->State().m_strLog = QString(length, QLatin1Char('x'));
+    session->Log().Restart(QString(length, QLatin1Char('x')));
     surface.calls.clear();
     session->Channel().SendCommand("CAM_PLAYSTOP");
-    QCOMPARE(session->State().m_strLog.size(), after);
+    QCOMPARE(session->Log().Text().size(), after);
     // The pane is not refreshed by the command itself.
     QVERIFY(!surface.calls.join('\n').contains(QStringLiteral("show log")));
 }
@@ -191,7 +190,6 @@ void CommandChannelTest::notConnectedAnswersEmptyAtOnce() {
     RecordingSurface surface;
     LinkRig session(surface);
     QCOMPARE(session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
-    QCOMPARE(session.State().m_strLastReply, QByteArray());
     QCOMPARE(surface.waitedMs, 0);
 }
 
@@ -203,7 +201,7 @@ void CommandChannelTest::nestedCommandWaitsForTheFirstReply() {
     SimLink rig(options);
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.State().m_bConnected);
+    QVERIFY(rig.session.Link().Connected());
 
     QByteArray nestedReply;
     bool outerDone = false;
@@ -227,7 +225,7 @@ void CommandChannelTest::nestedCommandIsNotSentBeforeTheFirstReply() {
     RawPeer peer;
     RecordingSurface surface;
     auto session = Connected(surface, peer.Port());
-    QVERIFY(session->State().m_bConnected);
+    QVERIFY(session->Link().Connected());
     peer.holdReplies = true;
     peer.replies = {"FIRST\r\n", "SECOND\r\n"};
 

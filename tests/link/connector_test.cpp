@@ -89,18 +89,17 @@ private slots:
 void ConnectorTest::connectReadsGreetingAndLogsTheLine() {
     SimLink rig;
     QVERIFY(rig.started);
-    rig.session.State().m_strLog = QStringLiteral("old log\r\n");
-    rig.session.State().m_strLastReply = "old reply";
+    rig.session.Log().Restart(QStringLiteral("old log\r\n"));
 
     rig.session.OnBnClickedConnect();
 
-    QVERIFY(rig.session.State().m_bConnected);
+    QVERIFY(rig.session.Link().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Disconnect"));
-    QCOMPARE(rig.session.State().m_strLog, kLine);
+    QCOMPARE(rig.session.Log().Text(), kLine);
     QCOMPARE(rig.surface.paneText[Pane::Log], kLine);
     QCOMPARE(rig.surface.caret[Pane::Log], kLine.size());
     QCOMPARE(rig.surface.paneText[Pane::Info], QString());
-    QCOMPARE(rig.session.State().m_strCameraIp, QStringLiteral("127.0.0.1"));
+    QCOMPARE(rig.session.Link().Address(), QStringLiteral("127.0.0.1"));
     // The greeting was consumed: the next reply is the command's own.
     QCOMPARE(rig.session.Channel().SendCommand("CAM_GetCameraType"),
              QByteArray("CAM_GETCAMERATYPE 7"));
@@ -112,35 +111,35 @@ void ConnectorTest::disconnectSendsCloseAndReconnectWorks() {
     SimLink rig;
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.State().m_bConnected);
-    rig.session.State().m_strInfo = QStringLiteral("info stays");
+    QVERIFY(rig.session.Link().Connected());
+    const qsizetype infoShown = rig.surface.history.value(Pane::Info).size();
 
     rig.session.OnBnClickedConnect(); // disconnect
-    QVERIFY(!rig.session.State().m_bConnected);
+    QVERIFY(!rig.session.Link().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
     QCOMPARE(rig.sim->ReceivedLines(), QList<QByteArray>{"CLOSE"});
     QTRY_COMPARE(rig.sim->ConnectionsOpen(), 0);
-    QCOMPARE(rig.session.State().m_strLog, kLine); // left as it was
-    QCOMPARE(rig.session.State().m_strInfo, QStringLiteral("info stays"));
+    QCOMPARE(rig.session.Log().Text(), kLine); // left as it was
+    QCOMPARE(rig.surface.history.value(Pane::Info).size(), infoShown); // not touched
 
     rig.session.OnBnClickedConnect(); // a fresh connection with a fresh greeting
-    QVERIFY(rig.session.State().m_bConnected);
+    QVERIFY(rig.session.Link().Connected());
     QCOMPARE(rig.sim->ConnectionsAccepted(), 2);
     QCOMPARE(rig.session.Channel().SendCommand("GETSERVER_VERSION"),
              QByteArray("vx_server 3.8.2 build 1187"));
-    QCOMPARE(rig.session.State().m_strLog, kLine);
+    QCOMPARE(rig.session.Log().Text(), kLine);
 }
 
 void ConnectorTest::noAddressNeverTouchesTheNetwork() {
     SimLink rig;
     QVERIFY(rig.started);
     rig.surface.address = QStringLiteral("0.0.0.0"); // what an empty field reads
-    rig.session.State().m_strLog = QStringLiteral("kept");
+    rig.session.Log().Restart(QStringLiteral("kept"));
     rig.session.OnBnClickedConnect();
     QCOMPARE(rig.surface.messageBoxes, QStringList{QStringLiteral("Wrong IP, not connected")});
-    QVERIFY(!rig.session.State().m_bConnected);
+    QVERIFY(!rig.session.Link().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(rig.session.State().m_strLog, QStringLiteral("kept"));
+    QCOMPARE(rig.session.Log().Text(), QStringLiteral("kept"));
     QCOMPARE(rig.sim->ConnectionsAccepted(), 0);
 }
 
@@ -169,13 +168,13 @@ void ConnectorTest::failedConnect() {
     RecordingSurface surface;
     surface.address = QStringLiteral("127.0.0.1");
     LinkRig session(surface, LinkSettingsFor(port, 500));
-    session.State().m_strLog = QStringLiteral("before\r\n");
+    session.Log().Restart(QStringLiteral("before\r\n"));
     session.OnBnClickedConnect();
 
     QCOMPARE(surface.messageBoxes, QStringList{message});
-    QVERIFY(!session.State().m_bConnected);
+    QVERIFY(!session.Link().Connected());
     QCOMPARE(surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(session.State().m_strLog, QStringLiteral("before\r\n"));
+    QCOMPARE(session.Log().Text(), QStringLiteral("before\r\n"));
     QVERIFY(!surface.paneText.contains(Pane::Log));
     QVERIFY(!surface.calls.join('\n').contains(QStringLiteral("caption")));
     // Nothing is sent on a connection that is not there.
@@ -199,7 +198,7 @@ void ConnectorTest::secondClickDuringAttemptIsIgnored() {
     QCOMPARE(nestedClicks, 1);
     // One attempt, one message.
     QCOMPARE(surface.messageBoxes.size(), 1);
-    QVERIFY(!session.State().m_bConnected);
+    QVERIFY(!session.Link().Connected());
 #endif
 }
 
@@ -231,27 +230,27 @@ void ConnectorTest::lostConnection() {
     SimLink rig(options, 5000, 300);
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.State().m_bConnected);
+    QVERIFY(rig.session.Link().Connected());
 
     QCOMPARE(rig.session.Channel().SendCommand("CAM_GetCameraType"),
              QByteArray("CAM_GETCAMERATYPE 7"));
     QCOMPARE(rig.session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
-    QVERIFY(!rig.session.State().m_bConnected);
+    QVERIFY(!rig.session.Link().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(rig.session.State().m_strLog, kLine + line);
+    QCOMPARE(rig.session.Log().Text(), kLine + line);
     QCOMPARE(rig.surface.paneText[Pane::Log], kLine + line);
     QVERIFY(rig.surface.messageBoxes.isEmpty());
 
     // Noticed once; later commands answer empty at once, without the wire.
     const int waitedBefore = rig.surface.waitedMs;
     QCOMPARE(rig.session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
-    QCOMPARE(rig.session.State().m_strLog, kLine + line);
+    QCOMPARE(rig.session.Log().Text(), kLine + line);
     QCOMPARE(rig.surface.waitedMs, waitedBefore);
     QCOMPARE(rig.sim->ReceivedLines().size(), 2);
 
     // Connect works again.
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.State().m_bConnected);
+    QVERIFY(rig.session.Link().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Disconnect"));
 }
 
@@ -259,11 +258,11 @@ void ConnectorTest::lossWhileIdleIsNoticed() {
     SimLink rig;
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.State().m_bConnected);
+    QVERIFY(rig.session.Link().Connected());
     rig.sim.reset(); // the camera goes away while the tool does nothing
-    QTRY_VERIFY(!rig.session.State().m_bConnected);
+    QTRY_VERIFY(!rig.session.Link().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(rig.session.State().m_strLog,
+    QCOMPARE(rig.session.Log().Text(),
              kLine + QStringLiteral("Connection to the camera lost: the camera closed the "
                                     "connection\r\n"));
 }
@@ -274,9 +273,9 @@ void ConnectorTest::lostBeforeTheConnectionLineWritesNoLine() {
     SimLink rig(options, 5000, 300);
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(!rig.session.State().m_bConnected);
+    QVERIFY(!rig.session.Link().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(rig.session.State().m_strLog,
+    QCOMPARE(rig.session.Log().Text(),
              QStringLiteral("Connection to the camera lost: no answer from the camera within "
                             "0.3 s\r\n"));
     QVERIFY(rig.sim->ReceivedLines().isEmpty());
@@ -291,9 +290,9 @@ void ConnectorTest::disconnectClickDuringGreeting() {
     QVERIFY(rig.started);
     QTimer::singleShot(30, [&] { rig.session.OnBnClickedConnect(); });
     rig.session.OnBnClickedConnect();
-    QVERIFY(!rig.session.State().m_bConnected);
+    QVERIFY(!rig.session.Link().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(rig.session.State().m_strLog, QString());
+    QCOMPARE(rig.session.Log().Text(), QString());
     QTRY_COMPARE(rig.sim->ReceivedLines(), QList<QByteArray>{"CLOSE"});
 }
 
@@ -305,7 +304,7 @@ void ConnectorTest::clickWhileReplyIsAwaited() {
     SimLink rig(options);
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.State().m_bConnected);
+    QVERIFY(rig.session.Link().Connected());
 
     bool clickedDuringWait = false;
     bool outerDone = false;
@@ -317,11 +316,11 @@ void ConnectorTest::clickWhileReplyIsAwaited() {
     outerDone = true;
     QVERIFY(clickedDuringWait);
     QCOMPARE(reply, QByteArray("CAM_GETSERIALNUMBER 21040017"));
-    QVERIFY(!rig.session.State().m_bConnected);
+    QVERIFY(!rig.session.Link().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
     QCOMPARE(rig.sim->ReceivedLines(), (QList<QByteArray>{"CAM_GETSERIALNUMBER", "CLOSE"}));
     // The log says nothing of a lost connection: the operator closed it.
-    QCOMPARE(rig.session.State().m_strLog, kLine);
+    QCOMPARE(rig.session.Log().Text(), kLine);
 }
 
 void ConnectorTest::closeAnsweredByClosingIsNoLoss() {
@@ -330,10 +329,10 @@ void ConnectorTest::closeAnsweredByClosingIsNoLoss() {
     SimLink rig(options);
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.State().m_bConnected);
+    QVERIFY(rig.session.Link().Connected());
     rig.session.OnBnClickedConnect();
-    QVERIFY(!rig.session.State().m_bConnected);
-    QCOMPARE(rig.session.State().m_strLog, kLine);
+    QVERIFY(!rig.session.Link().Connected());
+    QCOMPARE(rig.session.Log().Text(), kLine);
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
 }
 

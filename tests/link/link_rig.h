@@ -3,7 +3,6 @@
 #include "camera_commands.h"
 #include "command_channel.h"
 #include "connector.h"
-#include "dialog_state.h"
 #include "line_transport.h"
 #include "log_book.h"
 #include "recording_surface.h"
@@ -21,18 +20,18 @@ namespace kestrel::test {
 struct LinkRig {
     explicit LinkRig(RecordingSurface& surface, LinkSettings settings = {})
         : presenter(events, log, surface), transport(settings),
-          channel(state, SessionIo{log, events, surface}, transport, commands::kDuringRun),
-          connector(state, SessionIo{log, events, surface}, transport, channel, settings,
+          channel(SessionIo{log, events, surface}, transport, commands::kDuringRun),
+          connector(SessionIo{log, events, surface}, transport, channel, settings,
                     commands::kGoodbye) {
         channel.SetRunFlag([this] { return runFlagged; });
     }
     void OnBnClickedConnect() { connector.OnBnClickedConnect(); }
-    DialogState& State() { return state; }
+    LogBook& Log() { return log; }
+    Connector& Link() { return connector; }
     CommandChannel& Channel() { return channel; }
 
     bool runFlagged = false; // what the busy gate is told of a programming run
-    DialogState state;
-    LogBook log{state.m_strLog};
+    LogBook log;
     SessionEvents events;
     WindowPresenter presenter;
     LineTransport transport;

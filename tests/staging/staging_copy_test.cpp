@@ -95,14 +95,14 @@ void StagingCopyTest::refusedWithoutChoices() {
         f.rig.surface.folderAnswers << std::nullopt;
         f.rig.handlers.OnBnClickedSelectUsb();
     }
-    f.rig.state.m_strLog = QStringLiteral("camera log\r\n");
+    f.rig.log.Restart(QStringLiteral("camera log\r\n"));
     f.rig.surface.paneText[Pane::Log] = QStringLiteral("camera log\r\n");
     f.rig.ForgetRecorded();
 
     f.rig.handlers.OnBnClickedCopyToUsb();
 
     QCOMPARE(f.rig.surface.calls, QStringList{"message " + message});
-    QCOMPARE(f.rig.state.m_strLog, QStringLiteral("camera log\r\n"));
+    QCOMPARE(f.rig.log.Text(), QStringLiteral("camera log\r\n"));
     QCOMPARE(f.rig.surface.paneText.value(Pane::Log), QStringLiteral("camera log\r\n"));
     QCOMPARE(FolderEntries(f.rig.StickPath()), QStringList());
     QVERIFY(!f.rig.handlers.CopyRunning());
@@ -145,13 +145,13 @@ void StagingCopyTest::copiesAndReports() {
     }
     const QString chosen = Native(target) + (trailingSeparator ? QString(QDir::separator()) : "");
     f.rig.Choose(f.hwPath, f.swPath, chosen);
-    f.rig.state.m_strLog = QStringLiteral("Connected to camera\r\n");
+    f.rig.log.Restart(QStringLiteral("Connected to camera\r\n"));
 
     f.rig.handlers.OnBnClickedCopyToUsb();
 
     const QString log = CopyingLine(chosen) + CopiedLines("board_3.rbf", f.hw) +
                         CopiedLines("vx_server_24", f.sw) + kSuccess;
-    QCOMPARE(f.rig.state.m_strLog, log);
+    QCOMPARE(f.rig.log.Text(), log);
     QCOMPARE(f.rig.surface.paneText.value(Pane::Log), log);
     QCOMPARE(f.rig.surface.messageBoxes, QStringList());
     QCOMPARE(ReadAll(target + "/firm.rbf"), f.hw);
@@ -165,7 +165,7 @@ void StagingCopyTest::copiesAndReports() {
     QCOMPARE(f.rig.surface.calls.mid(setLog), (QStringList{"set log", "progress 100"}));
     QVERIFY(!f.rig.handlers.CopyRunning());
     // The choices stay, so the same copy can be made again.
-    QVERIFY(f.rig.state.m_bHwSelected && f.rig.state.m_bSwSelected && f.rig.state.m_bUsbSelected);
+    QVERIFY(f.rig.handlers.Choices().m_bHwSelected && f.rig.handlers.Choices().m_bSwSelected && f.rig.handlers.Choices().m_bUsbSelected);
 }
 
 void StagingCopyTest::sourceIsTheDestinationFile_data() {
@@ -193,7 +193,7 @@ void StagingCopyTest::sourceIsTheDestinationFile() {
     rig.handlers.OnBnClickedCopyToUsb();
 
     QCOMPARE(rig.surface.messageBoxes, QStringList());
-    QCOMPARE(rig.state.m_strLog,
+    QCOMPARE(rig.log.Text(),
              CopyingLine(rig.StickPath()) + CopiedLines(QFileInfo(hwSource).fileName(), hwContent) +
                  CopiedLines(QFileInfo(swSource).fileName(), swContent) + kSuccess);
     QCOMPARE(ReadAll(firm), hwContent);
@@ -228,9 +228,9 @@ void StagingCopyTest::sourceGoneAfterChoosing() {
     const QString name = hwGone ? "board_3.rbf" : "vx_server_24";
     const QString reason =
         "cannot read \"" + Native(hwGone ? f.hwPath : f.swPath) + "\": " + SystemText(ENOENT);
-    QCOMPARE(f.rig.state.m_strLog, CopyingLine(f.rig.StickPath()) + "\t=> " + name +
+    QCOMPARE(f.rig.log.Text(), CopyingLine(f.rig.StickPath()) + "\t=> " + name +
                                        " NOT copied: " + reason + "\r\n" + kUnchanged);
-    QCOMPARE(f.rig.surface.paneText.value(Pane::Log), f.rig.state.m_strLog);
+    QCOMPARE(f.rig.surface.paneText.value(Pane::Log), f.rig.log.Text());
     QCOMPARE(f.rig.surface.messageBoxes, QStringList{FailureBox(name + ": " + reason)});
     QCOMPARE(ReadAll(f.rig.StickFile("firm.rbf")), QByteArray("old hardware"));
     QCOMPARE(ReadAll(f.rig.StickFile("vx_server")), QByteArray("old software"));
@@ -250,7 +250,7 @@ void StagingCopyTest::destinationFolderRemoved() {
     f.rig.handlers.OnBnClickedCopyToUsb();
 
     const QString reason = "the folder \"" + Native(folder) + "\" does not exist";
-    QCOMPARE(f.rig.state.m_strLog, CopyingLine(folder) + "\t=> " + reason + "\r\n" + kUnchanged);
+    QCOMPARE(f.rig.log.Text(), CopyingLine(folder) + "\t=> " + reason + "\r\n" + kUnchanged);
     QCOMPARE(f.rig.surface.messageBoxes, QStringList{FailureBox(reason)});
     QVERIFY(!QFileInfo::exists(folder));
     QCOMPARE(FolderEntries(f.rig.StickPath()), QStringList());
@@ -269,7 +269,7 @@ void StagingCopyTest::secondFileFailsOldPairStays() {
 
     const QString reason =
         "\"" + Native(f.rig.StickFile("vx_server")) + "\" is a folder and cannot be replaced";
-    QCOMPARE(f.rig.state.m_strLog,
+    QCOMPARE(f.rig.log.Text(),
              CopyingLine(f.rig.StickPath()) + CopiedLines("board_3.rbf", f.hw) +
                  "\t=> vx_server_24 NOT copied: " + reason + "\r\n" + kUnchanged);
     QCOMPARE(f.rig.surface.messageBoxes, QStringList{FailureBox("vx_server_24: " + reason)});
@@ -286,7 +286,7 @@ void StagingCopyTest::emptySourceRefused() {
     f.rig.handlers.OnBnClickedCopyToUsb();
 
     const QString reason = "\"" + Native(f.swPath) + "\" is empty";
-    QCOMPARE(f.rig.state.m_strLog, CopyingLine(f.rig.StickPath()) +
+    QCOMPARE(f.rig.log.Text(), CopyingLine(f.rig.StickPath()) +
                                        "\t=> vx_server_24 NOT copied: " + reason + "\r\n" +
                                        kUnchanged);
     QCOMPARE(FolderEntries(f.rig.StickPath()), QStringList());
@@ -303,7 +303,7 @@ void StagingCopyTest::leftoverChosenAsSourceIsRefused() {
 
     const QString reason =
         "\"" + Native(leftover) + "\" is a leftover of an interrupted copy, not a firmware file";
-    QCOMPARE(f.rig.state.m_strLog, CopyingLine(f.rig.StickPath()) + "\t=> " +
+    QCOMPARE(f.rig.log.Text(), CopyingLine(f.rig.StickPath()) + "\t=> " +
                                        ".firm.rbf.kestrel-tmp NOT copied: " + reason + "\r\n" +
                                        kUnchanged);
     QCOMPARE(ReadAll(leftover), f.hw); // the operator's choice is not deleted
@@ -340,12 +340,12 @@ void StagingCopyTest::pressesDuringCopyAreRefused() {
     QCOMPARE(f.rig.surface.fileChooserInitialNames.size(), 2); // only those of Choose()
     QCOMPARE(f.rig.surface.fileAnswers.size(), 2);
     QCOMPARE(f.rig.surface.folderAnswers.size(), 1);
-    QCOMPARE(f.rig.state.m_strHwPath, f.hwPath);
-    QCOMPARE(f.rig.state.m_strSwPath, f.swPath);
-    QCOMPARE(f.rig.state.m_strUsbPath, f.rig.StickPath());
+    QCOMPARE(f.rig.handlers.Choices().m_strHwPath, f.hwPath);
+    QCOMPARE(f.rig.handlers.Choices().m_strSwPath, f.swPath);
+    QCOMPARE(f.rig.handlers.Choices().m_strUsbPath, f.rig.StickPath());
     QCOMPARE(f.rig.surface.paneText.value(Pane::HwFile), QStringLiteral("board_3.rbf"));
     QCOMPARE(f.rig.surface.paneText.value(Pane::UsbPath), f.rig.StickPath());
-    QCOMPARE(f.rig.state.m_strLog, CopyingLine(f.rig.StickPath()) +
+    QCOMPARE(f.rig.log.Text(), CopyingLine(f.rig.StickPath()) +
                                        CopiedLines("board_3.rbf", f.hw) +
                                        CopiedLines("vx_server_24", f.sw) + kSuccess);
     QVERIFY(!f.rig.handlers.CopyRunning());
@@ -354,8 +354,8 @@ void StagingCopyTest::pressesDuringCopyAreRefused() {
     f.rig.ForgetRecorded();
     f.rig.handlers.OnBnClickedCopyToUsb();
     QCOMPARE(f.rig.surface.messageBoxes, QStringList());
-    QVERIFY(f.rig.state.m_strLog.endsWith(kSuccess));
-    QCOMPARE(f.rig.state.m_strLog.count(QStringLiteral("Copying new files")), 1);
+    QVERIFY(f.rig.log.Text().endsWith(kSuccess));
+    QCOMPARE(f.rig.log.Text().count(QStringLiteral("Copying new files")), 1);
 }
 
 void StagingCopyTest::progressAndStatusLine() {
@@ -365,7 +365,7 @@ void StagingCopyTest::progressAndStatusLine() {
     QVERIFY(WriteFile(rig.SourcePath("board_3.rbf"), hw));
     QVERIFY(WriteFile(rig.SourcePath("vx_server_24"), sw));
     rig.Choose(rig.SourcePath("board_3.rbf"), rig.SourcePath("vx_server_24"), rig.StickPath());
-    rig.state.m_strLog = QStringLiteral("Connected\r\n");
+    rig.log.Restart(QStringLiteral("Connected\r\n"));
 
     rig.handlers.OnBnClickedCopyToUsb();
 
@@ -384,8 +384,8 @@ void StagingCopyTest::progressAndStatusLine() {
         QVERIFY2(status.match(shown.mid(heading.size())).hasMatch(), qPrintable(shown));
     }
     QCOMPARE(rig.surface.caret.value(Pane::Log), heading.size());
-    QCOMPARE(rig.surface.paneText.value(Pane::Log), rig.state.m_strLog);
-    QVERIFY(rig.state.m_strLog.startsWith(heading));
+    QCOMPARE(rig.surface.paneText.value(Pane::Log), rig.log.Text());
+    QVERIFY(rig.log.Text().startsWith(heading));
 }
 
 QTEST_MAIN(StagingCopyTest)

@@ -65,9 +65,9 @@ void StagingMediumTest::readOnlyStick() {
 
     const QString reason = "cannot create \"" + rig.StickFile(".firm.rbf.kestrel-tmp") +
                            "\": " + SystemText(stick.ExpectedError());
-    QCOMPARE(rig.state.m_strLog, CopyingLine(rig.StickPath()) + "\t=> board_3.rbf NOT copied: " +
+    QCOMPARE(rig.log.Text(), CopyingLine(rig.StickPath()) + "\t=> board_3.rbf NOT copied: " +
                                      reason + "\r\n" + kUnchanged);
-    QCOMPARE(rig.surface.paneText.value(Pane::Log), rig.state.m_strLog);
+    QCOMPARE(rig.surface.paneText.value(Pane::Log), rig.log.Text());
     QCOMPARE(rig.surface.messageBoxes, QStringList{FailureBox("board_3.rbf: " + reason)});
     QCOMPARE(ReadAll(rig.StickFile("firm.rbf")), QByteArray("old hardware"));
     QCOMPARE(ReadAll(rig.StickFile("vx_server")), QByteArray("old software"));
@@ -106,7 +106,7 @@ void StagingMediumTest::smallStick() {
 
     if (fits) {
         QCOMPARE(rig.surface.messageBoxes, QStringList());
-        QCOMPARE(rig.state.m_strLog, CopyingLine(root) + CopiedLines("board_3.rbf", hw) +
+        QCOMPARE(rig.log.Text(), CopyingLine(root) + CopiedLines("board_3.rbf", hw) +
                                          CopiedLines("vx_server_24", sw) +
                                          "\r\nNew files Copied successfully\r\n");
         QCOMPARE(ReadAll(rig.StickFile("firm.rbf")), hw);
@@ -116,7 +116,7 @@ void StagingMediumTest::smallStick() {
                                " MB needed, " + Mb(available) + " MB free";
         QCOMPARE(reason, QStringLiteral(
                              "not enough free space on the USB stick: 1.2 MB needed, 1.0 MB free"));
-        QCOMPARE(rig.state.m_strLog, CopyingLine(root) + "\t=> " + reason + "\r\n" + kUnchanged);
+        QCOMPARE(rig.log.Text(), CopyingLine(root) + "\t=> " + reason + "\r\n" + kUnchanged);
         QCOMPARE(rig.surface.messageBoxes, QStringList{FailureBox(reason)});
         QCOMPARE(ReadAll(rig.StickFile("firm.rbf")), QByteArray("old hardware"));
         QCOMPARE(ReadAll(rig.StickFile("vx_server")), QByteArray("old software"));
@@ -155,7 +155,7 @@ void StagingMediumTest::writeFails() {
         rig.StickFile(secondFails ? ".vx_server.kestrel-tmp" : ".firm.rbf.kestrel-tmp");
     const QString name = secondFails ? "vx_server_24" : "board_3.rbf";
     const QString reason = "writing \"" + temp + "\" failed: " + SystemText(EFBIG);
-    QCOMPARE(rig.state.m_strLog, CopyingLine(rig.StickPath()) +
+    QCOMPARE(rig.log.Text(), CopyingLine(rig.StickPath()) +
                                      (secondFails ? CopiedLines("board_3.rbf", hw) : "") + "\t=> " +
                                      name + " NOT copied: " + reason + "\r\n" + kUnchanged);
     QCOMPARE(rig.surface.messageBoxes, QStringList{FailureBox(name + ": " + reason)});
@@ -179,7 +179,7 @@ void StagingMediumTest::noRoomForAnotherFile() {
 
     const QString reason =
         "cannot create \"" + rig.StickFile(".vx_server.kestrel-tmp") + "\": " + SystemText(ENOSPC);
-    QCOMPARE(rig.state.m_strLog, CopyingLine(rig.StickPath()) + CopiedLines("board_3.rbf", hw) +
+    QCOMPARE(rig.log.Text(), CopyingLine(rig.StickPath()) + CopiedLines("board_3.rbf", hw) +
                                      "\t=> vx_server_24 NOT copied: " + reason + "\r\n" +
                                      kUnchanged);
     QCOMPARE(FolderEntries(rig.StickPath()), QStringList());

@@ -153,7 +153,7 @@ void StagingPickersTest::pressSequence() {
     else
         QCOMPARE(fieldsUnderMessages, QStringList{fieldWhileMessage});
 
-    const kestrel::DialogState& s = rig.state;
+    const kestrel::StagingChoices& s = rig.handlers.Choices();
     if (button == QLatin1String("hw")) {
         QCOMPARE(s.m_bHwSelected, selected);
         QCOMPARE(s.m_strHwPath, path);
@@ -227,11 +227,11 @@ void StagingPickersTest::folderCancelLeavesFilesAlone() {
 
     QCOMPARE(rig.surface.messageBoxes, QStringList{kNoFolder});
     QCOMPARE(rig.surface.paneText.value(Pane::UsbPath), QString());
-    QVERIFY(!rig.state.m_bUsbSelected);
-    QVERIFY(rig.state.m_bHwSelected);
-    QVERIFY(rig.state.m_bSwSelected);
-    QCOMPARE(rig.state.m_strHwPath, QStringLiteral("/fw/board_3.rbf"));
-    QCOMPARE(rig.state.m_strSwPath, QStringLiteral("/fw/vx_server_24"));
+    QVERIFY(!rig.handlers.Choices().m_bUsbSelected);
+    QVERIFY(rig.handlers.Choices().m_bHwSelected);
+    QVERIFY(rig.handlers.Choices().m_bSwSelected);
+    QCOMPARE(rig.handlers.Choices().m_strHwPath, QStringLiteral("/fw/board_3.rbf"));
+    QCOMPARE(rig.handlers.Choices().m_strSwPath, QStringLiteral("/fw/vx_server_24"));
     QCOMPARE(rig.surface.paneText.value(Pane::HwFile), QStringLiteral("board_3.rbf"));
     QCOMPARE(rig.surface.paneText.value(Pane::SwFile), QStringLiteral("vx_server_24"));
 }
@@ -246,16 +246,16 @@ void StagingPickersTest::eachPickerKeepsToItsOwnRow() {
     rig.handlers.OnBnClickedSelectSw();
 
     QCOMPARE(rig.surface.messageBoxes, (QStringList{kNoFile, kNoFile}));
-    QVERIFY(!rig.state.m_bHwSelected);
-    QVERIFY(!rig.state.m_bSwSelected);
-    QVERIFY(rig.state.m_bUsbSelected);
-    QCOMPARE(rig.state.m_strUsbPath, QStringLiteral("/media/STICK"));
+    QVERIFY(!rig.handlers.Choices().m_bHwSelected);
+    QVERIFY(!rig.handlers.Choices().m_bSwSelected);
+    QVERIFY(rig.handlers.Choices().m_bUsbSelected);
+    QCOMPARE(rig.handlers.Choices().m_strUsbPath, QStringLiteral("/media/STICK"));
     QCOMPARE(rig.surface.paneText.value(Pane::UsbPath), QStringLiteral("/media/STICK"));
 
     // The folder picker forgets its whole choice.
     rig.surface.folderAnswers << QStringLiteral("/media/OTHER");
     rig.handlers.OnBnClickedSelectUsb();
-    QCOMPARE(rig.state.m_strUsbPath, QStringLiteral("/media/OTHER"));
+    QCOMPARE(rig.handlers.Choices().m_strUsbPath, QStringLiteral("/media/OTHER"));
 }
 
 QTEST_MAIN(StagingPickersTest)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "dialog_state.h"
 #include "log_book.h"
 #include "recording_surface.h"
 #include "session_events.h"
@@ -24,7 +23,7 @@ public:
     QStringList logShown; // every text shown with a caret in the log pane
 };
 
-// The staging handlers on a fresh dialog state and recording window, with a
+// The staging handlers on a fresh log and recording window, with a
 // scratch folder holding "sources" and "stick".
 class StagingRig {
 public:
@@ -40,12 +39,11 @@ public:
     void ForgetRecorded();
 
     QTemporaryDir root;
-    DialogState state;
-    LogBook log{state.m_strLog};
+    LogBook log;
     HookedSurface surface;
     SessionEvents events;
     WindowPresenter presenter{events, log, surface};
-    StagingHandlers handlers{state, SessionIo{log, events, surface}};
+    StagingHandlers handlers{SessionIo{log, events, surface}};
 };
 
 // What a copy writes to the log and shows in its message box.
