@@ -26,11 +26,15 @@ void JobPresenter::PostState(JobState state) {
     Post(event);
 }
 
-void JobPresenter::PostLog(const QString& line) {
+void JobPresenter::PostText(JobEvent::Kind kind, const QString& text) {
     JobEvent event;
-    event.kind = JobEvent::Kind::Log;
-    event.text = line;
+    event.kind = kind;
+    event.text = text;
     Post(event);
+}
+
+void JobPresenter::PostLog(const QString& line) {
+    PostText(JobEvent::Kind::Log, line);
 }
 
 void JobPresenter::FollowLog(const LogBook& log) {
@@ -71,10 +75,7 @@ void JobPresenter::PostProgress(int position) {
 }
 
 void JobPresenter::PostMessage(const QString& text) {
-    JobEvent event;
-    event.kind = JobEvent::Kind::Message;
-    event.text = text;
-    Post(event);
+    PostText(JobEvent::Kind::Message, text);
 }
 
 std::optional<QString> JobPresenter::ChooseExistingFile(const QString&, const QList<FileFilter>&) {

@@ -42,6 +42,7 @@ public:
     void Wait(int ms) override;
 
 private:
+    void PostText(JobEvent::Kind kind, const QString& text);
     void AddToLog(const QString& text);
 
     int m_job;
