@@ -3,6 +3,7 @@
 #include "after_connect.h"
 #include "camera_stack.h"
 #include "connector.h"
+#include "conversation_tap.h"
 #include "dialog_state.h"
 #include "firmware_run.h"
 #include "job_surface.h"
@@ -31,12 +32,14 @@ JobResult CameraJob::Run() {
     clock.start();
     JobResult result;
     DialogState state;
-    JobSurface surface(m_job, m_address.host, m_sink, &m_stop);
+    ConversationTap tap(m_plan.records, m_job, m_sink);
+    JobSurface surface(m_job, m_address.host, tap, &m_stop);
     LinkSettings link = m_plan.link;
     link.cameraPort = m_address.port;
     LogBook log(state.m_strLog);
     surface.FollowLog(log);
     CameraStack camera(state, log, surface, link, m_plan.run);
+    tap.Follow(camera);
     // After the greeting the camera is asked whether it is programming, then
     // for its information unless it is; what follows is this job's choice.
     AfterConnectCheck& check = camera.AfterConnect();
