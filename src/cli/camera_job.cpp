@@ -3,6 +3,7 @@
 #include "camera_info.h"
 #include "camera_stack.h"
 #include "connector.h"
+#include "conversation_tap.h"
 #include "firmware_run.h"
 #include "job_presenter.h"
 #include "log_book.h"
@@ -31,7 +32,8 @@ JobResult CameraJob::Run() {
     QElapsedTimer clock;
     clock.start();
     JobResult result;
-    JobPresenter surface(m_job, m_address.host, m_sink, &m_stop);
+    ConversationTap tap(m_plan.records, m_job, m_sink);
+    JobPresenter surface(m_job, m_address.host, tap, &m_stop);
     LinkSettings link = m_plan.link;
     link.cameraPort = m_address.port;
     LogBook log;
@@ -39,6 +41,7 @@ JobResult CameraJob::Run() {
     surface.FollowLog(log);
     surface.Present(events);
     CameraStack camera(SessionIo{log, events, surface}, link, m_plan.run);
+    tap.Follow(camera);
     // What follows the look at the camera is this job's choice.
     camera.LookAtCameraOnConnect(false);
 

@@ -14,6 +14,7 @@ class CameraStack;
 namespace kestrel::cli {
 
 class JobPresenter;
+class RecordBook;
 
 // What every camera job of one command does.
 struct JobPlan {
@@ -23,6 +24,7 @@ struct JobPlan {
     int powerCyclePollMs = 1000; // how often the camera is looked at meanwhile
     LinkSettings link;           // the port is each camera's own
     RunSettings run;
+    RecordBook* records = nullptr; // each camera's conversation, with --log-dir
 };
 
 // One camera's work for info, update or watch, start to end, in the calling

@@ -21,7 +21,14 @@ const char* const kRunHelp =
     "                     firmware version changed; an unchanged version fails\n"
     "  --reboot-timeout S how long to wait for the power cycle (default 300 s)\n"
     "  --report FILE      append one line per camera to FILE: time, address,\n"
-    "                     serial, versions before and after, result (tab-separated)\n";
+    "                     serial, versions before and after, result, record file\n"
+    "                     (tab-separated)\n";
+
+const char* const kRecordHelp =
+    "  --log-dir DIR      record each camera's whole conversation in a file of its\n"
+    "                     own in DIR, named after its serial number and the time:\n"
+    "                     every line sent and received, with times, and the\n"
+    "                     tool's events\n";
 
 const char* const kExitHelp =
     "Exit status: 0 when every camera succeeded, 1 when any failed, 2 for a\n"
@@ -58,7 +65,7 @@ QString CommandHelp(Command command) {
                               "number, model,\nsensor, hardware and software firmware "
                               "versions.\n\n") +
                QString::fromLatin1(kAddressHelp) + QStringLiteral("\nOptions:\n") +
-               QString::fromLatin1(kOutputHelp);
+               QString::fromLatin1(kRecordHelp) + QString::fromLatin1(kOutputHelp);
         break;
     case Command::Update:
         text =
@@ -71,14 +78,16 @@ QString CommandHelp(Command command) {
                            "tried again for 60 s. Power-cycle a camera only when its\nline says "
                            "so.\n\n") +
             QString::fromLatin1(kAddressHelp) + QStringLiteral("\nOptions:\n") +
-            QString::fromLatin1(kRunHelp) + QString::fromLatin1(kOutputHelp);
+            QString::fromLatin1(kRunHelp) + QString::fromLatin1(kRecordHelp) +
+            QString::fromLatin1(kOutputHelp);
         break;
     case Command::Watch:
         text = QStringLiteral("Usage: kestrel-flash watch [OPTIONS] ADDRESS\n\n"
                               "Follows a programming run already in progress on the camera "
                               "to its end.\nFails when the camera is not programming.\n\n") +
                QString::fromLatin1(kAddressHelp) + QStringLiteral("\nOptions:\n") +
-               QString::fromLatin1(kRunHelp) + QString::fromLatin1(kOutputHelp);
+               QString::fromLatin1(kRunHelp) + QString::fromLatin1(kRecordHelp) +
+               QString::fromLatin1(kOutputHelp);
         break;
     case Command::Stage:
         text =

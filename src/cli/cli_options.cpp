@@ -74,6 +74,7 @@ ParsedCli ParseCli(const QStringList& arguments) {
     const QCommandLineOption json(QStringLiteral("json"), QString());
     const QCommandLineOption plain(QStringLiteral("plain"), QString());
     const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption logDir(QStringLiteral("log-dir"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption confirm(QStringLiteral("confirm-reboot"), QString());
     const QCommandLineOption rebootTimeout(QStringLiteral("reboot-timeout"), QString(),
                                            QStringLiteral("S"));
@@ -85,6 +86,8 @@ ParsedCli ParseCli(const QStringList& arguments) {
         parser.addOptions({report, confirm, rebootTimeout});
     if (*command == Command::Stage)
         parser.addOptions({hw, sw});
+    else
+        parser.addOption(logDir);
 
     QStringList rest = arguments;
     rest.removeAt(1); // the parser expects the program name, then options
@@ -134,6 +137,11 @@ ParsedCli ParseCli(const QStringList& arguments) {
                               hint);
         seen.insert(key);
         options.cameras.append(*address);
+    }
+    if (parser.isSet(logDir)) {
+        options.logDir = parser.value(logDir);
+        if (options.logDir.isEmpty())
+            return UsageError(QStringLiteral("--log-dir needs a folder name"), hint);
     }
     if (runs) {
         options.confirmReboot = parser.isSet(confirm);

@@ -19,6 +19,7 @@ struct CliOptions {
     bool json = false;  // one JSON object per line instead of text
     bool plain = false; // plain lines even on a terminal
     QString reportPath; // append one line per camera to this file
+    QString logDir;     // one conversation record per camera in this folder
     bool confirmReboot = false;
     int rebootTimeoutS = 300; // how long to wait for the power cycle
     QString hwFile;

@@ -29,6 +29,7 @@ struct JobResult {
     CameraIdentity after;
     bool runInProgress = false; // the camera was programming when connected
     qint64 elapsedMs = 0;
+    QString record; // the file of the conversation record; empty without one
 
     // The serial number as first read: before the run, or after it when the
     // camera was found programming.

@@ -1,5 +1,8 @@
 #include "job_runner.h"
 
+#include "record_book.h"
+
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
 
@@ -40,10 +43,19 @@ QList<JobResult> JobRunner::Run(const QList<CameraAddress>& cameras, const JobPl
     m_stopped = QList<bool>(cameras.size(), false);
     m_statesAtStop = m_states;
     m_pending = cameras.size();
+    m_records = plan.records;
     m_clock.start();
     QEventLoop loop;
     m_loop = &loop;
 
+    if (m_records) // a record that stops is told about as a message of its job
+        m_records->Start([this](int job, const QString& text) {
+            JobEvent event;
+            event.job = job;
+            event.kind = JobEvent::Kind::Message;
+            event.text = text;
+            Post(event);
+        });
     for (int i = 0; i < static_cast<int>(cameras.size()); ++i) {
         const CameraAddress address = cameras.at(i);
         m_stops.push_back(std::make_unique<JobStop>());
@@ -64,6 +76,13 @@ QList<JobResult> JobRunner::Run(const QList<CameraAddress>& cameras, const JobPl
     m_loop = nullptr;
     for (const auto& thread : m_threads)
         thread->wait();
+    if (m_records) {
+        m_records->Close();
+        // What the last writes told reaches the output before the summary.
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        for (int i = 0; i < static_cast<int>(m_results.size()); ++i)
+            m_results[i].record = m_records->File(i);
+    }
     return m_results;
 }
 
@@ -111,6 +130,8 @@ void JobRunner::Deliver(const JobEvent& event) {
         return;
     m_finished[event.job] = true;
     m_results[event.job] = event.result;
+    if (m_records) // the result as told, an interruption included
+        m_records->End(event.job, event.result);
     if (--m_pending == 0 && m_loop)
         m_loop->quit();
 }

@@ -49,6 +49,7 @@ private:
     QList<bool> m_stopped; // still at work when the stop came
     QList<JobState> m_statesAtStop;
     bool m_interrupted = false;
+    RecordBook* m_records = nullptr;
     QElapsedTimer m_clock;
     std::vector<std::unique_ptr<JobStop>> m_stops;
     std::vector<std::unique_ptr<QThread>> m_threads;

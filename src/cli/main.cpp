@@ -4,6 +4,7 @@
 #include "cli_options.h"
 #include "job_runner.h"
 #include "json_output.h"
+#include "record_book.h"
 #include "report_file.h"
 #include "stage_job.h"
 #include "stop_signals.h"
@@ -71,22 +72,34 @@ int main(int argc, char** argv) {
         }
     }
 
-    const std::unique_ptr<ProgressOutput> output = MakeOutput(options);
     QStringList names;
+    for (const CameraAddress& camera : options.cameras)
+        names.append(camera.Text());
+    std::unique_ptr<RecordBook> records;
+    if (!options.logDir.isEmpty()) {
+        records = std::make_unique<RecordBook>(options.logDir, CommandName(options.command), names,
+                                               LocalNow);
+        QString error;
+        if (!records->CheckWritable(&error)) {
+            WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
+            return 1;
+        }
+    }
+
+    const std::unique_ptr<ProgressOutput> output = MakeOutput(options);
     QList<JobResult> results;
     std::unique_ptr<JobRunner> runner;
     if (options.command == Command::Stage) {
-        names.append(options.folder);
+        names = QStringList{options.folder};
         output->Begin(options.command, names);
         DirectSink sink(*output);
         results.append(RunStageJob(options, sink));
     } else {
-        for (const CameraAddress& camera : options.cameras)
-            names.append(camera.Text());
         JobPlan plan;
         plan.command = options.command;
         plan.confirmReboot = options.confirmReboot;
         plan.rebootTimeoutMs = options.rebootTimeoutS * 1000;
+        plan.records = records.get();
         output->Begin(options.command, names);
         // Ctrl-C stops following the cameras, not a camera that is programming;
         // the operator is told so, camera by camera, before the program ends.
@@ -102,8 +115,7 @@ int main(int argc, char** argv) {
         QString error;
         // Local time with its offset from UTC, so records from sites in
         // several time zones compare.
-        const QDateTime now = QDateTime::currentDateTime();
-        if (!report->Append(names, results, now.toOffsetFromUtc(now.offsetFromUtc()), &error)) {
+        if (!report->Append(names, results, LocalNow(), &error)) {
             WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
             return 1;
         }

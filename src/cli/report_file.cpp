@@ -39,7 +39,8 @@ QString ReportFile::Line(const QString& name, const JobResult& result, const QDa
                              Field(result.after.software),
                              Field(result.code),
                              QString::number(result.elapsedMs / 1000.0, 'f', 1),
-                             Field(result.detail.simplified())};
+                             Field(result.detail.simplified()),
+                             Field(result.record)};
     return fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
 }
 

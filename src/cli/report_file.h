@@ -11,8 +11,8 @@ namespace kestrel::cli {
 // The production record: one line per camera appended to a text file, its
 // fields separated by tabs: time (ISO 8601 with offset), address, serial,
 // hardware and software firmware before, the same after, result code, seconds
-// taken, and the detail. Texts from cameras are escaped; an unknown field is
-// "-".
+// taken, the detail, and the file of the camera's conversation record. Texts
+// from cameras are escaped; an unknown field is "-".
 class ReportFile {
 public:
     explicit ReportFile(QString path);

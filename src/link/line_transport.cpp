@@ -68,6 +68,7 @@ LineTransport::ConnectOutcome LineTransport::Connect(const QString& host, quint1
         connect(socket, &QTcpSocket::errorOccurred, this, &LineTransport::OnSocketError);
         connect(socket, &QTcpSocket::disconnected, this,
                 [this] { Lose(texts::CameraClosedConnection()); });
+        emit opened();
         return outcome;
     }
     if (timedOut)
@@ -89,6 +90,7 @@ bool LineTransport::Write(const QByteArray& bytes) {
     if (written != bytes.size())
         return false;
     m_socket->flush();
+    emit sent(bytes);
     return true;
 }
 
@@ -140,6 +142,7 @@ void LineTransport::OnReadyRead() {
                      lines);
     for (std::string& text : lines) {
         QByteArray line(text.data(), static_cast<qsizetype>(text.size()));
+        emit lineReceived(line);
         if (!m_claims.empty()) {
             m_claims.front()->line = std::move(line);
             m_claims.front()->done = true;

@@ -64,6 +64,12 @@ signals:
     // The connection ended without the tool asking: the camera closed it, a
     // socket error, or a reply timeout. Emitted once per connection.
     void connectionLost(const QString& reason);
+    // A connection is open, the first or a later one.
+    void opened();
+    // Bytes were handed to the connection, as given to Write.
+    void sent(const QByteArray& bytes);
+    // A line came from the camera, as read (without its line end).
+    void lineReceived(const QByteArray& line);
 
 private:
     struct Claim {

@@ -212,11 +212,12 @@ void CliPartsTest::reportLine() {
     result.before.hardware = "1.2A.3F";
     result.before.software = "vx\tserver";
     result.elapsedMs = 12345;
+    result.record = "/logs/2104_x1b0017_20261207-140506.log";
     const QDateTime when(QDate(2026, 12, 7), QTime(14, 5, 6), Qt::OffsetFromUTC, 3600);
     QCOMPARE(ReportFile::Line("10.0.0.5:5000", result, when),
              QStringLiteral("2026-12-07T14:05:06+01:00\t10.0.0.5:5000\t2104\\x1b0017\t1.2A.3F\t"
                             "vx server\t-\t-\tstalled\t12.3\tThe camera has stopped Do NOT power "
-                            "it off.\n"));
+                            "it off.\t/logs/2104_x1b0017_20261207-140506.log\n"));
 }
 
 void CliPartsTest::summaryTable() {

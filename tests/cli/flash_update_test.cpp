@@ -252,7 +252,8 @@ void FlashUpdateTest::reportGetsOneLinePerCamera() {
         QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 3);
     const QStringList goodFields = lines.at(0).split(QLatin1Char('\t'));
-    QCOMPARE(goodFields.size(), 10);
+    QCOMPARE(goodFields.size(), 11);
+    QCOMPARE(goodFields.at(10), QStringLiteral("-")); // no conversation record
     QVERIFY(QDateTime::fromString(goodFields.at(0), Qt::ISODate).isValid());
     QCOMPARE(goodFields.mid(1, 5), (QStringList{Loopback(good.Port()), "21040017", "1.2A.3F",
                                                 "vx_server 3.8.2 build 1187", goodFields.at(5)}));

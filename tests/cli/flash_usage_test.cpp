@@ -45,6 +45,11 @@ void FlashUsageTest::usageErrorsExitTwo_data() {
     row("report without file", {"update", "10.0.0.1", "--report"},
         "Missing value after '--report'.");
     row("report on info", {"info", "--report", "r.txt", "10.0.0.1"}, "Unknown option 'report'.");
+    row("log-dir without folder", {"info", "10.0.0.1", "--log-dir"},
+        "Missing value after '--log-dir'.");
+    row("empty log-dir", {"watch", "--log-dir", "", "10.0.0.1"}, "--log-dir needs a folder name");
+    row("log-dir on stage", {"stage", "--log-dir", "l", "--hw", "a", "--sw", "b", "/a"},
+        "Unknown option 'log-dir'.");
     row("timeout without confirm", {"update", "--reboot-timeout", "30", "10.0.0.1"},
         "--reboot-timeout goes with --confirm-reboot");
     row("timeout not a number", {"update", "--confirm-reboot", "--reboot-timeout", "x", "a"},

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "job_event.h"
+#include "record_book.h"
+
+#include <optional>
+
+namespace kestrel {
+class CameraStack;
+} // namespace kestrel
+
+namespace kestrel::cli {
+
+// Puts one camera job on record, in the job's thread: the lines its
+// connection sends and receives, the connection opened and lost, the run
+// reconnected, and from the job's events every change of phase and the
+// camera's serial number, which names the record. The events go on to the
+// next sink unchanged. Without a book it only passes them on.
+class ConversationTap : public JobSink {
+public:
+    ConversationTap(RecordBook* book, int job, JobSink& next);
+
+    // The camera's connection and run; the stack must not outlive the tap.
+    void Follow(CameraStack& camera);
+
+    void Post(const JobEvent& event) override;
+
+private:
+    void Add(RecordBook::Mark mark, const QString& text);
+
+    RecordBook* m_book;
+    int m_job;
+    JobSink& m_next;
+    std::optional<JobState> m_state;
+};
+
+} // namespace kestrel::cli
