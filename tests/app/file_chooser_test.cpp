@@ -267,11 +267,6 @@ void FileChooserTest::opensWhereTheLastChoiceWasMade() {
     QFETCH(bool, accepted);
     QFETCH(bool, removed);
     QFETCH(QString, start);
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope,
-                       QCoreApplication::organizationName(), QCoreApplication::applicationName());
-    settings.clear();
-    settings.sync();
-    QVERIFY(QFile::remove(settings.fileName()));
     // Each chooser was last used in a folder of its own.
     const QStringList seeds{"seed/0/board.rbf", "seed/1/vx_server", "seed/2"};
     for (int i = 0; i < 3; ++i)
@@ -288,7 +283,7 @@ void FileChooserTest::opensWhereTheLastChoiceWasMade() {
              start.isEmpty() ? seed(chooser) : m_dir.filePath(start));
     // The others keep their own; the choice is on disk for the program's next run.
     QCOMPARE(Use((chooser + 1) % 3, m_dir.path(), false), seed((chooser + 1) % 3));
-    QFile saved(settings.fileName());
+    QFile saved(m_dir.filePath("settings/file_chooser_test/file_chooser_test.ini"));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll().contains(folder.toUtf8()), accepted);
 }
