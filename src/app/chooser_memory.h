@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <utility>
+
 namespace kestrel {
 
 // Where each chooser of the window was last left: the folder of its last
