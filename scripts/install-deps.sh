@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
           qt6-base-dev qt6-base-dev-tools libgl-dev libbenchmark-dev libssl-dev
-          xvfb xauth)
+          xvfb xauth dbus-daemon)
 
 missing=()
 for p in "${packages[@]}"; do

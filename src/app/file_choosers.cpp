@@ -1,7 +1,10 @@
 #include "file_choosers.h"
 
+#include "chooser_memory.h"
+
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QStringList>
 
@@ -49,19 +52,28 @@ std::optional<QString> RunFileChooser(QWidget* parent, const QString& initialNam
                      [&chooser, &filters](const QString& description) {
                          ApplyPatterns(chooser, filters, description);
                      });
+    // Each file chooser opens where its last choice was made.
+    const ChooserMemory memory(descriptions.value(0));
+    const QString start = memory.StartFolder();
+    if (!start.isEmpty())
+        chooser.setDirectory(start);
     chooser.selectFile(initialName);
     if (chooser.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList chosen = chooser.selectedFiles();
     if (chosen.isEmpty())
         return std::nullopt;
+    memory.Remember(QFileInfo(chosen.first()).absolutePath());
     return QDir::toNativeSeparators(chosen.first());
 }
 
 std::optional<QString> RunFolderChooser(QWidget* parent) {
-    const QString folder = QFileDialog::getExistingDirectory(parent);
+    const ChooserMemory memory(QStringLiteral("Folder"));
+    const QString folder =
+        QFileDialog::getExistingDirectory(parent, QString(), memory.StartFolder());
     if (folder.isEmpty())
         return std::nullopt;
+    memory.Remember(folder);
     return NativeFolderPath(folder);
 }
 

@@ -14,14 +14,16 @@ namespace kestrel {
 // A modal chooser of one existing file. Its type list shows each filter's
 // description as it is and lists the files matching that filter's patterns;
 // the first filter is in force at the start and initialName stands in the
-// name field. Returns the chosen file's full path with native separators, or
-// nothing when the operator cancelled.
+// name field. It opens in the folder of the last file chosen with the same
+// first filter, in this run of the program or an earlier one. Returns the
+// chosen file's full path with native separators, or nothing when the
+// operator cancelled.
 std::optional<QString> RunFileChooser(QWidget* parent, const QString& initialName,
                                       const QList<FileFilter>& filters);
 
-// A modal folder chooser. Returns the chosen folder's full path with native
-// separators (a drive root keeps its trailing separator), or nothing when the
-// operator cancelled.
+// A modal folder chooser, opened on the folder chosen last. Returns the
+// chosen folder's full path with native separators (a drive root keeps its
+// trailing separator), or nothing when the operator cancelled.
 std::optional<QString> RunFolderChooser(QWidget* parent);
 
 // The path as a folder chooser reports it: native separators, and on Windows

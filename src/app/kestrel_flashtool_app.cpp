@@ -12,6 +12,9 @@
 CKestrel_FlashToolApp::CKestrel_FlashToolApp(int& argc, char** argv) : m_app(argc, argv) {
     QApplication::setApplicationName(QString::fromLatin1(kestrel::kApplicationName));
     QApplication::setApplicationVersion(QString::fromLatin1(kestrel::kApplicationVersion));
+    // The settings (where the choosers were left) are kept under the tool's
+    // own name.
+    QApplication::setOrganizationName(QString::fromLatin1(kestrel::kApplicationName));
     // Only the end of the main window's modal run ends the program, never a
     // window that closes on its own.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -75,6 +75,10 @@ RunOutcome FirmwareRun::RunFirmwareUpdate() {
     }
     m_stage = Stage::Polling;
     m_active = &run;
+    // The machine stays awake while the camera rewrites its flash, whatever
+    // the way the run ends (End lets go); a run taken over keeps the lock.
+    if (!m_awake)
+        m_awake.emplace();
 
     m_log.Write(kEraseHeading);
     ShowLog();
@@ -270,6 +274,7 @@ void FirmwareRun::End(Run& run, RunOutcome outcome, const QString& logText,
     m_bUpdateRunning = false;
     m_stage = Stage::Idle;
     m_active = nullptr;
+    m_awake.reset();
     ++m_epoch;
     if (!logText.isEmpty()) {
         m_log.Write(logText);

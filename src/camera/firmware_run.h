@@ -1,11 +1,14 @@
 #pragma once
 
+#include "keep_awake.h"
 #include "run_settings.h"
 #include "run_tracker.h"
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+
+#include <optional>
 
 namespace kestrel {
 
@@ -115,6 +118,7 @@ private:
     bool m_lossSeen = false; // the connection was lost, not closed by the operator
     bool m_stopRequested = false;
     bool m_bUpdateRunning = false;
+    std::optional<KeepAwake> m_awake; // from the start of following to the end
 };
 
 } // namespace kestrel

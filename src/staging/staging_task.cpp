@@ -1,6 +1,7 @@
 #include "staging_task.h"
 
 #include "file_stager.h"
+#include "keep_awake.h"
 
 #include <QEventLoop>
 
@@ -23,6 +24,8 @@ StagingOutcome StagingTask::Run(const ProgressHandler& onProgress) {
         this, &StagingTask::progressAvailable, &loop,
         [this, &onProgress] { onProgress(TakeLatest()); }, Qt::QueuedConnection);
     connect(this, &StagingTask::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    // The machine stays awake while the files are written and read back.
+    const KeepAwake awake;
     std::thread worker([this, &outcome] {
         outcome = StageFiles(m_plan, [this](const StagingProgress& step) { Publish(step); });
         emit finished();

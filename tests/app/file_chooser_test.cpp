@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,6 +49,11 @@ void ChooseNextType(QFileDialog* chooser) {
     QTest::keyClick(types, Qt::Key_Down);
 }
 
+// The folder a chooser (2: the folder chooser) is left in by choosing path.
+QString FolderOf(int chooser, const QString& path) {
+    return chooser == 2 ? path : QFileInfo(path).absolutePath();
+}
+
 } // namespace
 
 class FileChooserTest : public QObject {
@@ -63,19 +69,29 @@ private slots:
     void cancelledFolderChooser();
     void nativeFolderPath_data();
     void nativeFolderPath();
+    void opensWhereTheLastChoiceWasMade_data();
+    void opensWhereTheLastChoiceWasMade();
 
 private:
     // A file of the folder that holds the firmware files (and nothing else).
     QString FilePath(const QString& name) const { return m_dir.filePath("files/" + name); }
     QString Files() const { return m_dir.filePath(QStringLiteral("files")); }
+    // Opens chooser 0 (hardware), 1 (software) or 2 (folder), goes to path (a
+    // file, or the folder) and chooses it or cancels; the folder it opened in.
+    QString Use(int chooser, const QString& path, bool accept) const;
 
     QTemporaryDir m_dir;
 };
 
 void FileChooserTest::initTestCase() {
     QVERIFY(m_dir.isValid());
-    QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("files")));
-    for (const char* name : {"board.rbf", "vx_server", "vx_server_24", "notes.txt"}) {
+    // The choosers' settings go to a folder of the test's own.
+    QCoreApplication::setOrganizationName(QStringLiteral("file_chooser_test"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("settings"));
+    for (const char* folder : {"files", "seed/0", "seed/1", "seed/2"})
+        QVERIFY(QDir(m_dir.path()).mkpath(QString::fromLatin1(folder)));
+    for (const char* name : {"board.rbf", "vx_server", "vx_server_24", "notes.txt",
+                             "../seed/0/board.rbf", "../seed/1/vx_server"}) {
         QFile file(FilePath(QString::fromLatin1(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("firmware");
@@ -209,6 +225,67 @@ void FileChooserTest::nativeFolderPath() {
     QFETCH(QString, path);
     QFETCH(QString, expected);
     QCOMPARE(kestrel::NativeFolderPath(path), expected);
+}
+
+QString FileChooserTest::Use(int chooser, const QString& path, bool accept) const {
+    CKestrel_FlashToolDlg dlg;
+    QString start;
+    kestrel::test::WhenShown<QFileDialog>([&](QFileDialog* shown) {
+        start = shown->directory().absolutePath();
+        shown->setDirectory(FolderOf(chooser, path));
+        if (chooser != 2)
+            shown->selectFile(path);
+        if (accept)
+            static_cast<QDialog*>(shown)->accept();
+        if (shown->isVisible())
+            shown->reject();
+    });
+    if (chooser == 2)
+        dlg.ChooseFolder();
+    else
+        dlg.ChooseExistingFile(QStringLiteral("*"), chooser == 0 ? kHwFilters : kSwFilters);
+    return start;
+}
+
+void FileChooserTest::opensWhereTheLastChoiceWasMade_data() {
+    QTest::addColumn<int>("chooser");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<bool>("removed");  // the chosen folder is gone afterwards
+    QTest::addColumn<QString>("start"); // the next start; empty: where it was before
+
+    QTest::newRow("hardware file") << 0 << "files/board.rbf" << true << false << "files";
+    QTest::newRow("software file") << 1 << "files/vx_server" << true << false << "files";
+    QTest::newRow("folder") << 2 << "stick" << true << false << "stick";
+    QTest::newRow("folder taken out") << 2 << "stick/usb" << true << true << "stick";
+    QTest::newRow("cancelled") << 0 << "files/board.rbf" << false << false << "";
+}
+
+void FileChooserTest::opensWhereTheLastChoiceWasMade() {
+    QFETCH(int, chooser);
+    QFETCH(QString, chosen);
+    QFETCH(bool, accepted);
+    QFETCH(bool, removed);
+    QFETCH(QString, start);
+    // Each chooser was last used in a folder of its own.
+    const QStringList seeds{"seed/0/board.rbf", "seed/1/vx_server", "seed/2"};
+    for (int i = 0; i < 3; ++i)
+        Use(i, m_dir.filePath(seeds[i]), true);
+    const auto seed = [&](int i) { return FolderOf(i, m_dir.filePath(seeds[i])); };
+
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("stick/usb")));
+    const QString path = m_dir.filePath(chosen);
+    const QString folder = FolderOf(chooser, path);
+    QCOMPARE(Use(chooser, path, accepted), seed(chooser));
+    if (removed)
+        QVERIFY(QDir(folder).removeRecursively());
+    QCOMPARE(Use(chooser, m_dir.path(), false),
+             start.isEmpty() ? seed(chooser) : m_dir.filePath(start));
+    // The others keep their own; the choice is on disk for the program's next run.
+    QCOMPARE(Use((chooser + 1) % 3, m_dir.path(), false), seed((chooser + 1) % 3));
+    QFile saved(m_dir.filePath("settings/file_chooser_test/file_chooser_test.ini"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll().contains(folder.toUtf8()), accepted);
 }
 
 QTEST_MAIN(FileChooserTest)

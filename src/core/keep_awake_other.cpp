@@ -1,0 +1,10 @@
+#include "keep_awake.h"
+
+namespace kestrel {
+
+// Systems other than Linux and Windows are not asked to stay awake: the work
+// goes on as it would without the lock.
+KeepAwake::KeepAwake() = default;
+KeepAwake::~KeepAwake() = default;
+
+} // namespace kestrel

@@ -1,0 +1,217 @@
+// The run and the copy keep the machine awake. logind's manager stands in on
+// a bus of the test's own, in a thread of its own so that it answers while
+// the code under test waits for it: each Inhibit is recorded and given a
+// pipe's write end, whose read end tells whether the holder has let go.
+
+#include "firmware_run.h"
+#include "keep_awake.h"
+#include "recording_surface.h"
+#include "session_rig.h"
+#include "sim_thread.h"
+#include "staging_task.h"
+
+#include <QDBusConnection>
+#include <QDBusUnixFileDescriptor>
+#include <QFile>
+#include <QMutex>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
+
+using kestrel::KeepAwake;
+using kestrel::RunOutcome;
+
+namespace {
+
+enum class Turn { None, Stall, Abort, CameraGone, Disconnect, Stop };
+const QString kCall =
+    QStringLiteral("sleep:idle|keep_awake_test|Camera firmware programming in progress|block");
+
+} // namespace
+
+Q_DECLARE_METATYPE(Turn)
+Q_DECLARE_METATYPE(RunOutcome)
+
+class Logind : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+public:
+    ~Logind() override {
+        for (const int end : m_ends)
+            ::close(end);
+    }
+    QStringList Calls() {
+        const QMutexLocker lock(&m_mutex);
+        return m_calls;
+    }
+    int Held() { // ends handed out that are open somewhere
+        const QMutexLocker lock(&m_mutex);
+        int held = 0;
+        for (const int end : m_ends) {
+            pollfd read{end, POLLIN, 0};
+            held += ::poll(&read, 1, 0) == 0 ? 1 : 0;
+        }
+        return held;
+    }
+
+public slots:
+    QDBusUnixFileDescriptor Inhibit(const QString& what, const QString& who, const QString& why,
+                                    const QString& mode) {
+        int ends[2] = {-1, -1};
+        if (::pipe2(ends, O_CLOEXEC) != 0)
+            return {};
+        const QMutexLocker lock(&m_mutex);
+        m_calls << QStringList{what, who, why, mode}.join(QLatin1Char('|'));
+        m_ends << ends[0];
+        const QDBusUnixFileDescriptor handed(ends[1]); // a copy, sent with the reply
+        ::close(ends[1]);
+        return handed;
+    }
+
+private:
+    QMutex m_mutex;
+    QStringList m_calls;
+    QList<int> m_ends;
+};
+
+class KeepAwakeTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void withoutLogindNothingIsSaid();
+    void oneLockForEveryHolder();
+    void heldWhileTheRunIsFollowed_data();
+    void heldWhileTheRunIsFollowed();
+    void heldWhileTheFilesAreWritten();
+    void cleanupTestCase();
+
+private:
+    QProcess m_bus;
+    QThread m_thread;
+    Logind m_logind;
+};
+
+void KeepAwakeTest::initTestCase() {
+    m_bus.start(QStringLiteral("dbus-daemon"), {"--session", "--print-address", "--nofork"});
+    QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine(), 10000);
+    QVERIFY(qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_bus.readLine().trimmed()));
+    m_logind.moveToThread(&m_thread);
+    m_thread.start();
+}
+
+void KeepAwakeTest::withoutLogindNothingIsSaid() {
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    QVERIFY(!KeepAwake().Granted());
+    QDBusConnection bus =
+        QDBusConnection::connectToBus(qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS"), "logind");
+    QVERIFY(
+        bus.registerObject("/org/freedesktop/login1", &m_logind, QDBusConnection::ExportAllSlots));
+    QVERIFY(bus.registerService("org.freedesktop.login1"));
+}
+
+void KeepAwakeTest::oneLockForEveryHolder() {
+    std::optional<KeepAwake> first(std::in_place);
+    std::optional<KeepAwake> second;
+    std::thread([&second] { second.emplace(); }).join();
+    QVERIFY(first->Granted() && second->Granted());
+    QCOMPARE(m_logind.Calls(), QStringList{kCall});
+    first.reset();
+    QCOMPARE(m_logind.Held(), 1);
+    second.reset();
+    QTRY_COMPARE(m_logind.Held(), 0);
+}
+
+void KeepAwakeTest::heldWhileTheRunIsFollowed_data() {
+    QTest::addColumn<Turn>("turn"); // what happens to the run
+    QTest::addColumn<RunOutcome>("outcome");
+    QTest::newRow("finished") << Turn::None << RunOutcome::Finished;
+    QTest::newRow("stalled") << Turn::Stall << RunOutcome::Stalled;
+    QTest::newRow("ended by the camera") << Turn::Abort << RunOutcome::CameraStopped;
+    QTest::newRow("camera lost") << Turn::CameraGone << RunOutcome::ConnectionLost;
+    QTest::newRow("disconnected") << Turn::Disconnect << RunOutcome::Disconnected;
+    QTest::newRow("stopped (Ctrl-C)") << Turn::Stop << RunOutcome::Interrupted;
+}
+
+void KeepAwakeTest::heldWhileTheRunIsFollowed() {
+    QFETCH(Turn, turn);
+    QFETCH(RunOutcome, outcome);
+    kestrel::sim::SimOptions options;
+    options.UseFastTiming();
+    if (turn == Turn::Stall)
+        options.stallAtPercent = 50;
+    if (turn == Turn::Abort)
+        options.abortAtPercent = 40;
+    if (turn > Turn::Abort) // the operator's or the network's turn comes first
+        options.eraseMs = 60000;
+    auto sim = std::make_unique<kestrel::sim::SimThread>(options);
+    QVERIFY(sim->Start());
+    kestrel::RunSettings run;
+    run.switchPauseMs = 1;
+    run.pollIntervalMs = 20;
+    run.stallTimeoutMs = 300;
+    run.reconnectWindowMs = 400;
+    run.reconnectPauseMs = 50;
+    kestrel::test::RecordingSurface surface;
+    const auto session = kestrel::test::SessionAt(surface, sim->Port(), run);
+    session->OnBnClickedConnect();
+    const qsizetype before = m_logind.Calls().size();
+
+    int heldDuring = -1;
+    int heldAtEnd = -1; // when the operator is told, or else after the run
+    QObject::connect(&session->Run(), &kestrel::FirmwareRun::figuresRead, [&] {
+        if (heldDuring < 0) {
+            heldDuring = m_logind.Held();
+            QTimer::singleShot(0, [&] {
+                if (turn == Turn::CameraGone)
+                    sim.reset();
+                if (turn == Turn::Disconnect)
+                    session->OnBnClickedConnect();
+                if (turn == Turn::Stop)
+                    session->Run().Stop();
+            });
+        }
+    });
+    surface.onMessageBox = [&](const QString&) { heldAtEnd = m_logind.Held(); };
+    QCOMPARE(session->Run().RunFirmwareUpdate(), outcome);
+    QCOMPARE(heldDuring, 1);
+    QCOMPARE(heldAtEnd < 0 ? m_logind.Held() : heldAtEnd, 0);
+    QCOMPARE(m_logind.Calls().mid(before), QStringList{kCall});
+}
+
+void KeepAwakeTest::heldWhileTheFilesAreWritten() {
+    QTemporaryDir dir;
+    QFile source(dir.filePath(QStringLiteral("a.rbf")));
+    QVERIFY(source.open(QIODevice::WriteOnly) && source.write(QByteArray(1 << 20, 'f')) > 0);
+    source.close();
+    const qsizetype before = m_logind.Calls().size();
+    int heldDuring = -1;
+    QTimer::singleShot(0, [&] { heldDuring = m_logind.Held(); }); // while the copy runs
+    // The second file is missing: the copy fails, the lock goes all the same.
+    kestrel::StagingTask task({dir.path(),
+                               {{source.fileName(), "a.rbf", "firm.rbf"},
+                                {dir.filePath("vx_server_1"), "vx_server_1", "vx_server"}}});
+    QVERIFY(!task.Run([](const kestrel::StagingProgress&) {}).succeeded);
+    QCOMPARE(heldDuring, 1);
+    QCOMPARE(m_logind.Calls().mid(before), QStringList{kCall});
+    QTRY_COMPARE(m_logind.Held(), 0);
+}
+
+void KeepAwakeTest::cleanupTestCase() {
+    QDBusConnection::disconnectFromBus(QStringLiteral("logind"));
+    m_thread.quit();
+    m_thread.wait();
+    m_bus.terminate();
+    m_bus.waitForFinished();
+}
+
+QTEST_GUILESS_MAIN(KeepAwakeTest)
+#include "keep_awake_test.moc"
