@@ -90,6 +90,21 @@ bool CopyToNewFile(QFile& source, qint64 expectedSize, const QString& destinatio
     return true;
 }
 
+qint64 HashToEnd(QFile& file, Sha256& hash, const ChunkProgress& progress) {
+    QByteArray buffer(kChunkSize, Qt::Uninitialized);
+    qint64 total = 0;
+    for (;;) {
+        const qint64 got = file.read(buffer.data(), buffer.size());
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            return total;
+        total += got;
+        hash.Add(buffer.constData(), got);
+        progress(total);
+    }
+}
+
 bool VerifyFile(const QString& path, qint64 expectedSize, const QByteArray& expectedDigest,
                 const ChunkProgress& progress, QString& reason) {
     QFile file(path);
@@ -102,20 +117,11 @@ bool VerifyFile(const QString& path, qint64 expectedSize, const QByteArray& expe
         reason = t::SizeMismatch(Shown(path), file.size(), expectedSize);
         return false;
     }
-    QByteArray buffer(kChunkSize, Qt::Uninitialized);
     Sha256 hash;
-    qint64 total = 0;
-    for (;;) {
-        const qint64 got = file.read(buffer.data(), buffer.size());
-        if (got < 0) {
-            reason = t::ReadBackFailed(Shown(path), file.errorString());
-            return false;
-        }
-        if (got == 0)
-            break;
-        total += got;
-        hash.Add(buffer.constData(), got);
-        progress(total);
+    const qint64 total = HashToEnd(file, hash, progress);
+    if (total < 0) {
+        reason = t::ReadBackFailed(Shown(path), file.errorString());
+        return false;
     }
     if (total != expectedSize) {
         reason = t::SizeMismatch(Shown(path), total, expectedSize);

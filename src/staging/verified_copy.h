@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sha256.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -20,6 +22,11 @@ using ChunkProgress = std::function<void(qint64 done)>;
 // file failed and why; the caller removes the partial destination.
 bool CopyToNewFile(QFile& source, qint64 expectedSize, const QString& destination,
                    QByteArray& sourceDigest, const ChunkProgress& progress, QString& reason);
+
+// Reads the open file from where it stands to its end and adds every byte to
+// `hash`. Returns the number of bytes read, or -1 when a read failed (the
+// file's errorString says why).
+qint64 HashToEnd(QFile& file, Sha256& hash, const ChunkProgress& progress);
 
 // Reads `path` back, from the medium rather than the cache where the system
 // allows, and checks that it holds exactly `expectedSize` bytes with the

@@ -77,10 +77,10 @@ void FlashStageTest::copiesAndVerifiesBothFiles() {
             p + "copying", p + "Copying new files to \"" + bench.Stick() + "\" ...",
             p + "=> camera_2_6.rbf copied",
             p + "verified: " + QString::number(bench.hw.size()) + " bytes, SHA-256 " +
-                QCryptographicHash::hash(bench.hw, QCryptographicHash::Sha256).toHex().left(16),
+                QCryptographicHash::hash(bench.hw, QCryptographicHash::Sha256).toHex(),
             p + "=> vx_server_3_9 copied",
             p + "verified: " + QString::number(bench.sw.size()) + " bytes, SHA-256 " +
-                QCryptographicHash::hash(bench.sw, QCryptographicHash::Sha256).toHex().left(16),
+                QCryptographicHash::hash(bench.sw, QCryptographicHash::Sha256).toHex(),
             p + "New files Copied successfully"}));
     QCOMPARE(lines.last(), QStringLiteral("Succeeded."));
     const qsizetype width = bench.Stick().size();
