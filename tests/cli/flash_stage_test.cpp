@@ -1,5 +1,6 @@
 // kestrel-flash stage: the verified copy onto the stick, from a terminal.
 
+#include "checksum_cases.h"
 #include "flash_process.h"
 
 #include <QFile>
@@ -9,8 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using kestrel::test::FlashRun;
-using kestrel::test::RunFlash;
+using namespace kestrel::test;
 
 namespace {
 
@@ -57,6 +57,8 @@ private slots:
     void jsonOfACopy();
     void badChoicesFailAndLeaveTheStickAlone_data();
     void badChoicesFailAndLeaveTheStickAlone();
+    void checksumsBeforeTheCopy_data() { AddChecksumRows(true); }
+    void checksumsBeforeTheCopy();
 };
 
 void FlashStageTest::copiesAndVerifiesBothFiles() {
@@ -73,15 +75,14 @@ void FlashStageTest::copiesAndVerifiesBothFiles() {
     const QStringList lines = run.OutLines();
     QCOMPARE(
         lines.mid(0, 7),
-        (QStringList{
-            p + "copying", p + "Copying new files to \"" + bench.Stick() + "\" ...",
-            p + "=> camera_2_6.rbf copied",
-            p + "verified: " + QString::number(bench.hw.size()) + " bytes, SHA-256 " +
-                QCryptographicHash::hash(bench.hw, QCryptographicHash::Sha256).toHex(),
-            p + "=> vx_server_3_9 copied",
-            p + "verified: " + QString::number(bench.sw.size()) + " bytes, SHA-256 " +
-                QCryptographicHash::hash(bench.sw, QCryptographicHash::Sha256).toHex(),
-            p + "New files Copied successfully"}));
+        (QStringList{p + "copying", p + "Copying new files to \"" + bench.Stick() + "\" ...",
+                     p + "=> camera_2_6.rbf copied",
+                     p + "verified: " + QString::number(bench.hw.size()) + " bytes, SHA-256 " +
+                         QCryptographicHash::hash(bench.hw, QCryptographicHash::Sha256).toHex(),
+                     p + "=> vx_server_3_9 copied",
+                     p + "verified: " + QString::number(bench.sw.size()) + " bytes, SHA-256 " +
+                         QCryptographicHash::hash(bench.sw, QCryptographicHash::Sha256).toHex(),
+                     p + "New files Copied successfully"}));
     QCOMPARE(lines.last(), QStringLiteral("Succeeded."));
     const qsizetype width = bench.Stick().size();
     QCOMPARE(lines.at(lines.size() - 3),
@@ -96,8 +97,13 @@ void FlashStageTest::copiesAndVerifiesBothFiles() {
 void FlashStageTest::jsonOfACopy() {
     Bench bench;
     QVERIFY(bench.ok);
-    const FlashRun run =
-        RunFlash({"stage", "--json", "--hw", bench.Hw(), "--sw", bench.Sw(), bench.Stick()});
+    const QByteArray hwSha256 = QCryptographicHash::hash(bench.hw, QCryptographicHash::Sha256);
+    const QByteArray swSha256 = QCryptographicHash::hash(bench.sw, QCryptographicHash::Sha256);
+    QVERIFY(WriteFile(bench.dir.filePath("SHA256SUMS"), swSha256.toHex() + "  vx_server_3_9\n" +
+                                                            hwSha256.toHex() +
+                                                            " *camera_2_6.rbf\n"));
+    const FlashRun run = RunFlash({"stage", "--json", "--hw", bench.Hw(), "--sw", bench.Sw(),
+                                   "--sw-sha256", swSha256.toHex().toUpper(), bench.Stick()});
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 0);
     const QList<QJsonObject> events = run.JsonLines();
@@ -113,8 +119,22 @@ void FlashStageTest::jsonOfACopy() {
     const QJsonObject summary = events.last();
     QCOMPARE(summary.value("command").toString(), QStringLiteral("stage"));
     QCOMPARE(summary.value("ok").toBool(), true);
-    QCOMPARE(summary.value("jobs").toArray().at(0).toObject().value("result").toString(),
-             QStringLiteral("ok"));
+    const QJsonObject job = summary.value("jobs").toArray().at(0).toObject();
+    QCOMPARE(job.value("result").toString(), QStringLiteral("ok"));
+    // Both files' SHA-256 in full, for a production record; the result
+    // event carries the same.
+    const QJsonArray files{QJsonObject{{"name", "camera_2_6.rbf"},
+                                       {"storedAs", "firm.rbf"},
+                                       {"bytes", bench.hw.size()},
+                                       {"sha256", QString::fromLatin1(hwSha256.toHex())},
+                                       {"checksums", QJsonArray{"SHA256SUMS"}}},
+                           QJsonObject{{"name", "vx_server_3_9"},
+                                       {"storedAs", "vx_server"},
+                                       {"bytes", bench.sw.size()},
+                                       {"sha256", QString::fromLatin1(swSha256.toHex())},
+                                       {"checksums", QJsonArray{"--sw-sha256", "SHA256SUMS"}}}};
+    QCOMPARE(job.value("files").toArray(), files);
+    QCOMPARE(events.at(events.size() - 2).value("files").toArray(), files);
 }
 
 void FlashStageTest::badChoicesFailAndLeaveTheStickAlone_data() {
@@ -159,6 +179,60 @@ void FlashStageTest::badChoicesFailAndLeaveTheStickAlone() {
     QVERIFY(out.contains("FAILED: copy failed"));
     QVERIFY(!out.contains("New files Copied successfully"));
     QCOMPARE(QDir(bench.Stick()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void FlashStageTest::checksumsBeforeTheCopy() {
+    QFETCH(ChecksumCase, sums);
+    QTemporaryDir dir;
+    const QString sources = dir.filePath("sources");
+    const QString stick = dir.filePath("stick");
+    const QByteArray hw = RandomBytes(600 * 1024 + 3);
+    const QByteArray sw = RandomBytes(200 * 1024);
+    QVERIFY(QDir().mkpath(sources) && QDir().mkpath(stick));
+    QVERIFY(WriteFile(sources + "/" + kHwName, hw) && WriteFile(sources + "/" + kSwName, sw));
+    QVERIFY(WriteChecksumFiles(sums, sources, hw, sw));
+    QVERIFY(WriteFile(stick + "/firm.rbf", "old hardware") &&
+            WriteFile(stick + "/vx_server", "old software") &&
+            WriteFile(stick + "/.firm.rbf.kestrel-tmp", "half a"));
+    QStringList arguments{"stage", "--hw", sources + "/" + kHwName, "--sw",
+                          sources + "/" + kSwName};
+    for (const QString& option : std::as_const(sums.options))
+        arguments << Filled(option, sources, hw, sw);
+
+    const FlashRun run = RunFlash(arguments << stick);
+
+    QVERIFY(run.finished);
+    const QStringList lines = run.OutLines();
+    const QString p = stick + ": ";
+    const auto at = [&](const QString& line) { return lines.indexOf(p + line); };
+    if (sums.refusedItem < 0) {
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(ReadFile(stick + "/firm.rbf"), hw);
+        QCOMPARE(ReadFile(stick + "/vx_server"), sw);
+        const qsizetype hwAt = at("=> " + kHwName + " copied");
+        const qsizetype swAt = at("=> " + kSwName + " copied");
+        QVERIFY2(hwAt > 0 && swAt > 0, run.out.constData());
+        // The match line follows the verified line; without checksums, the
+        // next file's lines do.
+        const QString hwNext = sums.hwMatched.isEmpty() ? "=> " + kSwName + " copied"
+                                                        : "checksum matches " + sums.hwMatched;
+        const QString swNext = sums.swMatched.isEmpty() ? "New files Copied successfully"
+                                                        : "checksum matches " + sums.swMatched;
+        QCOMPARE(lines.value(hwAt + 2), p + hwNext);
+        QCOMPARE(lines.value(swAt + 2), p + swNext);
+        return;
+    }
+    QCOMPARE(run.exitCode, 1);
+    const QString name = sums.refusedItem == 0 ? kHwName : kSwName;
+    const QString failure = "Copying the firmware files to the USB stick failed: " + name + ": " +
+                            Filled(sums.reason, sources, hw, sw) +
+                            ". The files on the USB stick were left unchanged.";
+    QVERIFY2(at(failure) > 0, run.out.constData());
+    QCOMPARE(QDir(stick).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{".firm.rbf.kestrel-tmp", "firm.rbf", "vx_server"}));
+    QCOMPARE(ReadFile(stick + "/firm.rbf"), QByteArray("old hardware"));
+    QCOMPARE(ReadFile(stick + "/vx_server"), QByteArray("old software"));
+    QCOMPARE(ReadFile(stick + "/.firm.rbf.kestrel-tmp"), QByteArray("half a"));
 }
 
 QTEST_MAIN(FlashStageTest)
