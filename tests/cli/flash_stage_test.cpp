@@ -183,56 +183,39 @@ void FlashStageTest::badChoicesFailAndLeaveTheStickAlone() {
 
 void FlashStageTest::checksumsBeforeTheCopy() {
     QFETCH(ChecksumCase, sums);
-    QTemporaryDir dir;
-    const QString sources = dir.filePath("sources");
-    const QString stick = dir.filePath("stick");
-    const QByteArray hw = RandomBytes(600 * 1024 + 3);
-    const QByteArray sw = RandomBytes(200 * 1024);
-    QVERIFY(QDir().mkpath(sources) && QDir().mkpath(stick));
-    QVERIFY(WriteFile(sources + "/" + kHwName, hw) && WriteFile(sources + "/" + kSwName, sw));
-    QVERIFY(WriteChecksumFiles(sums, sources, hw, sw));
-    QVERIFY(WriteFile(stick + "/firm.rbf", "old hardware") &&
-            WriteFile(stick + "/vx_server", "old software") &&
-            WriteFile(stick + "/.firm.rbf.kestrel-tmp", "half a"));
-    QStringList arguments{"stage", "--hw", sources + "/" + kHwName, "--sw",
-                          sources + "/" + kSwName};
+    const ChecksumBench bench(sums);
+    QVERIFY(bench.ok);
+    QStringList arguments{"stage", "--hw", bench.Source(kHwName), "--sw", bench.Source(kSwName)};
     for (const QString& option : std::as_const(sums.options))
-        arguments << Filled(option, sources, hw, sw);
+        arguments << bench.Filled(option);
 
-    const FlashRun run = RunFlash(arguments << stick);
+    const FlashRun run = RunFlash(arguments << bench.stick);
 
     QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, sums.refusedItem < 0 ? 0 : 1);
     const QStringList lines = run.OutLines();
-    const QString p = stick + ": ";
-    const auto at = [&](const QString& line) { return lines.indexOf(p + line); };
+    const QString p = bench.stick + ": ";
     if (sums.refusedItem < 0) {
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(ReadFile(stick + "/firm.rbf"), hw);
-        QCOMPARE(ReadFile(stick + "/vx_server"), sw);
-        const qsizetype hwAt = at("=> " + kHwName + " copied");
-        const qsizetype swAt = at("=> " + kSwName + " copied");
+        // The match line follows the verified line; without one, the next
+        // file's lines or the closing line do.
+        const qsizetype hwAt = lines.indexOf(p + "=> " + kHwName + " copied");
+        const qsizetype swAt = lines.indexOf(p + "=> " + kSwName + " copied");
         QVERIFY2(hwAt > 0 && swAt > 0, run.out.constData());
-        // The match line follows the verified line; without checksums, the
-        // next file's lines do.
-        const QString hwNext = sums.hwMatched.isEmpty() ? "=> " + kSwName + " copied"
-                                                        : "checksum matches " + sums.hwMatched;
-        const QString swNext = sums.swMatched.isEmpty() ? "New files Copied successfully"
-                                                        : "checksum matches " + sums.swMatched;
-        QCOMPARE(lines.value(hwAt + 2), p + hwNext);
-        QCOMPARE(lines.value(swAt + 2), p + swNext);
+        QCOMPARE(lines.value(hwAt + 2),
+                 p + (sums.hwMatched.isEmpty() ? "=> " + kSwName + " copied"
+                                               : "checksum matches " + sums.hwMatched));
+        QCOMPARE(lines.value(swAt + 2),
+                 p + (sums.swMatched.isEmpty() ? "New files Copied successfully"
+                                               : "checksum matches " + sums.swMatched));
+        QVERIFY(bench.StickHoldsNewPair());
         return;
     }
-    QCOMPARE(run.exitCode, 1);
     const QString name = sums.refusedItem == 0 ? kHwName : kSwName;
-    const QString failure = "Copying the firmware files to the USB stick failed: " + name + ": " +
-                            Filled(sums.reason, sources, hw, sw) +
-                            ". The files on the USB stick were left unchanged.";
-    QVERIFY2(at(failure) > 0, run.out.constData());
-    QCOMPARE(QDir(stick).entryList(QDir::Files | QDir::Hidden),
-             (QStringList{".firm.rbf.kestrel-tmp", "firm.rbf", "vx_server"}));
-    QCOMPARE(ReadFile(stick + "/firm.rbf"), QByteArray("old hardware"));
-    QCOMPARE(ReadFile(stick + "/vx_server"), QByteArray("old software"));
-    QCOMPARE(ReadFile(stick + "/.firm.rbf.kestrel-tmp"), QByteArray("half a"));
+    QVERIFY2(lines.contains(p + "! Copying the firmware files to the USB stick failed: " + name +
+                            ": " + bench.Filled(sums.reason) +
+                            ". The files on the USB stick were left unchanged."),
+             run.out.constData());
+    QVERIFY(bench.StickUntouched());
 }
 
 QTEST_MAIN(FlashStageTest)

@@ -1,4 +1,4 @@
-// Copy to the stick from the window with checksum files beside the firmware.
+// Copy to the stick from the window with checksums beside the firmware.
 
 #include "checksum_cases.h"
 #include "file_stager.h"
@@ -6,11 +6,12 @@
 #include "staging_rig.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
+using namespace kestrel;
 using namespace kestrel::test;
-using kestrel::Pane;
 
 class StagingChecksumTest : public QObject {
     Q_OBJECT
@@ -22,80 +23,57 @@ private slots:
 
 void StagingChecksumTest::copyChecksFirst() {
     QFETCH(ChecksumCase, sums);
-
+    const ChecksumBench bench(sums);
+    QVERIFY(bench.ok);
     StagingRig rig;
-    const QByteArray hw = PatternBytes(300 * 1024 + 17, 1);
-    const QByteArray sw = PatternBytes(200 * 1024 + 5, 2);
-    const QString sources = rig.root.filePath("sources");
-    QVERIFY(WriteFile(rig.SourcePath(kHwName), hw) && WriteFile(rig.SourcePath(kSwName), sw));
-    QVERIFY(WriteChecksumFiles(sums, sources, hw, sw));
-    // An old pair and the leftover of an interrupted copy: a refused copy
-    // leaves all three as they are.
-    QVERIFY(WriteFile(rig.StickFile("firm.rbf"), "old hardware"));
-    QVERIFY(WriteFile(rig.StickFile("vx_server"), "old software"));
-    QVERIFY(WriteFile(rig.StickFile(".firm.rbf.kestrel-tmp"), "half a"));
-    rig.Choose(rig.SourcePath(kHwName), rig.SourcePath(kSwName), rig.StickPath());
+    rig.Choose(bench.Source(kHwName), bench.Source(kSwName), bench.stick);
 
-    const bool copied = rig.handlers.OnBnClickedCopyToUsb();
+    QCOMPARE(rig.handlers.OnBnClickedCopyToUsb(), sums.refusedItem < 0);
 
-    QCOMPARE(copied, sums.refusedItem < 0);
-    const QString heading = CopyingLine(rig.StickPath());
-    if (copied) {
-        QCOMPARE(rig.state.m_strLog, heading + CopiedLines(kHwName, hw) +
-                                         MatchLine(sums.hwMatched) + CopiedLines(kSwName, sw) +
-                                         MatchLine(sums.swMatched) +
-                                         "\r\nNew files Copied successfully\r\n");
+    const QString heading = CopyingLine(bench.stick);
+    if (sums.refusedItem < 0) {
+        QCOMPARE(rig.state.m_strLog,
+                 heading + CopiedLines(kHwName, bench.hw) + MatchLine(sums.hwMatched) +
+                     CopiedLines(kSwName, bench.sw) + MatchLine(sums.swMatched) +
+                     "\r\nNew files Copied successfully\r\n");
         QCOMPARE(rig.surface.messageBoxes, QStringList());
-        QCOMPARE(ReadAll(rig.StickFile("firm.rbf")), hw);
-        QCOMPARE(ReadAll(rig.StickFile("vx_server")), sw);
-        QCOMPARE(FolderEntries(rig.StickPath()), (QStringList{"firm.rbf", "vx_server"}));
+        QVERIFY(bench.StickHoldsNewPair());
         return;
     }
     const QString name = sums.refusedItem == 0 ? kHwName : kSwName;
-    const QString reason = Filled(sums.reason, sources, hw, sw);
+    const QString reason = bench.Filled(sums.reason);
     QCOMPARE(rig.state.m_strLog,
              heading + "\t=> " + name + " NOT copied: " + reason + "\r\n" + kUnchanged);
-    QCOMPARE(rig.surface.paneText.value(Pane::Log), rig.state.m_strLog);
     QCOMPARE(rig.surface.messageBoxes, QStringList{FailureBox(name + ": " + reason)});
     QCOMPARE(rig.surface.progress, 0);
-    QCOMPARE(FolderEntries(rig.StickPath()),
-             (QStringList{".firm.rbf.kestrel-tmp", "firm.rbf", "vx_server"}));
-    QCOMPARE(ReadAll(rig.StickFile("firm.rbf")), QByteArray("old hardware"));
-    QCOMPARE(ReadAll(rig.StickFile("vx_server")), QByteArray("old software"));
-    QCOMPARE(ReadAll(rig.StickFile(".firm.rbf.kestrel-tmp")), QByteArray("half a"));
-    QVERIFY(!rig.handlers.CopyRunning());
+    QVERIFY(bench.StickUntouched());
 }
 
 void StagingChecksumTest::fileChangedAfterItsCheck() {
-    // The source is changed in place (same size) right after it passed its
-    // check: the copy must not go on with what it reads then.
-    StagingRig rig;
-    const QByteArray hw = PatternBytes(200000, 3);
-    const QString hwPath = rig.SourcePath(kHwName);
-    QVERIFY(WriteFile(hwPath, hw) && WriteFile(rig.SourcePath(kSwName), "software"));
-    kestrel::StagingPlan plan{
-        rig.StickPath(),
-        {{hwPath,
-          kHwName,
-          "firm.rbf",
-          {{"--hw-sha256", QCryptographicHash::hash(hw, QCryptographicHash::Sha256)}}},
-         {rig.SourcePath(kSwName), kSwName, "vx_server"}}};
+    // The source is changed in place, keeping its size, right after it passed
+    // its check: the copy must not go on with what it reads then.
+    const ChecksumBench bench({});
+    QVERIFY(bench.ok);
+    const QString hwPath = bench.Source(kHwName);
+    const QByteArray sha256 = QCryptographicHash::hash(bench.hw, QCryptographicHash::Sha256);
+    const StagingPlan plan{bench.stick,
+                           {{hwPath, kHwName, "firm.rbf", {{"--hw-sha256", sha256}}},
+                            {bench.Source(kSwName), kSwName, "vx_server"}}};
     bool changed = false;
-    const kestrel::StagingOutcome outcome =
-        kestrel::StageFiles(plan, [&](const kestrel::StagingProgress& progress) {
-            if (changed || progress.phase != kestrel::StagingProgress::Phase::Checking ||
-                progress.itemDone != progress.itemSize)
-                return;
-            QFile file(hwPath);
-            changed = file.open(QIODevice::ReadWrite) && file.write("X") == 1 && file.flush();
-        });
+    const StagingOutcome outcome = StageFiles(plan, [&](const StagingProgress& progress) {
+        if (changed || progress.phase != StagingProgress::Phase::Checking ||
+            progress.itemDone != progress.itemSize)
+            return;
+        QFile file(hwPath);
+        changed = file.open(QIODevice::ReadWrite) && file.write("X") == 1 && file.flush();
+    });
 
     QVERIFY(changed);
-    QVERIFY(!outcome.succeeded);
     QCOMPARE(outcome.failedItem, 0);
     QCOMPARE(outcome.reason,
              "\"" + QDir::toNativeSeparators(hwPath) + "\" changed while it was being copied");
-    QCOMPARE(FolderEntries(rig.StickPath()), QStringList());
+    QVERIFY(!outcome.succeeded && !outcome.stickChanged);
+    QCOMPARE(ReadAll(bench.stick + "/firm.rbf"), QByteArray("old hardware"));
 }
 
 QTEST_MAIN(StagingChecksumTest)
