@@ -42,18 +42,13 @@ void ChecksumListTest::findListedChecksum_data() {
     const Status none = Status::NotListed;
     const Status bad = Status::Malformed;
     row("no line feed at the end", kB + "  vx\n" + kA + "  board.rbf", "board.rbf", listed, 2);
-    row("name with spaces", kA + "  my board.rbf\n", "my board.rbf", listed, 1);
     row("comments and empty lines", "# release 2.6\n\n" + kA + "  board.rbf\n\r\n", "board.rbf",
         listed, 3);
     row("escaped backslash", "\\" + kA + "  back\\\\slash\n", "back\\slash", listed, 1);
     row("escaped line feed", "\\" + kA + "  a\\nb\n", "a\nb", listed, 1);
-    row("empty list", "", "board.rbf", none, 0);
     row("same name in a sub-folder", kA + "  fw/board.rbf\n", "board.rbf", none, 0);
     row("longer name", kA + "  board.rbf.old\n", "board.rbf", none, 0);
-    row("63 digits", kA.left(63) + "  board.rbf\n", "board.rbf", bad, 1);
     row("65 digits", kA + "0  board.rbf\n", "board.rbf", bad, 1);
-    row("not a digit", "g" + kA.mid(1) + "  board.rbf\n", "board.rbf", bad, 1);
-    row("no name", kA + "  \n", "board.rbf", bad, 1);
     row("digits only", kA + "\n", "board.rbf", bad, 1);
     row("tag form", "SHA256 (board.rbf) = " + kA + "\n", "board.rbf", bad, 1);
     row("unknown escape", "\\" + kA + "  a\\tb\n", "a\tb", bad, 1);
