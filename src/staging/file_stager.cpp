@@ -48,8 +48,7 @@ public:
     }
 
     StagingOutcome Run() {
-        // Nothing on the stick changes before the sources have passed their
-        // checks.
+        // Nothing on the stick changes before the sources have passed their checks.
         const bool done = CheckFolder() && RejectLeftoverSources() && OpenSources() &&
                           CheckSources() && RemoveLeftovers() && CheckFreeSpace() &&
                           CopyAndVerifyAll() && CheckFinalNames() && Commit() && SyncFolder();
@@ -119,15 +118,13 @@ private:
 
     bool CheckSources() {
         for (int i = 0; i < m_plan.items.size(); ++i) {
-            const size_t at = static_cast<size_t>(i);
-            QString reason;
-            m_checked.emplace_back();
-            const qint64 size = m_sizes[at];
+            const qint64 size = m_sizes[static_cast<size_t>(i)];
             const auto checking = [this, i, size](qint64 done) {
                 m_progress({i, StagingProgress::Phase::Checking, done, size, 0, m_total});
             };
-            if (!CheckSource(m_plan.items[i], *m_sources[at], size, checking, m_checked[at],
-                             reason))
+            QString reason;
+            if (!CheckSource(m_plan.items[i], *m_sources[static_cast<size_t>(i)], size, checking,
+                             m_checked.emplace_back(), reason))
                 return Fail(i, reason);
         }
         return true;
@@ -174,15 +171,10 @@ private:
         QFile& source = *m_sources[static_cast<size_t>(i)];
         book.Copying(i, size, 0);
         m_created << m_tempPaths[i];
-        bool copied = CopyToNewFile(
+        const bool copied = CopyToNewFile(
             source, size, m_tempPaths[i], digest,
-            [&book, i, size](qint64 done) { book.Copying(i, size, done); }, reason);
-        // What is copied must be what was checked.
-        const QByteArray& checked = m_checked[static_cast<size_t>(i)].digest;
-        if (copied && !checked.isEmpty() && digest != checked) {
-            reason = t::SourceChanged(Shown(m_plan.items[i].sourcePath));
-            copied = false;
-        }
+            [&book, i, size](qint64 done) { book.Copying(i, size, done); }, reason,
+            m_checked[static_cast<size_t>(i)].digest);
         source.close(); // a source may be one of the files replaced below
         book.CopyEnded();
         return copied;

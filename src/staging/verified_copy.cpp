@@ -37,7 +37,8 @@ bool WriteAll(QFile& file, const char* data, qsizetype size, QString& reason) {
 } // namespace
 
 bool CopyToNewFile(QFile& source, qint64 expectedSize, const QString& destination,
-                   QByteArray& sourceDigest, const ChunkProgress& progress, QString& reason) {
+                   QByteArray& sourceDigest, const ChunkProgress& progress, QString& reason,
+                   const QByteArray& checkedDigest) {
     QFile target(destination);
     if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
         reason = t::CannotCreate(Shown(destination), target.errorString());
@@ -68,7 +69,8 @@ bool CopyToNewFile(QFile& source, qint64 expectedSize, const QString& destinatio
         durable::StartWriteBack(target, total - got, got);
         progress(total);
     }
-    if (total != expectedSize) {
+    sourceDigest = hash.Result();
+    if (total != expectedSize || (!checkedDigest.isEmpty() && sourceDigest != checkedDigest)) {
         reason = t::SourceChanged(Shown(source.fileName()));
         return false;
     }
@@ -86,7 +88,6 @@ bool CopyToNewFile(QFile& source, qint64 expectedSize, const QString& destinatio
         reason = t::WriteFailed(Shown(destination), target.errorString());
         return false;
     }
-    sourceDigest = hash.Result();
     return true;
 }
 
