@@ -95,9 +95,16 @@ QString CommandHelp(Command command) {
                            "Copies the hardware firmware image as \"firm.rbf\" and the software "
                            "firmware as\n\"vx_server\" into FOLDER (the USB stick), verifies both "
                            "copies against their\nsources and only then puts them in place.\n\n"
+                           "Before anything is written, each file is checked against the "
+                           "SHA-256 given\nfor it and against the checksum files beside it "
+                           "(FILE.sha256, SHA256SUMS,\nsha256sums.txt, as sha256sum writes "
+                           "them); a mismatch, or a checksum file\nthat cannot be read or "
+                           "does not list the file, refuses the copy.\n\n"
                            "Options:\n"
                            "  --hw FILE          the hardware firmware image (.rbf)\n"
-                           "  --sw FILE          the software firmware file (vx_server...)\n") +
+                           "  --sw FILE          the software firmware file (vx_server...)\n"
+                           "  --hw-sha256 HEX    the SHA-256 the hardware file must have\n"
+                           "  --sw-sha256 HEX    the SHA-256 the software file must have\n") +
             QString::fromLatin1(kOutputHelp);
         break;
     }

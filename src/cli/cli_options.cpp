@@ -1,5 +1,7 @@
 #include "cli_options.h"
 
+#include "checksum_list.h"
+
 #include <QCommandLineParser>
 #include <QSet>
 
@@ -33,6 +35,25 @@ ParsedCli Help(const QString& text) {
     ParsedCli parsed;
     parsed.output = text;
     return parsed;
+}
+
+// The digest given with a --hw-sha256 or --sw-sha256 option, if any.
+bool ReadSha256Option(const QCommandLineParser& parser, const QCommandLineOption& option,
+                      QByteArray& digest, QString& error) {
+    if (!parser.isSet(option))
+        return true;
+    const QString name = QStringLiteral("--") + option.names().first();
+    if (parser.values(option).size() > 1) {
+        error = QStringLiteral("%1 is given once").arg(name);
+        return false;
+    }
+    const std::string hex = NormalizedSha256(parser.value(option).toStdString());
+    if (hex.empty()) {
+        error = QStringLiteral("%1 takes a SHA-256 of 64 hexadecimal digits").arg(name);
+        return false;
+    }
+    digest = QByteArray::fromHex(QByteArray::fromStdString(hex));
+    return true;
 }
 
 QString HintFor(const QString& commandName) {
@@ -80,12 +101,16 @@ ParsedCli ParseCli(const QStringList& arguments) {
                                            QStringLiteral("S"));
     const QCommandLineOption hw(QStringLiteral("hw"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption sw(QStringLiteral("sw"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption hwSha256(QStringLiteral("hw-sha256"), QString(),
+                                      QStringLiteral("HEX"));
+    const QCommandLineOption swSha256(QStringLiteral("sw-sha256"), QString(),
+                                      QStringLiteral("HEX"));
     parser.addOptions({help, json, plain});
     const bool runs = *command == Command::Update || *command == Command::Watch;
     if (runs)
         parser.addOptions({report, confirm, rebootTimeout});
     if (*command == Command::Stage)
-        parser.addOptions({hw, sw});
+        parser.addOptions({hw, sw, hwSha256, swSha256});
     else
         parser.addOption(logDir);
 
@@ -116,6 +141,10 @@ ParsedCli ParseCli(const QStringList& arguments) {
         options.folder = positional.first();
         if (options.hwFile.isEmpty() || options.swFile.isEmpty() || options.folder.isEmpty())
             return UsageError(QStringLiteral("empty file or folder name"), hint);
+        QString error;
+        if (!ReadSha256Option(parser, hwSha256, options.hwSha256, error) ||
+            !ReadSha256Option(parser, swSha256, options.swSha256, error))
+            return UsageError(error, hint);
         ParsedCli parsed;
         parsed.options = options;
         return parsed;

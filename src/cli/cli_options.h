@@ -2,6 +2,7 @@
 
 #include "camera_address.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -25,6 +26,8 @@ struct CliOptions {
     QString hwFile;
     QString swFile;
     QString folder;
+    QByteArray hwSha256; // the SHA-256 the files must have (raw); empty: not given
+    QByteArray swSha256;
 };
 
 // The outcome of reading the command line: options to run, or a text to

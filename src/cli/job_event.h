@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera_info.h"
+#include "staged_file.h"
 
 #include <QString>
 
@@ -30,6 +31,7 @@ struct JobResult {
     bool runInProgress = false; // the camera was programming when connected
     qint64 elapsedMs = 0;
     QString record; // the file of the conversation record; empty without one
+    QList<StagedFile> files; // stage: the files copied and verified
 
     // The serial number as first read: before the run, or after it when the
     // camera was found programming.

@@ -9,7 +9,7 @@ namespace kestrel::cli {
 
 namespace {
 
-QJsonObject ResultObject(const QString& job, const JobResult& result) {
+QJsonObject CommonResultObject(const QString& job, const JobResult& result) {
     return {{QStringLiteral("job"), job},
             {QStringLiteral("ok"), result.ok},
             {QStringLiteral("result"), result.code},
@@ -18,6 +18,14 @@ QJsonObject ResultObject(const QString& job, const JobResult& result) {
             {QStringLiteral("before"), JsonOutput::IdentityObject(result.before)},
             {QStringLiteral("after"), JsonOutput::IdentityObject(result.after)},
             {QStringLiteral("elapsedMs"), result.elapsedMs}};
+}
+
+// A job's result, with the files of a copy when there are any.
+QJsonObject ResultObject(const QString& job, const JobResult& result) {
+    QJsonObject object = CommonResultObject(job, result);
+    if (!result.files.isEmpty())
+        object.insert(QStringLiteral("files"), StagedFilesJson(result.files));
+    return object;
 }
 
 } // namespace

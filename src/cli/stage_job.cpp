@@ -37,6 +37,13 @@ void PostLines(JobPresenter& surface, const QString& text) {
     }
 }
 
+// The SHA-256 given on the command line for a file, if any.
+QList<ExpectedSha256> Given(const QByteArray& digest, const QString& option) {
+    if (digest.isEmpty())
+        return {};
+    return {{option, digest}};
+}
+
 } // namespace
 
 JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
@@ -53,8 +60,10 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
         const QFileInfo sw(options.swFile);
         const StagingPlan plan{
             QDir(options.folder).absolutePath(),
-            {{hw.absoluteFilePath(), hw.fileName(), staging_texts::HwDestinationName()},
-             {sw.absoluteFilePath(), sw.fileName(), staging_texts::SwDestinationName()}}};
+            {{hw.absoluteFilePath(), hw.fileName(), staging_texts::HwDestinationName(),
+              Given(options.hwSha256, QStringLiteral("--hw-sha256"))},
+             {sw.absoluteFilePath(), sw.fileName(), staging_texts::SwDestinationName(),
+              Given(options.swSha256, QStringLiteral("--sw-sha256"))}}};
         surface.PostState(JobState::Copying);
         PostLines(surface, staging_texts::CopyingLine(plan.folder));
         surface.PostProgress(0);
@@ -67,6 +76,7 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
             }
         });
         PostLines(surface, CopyReportLines(plan, outcome));
+        result.files = StagedFiles(plan, outcome);
         surface.PostProgress(outcome.succeeded ? 100 : 0);
         if (outcome.succeeded) {
             result.Set(true, QStringLiteral("ok"),

@@ -10,6 +10,14 @@ namespace t = staging_texts;
 
 constexpr double kMegabyte = 1024.0 * 1024.0;
 
+// "a", "a and b", "a, b and c".
+QString EnglishList(const QStringList& items) {
+    if (items.size() < 2)
+        return items.join(QString());
+    return items.mid(0, items.size() - 1).join(QStringLiteral(", ")) + QStringLiteral(" and ") +
+           items.last();
+}
+
 } // namespace
 
 QString CopyReportLines(const StagingPlan& plan, const StagingOutcome& outcome) {
@@ -23,7 +31,10 @@ QString CopyReportLines(const StagingPlan& plan, const StagingOutcome& outcome) 
         if (i >= outcome.verified.size())
             continue;
         lines += t::CopiedLine(name);
-        lines += t::VerifiedLine(outcome.verified[i].size, ShortHash(outcome.verified[i].sha256));
+        const VerifiedFile& file = outcome.verified[i];
+        lines += t::VerifiedLine(file.size, DigestHex(file.sha256));
+        if (!file.checksumsMatched.isEmpty())
+            lines += t::ChecksumMatchesLine(EnglishList(file.checksumsMatched));
     }
     if (outcome.succeeded)
         return lines + t::SuccessClosing();
@@ -43,12 +54,20 @@ QString CopyFailureMessage(const StagingPlan& plan, const StagingOutcome& outcom
 QString CopyStatusLine(const StagingPlan& plan, const StagingProgress& progress) {
     if (progress.item < 0 || progress.item >= plan.items.size())
         return {};
-    const QString& name = plan.items[progress.item].finalName;
+    const StagingItem& item = plan.items[progress.item];
+    const QString& name =
+        progress.phase == StagingProgress::Phase::Checking ? item.sourceName : item.finalName;
     const double done = progress.itemDone / kMegabyte;
     const double total = progress.itemSize / kMegabyte;
-    return progress.phase == StagingProgress::Phase::Copying
-               ? t::CopyingStatus(name, done, total)
-               : t::VerifyingStatus(name, done, total);
+    switch (progress.phase) {
+    case StagingProgress::Phase::Checking:
+        return t::CheckingStatus(name, done, total);
+    case StagingProgress::Phase::Copying:
+        return t::CopyingStatus(name, done, total);
+    case StagingProgress::Phase::Verifying:
+        break;
+    }
+    return t::VerifyingStatus(name, done, total);
 }
 
 int CopyPercent(const StagingProgress& progress) {
@@ -58,8 +77,8 @@ int CopyPercent(const StagingProgress& progress) {
     return static_cast<int>((done * 100 + progress.overallTotal - 1) / progress.overallTotal);
 }
 
-QString ShortHash(const QByteArray& digest) {
-    return QString::fromLatin1(digest.toHex().left(16));
+QString DigestHex(const QByteArray& digest) {
+    return QString::fromLatin1(digest.toHex());
 }
 
 } // namespace kestrel

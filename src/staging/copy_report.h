@@ -22,7 +22,7 @@ QString CopyStatusLine(const StagingPlan& plan, const StagingProgress& progress)
 // How far the copy is, 0 to 100, rounded up.
 int CopyPercent(const StagingProgress& progress);
 
-// The first 16 hex digits of a digest, as the log shows it.
-QString ShortHash(const QByteArray& digest);
+// A digest as the log shows it: all its hexadecimal digits, lower case.
+QString DigestHex(const QByteArray& digest);
 
 } // namespace kestrel

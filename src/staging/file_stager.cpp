@@ -3,6 +3,7 @@
 #include "destination_path.h"
 #include "durable_ops.h"
 #include "progress_book.h"
+#include "published_sums.h"
 #include "staging_texts.h"
 #include "verified_copy.h"
 
@@ -47,9 +48,10 @@ public:
     }
 
     StagingOutcome Run() {
-        const bool done = CheckFolder() && RejectLeftoverSources() && RemoveLeftovers() &&
-                          OpenSources() && CheckFreeSpace() && CopyAndVerifyAll() &&
-                          CheckFinalNames() && Commit() && SyncFolder();
+        // Nothing on the stick changes before the sources have passed their checks.
+        const bool done = CheckFolder() && RejectLeftoverSources() && OpenSources() &&
+                          CheckSources() && RemoveLeftovers() && CheckFreeSpace() &&
+                          CopyAndVerifyAll() && CheckFinalNames() && Commit() && SyncFolder();
         m_outcome.succeeded = done;
         if (!done)
             RemoveTemporaries();
@@ -114,6 +116,20 @@ private:
         return true;
     }
 
+    bool CheckSources() {
+        for (int i = 0; i < m_plan.items.size(); ++i) {
+            const qint64 size = m_sizes[static_cast<size_t>(i)];
+            const auto checking = [this, i, size](qint64 done) {
+                m_progress({i, StagingProgress::Phase::Checking, done, size, 0, m_total});
+            };
+            QString reason;
+            if (!CheckSource(m_plan.items[i], *m_sources[static_cast<size_t>(i)], size, checking,
+                             m_checked.emplace_back(), reason))
+                return Fail(i, reason);
+        }
+        return true;
+    }
+
     // The old files stay until the new ones are verified, so the new ones
     // must fit beside them.
     bool CheckFreeSpace() {
@@ -157,7 +173,8 @@ private:
         m_created << m_tempPaths[i];
         const bool copied = CopyToNewFile(
             source, size, m_tempPaths[i], digest,
-            [&book, i, size](qint64 done) { book.Copying(i, size, done); }, reason);
+            [&book, i, size](qint64 done) { book.Copying(i, size, done); }, reason,
+            m_checked[static_cast<size_t>(i)].digest);
         source.close(); // a source may be one of the files replaced below
         book.CopyEnded();
         return copied;
@@ -183,7 +200,8 @@ private:
         const QString reason = check.failure.get();
         if (!reason.isEmpty())
             return Fail(check.item, reason);
-        m_outcome.verified << VerifiedFile{check.size, check.digest};
+        m_outcome.verified << VerifiedFile{check.size, check.digest,
+                                           m_checked[static_cast<size_t>(check.item)].from};
         return true;
     }
 
@@ -228,6 +246,7 @@ private:
     QStringList m_created; // temporary files this copy has created
     std::vector<std::unique_ptr<QFile>> m_sources;
     std::vector<qint64> m_sizes;
+    std::vector<CheckedSource> m_checked;
     qint64 m_total = 0;
     StagingOutcome m_outcome;
 };

@@ -13,6 +13,9 @@ using StagingProgressSink = std::function<void(const StagingProgress&)>;
 // Puts every item of the plan into its folder, all or nothing, and blocks
 // until done; run it off the user-interface thread.
 //
+// Before anything on the stick changes, each source whose SHA-256 is given,
+// or published in a checksum file beside it, is read and checked against it;
+// the copy must then read the same bytes.
 // Each item is written under a temporary name in the folder, forced onto the
 // medium and read back against the SHA-256 taken while reading the source;
 // the read-back of one item runs on a second thread beside the writing of the

@@ -1,16 +1,27 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 namespace kestrel {
+
+// A SHA-256 that a file must have, and who says so.
+struct ExpectedSha256 {
+    QString from;      // a checksum file's name ("SHA256SUMS"), or the option that gave it
+    QByteArray digest; // raw digest, 32 bytes
+};
 
 // One file to put on the stick.
 struct StagingItem {
     QString sourcePath; // the file the operator chose
     QString sourceName; // its name, as the report shows it
     QString finalName;  // the fixed name on the stick ("firm.rbf", "vx_server")
+    // Given by the operator; the checksum files beside the source are read
+    // when the copy starts and must agree as well.
+    QList<ExpectedSha256> given{};
 };
 
 // What one copy does: every item into one folder, all or nothing.
@@ -21,7 +32,7 @@ struct StagingPlan {
 
 // How far a copy is; the byte counts cover the write and the read-back.
 struct StagingProgress {
-    enum class Phase { Copying, Verifying };
+    enum class Phase { Checking, Copying, Verifying }; // checking: against a published SHA-256
     int item = 0;
     Phase phase = Phase::Copying;
     qint64 itemDone = 0; // bytes of this item in this phase
@@ -33,7 +44,8 @@ struct StagingProgress {
 // An item written and read back intact under its temporary name.
 struct VerifiedFile {
     qint64 size = 0;
-    QByteArray sha256; // raw digest, 32 bytes
+    QByteArray sha256;              // raw digest, 32 bytes
+    QStringList checksumsMatched{}; // where the SHA-256 it was checked against came from
 };
 
 // The result of a copy.

@@ -43,9 +43,12 @@ inline QString CopyingLine(const QString& folder) {
 inline QString CopiedLine(const QString& name) {
     return QStringLiteral("\t=> ") + name + QStringLiteral(" copied\r\n");
 }
-inline QString VerifiedLine(qint64 bytes, const QString& shortHash) {
+inline QString VerifiedLine(qint64 bytes, const QString& sha256Hex) {
     return QStringLiteral("\t   verified: %1 bytes, SHA-256 %2\r\n")
-        .arg(QString::number(bytes), shortHash);
+        .arg(QString::number(bytes), sha256Hex);
+}
+inline QString ChecksumMatchesLine(const QString& sources) {
+    return QStringLiteral("\t   checksum matches ") + sources + QStringLiteral("\r\n");
 }
 inline QString NotCopiedLine(const QString& name, const QString& reason) {
     return QStringLiteral("\t=> ") + name + QStringLiteral(" NOT copied: ") + reason +
@@ -75,13 +78,19 @@ inline QString CopyFailedBox(const QString& what, bool stickChanged) {
 }
 
 // The live status line after the log while a copy runs.
+inline QString StatusLine(const char* doing, const QString& name, double doneMb, double totalMb) {
+    return QStringLiteral("%1 %2: %3 of %4 MB\r\n")
+        .arg(QLatin1String(doing), name, QString::number(doneMb, 'f', 1),
+             QString::number(totalMb, 'f', 1));
+}
+inline QString CheckingStatus(const QString& name, double doneMb, double totalMb) {
+    return StatusLine("checking", name, doneMb, totalMb);
+}
 inline QString CopyingStatus(const QString& name, double doneMb, double totalMb) {
-    return QStringLiteral("copying %1: %2 of %3 MB\r\n")
-        .arg(name, QString::number(doneMb, 'f', 1), QString::number(totalMb, 'f', 1));
+    return StatusLine("copying", name, doneMb, totalMb);
 }
 inline QString VerifyingStatus(const QString& name, double doneMb, double totalMb) {
-    return QStringLiteral("verifying %1: %2 of %3 MB\r\n")
-        .arg(name, QString::number(doneMb, 'f', 1), QString::number(totalMb, 'f', 1));
+    return StatusLine("verifying", name, doneMb, totalMb);
 }
 
 // Reasons a copy fails; paths are shown with the platform's separators.
@@ -116,6 +125,36 @@ inline QString SourceReadFailed(const QString& path, const QString& why) {
 }
 inline QString SourceChanged(const QString& path) {
     return QStringLiteral("\"%1\" changed while it was being copied").arg(path);
+}
+inline QString ChecksumMismatch(const QString& path, const QString& actual, const QString& from,
+                                const QString& expected) {
+    return QStringLiteral("\"%1\" has SHA-256 %2, but %3 gives %4")
+        .arg(path, actual, from, expected);
+}
+inline QString HashFailed(const QString& path) {
+    return QStringLiteral("the SHA-256 of \"%1\" could not be computed").arg(path);
+}
+inline QString ChecksumFileUnreadable(const QString& path, const QString& why) {
+    return QStringLiteral("cannot read the checksum file \"%1\": %2").arg(path, why);
+}
+inline QString ChecksumFileTooLarge(const QString& path) {
+    return QStringLiteral("the checksum file \"%1\" is too large to be a list of checksums")
+        .arg(path);
+}
+inline QString ChecksumLineMalformed(const QString& path, qsizetype line) {
+    return QStringLiteral("line %1 of the checksum file \"%2\" is not a checksum line as "
+                          "sha256sum writes it (64 hexadecimal digits, two spaces or a space "
+                          "and *, the file name)")
+        .arg(QString::number(line), path);
+}
+inline QString ChecksumNotListed(const QString& path, const QString& name) {
+    return QStringLiteral("the checksum file \"%1\" does not list %2").arg(path, name);
+}
+inline QString ChecksumListedTwice(const QString& path, const QString& name, qsizetype first,
+                                   qsizetype second) {
+    return QStringLiteral("the checksum file \"%1\" lists %2 twice with different checksums "
+                          "(lines %3 and %4)")
+        .arg(path, name, QString::number(first), QString::number(second));
 }
 inline QString CannotCreate(const QString& path, const QString& why) {
     return QStringLiteral("cannot create \"%1\": %2").arg(path, why);

@@ -37,7 +37,8 @@ bool WriteAll(QFile& file, const char* data, qsizetype size, QString& reason) {
 } // namespace
 
 bool CopyToNewFile(QFile& source, qint64 expectedSize, const QString& destination,
-                   QByteArray& sourceDigest, const ChunkProgress& progress, QString& reason) {
+                   QByteArray& sourceDigest, const ChunkProgress& progress, QString& reason,
+                   const QByteArray& checkedDigest) {
     QFile target(destination);
     if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
         reason = t::CannotCreate(Shown(destination), target.errorString());
@@ -68,7 +69,8 @@ bool CopyToNewFile(QFile& source, qint64 expectedSize, const QString& destinatio
         durable::StartWriteBack(target, total - got, got);
         progress(total);
     }
-    if (total != expectedSize) {
+    sourceDigest = hash.Result();
+    if (total != expectedSize || (!checkedDigest.isEmpty() && sourceDigest != checkedDigest)) {
         reason = t::SourceChanged(Shown(source.fileName()));
         return false;
     }
@@ -86,8 +88,22 @@ bool CopyToNewFile(QFile& source, qint64 expectedSize, const QString& destinatio
         reason = t::WriteFailed(Shown(destination), target.errorString());
         return false;
     }
-    sourceDigest = hash.Result();
     return true;
+}
+
+qint64 HashToEnd(QFile& file, Sha256& hash, const ChunkProgress& progress) {
+    QByteArray buffer(kChunkSize, Qt::Uninitialized);
+    qint64 total = 0;
+    for (;;) {
+        const qint64 got = file.read(buffer.data(), buffer.size());
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            return total;
+        total += got;
+        hash.Add(buffer.constData(), got);
+        progress(total);
+    }
 }
 
 bool VerifyFile(const QString& path, qint64 expectedSize, const QByteArray& expectedDigest,
@@ -102,20 +118,11 @@ bool VerifyFile(const QString& path, qint64 expectedSize, const QByteArray& expe
         reason = t::SizeMismatch(Shown(path), file.size(), expectedSize);
         return false;
     }
-    QByteArray buffer(kChunkSize, Qt::Uninitialized);
     Sha256 hash;
-    qint64 total = 0;
-    for (;;) {
-        const qint64 got = file.read(buffer.data(), buffer.size());
-        if (got < 0) {
-            reason = t::ReadBackFailed(Shown(path), file.errorString());
-            return false;
-        }
-        if (got == 0)
-            break;
-        total += got;
-        hash.Add(buffer.constData(), got);
-        progress(total);
+    const qint64 total = HashToEnd(file, hash, progress);
+    if (total < 0) {
+        reason = t::ReadBackFailed(Shown(path), file.errorString());
+        return false;
     }
     if (total != expectedSize) {
         reason = t::SizeMismatch(Shown(path), total, expectedSize);

@@ -1,5 +1,6 @@
 // kestrel-flash stage: the verified copy onto the stick, from a terminal.
 
+#include "checksum_cases.h"
 #include "flash_process.h"
 
 #include <QFile>
@@ -9,8 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using kestrel::test::FlashRun;
-using kestrel::test::RunFlash;
+using namespace kestrel::test;
 
 namespace {
 
@@ -57,6 +57,8 @@ private slots:
     void jsonOfACopy();
     void badChoicesFailAndLeaveTheStickAlone_data();
     void badChoicesFailAndLeaveTheStickAlone();
+    void checksumsBeforeTheCopy_data() { AddChecksumRows(true); }
+    void checksumsBeforeTheCopy();
 };
 
 void FlashStageTest::copiesAndVerifiesBothFiles() {
@@ -73,15 +75,14 @@ void FlashStageTest::copiesAndVerifiesBothFiles() {
     const QStringList lines = run.OutLines();
     QCOMPARE(
         lines.mid(0, 7),
-        (QStringList{
-            p + "copying", p + "Copying new files to \"" + bench.Stick() + "\" ...",
-            p + "=> camera_2_6.rbf copied",
-            p + "verified: " + QString::number(bench.hw.size()) + " bytes, SHA-256 " +
-                QCryptographicHash::hash(bench.hw, QCryptographicHash::Sha256).toHex().left(16),
-            p + "=> vx_server_3_9 copied",
-            p + "verified: " + QString::number(bench.sw.size()) + " bytes, SHA-256 " +
-                QCryptographicHash::hash(bench.sw, QCryptographicHash::Sha256).toHex().left(16),
-            p + "New files Copied successfully"}));
+        (QStringList{p + "copying", p + "Copying new files to \"" + bench.Stick() + "\" ...",
+                     p + "=> camera_2_6.rbf copied",
+                     p + "verified: " + QString::number(bench.hw.size()) + " bytes, SHA-256 " +
+                         QCryptographicHash::hash(bench.hw, QCryptographicHash::Sha256).toHex(),
+                     p + "=> vx_server_3_9 copied",
+                     p + "verified: " + QString::number(bench.sw.size()) + " bytes, SHA-256 " +
+                         QCryptographicHash::hash(bench.sw, QCryptographicHash::Sha256).toHex(),
+                     p + "New files Copied successfully"}));
     QCOMPARE(lines.last(), QStringLiteral("Succeeded."));
     const qsizetype width = bench.Stick().size();
     QCOMPARE(lines.at(lines.size() - 3),
@@ -96,8 +97,13 @@ void FlashStageTest::copiesAndVerifiesBothFiles() {
 void FlashStageTest::jsonOfACopy() {
     Bench bench;
     QVERIFY(bench.ok);
-    const FlashRun run =
-        RunFlash({"stage", "--json", "--hw", bench.Hw(), "--sw", bench.Sw(), bench.Stick()});
+    const QByteArray hwSha256 = QCryptographicHash::hash(bench.hw, QCryptographicHash::Sha256);
+    const QByteArray swSha256 = QCryptographicHash::hash(bench.sw, QCryptographicHash::Sha256);
+    QVERIFY(WriteFile(bench.dir.filePath("SHA256SUMS"), swSha256.toHex() + "  vx_server_3_9\n" +
+                                                            hwSha256.toHex() +
+                                                            " *camera_2_6.rbf\n"));
+    const FlashRun run = RunFlash({"stage", "--json", "--hw", bench.Hw(), "--sw", bench.Sw(),
+                                   "--sw-sha256", swSha256.toHex().toUpper(), bench.Stick()});
     QVERIFY(run.finished);
     QCOMPARE(run.exitCode, 0);
     const QList<QJsonObject> events = run.JsonLines();
@@ -113,8 +119,22 @@ void FlashStageTest::jsonOfACopy() {
     const QJsonObject summary = events.last();
     QCOMPARE(summary.value("command").toString(), QStringLiteral("stage"));
     QCOMPARE(summary.value("ok").toBool(), true);
-    QCOMPARE(summary.value("jobs").toArray().at(0).toObject().value("result").toString(),
-             QStringLiteral("ok"));
+    const QJsonObject job = summary.value("jobs").toArray().at(0).toObject();
+    QCOMPARE(job.value("result").toString(), QStringLiteral("ok"));
+    // Both files' SHA-256 in full, for a production record; the result
+    // event carries the same.
+    const QJsonArray files{QJsonObject{{"name", "camera_2_6.rbf"},
+                                       {"storedAs", "firm.rbf"},
+                                       {"bytes", bench.hw.size()},
+                                       {"sha256", QString::fromLatin1(hwSha256.toHex())},
+                                       {"checksums", QJsonArray{"SHA256SUMS"}}},
+                           QJsonObject{{"name", "vx_server_3_9"},
+                                       {"storedAs", "vx_server"},
+                                       {"bytes", bench.sw.size()},
+                                       {"sha256", QString::fromLatin1(swSha256.toHex())},
+                                       {"checksums", QJsonArray{"--sw-sha256", "SHA256SUMS"}}}};
+    QCOMPARE(job.value("files").toArray(), files);
+    QCOMPARE(events.at(events.size() - 2).value("files").toArray(), files);
 }
 
 void FlashStageTest::badChoicesFailAndLeaveTheStickAlone_data() {
@@ -159,6 +179,43 @@ void FlashStageTest::badChoicesFailAndLeaveTheStickAlone() {
     QVERIFY(out.contains("FAILED: copy failed"));
     QVERIFY(!out.contains("New files Copied successfully"));
     QCOMPARE(QDir(bench.Stick()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void FlashStageTest::checksumsBeforeTheCopy() {
+    QFETCH(ChecksumCase, sums);
+    const ChecksumBench bench(sums);
+    QVERIFY(bench.ok);
+    QStringList arguments{"stage", "--hw", bench.Source(kHwName), "--sw", bench.Source(kSwName)};
+    for (const QString& option : std::as_const(sums.options))
+        arguments << bench.Filled(option);
+
+    const FlashRun run = RunFlash(arguments << bench.stick);
+
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, sums.refusedItem < 0 ? 0 : 1);
+    const QStringList lines = run.OutLines();
+    const QString p = bench.stick + ": ";
+    if (sums.refusedItem < 0) {
+        // The match line follows the verified line; without one, the next
+        // file's lines or the closing line do.
+        const qsizetype hwAt = lines.indexOf(p + "=> " + kHwName + " copied");
+        const qsizetype swAt = lines.indexOf(p + "=> " + kSwName + " copied");
+        QVERIFY2(hwAt > 0 && swAt > 0, run.out.constData());
+        QCOMPARE(lines.value(hwAt + 2),
+                 p + (sums.hwMatched.isEmpty() ? "=> " + kSwName + " copied"
+                                               : "checksum matches " + sums.hwMatched));
+        QCOMPARE(lines.value(swAt + 2),
+                 p + (sums.swMatched.isEmpty() ? "New files Copied successfully"
+                                               : "checksum matches " + sums.swMatched));
+        QVERIFY(bench.StickHoldsNewPair());
+        return;
+    }
+    const QString name = sums.refusedItem == 0 ? kHwName : kSwName;
+    QVERIFY2(lines.contains(p + "! Copying the firmware files to the USB stick failed: " + name +
+                            ": " + bench.Filled(sums.reason) +
+                            ". The files on the USB stick were left unchanged."),
+             run.out.constData());
+    QVERIFY(bench.StickUntouched());
 }
 
 QTEST_MAIN(FlashStageTest)

@@ -62,6 +62,14 @@ void FlashUsageTest::usageErrorsExitTwo_data() {
         "stage needs exactly one FOLDER");
     row("stage with two folders", {"stage", "--hw", "a.rbf", "--sw", "vx", "/a", "/b"},
         "stage needs exactly one FOLDER");
+    row("stage with a short SHA-256",
+        {"stage", "--hw", "a", "--sw", "b", "--hw-sha256", "0a1", "/"},
+        "--hw-sha256 takes a SHA-256 of 64 hexadecimal digits");
+    row("stage with a SHA-256 twice",
+        {"stage", "--hw", "a", "--sw", "b", "--sw-sha256", "", "--sw-sha256", "", "/"},
+        "--sw-sha256 is given once");
+    row("SHA-256 of an update", {"update", "--hw-sha256", "0a", "10.0.0.1"},
+        "Unknown option 'hw-sha256'.");
 }
 
 void FlashUsageTest::usageErrorsExitTwo() {

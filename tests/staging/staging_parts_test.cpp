@@ -23,6 +23,7 @@ using kestrel::test::SystemText;
 using kestrel::test::WriteFile;
 
 Q_DECLARE_METATYPE(kestrel::StagingOutcome)
+Q_DECLARE_METATYPE(kestrel::StagingProgress::Phase)
 
 namespace {
 
@@ -250,30 +251,33 @@ void StagingPartsTest::copyPercent() {
 }
 
 void StagingPartsTest::statusLine_data() {
+    using Phase = StagingProgress::Phase;
     QTest::addColumn<int>("item");
-    QTest::addColumn<bool>("verifying");
+    QTest::addColumn<Phase>("phase");
     QTest::addColumn<qint64>("done");
     QTest::addColumn<qint64>("size");
     QTest::addColumn<QString>("line");
 
     QTest::newRow("copying the hardware file")
-        << 0 << false << 12 * kMiB << 64 * kMiB << "copying firm.rbf: 12.0 of 64.0 MB\r\n";
+        << 0 << Phase::Copying << 12 * kMiB << 64 * kMiB << "copying firm.rbf: 12.0 of 64.0 MB\r\n";
     QTest::newRow("verifying the software file")
-        << 1 << true << 3 * kMiB / 2 << 2 * kMiB << "verifying vx_server: 1.5 of 2.0 MB\r\n";
-    QTest::newRow("small file") << 0 << false << qint64(0) << qint64(300000)
+        << 1 << Phase::Verifying << 3 * kMiB / 2 << 2 * kMiB
+        << "verifying vx_server: 1.5 of 2.0 MB\r\n";
+    QTest::newRow("checking the hardware source: its own name")
+        << 0 << Phase::Checking << kMiB << 4 * kMiB << "checking board_3.rbf: 1.0 of 4.0 MB\r\n";
+    QTest::newRow("small file") << 0 << Phase::Copying << qint64(0) << qint64(300000)
                                 << "copying firm.rbf: 0.0 of 0.3 MB\r\n";
 }
 
 void StagingPartsTest::statusLine() {
     QFETCH(int, item);
-    QFETCH(bool, verifying);
+    QFETCH(StagingProgress::Phase, phase);
     QFETCH(qint64, done);
     QFETCH(qint64, size);
     QFETCH(QString, line);
     StagingProgress progress;
     progress.item = item;
-    progress.phase =
-        verifying ? StagingProgress::Phase::Verifying : StagingProgress::Phase::Copying;
+    progress.phase = phase;
     progress.itemDone = done;
     progress.itemSize = size;
     QCOMPARE(CopyStatusLine(TwoFilePlan(), progress), line);
@@ -284,12 +288,13 @@ void StagingPartsTest::reportLines_data() {
     QTest::addColumn<QString>("lines");
     QTest::addColumn<QString>("message"); // empty: none
 
-    const QString hwLines =
-        QStringLiteral("\t=> board_3.rbf copied\r\n"
-                       "\t   verified: 1000 bytes, SHA-256 aaaaaaaaaaaaaaaa\r\n");
-    const QString swLines =
-        QStringLiteral("\t=> vx_server_24 copied\r\n"
-                       "\t   verified: 2000 bytes, SHA-256 bbbbbbbbbbbbbbbb\r\n");
+    const QString hwLines = QStringLiteral("\t=> board_3.rbf copied\r\n"
+                                           "\t   verified: 1000 bytes, SHA-256 ") +
+                            QString(64, 'a') +
+                            "\r\n\t   checksum matches --hw-sha256 and SHA256SUMS\r\n";
+    const QString swLines = QStringLiteral("\t=> vx_server_24 copied\r\n"
+                                           "\t   verified: 2000 bytes, SHA-256 ") +
+                            QString(64, 'b') + "\r\n";
     const QString unchanged =
         QStringLiteral("\r\nCopy FAILED: the files on the USB stick were left unchanged\r\n");
     const QString mixed = QStringLiteral("\r\nCopy FAILED: the files on the USB stick may not "
@@ -299,7 +304,8 @@ void StagingPartsTest::reportLines_data() {
         QStringLiteral(". The files on the USB stick were left unchanged.");
     const QString boxMixed = QStringLiteral(
         ". The files on the USB stick may not belong together; copy again before using the stick.");
-    const QList<VerifiedFile> both{{1000, Digest('\xaa')}, {2000, Digest('\xbb')}};
+    const QList<VerifiedFile> both{{1000, Digest('\xaa'), {"--hw-sha256", "SHA256SUMS"}},
+                                   {2000, Digest('\xbb')}};
 
     QTest::newRow("success") << StagingOutcome{true, both, -1, {}, false}
                              << hwLines + swLines + "\r\nNew files Copied successfully\r\n"

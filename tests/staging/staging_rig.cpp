@@ -57,7 +57,7 @@ QString CopyingLine(const QString& folder) {
 QString CopiedLines(const QString& name, const QByteArray& content) {
     const QByteArray hash = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
     return "\t=> " + name + " copied\r\n" + "\t   verified: " + QString::number(content.size()) +
-           " bytes, SHA-256 " + QString::fromLatin1(hash.toHex().left(16)) + "\r\n";
+           " bytes, SHA-256 " + QString::fromLatin1(hash.toHex()) + "\r\n";
 }
 
 QString FailureBox(const QString& what) {
