@@ -11,7 +11,7 @@ bash scripts/install-deps.sh run
 . scripts/build-env.sh
 cmake --preset default >/dev/null
 # The three programs alone; scripts/test.sh builds the tests and benchmarks.
-cmake --build --preset default -j "$jobs" --target kestrel-camera-sim kestrel-flash Kestrel_FlashTool
+cmake --build --preset default -j "$jobs" --target programs
 
 bin=build/default/src
 demo=$(mktemp -d -t kestrel-demo.XXXXXX)
