@@ -5,3 +5,5 @@
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
 jobs=$(nproc 2>/dev/null || echo 2)
+# The tests mostly wait for simulated cameras and timers, not for the processor.
+test_jobs=$((jobs * 2))
