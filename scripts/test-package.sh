@@ -123,12 +123,18 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [ -n "$port" ] || { echo "The installed simulator did not start:" >&2; cat "$work/sim.log" >&2; exit 1; }
+flash() { # flash OUT ARGS...: runs the installed kestrel-flash, its output into OUT
+    local out=$1
+    shift
+    /usr/bin/kestrel-flash "$@" >"$out" 2>&1 ||
+        { echo "kestrel-flash $* failed:" >&2; cat "$out" >&2; exit 1; }
+}
 expect() { # expect WHAT FILE: FILE holds the line WHAT
     grep -qxF -- "$1" "$2" || { echo "Missing \"$1\" in:" >&2; cat "$2" >&2; exit 1; }
 }
-/usr/bin/kestrel-flash info --plain "127.0.0.1:$port" >"$work/info.out"
+flash "$work/info.out" info --plain "127.0.0.1:$port"
 expect "127.0.0.1:$port: Camera Serial Number = 21040017" "$work/info.out"
-/usr/bin/kestrel-flash update --plain --confirm-reboot "127.0.0.1:$port" >"$work/update.out"
+flash "$work/update.out" update --plain --confirm-reboot "127.0.0.1:$port"
 expect "127.0.0.1:$port: Power cycle the camera to load new firmware" "$work/update.out"
 expect "127.0.0.1:$port: The camera restarted with the new hardware firmware: 1.2A.3F -> 1.2B.05." \
     "$work/update.out"
