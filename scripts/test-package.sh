@@ -112,8 +112,9 @@ for f in /usr/bin/Kestrel_FlashTool /usr/bin/kestrel-flash /usr/bin/kestrel-came
 done
 
 echo "== The installed kestrel-flash against the installed simulator"
+: >"$work/sim.log" # there before the simulator's first line, for the reads below
 /usr/bin/kestrel-camera-sim --port 0 --fast --power-cycle-after 200 --power-off-ms 500 \
-    >"$work/sim.log" 2>&1 &
+    >>"$work/sim.log" 2>&1 &
 sim=$!
 port=
 for _ in $(seq 100); do
