@@ -11,8 +11,10 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh test
 . scripts/build-env.sh
 
+# Each part is headed with the time since the start, to keep an eye on CI's.
+phase() { printf '=== %s (at %d:%02d)\n' "$1" $((SECONDS / 60)) $((SECONDS % 60)); }
 build_and_test() {
-    echo "=== build and test: $1"
+    phase "build and test: $1"
     cmake --preset "$1" >/dev/null
     cmake --build --preset "$1" -j "$jobs"
     ctest --preset "$1" -j "$test_jobs"
@@ -28,7 +30,7 @@ setsid bash scripts/fuzz.sh "${KESTREL_FUZZ_SECONDS:-60}" >"$fuzz_log" 2>&1 &
 fuzz=$!
 trap 'kill -- -"$fuzz" 2>/dev/null || true' EXIT
 
-echo "=== the Debian packages"
+phase "the Debian packages"
 bash scripts/test-package.sh build/default
 build_and_test no-openssl
 if grep -q KESTREL_SHA256_OPENSSL build/no-openssl/compile_commands.json; then
@@ -36,7 +38,7 @@ if grep -q KESTREL_SHA256_OPENSSL build/no-openssl/compile_commands.json; then
     exit 1
 fi
 
-echo "=== fuzz the reply readers"
+phase "fuzz the reply readers"
 fuzz_status=0
 wait "$fuzz" || fuzz_status=$?
 trap - EXIT
@@ -44,3 +46,4 @@ cat "$fuzz_log"
 [ "$fuzz_status" -eq 0 ] || exit "$fuzz_status"
 
 build_and_test asan
+phase "done"
