@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # Sourced by the scripts that build. The presets compile through ccache, which
 # keeps its results between builds and between clones: paths inside the clone
 # are hashed relative to it, and the build folder's own path is left out of the
