@@ -19,8 +19,9 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
 fi
 build="${KESTREL_FUZZ_BUILD_DIR:-build/fuzz}"
 
+. scripts/build-env.sh
 cmake --preset fuzz -B "$build" >/dev/null
-cmake --build "$build" --target reply_fuzz reply_fuzz_replay
+cmake --build "$build" -j "$jobs" --target reply_fuzz reply_fuzz_replay
 
 rm -rf "$build/corpus-run"
 mkdir -p "$build/corpus-run" "$build/findings"

@@ -1,10 +1,24 @@
 #!/usr/bin/env bash
 # Installs the Debian packages this project needs, if any is missing.
+#   install-deps.sh run    what scripts/run.sh needs: build the programs, run them
+#   install-deps.sh test   all that scripts/test.sh needs besides (the default)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
-          qt6-base-dev qt6-base-dev-tools libgl-dev libbenchmark-dev libssl-dev
-          xvfb xauth dbus-daemon)
+run_packages=(cmake ninja-build g++ ccache pkg-config
+              qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libssl-dev libbenchmark-dev
+              xvfb xauth)
+# Fuzzing (clang), the manual pages, the Debian packages and their checks
+# (dpkg-shlibdeps, lintian, the desktop entry and AppStream validators, the
+# installed window's X properties), the syntax check of the Windows code, and
+# the private message bus of the keep-awake test.
+test_packages=(clang libclang-rt-14-dev help2man dpkg-dev file lintian desktop-file-utils
+               appstream x11-utils g++-mingw-w64-x86-64-posix dbus-daemon)
+
+case "${1:-test}" in
+    run) packages=("${run_packages[@]}") ;;
+    test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+    *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

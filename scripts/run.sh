@@ -7,9 +7,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh run
+. scripts/build-env.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j "$(nproc 2>/dev/null || echo 2)"
+# The three programs alone; scripts/test.sh builds the tests and benchmarks.
+cmake --build --preset default -j "$jobs" --target programs
 
 bin=build/default/src
 demo=$(mktemp -d -t kestrel-demo.XXXXXX)

@@ -22,6 +22,7 @@ CKestrel_FlashToolApp::CKestrel_FlashToolApp(int& argc, char** argv) : m_app(arg
     if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows")))
         QApplication::setStyle(classic);
     QApplication::setWindowIcon(kestrel::MakeAppIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral(KESTREL_APP_ID));
 }
 
 int CKestrel_FlashToolApp::InitInstance() {

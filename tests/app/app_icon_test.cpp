@@ -20,14 +20,19 @@ void AppIconTest::sizes_data() {
 
 void AppIconTest::sizes() {
     QFETCH(int, size);
-    const QImage image = kestrel::DrawAppIcon(size).toImage();
+    const QImage image = kestrel::RenderAppIcon(size).toImage();
     QCOMPARE(image.size(), QSize(size, size));
     QVERIFY(image.hasAlphaChannel());
     // Transparent corners around an opaque camera body and lens.
     QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
     QCOMPARE(qAlpha(image.pixel(size - 1, size - 1)), 0);
-    QCOMPARE(qAlpha(image.pixel(size * 45 / 100, size * 58 / 100)), 255);
-    QCOMPARE(qAlpha(image.pixel(size / 8, size / 2)), 255);
+    const QRgb lens = image.pixel(size * 45 / 100, size * 58 / 100);
+    const QRgb body = image.pixel(size / 8, size / 2);
+    QCOMPARE(qAlpha(lens), 255);
+    QCOMPARE(qAlpha(body), 255);
+    // Blue glass in a rufous body.
+    QVERIFY2(qBlue(lens) > qRed(lens), qPrintable(QColor(lens).name()));
+    QVERIFY2(qRed(body) > qBlue(body) + 60, qPrintable(QColor(body).name()));
 }
 
 void AppIconTest::iconHoldsEverySize() {

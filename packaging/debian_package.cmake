@@ -1,0 +1,38 @@
+# The Debian packages, made by CPack from the default build tree:
+#   cpack -G DEB --config build/default/CPackConfig.cmake -B build/default/packages
+# Their dependencies on Qt and the C++ runtime come from dpkg-shlibdeps.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_VENDOR "The Kestrel_FlashTool developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL window terminal simulator)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SOURCE kestrel-flashtool)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
+
+foreach(component window terminal simulator)
+    string(TOUPPER ${component} COMPONENT)
+    set(CPACK_DEBIAN_${COMPONENT}_PACKAGE_NAME ${KESTREL_PACKAGE_${component}})
+endforeach()
+
+# The first line of each is the package's synopsis.
+set(CPACK_DEBIAN_WINDOW_DESCRIPTION "firmware update tool for Kestrel VX network cameras
+Kestrel_FlashTool takes a Kestrel VX network camera through a firmware update
+in one window: it copies the firmware files onto a USB stick, each verified by
+reading it back, shows the camera's identity and versions, and programs the
+camera's boot flash, following the erase and programming phases to their end.")
+set(CPACK_DEBIAN_TERMINAL_DESCRIPTION "firmware update of Kestrel VX cameras from a terminal
+kestrel-flash does the work of Kestrel_FlashTool from a terminal: it shows
+cameras' information, updates many cameras at once with live progress, follows
+a run already in progress, stages firmware onto a USB stick, and writes a
+production record of every camera it updated.")
+set(CPACK_DEBIAN_SIMULATOR_DESCRIPTION "simulated Kestrel VX camera for tests and training
+kestrel-camera-sim answers the command protocol of a Kestrel VX camera on TCP,
+with programming runs that advance with time, a simulated power cycle, and
+faults to order (stalls, aborts, lost connections, malformed replies).")
+
+include(CPack)
