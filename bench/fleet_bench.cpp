@@ -105,6 +105,24 @@ ProgramRun UpdateAll(const std::vector<std::unique_ptr<sim::SimThread>>& cameras
     return RunFlash(arguments);
 }
 
+// kestrel-flash updating one fresh camera, then count fresh cameras at
+// once; false, with the benchmark's error set, when either did not succeed.
+bool AloneThenAtOnce(benchmark::State& state, int count, ProgramRun& alone, ProgramRun& fleet) {
+    auto single = StartCameras(1);
+    auto cameras = StartCameras(count);
+    if (single.empty() || cameras.empty()) {
+        state.SkipWithError("the simulated cameras did not start");
+        return false;
+    }
+    alone = UpdateAll(single);
+    fleet = UpdateAll(cameras);
+    if (!alone.ok || !fleet.ok) {
+        state.SkipWithError("an update failed");
+        return false;
+    }
+    return true;
+}
+
 void BM_TenCamerasAtOnce(benchmark::State& state) {
     double one = 0;
     double atOnce = 0;
@@ -113,25 +131,23 @@ void BM_TenCamerasAtOnce(benchmark::State& state) {
     double rssTen = 0;
     double cpuTen = 0;
     for (auto _ : state) {
-        auto single = StartCameras(1);
-        auto fleet = StartCameras(kCameras);
+        ProgramRun alone;
+        ProgramRun ten;
+        if (!AloneThenAtOnce(state, kCameras, alone, ten))
+            return;
         auto turn = StartCameras(kCameras);
-        if (single.empty() || fleet.empty() || turn.empty()) {
+        if (turn.empty()) {
             state.SkipWithError("the simulated cameras did not start");
             return;
         }
-        const ProgramRun alone = UpdateAll(single);
-        const ProgramRun ten = UpdateAll(fleet);
         double turns = 0;
-        bool turnsOk = true;
         for (const auto& camera : turn) {
             const ProgramRun run = RunFlash({"update", "--plain", Address(*camera)});
+            if (!run.ok) {
+                state.SkipWithError("an update failed");
+                return;
+            }
             turns += run.seconds;
-            turnsOk = turnsOk && run.ok;
-        }
-        if (!alone.ok || !ten.ok || !turnsOk) {
-            state.SkipWithError("an update failed");
-            return;
         }
         state.SetIterationTime(ten.seconds);
         one += alone.seconds;
@@ -161,18 +177,10 @@ void BM_HundredCamerasAtOnce(benchmark::State& state) {
     double rssOne = 0;
     double rssHundred = 0;
     for (auto _ : state) {
-        auto single = StartCameras(1);
-        auto bench = StartCameras(kBench);
-        if (single.empty() || bench.empty()) {
-            state.SkipWithError("the simulated cameras did not start");
+        ProgramRun alone;
+        ProgramRun hundred;
+        if (!AloneThenAtOnce(state, kBench, alone, hundred))
             return;
-        }
-        const ProgramRun alone = UpdateAll(single);
-        const ProgramRun hundred = UpdateAll(bench);
-        if (!alone.ok || !hundred.ok) {
-            state.SkipWithError("an update failed");
-            return;
-        }
         state.SetIterationTime(hundred.seconds);
         one += alone.seconds;
         atOnce += hundred.seconds;
