@@ -1,5 +1,6 @@
 #include "camera_info.h"
 
+#include "byte_view.h"
 #include "camera_commands.h"
 
 #include "command_channel.h"
@@ -10,10 +11,6 @@
 namespace kestrel {
 
 namespace {
-
-std::string_view View(const QByteArray& bytes) {
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
 
 // Camera texts are 8-bit: one byte is one character.
 QString Text(std::string_view bytes) {

@@ -1,5 +1,6 @@
 #include "firmware_run.h"
 
+#include "byte_view.h"
 #include "camera_commands.h"
 
 #include "command_channel.h"
@@ -19,9 +20,6 @@ using namespace runtexts;
 namespace {
 using commands::kRunStatus;
 
-std::string_view View(const QByteArray& bytes) {
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
 } // namespace
 
 FirmwareRun::FirmwareRun(SessionIo io, CommandChannel& channel, LineTransport& transport,

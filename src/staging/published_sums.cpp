@@ -1,5 +1,6 @@
 #include "published_sums.h"
 
+#include "byte_view.h"
 #include "checksum_list.h"
 #include "copy_report.h"
 #include "staging_texts.h"
@@ -21,10 +22,6 @@ constexpr qint64 kMaxListBytes = 1024 * 1024;
 
 QString Shown(const QString& path) {
     return QDir::toNativeSeparators(path);
-}
-
-std::string_view View(const QByteArray& bytes) {
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
 bool ReadList(const QString& path, QByteArray& text, QString& reason) {

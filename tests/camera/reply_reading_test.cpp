@@ -1,3 +1,4 @@
+#include "byte_view.h"
 #include "reply_reading.h"
 
 #include <QTest>
@@ -9,9 +10,6 @@ using namespace kestrel;
 Q_DECLARE_METATYPE(UpdateStatus)
 
 namespace {
-std::string_view View(const QByteArray& bytes) {
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
 QByteArray Bytes(std::string_view text) {
     return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }

@@ -1,6 +1,7 @@
 // The rules of a programming run, fed replies and the times they came at:
 // no socket, no sleep.
 
+#include "byte_view.h"
 #include "run_tracker.h"
 
 #include <QTest>
@@ -20,10 +21,6 @@ struct Timed {
 Timed Parse(const QByteArray& entry) {
     const qsizetype bar = entry.indexOf('|');
     return {entry.left(bar).toLongLong(), entry.mid(bar + 1)};
-}
-
-std::string_view View(const QByteArray& bytes) {
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
 TrackerLimits Short() {

@@ -1,9 +1,11 @@
+#include "byte_view.h"
 #include "checksum_list.h"
 
 #include <QTest>
 
 using kestrel::FindListedChecksum;
 using kestrel::ListedChecksum;
+using kestrel::View;
 using Status = ListedChecksum::Status;
 
 Q_DECLARE_METATYPE(ListedChecksum::Status)
@@ -13,10 +15,6 @@ namespace {
 // The SHA-256 of nothing and of "abc".
 const QByteArray kA = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
 const QByteArray kB = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
-
-std::string_view View(const QByteArray& bytes) {
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
 
 } // namespace
 
