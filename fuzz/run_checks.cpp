@@ -122,7 +122,7 @@ void CheckRunTracker(std::string_view bytes) {
             return;
     }
     // The replies stop changing: the run ends within the stall limit.
-    const int rounds = (kLimits.stallLimitMs + kLimits.startGraceMs) / 1000 + 3;
+    const int rounds = (kLimits.stallLimitMs + kLimits.startWaitMs) / 1000 + 3;
     for (int i = 0; i < rounds; ++i) {
         now += 1000;
         if (feed(last, now))

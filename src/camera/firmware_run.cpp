@@ -174,7 +174,8 @@ FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, FlashPhase phase) {
         emit figuresRead(phase, answer.done, answer.total);
         if (answer.moved)
             emit m_events.progress(answer.position);
-        const QString statusLine = phase == FlashPhase::Erase
+        const QString statusLine = answer.waiting ? WaitingToBegin(run.tracker.StartWaitMs())
+                                   : phase == FlashPhase::Erase
                                        ? SectorLine(answer.done, answer.total)
                                        : PageLine(answer.done, answer.total);
         ShowWithStatus(statusLine);
@@ -254,7 +255,7 @@ void FirmwareRun::EndOn(Run& run, RunEnd end) {
         End(run, RunOutcome::CameraStopped, StoppedEarly(Figures(t)), kStoppedEarlyMessage);
         return;
     case RunEnd::NeverStarted:
-        End(run, RunOutcome::NeverStarted, NeverStarted(t.StartGraceMs()), kNeverStartedMessage);
+        End(run, RunOutcome::NeverStarted, NeverStarted(t.StartWaitMs()), kNeverStartedMessage);
         return;
     case RunEnd::Stalled:
         End(run, RunOutcome::Stalled, Stalled(t.StallLimitMs(), Figures(t)), kStalledMessage);

@@ -9,7 +9,7 @@ struct RunSettings {
     int pollIntervalMs = 200; // from one status poll to the next
     int phaseEndPauseMs = 20; // after each phase's final position of 100
     int switchPauseMs = 1000; // after the programming phase's heading
-    int startGraceMs = runrules::kStartGraceMs;
+    int startWaitMs = runrules::kStartWaitMs;
     int stallTimeoutMs = runrules::kStallLimitMs;
     int reconnectWindowMs = runrules::kReconnectWindowMs;
     int settleLimitMs = runrules::kSettleLimitMs;
@@ -17,7 +17,7 @@ struct RunSettings {
     int afterRunQueryDelayMs = 500; // before the information is read again
 
     TrackerLimits Limits() const {
-        return {startGraceMs, stallTimeoutMs, reconnectWindowMs, settleLimitMs};
+        return {startWaitMs, stallTimeoutMs, reconnectWindowMs, settleLimitMs};
     }
 };
 

@@ -90,14 +90,24 @@ inline const QString kStoppedEarlyMessage = QStringLiteral(
     "The camera ended the programming run before reporting its end.\n\nThe new firmware may not be "
     "completely written: do NOT power off the camera; run the firmware update again.");
 
+// Shown while the camera has not yet begun the run it was told to start.
+inline QString WaitingToBegin(int ms) {
+    return QStringLiteral("Waiting up to %1 s for the camera to begin the programming (it reads "
+                          "the firmware from the USB stick)...\r\n")
+        .arg(Seconds(ms));
+}
+
 inline QString NeverStarted(int ms) {
-    return QStringLiteral("\r\nThe camera did not start the programming: it still reported no run "
-                          "%1 s after the start command.\r\n"
-                          "Check the USB stick in the camera, then try again.\r\n")
+    return QStringLiteral("\r\nThe camera has not begun the programming %1 s after the start "
+                          "command.\r\n"
+                          "It may still begin: do NOT power it off while it programs its flash "
+                          "memory.\r\n"
+                          "Connect again to follow the programming if it begins.\r\n")
         .arg(Seconds(ms));
 }
 inline const QString kNeverStartedMessage =
-    QStringLiteral("The camera did not start the programming.\n\nCheck the USB stick in the "
-                   "camera, then try again.");
+    QStringLiteral("The camera has not begun the programming yet.\n\nIt may still begin: do NOT "
+                   "power it off while it programs. Connect again to follow the programming if "
+                   "it begins.");
 
 } // namespace kestrel::runtexts

@@ -83,9 +83,12 @@ RunStep RunTracker::Idle(std::int64_t nowMs) const {
     if (m_eraseEnded && m_programEndSeen)
         return Step(RunStep::Next::Ended, RunEnd::Finished);
     if (!m_progressSeen) {
-        // A camera may take a moment to begin the run it was just told to start.
-        if (m_started && nowMs - m_startedAt <= m_limits.startGraceMs)
-            return Step(RunStep::Next::Poll, RunEnd::None);
+        // A camera may take long to begin the run it was just told to start.
+        if (m_started && nowMs - m_startedAt <= m_limits.startWaitMs) {
+            RunStep step = Step(RunStep::Next::Poll, RunEnd::None);
+            step.waiting = true;
+            return step;
+        }
         return Step(RunStep::Next::Ended, RunEnd::NeverStarted);
     }
     return Step(RunStep::Next::Ended, RunEnd::CameraStopped);
@@ -102,7 +105,8 @@ RunStep RunTracker::OnReply(std::string_view reply, std::int64_t nowMs) {
     const bool figures = !IsIdleStatus(reply) && !Stale(reply);
     if (!figures) {
         const RunStep idle = Idle(nowMs);
-        if (idle.next == RunStep::Next::Ended)
+        // The start wait is a limit of its own: an idle camera is no stall.
+        if (idle.next == RunStep::Next::Ended || idle.waiting)
             return idle;
     } else {
         if (!reply.empty())

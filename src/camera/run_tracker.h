@@ -20,7 +20,7 @@ enum class RunEnd {
     None,           // it goes on
     Finished,       // the camera reported the end of both phases in this run
     CameraStopped,  // the camera reported no run any more before the end
-    NeverStarted,   // the camera never reported the run that was started
+    NeverStarted,   // the camera did not report the started run within the start wait
     Stalled,        // the camera's replies stopped changing
     ConnectionLost, // the connection could not be restored in time
 };
@@ -35,19 +35,21 @@ inline constexpr std::int32_t kPhaseMargin = 1;
 // The camera counts a phase as done one step before the tool does: a run that
 // reported programming at done >= total - kEndMargin has reached its end.
 inline constexpr std::int32_t kEndMargin = 2;
-// "0 0 0 0" this soon after the start command is a camera that has not begun.
-inline constexpr int kStartGraceMs = 5000;
 // Replies unchanged this long: the run is stuck.
 inline constexpr int kStallLimitMs = 120000;
 // How long a lost connection is tried again.
 inline constexpr int kReconnectWindowMs = 60000;
+// How long the tool waits after the start command for the camera's first
+// figures: the camera finds and reads the file on its USB stick first, which
+// may take a long time. A camera still idle then may yet begin.
+inline constexpr int kStartWaitMs = kReconnectWindowMs;
 // How long the tool waits, before the start command, for a camera that still
 // shows the final figures of a finished run to report idle.
 inline constexpr int kSettleLimitMs = 15000;
 } // namespace runrules
 
 struct TrackerLimits {
-    int startGraceMs = runrules::kStartGraceMs;
+    int startWaitMs = runrules::kStartWaitMs;
     int stallLimitMs = runrules::kStallLimitMs;
     int reconnectWindowMs = runrules::kReconnectWindowMs;
     int settleLimitMs = runrules::kSettleLimitMs;
@@ -66,6 +68,7 @@ struct RunStep {
     int position = 0;      // the bar's position in this phase, 0 to 100
     bool moved = false;    // the position rose with this reply: move the bar
     bool figures = false;  // the reply's figures were read (not idle, not stale)
+    bool waiting = false;  // the camera has not begun the run it was told to start yet
     std::int32_t done = 0; // the status line's figures
     std::int32_t total = 0;
 };
@@ -102,7 +105,7 @@ public:
 
     // The phase and figures as the status line shows them now.
     RunStep Current() const { return Step(RunStep::Next::Poll, RunEnd::None); }
-    int StartGraceMs() const { return m_limits.startGraceMs; }
+    int StartWaitMs() const { return m_limits.startWaitMs; }
     int StallLimitMs() const { return m_limits.stallLimitMs; }
     int ReconnectWindowMs() const { return m_limits.reconnectWindowMs; }
     int SettleLimitMs() const { return m_limits.settleLimitMs; }

@@ -74,7 +74,11 @@ QString CommandHelp(Command command) {
                            "stops the\ncamera's activities, starts the reprogramming and follows "
                            "the erase and\nprogramming phases to their end. All cameras are "
                            "updated at once, each on its\nown connection. A camera found "
-                           "programming already is followed, not restarted.\nA lost connection is "
+                           "programming already is followed, not restarted.\nA camera is given 60 s "
+                           "to begin the programming after the start command (it\nreads the "
+                           "firmware from its USB stick first); one that has not begun by "
+                           "then\nmay still begin: do not power it off; follow it with "
+                           "kestrel-flash watch.\nA lost connection is "
                            "tried again for 60 s. Power-cycle a camera only when its\nline says "
                            "so.\n\n") +
             QString::fromLatin1(kAddressHelp) + QStringLiteral("\nOptions:\n") +

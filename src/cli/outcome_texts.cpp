@@ -30,7 +30,7 @@ const std::array<std::pair<const char*, const char*>, 17> kLabels{{
     {"connect-failed", "could not connect"},
     {"not-connected", "not connected"},
     {"stopped-early", "camera stopped the run early"},
-    {"not-started", "programming did not start"},
+    {"not-started", "programming not begun yet"},
     {"stalled", "programming stalled"},
     {"connection-lost", "connection lost"},
     {"disconnected", "disconnected"},

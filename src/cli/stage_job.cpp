@@ -75,7 +75,7 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
                 surface.PostProgress(shown);
             }
         });
-        PostLines(surface, CopyReportLines(plan, outcome));
+        PostLines(surface, CopyReportLines(plan, outcome, ReportLayout::DetailsUnderEachFile));
         result.files = StagedFiles(plan, outcome);
         surface.PostProgress(outcome.succeeded ? 100 : 0);
         if (outcome.succeeded) {

@@ -49,8 +49,10 @@ void Connector::Connect() {
     m_log.Restart();
 
     m_channel.ReadLine(); // the greeting: awaited, not used
-    if (!StillConnected(generation))
+    if (!StillConnected(generation)) {
+        emit m_events.infoShown(QString()); // a failed attempt shows no camera
         return;
+    }
     m_channel.BoundLog();
 
     if (m_after.pointA)
@@ -69,6 +71,8 @@ void Connector::Connect() {
 }
 
 void Connector::Refuse(const QString& message) {
+    // The pane shows no camera rather than the last one, as a fresh window.
+    emit m_events.infoShown(QString());
     emit connectFailed(message);
     emit m_events.message(message);
 }

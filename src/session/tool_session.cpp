@@ -37,11 +37,22 @@ CameraInfoQuery& ToolSession::Info() {
 }
 
 void ToolSession::OnBnClickedConnect() {
+    if (!Link().Connected())
+        ResetBar();
     m_camera->Link().OnBnClickedConnect();
 }
 
 void ToolSession::OnBnClickedFwUpdate() {
+    if (Link().Connected())
+        ResetBar();
     m_camera->Run().RunFirmwareUpdate();
+}
+
+void ToolSession::ResetBar() {
+    // The bar shows the camera operation that begins now, not what came
+    // before it (a copy's 100); a run in progress keeps its position.
+    if (!Run().Active())
+        emit m_events.progress(0);
 }
 
 void ToolSession::OnBnClickedCopyToUsb() {

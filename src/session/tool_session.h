@@ -49,6 +49,8 @@ public:
     CameraInfoQuery& Info();
 
 private:
+    void ResetBar();
+
     LogBook m_log; // every write to the log goes through here
     SessionEvents m_events;
     WindowPresenter m_presenter;

@@ -20,8 +20,10 @@ QString EnglishList(const QStringList& items) {
 
 } // namespace
 
-QString CopyReportLines(const StagingPlan& plan, const StagingOutcome& outcome) {
+QString CopyReportLines(const StagingPlan& plan, const StagingOutcome& outcome,
+                        ReportLayout layout) {
     QString lines;
+    QString details; // the verification, when it comes after the report
     for (int i = 0; i < plan.items.size(); ++i) {
         const QString& name = plan.items[i].sourceName;
         if (i == outcome.failedItem) {
@@ -32,15 +34,24 @@ QString CopyReportLines(const StagingPlan& plan, const StagingOutcome& outcome) 
             continue;
         lines += t::CopiedLine(name);
         const VerifiedFile& file = outcome.verified[i];
-        lines += t::VerifiedLine(file.size, DigestHex(file.sha256));
+        QString verification = t::VerifiedLine(file.size, DigestHex(file.sha256));
         if (!file.checksumsMatched.isEmpty())
-            lines += t::ChecksumMatchesLine(EnglishList(file.checksumsMatched));
+            verification += t::ChecksumMatchesLine(EnglishList(file.checksumsMatched));
+        if (layout == ReportLayout::DetailsUnderEachFile)
+            lines += verification;
+        else
+            details += t::VerifiedFileHeading(name) + verification;
     }
-    if (outcome.succeeded)
-        return lines + t::SuccessClosing();
-    if (outcome.failedItem < 0)
-        lines += t::GeneralFailureLine(outcome.reason);
-    return lines + (outcome.stickChanged ? t::FailedMixedClosing() : t::FailedUnchangedClosing());
+    if (outcome.succeeded) {
+        lines += t::SuccessClosing();
+    } else {
+        if (outcome.failedItem < 0)
+            lines += t::GeneralFailureLine(outcome.reason);
+        lines += outcome.stickChanged ? t::FailedMixedClosing() : t::FailedUnchangedClosing();
+    }
+    if (!details.isEmpty())
+        lines += QStringLiteral("\r\n") + details;
+    return lines;
 }
 
 QString CopyFailureMessage(const StagingPlan& plan, const StagingOutcome& outcome) {

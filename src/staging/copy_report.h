@@ -6,11 +6,17 @@
 
 namespace kestrel {
 
+// Where each file's verification (size, SHA-256, matched checksums) goes: under
+// its copied line, or after the closing lines, so that a pane that shows the
+// report from its top shows the report's own lines first.
+enum class ReportLayout { DetailsUnderEachFile, DetailsAfterReport };
+
 // What the log says after its "Copying new files to ..." line: a copied line
-// and a verified line per file, then the closing lines; on failure the files
-// verified before it, the line of what failed and why, and the failure's
-// closing lines.
-QString CopyReportLines(const StagingPlan& plan, const StagingOutcome& outcome);
+// per file, then the closing lines; on failure the files verified before it,
+// the line of what failed and why, and the failure's closing lines. Each
+// copied file's verification goes where the layout puts it.
+QString CopyReportLines(const StagingPlan& plan, const StagingOutcome& outcome,
+                        ReportLayout layout);
 
 // The message box after a failed copy.
 QString CopyFailureMessage(const StagingPlan& plan, const StagingOutcome& outcome);

@@ -58,7 +58,9 @@ bool StagingHandlers::OnBnClickedCopyToUsb() {
         emit m_events.statusLine(CopyStatusLine(plan, progress));
     });
 
-    const QString report = heading + CopyReportLines(plan, outcome);
+    // The pane shows the report from its top: its own lines come first.
+    const QString report =
+        heading + CopyReportLines(plan, outcome, ReportLayout::DetailsAfterReport);
     const bool inLog = logIsOurs();
     if (inLog) {
         m_log.Restart(report);

@@ -43,6 +43,10 @@ inline QString CopyingLine(const QString& folder) {
 inline QString CopiedLine(const QString& name) {
     return QStringLiteral("\t=> ") + name + QStringLiteral(" copied\r\n");
 }
+// Names the file whose verification lines follow, when they follow the report.
+inline QString VerifiedFileHeading(const QString& name) {
+    return name + QStringLiteral(":\r\n");
+}
 inline QString VerifiedLine(qint64 bytes, const QString& sha256Hex) {
     return QStringLiteral("\t   verified: %1 bytes, SHA-256 %2\r\n")
         .arg(QString::number(bytes), sha256Hex);

@@ -108,6 +108,7 @@ private slots:
     void secondPressWhileStartingIsIgnored_data();
     void secondPressWhileStartingIsIgnored();
     void copyDuringARunKeepsTheRunInTheLog();
+    void refusedConnectAfterACopy();
 };
 
 void WindowSessionTest::connectFillsThePanes() {
@@ -262,11 +263,45 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
              qPrintable(log));
     QVERIFY2(log.endsWith(Shown(rt::kPhaseOk + rt::kFinished + rt::kPowerCycle)), qPrintable(log));
     QVERIFY(!log.contains(QStringLiteral("Copying")));
-    QVERIFY2(report.startsWith(QStringLiteral("Copying new files to \"%1\" ...\n").arg(stick)),
+    QVERIFY2(report.startsWith(QStringLiteral("Copying new files to \"%1\" ...\n\t=> camera_2_6.rbf "
+                                              "copied\n\t=> vx_server_3_9 copied\n\nNew files "
+                                              "Copied successfully\n")
+                                   .arg(stick)),
              qPrintable(report));
-    QVERIFY(report.endsWith(QStringLiteral("New files Copied successfully")));
     QCOMPARE(QFileInfo(stick + QStringLiteral("/firm.rbf")).size(), QFileInfo(hw).size());
     QCOMPARE(QFileInfo(stick + QStringLiteral("/vx_server")).size(), QFileInfo(sw).size());
+}
+
+void WindowSessionTest::refusedConnectAfterACopy() {
+    // A camera's identity and a copy's full bar; then a connect to another
+    // address is refused: neither the bar nor the pane shows what went before.
+    QTemporaryDir scratch;
+    const QStringList files{scratch.filePath("board.rbf"), scratch.filePath("vx_server_2")};
+    for (const QString& path : files) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("firmware") == 8);
+    }
+    Tool tool(FastCamera(), true);
+    QVERIFY(tool.started);
+    tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
+    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
+    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton); // disconnect
+    QVERIFY(tool.Pane(Pane::Info).contains(QStringLiteral("21040017")));
+    tool.choosers->files = files;
+    tool.choosers->folder = scratch.path();
+    tool.session->OnBnClickedSelectHw();
+    tool.session->OnBnClickedSelectSw();
+    tool.session->OnBnClickedSelectUsb();
+    tool.session->OnBnClickedCopyToUsb();
+    const auto* bar = tool.dlg.findChild<QProgressBar*>(QStringLiteral("IDC_PROGRESS"));
+    QCOMPARE(bar->value(), 100);
+
+    tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.2")); // nothing listens
+    MessageBoxes boxes;
+    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
+    QCOMPARE(boxes.texts.size(), 1);
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(tool.Pane(Pane::Info), QString());
 }
 
 QTEST_MAIN(WindowSessionTest)

@@ -249,7 +249,7 @@ void FirmwareRunTest::prematureIdle() {
 
 void FirmwareRunTest::neverStarted() {
     RunSettings run = QuickRun();
-    run.startGraceMs = 0;
+    run.startWaitMs = 0;
     Scripted s(run);
     QByteArrayList polls;
     for (int i = 0; i < 100; ++i)
@@ -258,6 +258,11 @@ void FirmwareRunTest::neverStarted() {
     QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::NeverStarted);
     QVERIFY(s.session->Log().Text().endsWith(rt::NeverStarted(0)));
     QCOMPARE(s.surface.messageBoxes, QStringList{rt::kNeverStartedMessage});
+    // The camera may begin yet: nothing invites touching the stick or the power.
+    for (const QString& told : {rt::NeverStarted(0), rt::kNeverStartedMessage})
+        QVERIFY2(told.contains("may still begin") && told.contains("do NOT power it off") &&
+                     told.contains("Connect again to follow") && !told.contains("stick"),
+                 qPrintable(told));
     QVERIFY(!s.session->Run().UpdateRunning());
 }
 

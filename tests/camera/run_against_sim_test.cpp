@@ -223,13 +223,17 @@ void RunAgainstSimTest::cameraAbortsTheRun() {
 }
 
 void RunAgainstSimTest::startDelayIsNoEnd() {
+    // A camera that takes seconds to read the firmware from its stick.
     SimOptions options = FastCamera();
-    options.startDelayMs = 300;
+    options.startDelayMs = 7000;
     Rig rig(options);
     QVERIFY(rig.started);
     rig.session->OnBnClickedConnect();
     rig.session->OnBnClickedFwUpdate();
     QVERIFY(rig.session->Log().Text().endsWith(kFinishedTail));
+    // Meanwhile the status line said what the tool waited for.
+    const QString waiting = rt::WaitingToBegin(kestrel::runrules::kStartWaitMs);
+    QVERIFY(!rig.surface.history.value(Pane::Log).filter(waiting).isEmpty());
 }
 
 void RunAgainstSimTest::operatorDisconnectsDuringTheRun() {

@@ -25,7 +25,6 @@ Timed Parse(const QByteArray& entry) {
 
 TrackerLimits Short() {
     TrackerLimits limits;
-    limits.startGraceMs = 1000;
     limits.stallLimitMs = 5000;
     limits.settleLimitMs = 3000;
     return limits;
@@ -103,8 +102,18 @@ void RunTrackerTest::runs_data() {
         stopped, 2);
     row("idle right after the start, then the run", S,
         {"0|0 0 0 0", "999|0 0 0 0", "1200|1 155 154 0 0", "1400|1 155 155 20000 19999"}, done, 4);
-    row("never started", S, {"0|0 0 0 0", "1000|0 0 0 0", "1001|0 0 0 0"}, never, 3);
-    row("empty lines are no progress", S, {"0|", "1001|0 0 0 0"}, never, 2);
+    // A camera reads the firmware from its stick before it reports anything.
+    row("first figures after 7 s", S,
+        {"0|0 0 0 0", "6800|0 0 0 0", "7000|1 155 3 0 0", "7200|1 155 154 0 0",
+         "7400|1 155 155 20000 19999"},
+        done, 5);
+    row("first figures after 45 s", S,
+        {"0|0 0 0 0", "20000|0 0 0 0", "44800|0 0 0 0", "45000|1 155 154 0 0",
+         "45200|1 155 155 20000 19999"},
+        done, 5);
+    row("none for the whole wait", S,
+        {"0|0 0 0 0", "30000|0 0 0 0", "60000|0 0 0 0", "60001|0 0 0 0"}, never, 4);
+    row("empty lines are no progress", S, {"0|", "60001|0 0 0 0"}, never, 2);
     row("stalled after the limit, not at it", S,
         {"0|1 155 10 0 0", "5000|1 155 10 0 0", "5001|1 155 10 0 0"}, RunEnd::Stalled, 3);
     row("a change restarts the stall clock", S,
@@ -119,9 +128,9 @@ void RunTrackerTest::runs_data() {
     row("a reply without space keeps the figures", S,
         {"0|1 155 10 0 0", "200|garbage", "400|0 0 0 0"}, stopped, 3);
     // The previous run's final figures never count for this one.
-    row("only the old figures", O, {"0" + old, "500" + old, "1001" + old}, never, 3);
+    row("only the old figures", O, {"0" + old, "500" + old, "60001" + old}, never, 3);
     row("old figures, idle, then the old figures again", O,
-        {"0" + old, "400|0 0 0 0", "1001" + old}, never, 3);
+        {"0" + old, "400|0 0 0 0", "60001" + old}, never, 3);
     row("old figures, then the new run to its end", O,
         {"0" + old, "300|0 0 0 0", "600|1 155 30 0 0", "800|1 155 154 0 0",
          "1000|1 155 155 20000 5000", "1200" + old},

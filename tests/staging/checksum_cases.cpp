@@ -115,8 +115,4 @@ bool ChecksumBench::StickHoldsNewPair() const {
            ReadAll(stick + "/firm.rbf") == hw && ReadAll(stick + "/vx_server") == sw;
 }
 
-QString MatchLine(const QString& sources) {
-    return sources.isEmpty() ? QString() : "\t   checksum matches " + sources + "\r\n";
-}
-
 } // namespace kestrel::test

@@ -48,9 +48,6 @@ struct ChecksumBench {
     bool ok = false;
 };
 
-// The line that says a file's checksum matches, as the log writes it.
-QString MatchLine(const QString& sources);
-
 } // namespace kestrel::test
 
 Q_DECLARE_METATYPE(kestrel::test::ChecksumCase)

@@ -33,9 +33,9 @@ void StagingChecksumTest::copyChecksFirst() {
     const QString heading = CopyingLine(bench.stick);
     if (sums.refusedItem < 0) {
         QCOMPARE(rig.log.Text(),
-                 heading + CopiedLines(kHwName, bench.hw) + MatchLine(sums.hwMatched) +
-                     CopiedLines(kSwName, bench.sw) + MatchLine(sums.swMatched) +
-                     "\r\nNew files Copied successfully\r\n");
+                 Report(bench.stick,
+                        {{kHwName, bench.hw, sums.hwMatched}, {kSwName, bench.sw, sums.swMatched}},
+                        "\r\nNew files Copied successfully\r\n"));
         QCOMPARE(rig.surface.messageBoxes, QStringList());
         QVERIFY(bench.StickHoldsNewPair());
         return;

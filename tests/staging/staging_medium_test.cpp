@@ -10,7 +10,7 @@
 #include <cerrno>
 
 using kestrel::Pane;
-using kestrel::test::CopiedLines;
+using kestrel::test::CopiedFile;
 using kestrel::test::CopyingLine;
 using kestrel::test::FailureBox;
 using kestrel::test::FileSizeLimit;
@@ -18,6 +18,7 @@ using kestrel::test::FolderEntries;
 using kestrel::test::kUnchanged;
 using kestrel::test::PatternBytes;
 using kestrel::test::ReadAll;
+using kestrel::test::Report;
 using kestrel::test::ReadOnlyFolder;
 using kestrel::test::ScratchMount;
 using kestrel::test::StagingRig;
@@ -106,9 +107,8 @@ void StagingMediumTest::smallStick() {
 
     if (fits) {
         QCOMPARE(rig.surface.messageBoxes, QStringList());
-        QCOMPARE(rig.log.Text(), CopyingLine(root) + CopiedLines("board_3.rbf", hw) +
-                                         CopiedLines("vx_server_24", sw) +
-                                         "\r\nNew files Copied successfully\r\n");
+        QCOMPARE(rig.log.Text(), Report(root, {{"board_3.rbf", hw}, {"vx_server_24", sw}},
+                                        "\r\nNew files Copied successfully\r\n"));
         QCOMPARE(ReadAll(rig.StickFile("firm.rbf")), hw);
         QCOMPARE(ReadAll(rig.StickFile("vx_server")), sw);
     } else {
@@ -155,9 +155,10 @@ void StagingMediumTest::writeFails() {
         rig.StickFile(secondFails ? ".vx_server.kestrel-tmp" : ".firm.rbf.kestrel-tmp");
     const QString name = secondFails ? "vx_server_24" : "board_3.rbf";
     const QString reason = "writing \"" + temp + "\" failed: " + SystemText(EFBIG);
-    QCOMPARE(rig.log.Text(), CopyingLine(rig.StickPath()) +
-                                     (secondFails ? CopiedLines("board_3.rbf", hw) : "") + "\t=> " +
-                                     name + " NOT copied: " + reason + "\r\n" + kUnchanged);
+    QCOMPARE(rig.log.Text(),
+             Report(rig.StickPath(),
+                    secondFails ? QList<CopiedFile>{{"board_3.rbf", hw}} : QList<CopiedFile>{},
+                    "\t=> " + name + " NOT copied: " + reason + "\r\n" + kUnchanged));
     QCOMPARE(rig.surface.messageBoxes, QStringList{FailureBox(name + ": " + reason)});
     QCOMPARE(ReadAll(rig.StickFile("firm.rbf")), QByteArray("old hardware"));
     QCOMPARE(ReadAll(rig.StickFile("vx_server")), QByteArray("old software"));
@@ -179,9 +180,9 @@ void StagingMediumTest::noRoomForAnotherFile() {
 
     const QString reason =
         "cannot create \"" + rig.StickFile(".vx_server.kestrel-tmp") + "\": " + SystemText(ENOSPC);
-    QCOMPARE(rig.log.Text(), CopyingLine(rig.StickPath()) + CopiedLines("board_3.rbf", hw) +
-                                     "\t=> vx_server_24 NOT copied: " + reason + "\r\n" +
-                                     kUnchanged);
+    QCOMPARE(rig.log.Text(), Report(rig.StickPath(), {{"board_3.rbf", hw}},
+                                    "\t=> vx_server_24 NOT copied: " + reason + "\r\n" +
+                                        kUnchanged));
     QCOMPARE(FolderEntries(rig.StickPath()), QStringList());
 }
 

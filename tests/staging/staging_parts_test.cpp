@@ -341,7 +341,7 @@ void StagingPartsTest::reportLines() {
     QFETCH(StagingOutcome, outcome);
     QFETCH(QString, lines);
     QFETCH(QString, message);
-    QCOMPARE(CopyReportLines(TwoFilePlan(), outcome), lines);
+    QCOMPARE(CopyReportLines(TwoFilePlan(), outcome, ReportLayout::DetailsUnderEachFile), lines);
     if (!message.isEmpty())
         QCOMPARE(CopyFailureMessage(TwoFilePlan(), outcome), message);
 }

@@ -54,10 +54,18 @@ QString CopyingLine(const QString& folder) {
     return "Copying new files to \"" + folder + "\" ...\r\n";
 }
 
-QString CopiedLines(const QString& name, const QByteArray& content) {
-    const QByteArray hash = QCryptographicHash::hash(content, QCryptographicHash::Sha256);
-    return "\t=> " + name + " copied\r\n" + "\t   verified: " + QString::number(content.size()) +
-           " bytes, SHA-256 " + QString::fromLatin1(hash.toHex()) + "\r\n";
+QString Report(const QString& folder, const QList<CopiedFile>& copied, const QString& rest) {
+    QString lines = CopyingLine(folder);
+    QString details;
+    for (const CopiedFile& file : copied) {
+        const QByteArray hash = QCryptographicHash::hash(file.content, QCryptographicHash::Sha256);
+        lines += "\t=> " + file.name + " copied\r\n";
+        details += file.name + ":\r\n\t   verified: " + QString::number(file.content.size()) +
+                   " bytes, SHA-256 " + QString::fromLatin1(hash.toHex()) + "\r\n";
+        if (!file.matched.isEmpty())
+            details += "\t   checksum matches " + file.matched + "\r\n";
+    }
+    return lines + rest + (details.isEmpty() ? QString() : "\r\n" + details);
 }
 
 QString FailureBox(const QString& what) {

@@ -49,7 +49,10 @@ public:
 // What a copy writes to the log and shows in its message box.
 extern const QString kUnchanged; // the closing lines of a failed copy
 QString CopyingLine(const QString& folder);
-QString CopiedLines(const QString& name, const QByteArray& content);
+// The log after a copy: its first line, a copied line per file, rest (the
+// closing lines, or what failed and the failure's), each file's verification.
+struct CopiedFile { QString name; QByteArray content; QString matched = {}; };
+QString Report(const QString& folder, const QList<CopiedFile>& copied, const QString& rest);
 QString FailureBox(const QString& what);
 
 } // namespace kestrel::test
