@@ -11,7 +11,7 @@ namespace kestrel::cli {
 
 // How a job ended.
 struct JobResult {
-    ResultCode code = ResultCode::Interrupted;
+    ResultCode code = ResultCode::Interrupted; // until the job tells how it ended
     QString detail; // for the operator: why it failed, or what was confirmed
     CameraIdentity before;
     CameraIdentity after;

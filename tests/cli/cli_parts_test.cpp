@@ -4,6 +4,7 @@
 #include "camera_address.h"
 #include "job_presenter.h"
 #include "live_output.h"
+#include "plain_output.h"
 #include "report_file.h"
 #include "summary_table.h"
 #include "terminal_text.h"
@@ -79,6 +80,7 @@ private slots:
     void messagesAndChoosers();
     void reportLine();
     void summaryTable();
+    void failureReasonToldOnce();
     void liveBarsRedrawInPlace();
     void moreJobsThanLinesShowThoseAtWork();
 };
@@ -255,6 +257,40 @@ void CliPartsTest::summaryTable() {
                             "cam-07.lab:5000: Could not connect to the camera at cam-07.lab: no "
                             "camera of that name was found.\n"
                             "1 of 2 failed.\n"));
+}
+
+void CliPartsTest::failureReasonToldOnce() {
+    std::FILE* file = std::tmpfile();
+    QVERIFY(file);
+    {
+        QList<JobRecord> records = Records({"a", "b"});
+        PlainOutput output(file, 3600000);
+        output.Begin(Command::Update, records);
+        JobEvent told = Event(0, JobEvent::Kind::Message);
+        told.text = "Stuck\nhere.";
+        JobEvent other = Event(1, JobEvent::Kind::Message);
+        other.text = "Look.";
+        JobEvent log = Event(1, JobEvent::Kind::Log);
+        log.text = "line";
+        JobEvent failed = Event(0, JobEvent::Kind::Finished);
+        failed.result.Set(kestrel::ResultCode::Stalled, "Stuck here.");
+        JobEvent stalled = Event(1, JobEvent::Kind::Finished);
+        stalled.result.Set(kestrel::ResultCode::Stalled, "Other.");
+        for (const JobEvent& event : {told, Event(0, JobEvent::Kind::State), failed, other, log,
+                                      Event(1, JobEvent::Kind::Percent), stalled})
+            Feed(records, output, event);
+        output.End();
+    }
+    const QByteArray all = Written(file);
+    std::fclose(file);
+    // A message that is not its job's failure reason stays in its place.
+    QVERIFY2(all.startsWith("a: FAILED: programming stalled (0:00)\n"
+                            "b: ! Look.\n"
+                            "b: line\n"
+                            "b: FAILED: programming stalled (0:00)\n"),
+             all.constData());
+    QCOMPARE(all.count("Stuck here."), 1);
+    QVERIFY(all.endsWith("a: Stuck here.\nb: Other.\n2 of 2 failed.\n"));
 }
 
 void CliPartsTest::liveBarsRedrawInPlace() {
