@@ -7,7 +7,6 @@
 #include "firmware_run.h"
 #include "job_presenter.h"
 #include "log_book.h"
-#include "outcome_texts.h"
 #include "power_cycle_check.h"
 #include "session_events.h"
 #include "session_io.h"
@@ -60,10 +59,8 @@ JobResult CameraJob::Run() {
     if (!m_stop.Requested())
         camera.Link().Connect();
     if (!camera.Link().Connected()) {
-        result.Set(false, QStringLiteral("connect-failed"),
-                   refusal.isEmpty() ? QStringLiteral("The connection to the camera ended before "
-                                                      "its information was read.")
-                                     : refusal);
+        result.Set(ResultCode::ConnectFailed,
+                   refusal.isEmpty() ? TextOf(ResultCode::ConnectFailed) : refusal);
     } else {
         result.before = camera.Info().Identity();
         result.runInProgress = camera.Run().UpdateRunning();
@@ -77,13 +74,11 @@ JobResult CameraJob::Run() {
         switch (m_plan.command) {
         case Command::Info:
         case Command::Stage:
-            result.Set(true, QStringLiteral("ok"), QString());
+            result.Set(ResultCode::Ok, QString());
             break;
         case Command::Watch:
             if (!result.runInProgress) {
-                result.Set(
-                    false, QStringLiteral("no-run"),
-                    QStringLiteral("The camera is not programming: there is no run to follow."));
+                result.Set(ResultCode::NoRun, TextOf(ResultCode::NoRun));
                 break;
             }
             FollowRun(camera, surface, result);
@@ -127,8 +122,8 @@ void CameraJob::FollowRun(CameraStack& camera, JobPresenter& surface, JobResult&
     if (!camera.Run().UpdateRunning())
         surface.PostState(JobState::Starting);
     const RunOutcome outcome = run.RunFirmwareUpdate();
-    SetRunResult(result, outcome, told);
-    if (!result.ok)
+    result.SetRunEnd(outcome, told);
+    if (!result.Ok())
         return;
 
     if (m_plan.confirmReboot) {

@@ -2,7 +2,7 @@
 
 #include "camera_address.h"
 #include "cli_options.h"
-#include "job_event.h"
+#include "job_sink.h"
 #include "job_stop.h"
 #include "link_settings.h"
 #include "run_settings.h"

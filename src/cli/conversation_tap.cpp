@@ -3,7 +3,7 @@
 #include "camera_stack.h"
 #include "firmware_run.h"
 #include "line_transport.h"
-#include "outcome_texts.h"
+#include "job_state.h"
 
 namespace kestrel::cli {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "job_event.h"
+#include "job_sink.h"
 #include "record_book.h"
 
 #include <optional>

@@ -1,48 +1,12 @@
 #pragma once
 
 #include "camera_info.h"
-#include "staged_file.h"
+#include "job_result.h"
+#include "job_state.h"
 
 #include <QString>
 
 namespace kestrel::cli {
-
-// Where one job (a camera, or the copy to a stick) stands.
-enum class JobState {
-    Connecting,
-    Reading,  // connected, reading the camera's information
-    Starting, // stopping the camera's activities, starting the run
-    Erasing,
-    Programming,
-    Reconnecting,         // the connection was lost during the run
-    WaitingForPowerCycle, // the run is done; the operator power-cycles the camera
-    WaitingForCamera,     // the camera went away; waiting for it to come back
-    Copying,
-    Done,
-};
-
-// How a job ended.
-struct JobResult {
-    bool ok = false;
-    QString code;   // short and stable, for scripts: "ok", "stalled", ...
-    QString detail; // for the operator: why it failed, or what was confirmed
-    CameraIdentity before;
-    CameraIdentity after;
-    bool runInProgress = false; // the camera was programming when connected
-    qint64 elapsedMs = 0;
-    QString record; // the file of the conversation record; empty without one
-    QList<StagedFile> files; // stage: the files copied and verified
-
-    // The serial number as first read: before the run, or after it when the
-    // camera was found programming.
-    QString Serial() const { return before.serial.isEmpty() ? after.serial : before.serial; }
-
-    void Set(bool succeeded, QString resultCode, QString text) {
-        ok = succeeded;
-        code = std::move(resultCode);
-        detail = std::move(text);
-    }
-};
 
 // Something a job tells the operator. Jobs run in threads of their own; the
 // events reach the output in the order each job sent them.
@@ -66,13 +30,6 @@ struct JobEvent {
     CameraIdentity identity;
     bool runInProgress = false;
     JobResult result;
-};
-
-// Takes a job's events; may be called from the job's own thread.
-class JobSink {
-public:
-    virtual ~JobSink() = default;
-    virtual void Post(const JobEvent& event) = 0;
 };
 
 } // namespace kestrel::cli

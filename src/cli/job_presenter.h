@@ -1,6 +1,6 @@
 #pragma once
 
-#include "job_event.h"
+#include "job_sink.h"
 #include "job_stop.h"
 #include "log_book.h"
 #include "operator_input.h"

@@ -1,6 +1,7 @@
 #include "job_runner.h"
 
 #include "record_book.h"
+#include "stage_job.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -35,16 +36,26 @@ JobRunner::JobRunner(ProgressOutput& output) : m_output(output) {}
 
 JobRunner::~JobRunner() = default;
 
-QList<JobResult> JobRunner::Run(const QList<CameraAddress>& cameras, const JobPlan& plan) {
-    m_cameras = cameras;
-    m_results = QList<JobResult>(cameras.size());
-    m_states = QList<JobState>(cameras.size(), JobState::Connecting);
-    m_finished = QList<bool>(cameras.size(), false);
-    m_stopped = QList<bool>(cameras.size(), false);
-    m_statesAtStop = m_states;
-    m_pending = cameras.size();
+void JobRunner::Begin(Command command, const QStringList& names) {
+    m_jobs.clear();
+    for (const QString& name : names)
+        m_jobs.append(JobRecord(name));
+    m_pending = m_jobs.size();
+    m_output.Begin(command, m_jobs);
+}
+
+void JobRunner::RunStage(const CliOptions& options) {
+    Begin(Command::Stage, {options.folder});
+    RunStageJob(options, *this); // its events come here as they happen
+    m_output.End();
+}
+
+void JobRunner::Run(const QList<CameraAddress>& cameras, const JobPlan& plan) {
+    QStringList names;
+    for (const CameraAddress& camera : cameras)
+        names.append(camera.Text());
+    Begin(plan.command, names);
     m_records = plan.records;
-    m_clock.start();
     QEventLoop loop;
     m_loop = &loop;
 
@@ -80,56 +91,62 @@ QList<JobResult> JobRunner::Run(const QList<CameraAddress>& cameras, const JobPl
         m_records->Close();
         // What the last writes told reaches the output before the summary.
         QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-        for (int i = 0; i < static_cast<int>(m_results.size()); ++i)
-            m_results[i].record = m_records->File(i);
+        for (int i = 0; i < static_cast<int>(m_jobs.size()); ++i)
+            m_jobs[i].result.record = m_records->File(i);
     }
-    return m_results;
+    m_output.End();
 }
 
 void JobRunner::Interrupt() {
     if (m_interrupted || !m_loop)
         return;
     m_interrupted = true;
-    m_statesAtStop = m_states;
-    for (int i = 0; i < static_cast<int>(m_finished.size()); ++i) {
-        if (m_finished.at(i))
+    for (int i = 0; i < static_cast<int>(m_jobs.size()); ++i) {
+        JobRecord& job = m_jobs[i];
+        if (job.finished)
             continue;
-        m_stopped[i] = true;
+        job.Stop();
         m_stops.at(static_cast<std::size_t>(i))->Request();
     }
 }
 
 void JobRunner::Post(const JobEvent& event) {
+    if (QThread::currentThread() == thread()) { // a job of this thread
+        Deliver(event);
+        return;
+    }
     QMetaObject::invokeMethod(
         this, [this, event] { Deliver(event); }, Qt::QueuedConnection);
 }
 
+bool JobRunner::AllSucceeded() const {
+    for (const JobRecord& job : m_jobs) {
+        if (!job.result.Ok())
+            return false;
+    }
+    return !m_jobs.isEmpty();
+}
+
 void JobRunner::Deliver(const JobEvent& event) {
-    if (event.kind == JobEvent::Kind::Finished && m_stopped.at(event.job)) {
+    if (event.job < 0 || event.job >= m_jobs.size())
+        return;
+    JobRecord& job = m_jobs[event.job];
+    if (event.kind == JobEvent::Kind::Finished && job.stopped) {
         // What the camera was doing when the stop came decides what the
         // operator must know; what the job found out of the camera is kept.
         JobEvent interrupted = event;
         const JobResult& found = event.result;
-        interrupted.result.before =
-            found.before.IsEmpty() ? m_results.at(event.job).before : found.before;
-        interrupted.result.Set(
-            false, QStringLiteral("interrupted"),
-            InterruptedDetail(m_statesAtStop.at(event.job), m_cameras.at(event.job).Text()));
-        m_stopped[event.job] = false;
+        interrupted.result.before = found.before.IsEmpty() ? job.identity : found.before;
+        interrupted.result.Set(ResultCode::Interrupted,
+                               InterruptedDetail(job.stateAtStop, job.name));
+        job.stopped = false;
         Deliver(interrupted);
         return;
     }
-    m_output.OnEvent(event);
-    if (event.kind == JobEvent::Kind::State)
-        m_states[event.job] = event.state;
-    if (event.kind == JobEvent::Kind::Connected) {
-        m_results[event.job].before = event.identity;
-        m_results[event.job].runInProgress = event.runInProgress;
-    }
+    const bool changed = job.Apply(event);
+    m_output.OnEvent(event, changed);
     if (event.kind != JobEvent::Kind::Finished)
         return;
-    m_finished[event.job] = true;
-    m_results[event.job] = event.result;
     if (m_records) // the result as told, an interruption included
         m_records->End(event.job, event.result);
     if (--m_pending == 0 && m_loop)

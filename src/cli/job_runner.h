@@ -1,10 +1,10 @@
 #pragma once
 
 #include "camera_job.h"
+#include "job_record.h"
 #include "job_stop.h"
 #include "progress_output.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 
@@ -16,16 +16,19 @@ class QThread;
 
 namespace kestrel::cli {
 
-// Runs one camera job per address, all at once, each in a thread of its own
-// with its own connection; the main thread shows their events as they come
-// and returns when every job has ended.
+// Runs the jobs of one command and keeps their records: one camera job per
+// address, all at once, each in a thread of its own with its own
+// connection, or the copy onto a stick in the calling thread. Each event is
+// taken into its job's record, then shown by the output, in the main
+// thread; the run returns when every job has ended.
 class JobRunner : public QObject, public JobSink {
     Q_OBJECT
 public:
     explicit JobRunner(ProgressOutput& output);
     ~JobRunner() override;
 
-    QList<JobResult> Run(const QList<CameraAddress>& cameras, const JobPlan& plan);
+    void Run(const QList<CameraAddress>& cameras, const JobPlan& plan);
+    void RunStage(const CliOptions& options);
 
     // The operator asked to stop (Ctrl-C): every job still at work is asked
     // to stop, ends within moments as interrupted, with what that means for
@@ -36,21 +39,21 @@ public:
     // From any thread; the event reaches the output in the main thread.
     void Post(const JobEvent& event) override;
 
+    // One per job, in the order of the jobs; each result once the job ended.
+    const QList<JobRecord>& Records() const { return m_jobs; }
+    // True when every job ended well.
+    bool AllSucceeded() const;
+
 private:
+    void Begin(Command command, const QStringList& names);
     void Deliver(const JobEvent& event);
 
     ProgressOutput& m_output;
     QEventLoop* m_loop = nullptr;
     qsizetype m_pending = 0;
-    QList<CameraAddress> m_cameras;
-    QList<JobResult> m_results;
-    QList<JobState> m_states;
-    QList<bool> m_finished;
-    QList<bool> m_stopped; // still at work when the stop came
-    QList<JobState> m_statesAtStop;
+    QList<JobRecord> m_jobs;
     bool m_interrupted = false;
     RecordBook* m_records = nullptr;
-    QElapsedTimer m_clock;
     std::vector<std::unique_ptr<JobStop>> m_stops;
     std::vector<std::unique_ptr<QThread>> m_threads;
 };

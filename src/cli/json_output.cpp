@@ -1,6 +1,5 @@
 #include "json_output.h"
 
-#include "outcome_texts.h"
 #include "terminal_text.h"
 
 #include <QJsonArray>
@@ -11,8 +10,8 @@ namespace {
 
 QJsonObject CommonResultObject(const QString& job, const JobResult& result) {
     return {{QStringLiteral("job"), job},
-            {QStringLiteral("ok"), result.ok},
-            {QStringLiteral("result"), result.code},
+            {QStringLiteral("ok"), result.Ok()},
+            {QStringLiteral("result"), CodeOf(result.code)},
             {QStringLiteral("detail"), result.detail},
             {QStringLiteral("serial"), result.Serial()},
             {QStringLiteral("before"), JsonOutput::IdentityObject(result.before)},
@@ -46,22 +45,21 @@ void JsonOutput::Write(const QJsonObject& object) {
     std::fflush(m_stream);
 }
 
-void JsonOutput::Begin(Command command, const QStringList& jobs) {
+void JsonOutput::Begin(Command command, const QList<JobRecord>& jobs) {
     m_command = command;
-    m_jobs = jobs;
-    m_clocks.resize(jobs.size());
-    for (QElapsedTimer& clock : m_clocks)
-        clock.start();
+    m_jobs = &jobs;
+    QJsonArray names;
+    for (const JobRecord& job : jobs)
+        names.append(job.name);
     Write({{QStringLiteral("event"), QStringLiteral("begin")},
            {QStringLiteral("command"), CommandName(command)},
-           {QStringLiteral("jobs"), QJsonArray::fromStringList(jobs)}});
+           {QStringLiteral("jobs"), names}});
 }
 
-void JsonOutput::OnEvent(const JobEvent& event) {
-    if (event.job < 0 || event.job >= m_jobs.size())
-        return;
-    QJsonObject object{{QStringLiteral("job"), m_jobs.at(event.job)},
-                       {QStringLiteral("elapsedMs"), m_clocks.at(event.job).elapsed()}};
+void JsonOutput::OnEvent(const JobEvent& event, bool) {
+    const JobRecord& job = m_jobs->at(event.job);
+    QJsonObject object{{QStringLiteral("job"), job.name},
+                       {QStringLiteral("elapsedMs"), job.clock.elapsed()}};
     switch (event.kind) {
     case JobEvent::Kind::State:
         object.insert(QStringLiteral("event"), QStringLiteral("state"));
@@ -92,19 +90,19 @@ void JsonOutput::OnEvent(const JobEvent& event) {
         object.insert(QStringLiteral("text"), event.text);
         break;
     case JobEvent::Kind::Finished:
-        object = ResultObject(m_jobs.at(event.job), event.result);
+        object = ResultObject(job.name, event.result);
         object.insert(QStringLiteral("event"), QStringLiteral("result"));
         break;
     }
     Write(object);
 }
 
-void JsonOutput::End(const QList<JobResult>& results) {
+void JsonOutput::End() {
     QJsonArray jobs;
     int failed = 0;
-    for (qsizetype i = 0; i < results.size() && i < m_jobs.size(); ++i) {
-        jobs.append(ResultObject(m_jobs.at(i), results.at(i)));
-        if (!results.at(i).ok)
+    for (const JobRecord& job : *m_jobs) {
+        jobs.append(ResultObject(job.name, job.result));
+        if (!job.result.Ok())
             ++failed;
     }
     Write({{QStringLiteral("event"), QStringLiteral("summary")},

@@ -4,6 +4,8 @@
 
 #include <QJsonObject>
 
+#include <cstdio>
+
 namespace kestrel::cli {
 
 // One JSON object per line for scripts: one per event, then a summary.
@@ -11,9 +13,9 @@ namespace kestrel::cli {
 class JsonOutput : public ProgressOutput {
 public:
     explicit JsonOutput(std::FILE* stream);
-    void Begin(Command command, const QStringList& jobs) override;
-    void OnEvent(const JobEvent& event) override;
-    void End(const QList<JobResult>& results) override;
+    void Begin(Command command, const QList<JobRecord>& jobs) override;
+    void OnEvent(const JobEvent& event, bool stateChanged) override;
+    void End() override;
 
     static QJsonObject IdentityObject(const CameraIdentity& identity);
 
@@ -22,8 +24,7 @@ private:
 
     std::FILE* m_stream;
     Command m_command = Command::Info;
-    QStringList m_jobs;
-    QList<QElapsedTimer> m_clocks;
+    const QList<JobRecord>* m_jobs = nullptr;
 };
 
 } // namespace kestrel::cli

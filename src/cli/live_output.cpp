@@ -1,7 +1,8 @@
-#include "outcome_texts.h"
+#include "live_output.h"
+
+#include "summary_table.h"
 #include "terminal.h"
 #include "terminal_text.h"
-#include "text_output.h"
 
 #include <algorithm>
 
@@ -37,30 +38,28 @@ LiveOutput::LiveOutput(std::FILE* stream) : m_stream(stream) {
     });
 }
 
-void LiveOutput::Begin(Command command, const QStringList& jobs) {
+void LiveOutput::Begin(Command command, const QList<JobRecord>& jobs) {
     TextOutput::Begin(command, jobs);
     m_nameWidth = 0;
-    for (const JobRow& row : m_rows)
-        m_nameWidth = std::max(m_nameWidth, row.name.size());
+    for (int i = 0; i < jobs.size(); ++i)
+        m_nameWidth = std::max(m_nameWidth, Name(i).size());
     m_clock.start();
     Redraw();
     m_timer.start();
 }
 
-void LiveOutput::OnEvent(const JobEvent& event) {
-    if (event.job < 0 || event.job >= m_rows.size())
-        return;
-    m_rows[event.job].Apply(event);
+void LiveOutput::OnEvent(const JobEvent& event, bool) {
     // A job's end shows in its bar line, then in the summary.
-    if (event.kind != JobEvent::Kind::Finished)
-        m_pending += EventLines(event);
+    m_pending +=
+        Lines(event, event.kind == JobEvent::Kind::Finished ? QString() : EventLines(event));
     m_dirty = true;
 }
 
-void LiveOutput::End(const QList<JobResult>&) {
+void LiveOutput::End() {
     m_timer.stop();
+    m_pending += TakeHeld();
     // The bars give way to the summary, which says the same and more.
-    WriteText(m_stream, TakeBarsAway() + SummaryTable(m_rows, m_command == Command::Stage));
+    WriteText(m_stream, TakeBarsAway() + SummaryTable(Jobs(), m_command == Command::Stage));
 }
 
 QString LiveOutput::TakeBarsAway() {
@@ -80,13 +79,14 @@ void LiveOutput::Redraw() {
     // with more jobs than lines, those still at work come first and the rest
     // are counted on one line.
     const qsizetype room = std::max(2, TerminalHeight(m_stream) - 2);
-    QList<const JobRow*> shown;
+    const QList<JobRecord>& jobs = Jobs();
+    QList<int> shown;
     for (const bool finished : {false, true}) {
-        for (const JobRow& row : m_rows) {
-            if (m_rows.size() <= room || row.finished == finished)
-                shown.append(&row);
+        for (int i = 0; i < jobs.size(); ++i) {
+            if (jobs.size() <= room || jobs.at(i).finished == finished)
+                shown.append(i);
         }
-        if (m_rows.size() <= room)
+        if (jobs.size() <= room)
             break; // all in their own order
     }
     qsizetype hidden = 0;
@@ -94,8 +94,8 @@ void LiveOutput::Redraw() {
         hidden = shown.size() - (room - 1);
         shown.resize(room - 1);
     }
-    for (const JobRow* row : shown)
-        text += RowText(*row, width) + QLatin1Char('\n');
+    for (const int job : shown)
+        text += RowText(job, width) + QLatin1Char('\n');
     if (hidden > 0)
         text += QStringLiteral("... and %1 more").arg(hidden).left(std::max(1, width - 1)) +
                 QLatin1Char('\n');
@@ -105,12 +105,11 @@ void LiveOutput::Redraw() {
     WriteText(m_stream, text);
 }
 
-QString LiveOutput::RowText(const JobRow& row, int width) const {
-    QString text = row.name.leftJustified(m_nameWidth) + QStringLiteral("  ");
+QString LiveOutput::RowText(int job, int width) const {
+    const JobRecord& row = Jobs().at(job);
+    QString text = Name(job).leftJustified(m_nameWidth) + QStringLiteral("  ");
     if (row.finished) {
-        text += (row.result.ok ? QStringLiteral("ok")
-                               : QStringLiteral("FAILED: ") + ResultLabel(row.result.code)) +
-                QStringLiteral("  ") + Duration(row.result.elapsedMs);
+        text += row.result.Shown() + QStringLiteral("  ") + Duration(row.result.elapsedMs);
     } else {
         text += StateLabel(row.state).leftJustified(kStateWidth) + QLatin1Char(' ');
         if (ShowsBar(row.state))

@@ -4,12 +4,13 @@
 #include "cli_options.h"
 #include "job_runner.h"
 #include "json_output.h"
+#include "live_output.h"
+#include "plain_output.h"
 #include "record_book.h"
 #include "report_file.h"
-#include "stage_job.h"
 #include "stop_signals.h"
 #include "terminal.h"
-#include "text_output.h"
+#include "terminal_text.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -28,24 +29,6 @@ std::unique_ptr<ProgressOutput> MakeOutput(const CliOptions& options) {
     if (!options.plain && IsTerminal(stdout) && EnableTerminalSequences(stdout))
         return std::make_unique<LiveOutput>(stdout);
     return std::make_unique<PlainOutput>(stdout);
-}
-
-// Shows the events of a job that runs in this thread as they come.
-class DirectSink : public JobSink {
-public:
-    explicit DirectSink(ProgressOutput& output) : m_output(output) {}
-    void Post(const JobEvent& event) override { m_output.OnEvent(event); }
-
-private:
-    ProgressOutput& m_output;
-};
-
-bool AllSucceeded(const QList<JobResult>& results) {
-    for (const JobResult& result : results) {
-        if (!result.ok)
-            return false;
-    }
-    return !results.isEmpty();
 }
 
 } // namespace
@@ -87,38 +70,31 @@ int main(int argc, char** argv) {
     }
 
     const std::unique_ptr<ProgressOutput> output = MakeOutput(options);
-    QList<JobResult> results;
-    std::unique_ptr<JobRunner> runner;
+    JobRunner runner(*output);
     if (options.command == Command::Stage) {
-        names = QStringList{options.folder};
-        output->Begin(options.command, names);
-        DirectSink sink(*output);
-        results.append(RunStageJob(options, sink));
+        runner.RunStage(options);
     } else {
         JobPlan plan;
         plan.command = options.command;
         plan.confirmReboot = options.confirmReboot;
         plan.rebootTimeoutMs = options.rebootTimeoutS * 1000;
         plan.records = records.get();
-        output->Begin(options.command, names);
         // Ctrl-C stops following the cameras, not a camera that is programming;
         // the operator is told so, camera by camera, before the program ends.
         StopSignals stop;
-        runner = std::make_unique<JobRunner>(*output);
-        QObject::connect(&stop, &StopSignals::stopRequested, runner.get(), &JobRunner::Interrupt);
+        QObject::connect(&stop, &StopSignals::stopRequested, &runner, &JobRunner::Interrupt);
         stop.Install();
-        results = runner->Run(options.cameras, plan);
+        runner.Run(options.cameras, plan);
     }
-    output->End(results);
 
     if (report) {
         QString error;
         // Local time with its offset from UTC, so records from sites in
         // several time zones compare.
-        if (!report->Append(names, results, LocalNow(), &error)) {
+        if (!report->Append(runner.Records(), LocalNow(), &error)) {
             WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
             return 1;
         }
     }
-    return AllSucceeded(results) ? 0 : 1;
+    return runner.AllSucceeded() ? 0 : 1;
 }

@@ -44,18 +44,18 @@ void PowerCycleCheck::Confirm(JobResult& result) {
     const QString before = result.before.hardware;
     const QString after = result.after.hardware;
     if (before.isEmpty()) {
-        result.Set(true, QStringLiteral("ok"),
+        result.Set(ResultCode::Ok,
                    QStringLiteral("The camera is back with hardware firmware %1 (its version "
                                   "before the run is not known: the run was already in "
                                   "progress when connected).")
                        .arg(after));
     } else if (after == before) {
-        result.Set(false, QStringLiteral("version-unchanged"),
+        result.Set(ResultCode::VersionUnchanged,
                    QStringLiteral("The camera restarted with the same hardware firmware version "
                                   "(%1): the new firmware was not loaded.")
                        .arg(after));
     } else {
-        result.Set(true, QStringLiteral("ok"),
+        result.Set(ResultCode::Ok,
                    QStringLiteral("The camera restarted with the new hardware firmware: %1 -> %2.")
                        .arg(before, after));
     }
@@ -66,7 +66,7 @@ bool PowerCycleCheck::WaitUntilGone(JobResult& result, const QDeadlineTimer& dea
     while (Connected() && !m_stop.Requested()) {
         const qint64 left = deadline.remainingTime();
         if (left <= 0) {
-            result.Set(false, QStringLiteral("no-power-cycle"),
+            result.Set(ResultCode::NoPowerCycle,
                        QStringLiteral("The camera was not power-cycled within %1 s: it still "
                                       "runs the old firmware. Power-cycle it to load the new "
                                       "one.")
@@ -95,10 +95,10 @@ bool PowerCycleCheck::WaitUntilBack(JobResult& result, const QDeadlineTimer& dea
                                                          m_settings.pollMs)));
     }
     if (m_stop.Requested()) {
-        result.Set(false, QStringLiteral("interrupted"), QString());
+        result.Set(ResultCode::Interrupted, QString());
         return false;
     }
-    result.Set(false, QStringLiteral("not-back"),
+    result.Set(ResultCode::NotBack,
                QStringLiteral("The camera went away but did not come back within %1 s of the "
                               "start of the wait: check its power and network.")
                    .arg(Seconds(m_settings.timeoutMs)));

@@ -144,7 +144,7 @@ void RecordBook::End(int job, const JobResult& result) {
             return;
         const QString detail = result.detail.simplified();
         Append(queue, m_clock(), Mark::Event,
-               QStringLiteral("ended: ") + result.code +
+               QStringLiteral("ended: ") + CodeOf(result.code) +
                    (detail.isEmpty() ? QString() : QStringLiteral(": ") + detail),
                true);
         queue.ended = true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "job_event.h"
+#include "job_result.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -28,8 +28,6 @@ bool ReportFile::CheckWritable(QString* error) const {
 }
 
 QString ReportFile::Line(const QString& name, const JobResult& result, const QDateTime& when) {
-    const QString serial =
-        result.before.serial.isEmpty() ? result.after.serial : result.before.serial;
     const QStringList fields{when.toString(Qt::ISODate),
                              Field(name),
                              Field(result.Serial()),
@@ -37,18 +35,17 @@ QString ReportFile::Line(const QString& name, const JobResult& result, const QDa
                              Field(result.before.software),
                              Field(result.after.hardware),
                              Field(result.after.software),
-                             Field(result.code),
+                             Field(CodeOf(result.code)),
                              QString::number(result.elapsedMs / 1000.0, 'f', 1),
                              Field(result.detail.simplified()),
                              Field(result.record)};
     return fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
 }
 
-bool ReportFile::Append(const QStringList& names, const QList<JobResult>& results,
-                        const QDateTime& when, QString* error) const {
+bool ReportFile::Append(const QList<JobRecord>& jobs, const QDateTime& when, QString* error) const {
     QString text;
-    for (qsizetype i = 0; i < results.size() && i < names.size(); ++i)
-        text += Line(names.at(i), results.at(i), when);
+    for (const JobRecord& job : jobs)
+        text += Line(job.name, job.result, when);
     const QByteArray bytes = text.toUtf8();
     // Unbuffered, so the lines go to the file in one write and records of
     // programs appending at the same time do not interleave.

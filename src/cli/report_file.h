@@ -1,6 +1,6 @@
 #pragma once
 
-#include "job_event.h"
+#include "job_record.h"
 
 #include <QDateTime>
 #include <QList>
@@ -23,8 +23,7 @@ public:
 
     // Appends the lines in one write. False, with the reason, when they could
     // not all be written.
-    bool Append(const QStringList& names, const QList<JobResult>& results, const QDateTime& when,
-                QString* error) const;
+    bool Append(const QList<JobRecord>& jobs, const QDateTime& when, QString* error) const;
 
     static QString Line(const QString& name, const JobResult& result, const QDateTime& when);
 

@@ -54,7 +54,7 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
     const QString problem = ProblemWith(options);
     if (!problem.isEmpty()) {
         surface.PostMessage(problem);
-        result.Set(false, QStringLiteral("copy-failed"), problem);
+        result.Set(ResultCode::CopyFailed, problem);
     } else {
         const QFileInfo hw(options.hwFile);
         const QFileInfo sw(options.swFile);
@@ -79,14 +79,13 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
         result.files = StagedFiles(plan, outcome);
         surface.PostProgress(outcome.succeeded ? 100 : 0);
         if (outcome.succeeded) {
-            result.Set(true, QStringLiteral("ok"),
-                       QStringLiteral("%1 and %2 copied to %3 and verified.")
-                           .arg(staging_texts::HwDestinationName(),
-                                staging_texts::SwDestinationName(), plan.folder));
+            result.Set(ResultCode::Ok, QStringLiteral("%1 and %2 copied to %3 and verified.")
+                                           .arg(staging_texts::HwDestinationName(),
+                                                staging_texts::SwDestinationName(), plan.folder));
         } else {
             const QString failure = CopyFailureMessage(plan, outcome);
             surface.PostMessage(failure);
-            result.Set(false, QStringLiteral("copy-failed"), failure);
+            result.Set(ResultCode::CopyFailed, failure);
         }
     }
     surface.PostState(JobState::Done);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli_options.h"
-#include "job_event.h"
+#include "job_sink.h"
 
 namespace kestrel::cli {
 

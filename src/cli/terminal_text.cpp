@@ -63,4 +63,10 @@ QString Duration(qint64 ms) {
     return QStringLiteral("%1:%2").arg(minutes).arg(rest);
 }
 
+void WriteText(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
 } // namespace kestrel::cli

@@ -3,6 +3,8 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <cstdio>
+
 namespace kestrel::cli {
 
 // Text for the terminal that may hold bytes a camera sent: every control
@@ -15,6 +17,9 @@ QString Escaped(const QString& text);
 // escapes, DEL and the C1 controls are written as \u00NN, so that the line is
 // also safe to show on a terminal.
 QByteArray JsonLine(const QJsonObject& object);
+
+// Writes UTF-8 text to a stream and flushes it.
+void WriteText(std::FILE* stream, const QString& text);
 
 // A duration as m:ss (or h:mm:ss from one hour on).
 QString Duration(qint64 ms);

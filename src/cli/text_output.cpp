@@ -1,23 +1,49 @@
 #include "text_output.h"
 
-#include "outcome_texts.h"
 #include "terminal_text.h"
 
 namespace kestrel::cli {
 
-void TextOutput::Begin(Command command, const QStringList& jobs) {
+void TextOutput::Begin(Command command, const QList<JobRecord>& jobs) {
     m_command = command;
-    m_rows.clear();
-    for (const QString& name : jobs) {
-        JobRow row;
-        row.name = Escaped(name);
-        row.clock.start();
-        m_rows.append(row);
+    m_jobs = &jobs;
+    m_heldJob = -1;
+}
+
+QString TextOutput::Name(int job) const {
+    return Escaped(m_jobs->at(job).name);
+}
+
+QString TextOutput::Lines(const JobEvent& event, const QString& lines) {
+    QString text;
+    if (m_heldJob >= 0) {
+        const bool ends = event.kind == JobEvent::Kind::Finished && event.job == m_heldJob;
+        const bool reason = ends && !event.result.Ok() &&
+                            event.result.detail.simplified() == m_heldText.simplified();
+        if (!ends && lines.isEmpty())
+            return QString(); // nothing to print yet
+        if (!reason)
+            text = m_heldLine;
+        m_heldJob = -1;
     }
+    if (event.kind == JobEvent::Kind::Message) {
+        m_heldJob = event.job;
+        m_heldText = event.text;
+        m_heldLine = lines;
+        return text;
+    }
+    return text + lines;
+}
+
+QString TextOutput::TakeHeld() {
+    if (m_heldJob < 0)
+        return QString();
+    m_heldJob = -1;
+    return m_heldLine;
 }
 
 QString TextOutput::EventLines(const JobEvent& event) const {
-    const QString prefix = m_rows.at(event.job).name + QStringLiteral(": ");
+    const QString prefix = Name(event.job) + QStringLiteral(": ");
     QString lines;
     switch (event.kind) {
     case JobEvent::Kind::Log:
@@ -44,9 +70,7 @@ QString TextOutput::EventLines(const JobEvent& event) const {
         break;
     case JobEvent::Kind::Finished: {
         const JobResult& r = event.result;
-        lines = prefix +
-                (r.ok ? QStringLiteral("ok") : QStringLiteral("FAILED: ") + ResultLabel(r.code)) +
-                QStringLiteral(" (%1)\n").arg(Duration(r.elapsedMs));
+        lines = prefix + r.Shown() + QStringLiteral(" (%1)\n").arg(Duration(r.elapsedMs));
         break;
     }
     case JobEvent::Kind::State:
@@ -55,48 +79,6 @@ QString TextOutput::EventLines(const JobEvent& event) const {
         break;
     }
     return lines;
-}
-
-PlainOutput::PlainOutput(std::FILE* stream, int progressEveryMs) : m_stream(stream) {
-    m_timer.setInterval(progressEveryMs);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] { ShowProgress(); });
-}
-
-void PlainOutput::Begin(Command command, const QStringList& jobs) {
-    TextOutput::Begin(command, jobs);
-    m_timer.start();
-}
-
-void PlainOutput::OnEvent(const JobEvent& event) {
-    if (event.job < 0 || event.job >= m_rows.size())
-        return;
-    JobRow& row = m_rows[event.job];
-    const bool changed = row.Apply(event);
-    QString text = EventLines(event);
-    if (changed && row.state != JobState::Done)
-        text += row.name + QStringLiteral(": ") + StateLabel(row.state) + QLatin1Char('\n');
-    if (!text.isEmpty())
-        WriteText(m_stream, text);
-}
-
-void PlainOutput::ShowProgress() {
-    QString text;
-    for (const JobRow& row : m_rows) {
-        if (row.finished)
-            continue;
-        text += row.name + QStringLiteral(": ") + StateLabel(row.state);
-        const QString figures = row.Figures();
-        if (!figures.isEmpty())
-            text += QStringLiteral(", %1 (%2 %)").arg(figures).arg(row.percent);
-        text += QStringLiteral(", %1\n").arg(Duration(row.clock.elapsed()));
-    }
-    if (!text.isEmpty())
-        WriteText(m_stream, text);
-}
-
-void PlainOutput::End(const QList<JobResult>&) {
-    m_timer.stop();
-    WriteText(m_stream, SummaryTable(m_rows, m_command == Command::Stage));
 }
 
 } // namespace kestrel::cli

@@ -3,10 +3,11 @@
 
 #include "camera_address.h"
 #include "job_presenter.h"
-#include "progress_output.h"
+#include "live_output.h"
+#include "plain_output.h"
 #include "report_file.h"
+#include "summary_table.h"
 #include "terminal_text.h"
-#include "text_output.h"
 
 #include <QJsonDocument>
 #include <QTest>
@@ -33,6 +34,20 @@ JobEvent Event(int job, JobEvent::Kind kind) {
     event.job = job;
     event.kind = kind;
     return event;
+}
+
+// Each job's record, as its runner keeps them.
+QList<JobRecord> Records(const QStringList& names) {
+    QList<JobRecord> records;
+    for (const QString& name : names)
+        records.append(JobRecord(name));
+    return records;
+}
+
+// The event taken into its job's record, then shown, as the runner does.
+void Feed(QList<JobRecord>& records, ProgressOutput& output, const JobEvent& event) {
+    const bool changed = records[event.job].Apply(event);
+    output.OnEvent(event, changed);
 }
 
 class RecordingSink : public JobSink {
@@ -65,6 +80,7 @@ private slots:
     void messagesAndChoosers();
     void reportLine();
     void summaryTable();
+    void failureReasonToldOnce();
     void liveBarsRedrawInPlace();
     void moreJobsThanLinesShowThoseAtWork();
 };
@@ -206,7 +222,7 @@ void CliPartsTest::messagesAndChoosers() {
 
 void CliPartsTest::reportLine() {
     JobResult result;
-    result.Set(false, "stalled", "The camera has stopped\n\nDo NOT power it off.");
+    result.Set(kestrel::ResultCode::Stalled, "The camera has stopped\n\nDo NOT power it off.");
     result.before.serial = "2104\x1b"
                            "0017";
     result.before.hardware = "1.2A.3F";
@@ -221,14 +237,14 @@ void CliPartsTest::reportLine() {
 }
 
 void CliPartsTest::summaryTable() {
-    JobRow good;
-    good.name = "10.0.0.5:5000";
-    good.serial = "21040017";
-    good.result.Set(true, "ok", QString());
+    JobRecord good("10.0.0.5:5000");
+    good.finished = true;
+    good.result.before.serial = "21040017";
+    good.result.Set(kestrel::ResultCode::Ok, QString());
     good.result.elapsedMs = 61000;
-    JobRow bad;
-    bad.name = "cam-07.lab:5000";
-    bad.result.Set(false, "connect-failed",
+    JobRecord bad("cam-07.lab:5000");
+    bad.finished = true;
+    bad.result.Set(kestrel::ResultCode::ConnectFailed,
                    "Could not connect to the camera at cam-07.lab: no "
                    "camera of that name was found.");
     bad.result.elapsedMs = 20;
@@ -243,12 +259,47 @@ void CliPartsTest::summaryTable() {
                             "1 of 2 failed.\n"));
 }
 
+void CliPartsTest::failureReasonToldOnce() {
+    std::FILE* file = std::tmpfile();
+    QVERIFY(file);
+    {
+        QList<JobRecord> records = Records({"a", "b"});
+        PlainOutput output(file, 3600000);
+        output.Begin(Command::Update, records);
+        JobEvent told = Event(0, JobEvent::Kind::Message);
+        told.text = "Stuck\nhere.";
+        JobEvent other = Event(1, JobEvent::Kind::Message);
+        other.text = "Look.";
+        JobEvent log = Event(1, JobEvent::Kind::Log);
+        log.text = "line";
+        JobEvent failed = Event(0, JobEvent::Kind::Finished);
+        failed.result.Set(kestrel::ResultCode::Stalled, "Stuck here.");
+        JobEvent stalled = Event(1, JobEvent::Kind::Finished);
+        stalled.result.Set(kestrel::ResultCode::Stalled, "Other.");
+        for (const JobEvent& event : {told, Event(0, JobEvent::Kind::State), failed, other, log,
+                                      Event(1, JobEvent::Kind::Percent), stalled})
+            Feed(records, output, event);
+        output.End();
+    }
+    const QByteArray all = Written(file);
+    std::fclose(file);
+    // A message that is not its job's failure reason stays in its place.
+    QVERIFY2(all.startsWith("a: FAILED: programming stalled (0:00)\n"
+                            "b: ! Look.\n"
+                            "b: line\n"
+                            "b: FAILED: programming stalled (0:00)\n"),
+             all.constData());
+    QCOMPARE(all.count("Stuck here."), 1);
+    QVERIFY(all.endsWith("a: Stuck here.\nb: Other.\n2 of 2 failed.\n"));
+}
+
 void CliPartsTest::liveBarsRedrawInPlace() {
     std::FILE* file = std::tmpfile();
     QVERIFY(file);
     {
+        QList<JobRecord> records = Records({"10.0.0.5:5000", "10.0.0.6:5000"});
         LiveOutput output(file);
-        output.Begin(Command::Update, {"10.0.0.5:5000", "10.0.0.6:5000"});
+        output.Begin(Command::Update, records);
         // The first drawing: two bar lines, nothing to move over yet.
         QCOMPARE(Written(file).count('\n'), 2);
         QVERIFY(!Written(file).contains('\x1b'));
@@ -257,13 +308,13 @@ void CliPartsTest::liveBarsRedrawInPlace() {
         figures.state = JobState::Erasing;
         figures.done = 77;
         figures.total = 155;
-        output.OnEvent(figures);
+        Feed(records, output, figures);
         JobEvent percent = Event(0, JobEvent::Kind::Percent);
         percent.percent = 50;
-        output.OnEvent(percent);
+        Feed(records, output, percent);
         JobEvent log = Event(1, JobEvent::Kind::Log);
         log.text = "Programming\x1b[2J";
-        output.OnEvent(log);
+        Feed(records, output, log);
         QTRY_VERIFY_WITH_TIMEOUT(Written(file).contains("sector 77/155"), 5000);
         const QByteArray redraw = Written(file);
         const QByteArray tail = redraw.mid(redraw.lastIndexOf("\x1b[2F\x1b[J"));
@@ -274,10 +325,11 @@ void CliPartsTest::liveBarsRedrawInPlace() {
 
         for (int job : {0, 1}) {
             JobEvent finished = Event(job, JobEvent::Kind::Finished);
-            finished.result.Set(job == 0, job == 0 ? "ok" : "stalled", "stuck");
-            output.OnEvent(finished);
+            finished.result.Set(job == 0 ? kestrel::ResultCode::Ok : kestrel::ResultCode::Stalled,
+                                "stuck");
+            Feed(records, output, finished);
         }
-        output.End({});
+        output.End();
     }
     const QByteArray all = Written(file);
     std::fclose(file);
@@ -296,11 +348,12 @@ void CliPartsTest::moreJobsThanLinesShowThoseAtWork() {
     for (int i = 0; i < 30; ++i)
         names.append(QStringLiteral("cam%1").arg(i, 2, 10, QLatin1Char('0')));
     {
+        QList<JobRecord> records = Records(names);
         LiveOutput output(file);
-        output.Begin(Command::Update, names);
+        output.Begin(Command::Update, records);
         JobEvent finished = Event(0, JobEvent::Kind::Finished);
-        finished.result.Set(true, "ok", QString());
-        output.OnEvent(finished);
+        finished.result.Set(kestrel::ResultCode::Ok, QString());
+        Feed(records, output, finished);
         QTRY_VERIFY_WITH_TIMEOUT(Written(file).contains("\x1b[22F"), 5000);
         const QByteArray all = Written(file);
         const QList<QByteArray> lines = all.mid(all.lastIndexOf("\x1b[22F")).split('\n');
@@ -310,7 +363,7 @@ void CliPartsTest::moreJobsThanLinesShowThoseAtWork() {
         QVERIFY(lines.at(20).startsWith("cam21  connecting"));
         QCOMPARE(lines.at(21), QByteArray("... and 9 more"));
         QVERIFY(!all.mid(all.lastIndexOf("\x1b[22F")).contains("cam00"));
-        output.End({});
+        output.End();
     }
     std::fclose(file);
 }

@@ -52,9 +52,9 @@ QStringList Lines(const QString& path) {
 }
 
 class Quiet : public ProgressOutput {
-    void Begin(Command, const QStringList&) override {}
-    void OnEvent(const JobEvent&) override {}
-    void End(const QList<JobResult>&) override {}
+    void Begin(Command, const QList<JobRecord>&) override {}
+    void OnEvent(const JobEvent&, bool) override {}
+    void End() override {}
 };
 
 // The command on the camera, in this process, recorded in folder.
@@ -70,7 +70,9 @@ JobResult Recorded(Command command, const SimOptions& camera, const QString& fol
     plan.command = command;
     plan.records = &book;
     Quiet output;
-    return JobRunner(output).Run({where}, plan).value(0);
+    JobRunner runner(output);
+    runner.Run({where}, plan);
+    return runner.Records().at(0).result;
 }
 
 // A small tmpfs on a folder while this lives; mounting needs root, as CI has.
@@ -182,7 +184,7 @@ void RecordTest::linesLeftOutWhileTheDiskLags() {
     for (int i = 1; i <= 5; ++i)
         book.Add(0, RecordBook::Mark::Received, QString::number(i) + " 2 3 4");
     JobResult result;
-    result.Set(false, "stalled", "Stalled.");
+    result.Set(kestrel::ResultCode::Stalled, "Stalled.");
     book.End(0, result);
     book.Start({});
     book.Close();

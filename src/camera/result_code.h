@@ -1,0 +1,51 @@
+#pragma once
+
+#include "firmware_run.h"
+
+#include <QString>
+
+#include <array>
+
+namespace kestrel {
+
+// How a job on a camera or a stick ended. Each value has one entry in
+// ResultCodes(): its code, short and stable for scripts and records, a few
+// words for tables, and the sentence for the operator when the job has
+// nothing more particular to say.
+enum class ResultCode {
+    Ok,
+    ConnectFailed,
+    NotConnected,
+    StoppedEarly,
+    NotStarted,
+    Stalled,
+    ConnectionLost,
+    Disconnected,
+    Superseded,
+    Busy,
+    NoRun,
+    VersionUnchanged,
+    NoPowerCycle,
+    NotBack,
+    CopyFailed,
+    Interrupted,
+};
+
+struct ResultCodeEntry {
+    ResultCode value;
+    const char* code;  // "ok", "connect-failed"
+    const char* label; // "could not connect"
+    const char* text;  // empty when the job always says why itself
+};
+
+// Every value once, in the order of the enum.
+const std::array<ResultCodeEntry, 16>& ResultCodes();
+
+QString CodeOf(ResultCode value);
+QString LabelOf(ResultCode value);
+QString TextOf(ResultCode value);
+
+// How a programming run that ended so is recorded.
+ResultCode ResultOf(RunOutcome outcome);
+
+} // namespace kestrel

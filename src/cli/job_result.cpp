@@ -1,0 +1,17 @@
+#include "job_result.h"
+
+namespace kestrel::cli {
+
+QString JobResult::Shown() const {
+    return Ok() ? LabelOf(code) : QStringLiteral("FAILED: ") + LabelOf(code);
+}
+
+void JobResult::SetRunEnd(RunOutcome outcome, const QString& lastMessage) {
+    const ResultCode result = ResultOf(outcome);
+    // The run ends without a message only when nothing was started.
+    const bool told = result != ResultCode::Ok &&
+                      (result != ResultCode::ConnectionLost || !lastMessage.isEmpty());
+    Set(result, told ? lastMessage : TextOf(result));
+}
+
+} // namespace kestrel::cli

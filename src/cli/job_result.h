@@ -1,0 +1,41 @@
+#pragma once
+
+#include "camera_info.h"
+#include "firmware_run.h"
+#include "result_code.h"
+#include "staged_file.h"
+
+#include <QString>
+
+namespace kestrel::cli {
+
+// How a job ended.
+struct JobResult {
+    ResultCode code = ResultCode::Interrupted; // until the job tells how it ended
+    QString detail; // for the operator: why it failed, or what was confirmed
+    CameraIdentity before;
+    CameraIdentity after;
+    bool runInProgress = false; // the camera was programming when connected
+    qint64 elapsedMs = 0;
+    QString record;          // the file of the conversation record; empty without one
+    QList<StagedFile> files; // stage: the files copied and verified
+
+    bool Ok() const { return code == ResultCode::Ok; }
+
+    // The serial number as first read: before the run, or after it when the
+    // camera was found programming.
+    QString Serial() const { return before.serial.isEmpty() ? after.serial : before.serial; }
+
+    // "ok", or "FAILED: " and the code in a few words, for the tables.
+    QString Shown() const;
+
+    void Set(ResultCode resultCode, QString text) {
+        code = resultCode;
+        detail = std::move(text);
+    }
+    // How a programming run ended: ok only when the camera reported both
+    // phases to their end. lastMessage is what the run told the operator.
+    void SetRunEnd(RunOutcome outcome, const QString& lastMessage);
+};
+
+} // namespace kestrel::cli
