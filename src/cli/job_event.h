@@ -1,7 +1,7 @@
 #pragma once
 
 #include "camera_info.h"
-#include "staged_file.h"
+#include "stick_copy_result.h"
 
 #include <QString>
 

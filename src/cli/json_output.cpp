@@ -1,6 +1,7 @@
 #include "json_output.h"
 
 #include "outcome_texts.h"
+#include "staged_files_json.h"
 #include "terminal_text.h"
 
 #include <QJsonArray>
