@@ -76,7 +76,7 @@ void BM_ConnectToInformation(benchmark::State& state) {
     QuietSurface surface;
     LinkSettings link;
     link.cameraPort = camera.Port();
-    ToolSession session(surface, surface, link);
+    ToolSession session(surface, surface, surface, link);
 
     // A first connect shows that the blocking client below asks exactly what
     // the tool asks.
@@ -134,7 +134,7 @@ void BM_FollowProgrammingRun(benchmark::State& state) {
     QuietSurface surface;
     LinkSettings link;
     link.cameraPort = camera.Port();
-    ToolSession session(surface, surface, link, RunSettings{});
+    ToolSession session(surface, surface, surface, link, RunSettings{});
     session.OnBnClickedConnect();
     if (!session.Link().Connected() || session.Run().UpdateRunning()) {
         state.SkipWithError("the tool did not connect to an idle camera");

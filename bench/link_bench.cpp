@@ -45,7 +45,7 @@ void BM_SerialNumberExchanges(benchmark::State& state) {
     QuietSurface surface;
     LinkSettings link;
     link.cameraPort = camera.Port();
-    ToolSession session(surface, surface, link);
+    ToolSession session(surface, surface, surface, link);
     session.OnBnClickedConnect();
     if (!session.Link().Connected()) {
         state.SkipWithError("the tool did not connect");

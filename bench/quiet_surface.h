@@ -1,5 +1,6 @@
 #pragma once
 
+#include "file_chooser_port.h"
 #include "operator_input.h"
 #include "window_surface.h"
 
@@ -8,7 +9,7 @@ namespace kestrel::bench {
 // A window that shows nothing and remembers only the latest pane texts, so
 // that a benchmark measures the tool's logic and not a recorder. Its waits
 // serve events like the real window's.
-class QuietSurface : public WindowSurface, public OperatorInput {
+class QuietSurface : public WindowSurface, public OperatorInput, public FileChooserPort {
 public:
     void ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) override;
     void SetPaneText(Pane pane, const QString& text) override;

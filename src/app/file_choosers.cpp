@@ -29,6 +29,15 @@ void ApplyPatterns(QFileDialog& chooser, const QList<FileFilter>& filters,
 
 } // namespace
 
+std::optional<QString> FileChoosers::ChooseExistingFile(const QString& initialName,
+                                                        const QList<FileFilter>& filters) {
+    return RunFileChooser(m_parent, initialName, filters);
+}
+
+std::optional<QString> FileChoosers::ChooseFolder() {
+    return RunFolderChooser(m_parent);
+}
+
 std::optional<QString> RunFileChooser(QWidget* parent, const QString& initialName,
                                       const QList<FileFilter>& filters) {
     QFileDialog chooser(parent);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operator_input.h"
+#include "file_chooser_port.h"
 
 #include <QList>
 #include <QString>
@@ -10,6 +10,19 @@
 class QWidget;
 
 namespace kestrel {
+
+// The window's choosers for the staging pickers: modal dialogs over parent.
+class FileChoosers : public FileChooserPort {
+public:
+    explicit FileChoosers(QWidget* parent) : m_parent(parent) {}
+
+    std::optional<QString> ChooseExistingFile(const QString& initialName,
+                                              const QList<FileFilter>& filters) override;
+    std::optional<QString> ChooseFolder() override;
+
+private:
+    QWidget* m_parent;
+};
 
 // A modal chooser of one existing file. Its type list shows each filter's
 // description as it is and lists the files matching that filter's patterns;

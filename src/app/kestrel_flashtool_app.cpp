@@ -2,6 +2,7 @@
 
 #include "app_icon.h"
 #include "app_identity.h"
+#include "file_choosers.h"
 #include "kestrel_flashtool_dlg.h"
 #include "session_handlers.h"
 #include "tool_session.h"
@@ -27,9 +28,10 @@ CKestrel_FlashToolApp::CKestrel_FlashToolApp(int& argc, char** argv) : m_app(arg
 
 int CKestrel_FlashToolApp::InitInstance() {
     CKestrel_FlashToolDlg dlg;
+    kestrel::FileChoosers choosers(&dlg);
     // Declared after the window, so it goes first; the window closes only
     // when no handler of the session runs any more.
-    kestrel::ToolSession session(dlg, dlg);
+    kestrel::ToolSession session(dlg, dlg, choosers);
     dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(session));
     dlg.exec();
     return 0;

@@ -65,9 +65,6 @@ public:
     void ShowMessageBox(const QString& text) override;
     // kestrel::OperatorInput
     QString ReadCameraAddress() override;
-    std::optional<QString> ChooseExistingFile(const QString& initialName,
-                                              const QList<kestrel::FileFilter>& filters) override;
-    std::optional<QString> ChooseFolder() override;
     void Wait(int ms) override;
 
 public slots:

@@ -3,7 +3,6 @@
 #include "kestrel_flashtool_dlg.h"
 
 #include "event_wait.h"
-#include "file_choosers.h"
 #include "ip_address_edit.h"
 #include "pane_edit.h"
 
@@ -41,16 +40,6 @@ void CKestrel_FlashToolDlg::ShowMessageBox(const QString& text) {
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();
-}
-
-std::optional<QString>
-CKestrel_FlashToolDlg::ChooseExistingFile(const QString& initialName,
-                                          const QList<kestrel::FileFilter>& filters) {
-    return kestrel::RunFileChooser(this, initialName, filters);
-}
-
-std::optional<QString> CKestrel_FlashToolDlg::ChooseFolder() {
-    return kestrel::RunFolderChooser(this);
 }
 
 void CKestrel_FlashToolDlg::Wait(int ms) {

@@ -78,14 +78,6 @@ void JobPresenter::PostMessage(const QString& text) {
     PostText(JobEvent::Kind::Message, text);
 }
 
-std::optional<QString> JobPresenter::ChooseExistingFile(const QString&, const QList<FileFilter>&) {
-    return std::nullopt;
-}
-
-std::optional<QString> JobPresenter::ChooseFolder() {
-    return std::nullopt;
-}
-
 void JobPresenter::Wait(int ms) {
     if (!m_stop) {
         WaitServingEvents(ms);

@@ -16,7 +16,7 @@ namespace kestrel::cli {
 // progress a percentage; a message for the operator a message that does not
 // wait for anyone. The panes, the caret and the status lines are the
 // window's and are not shown. As the operator it answers the address from
-// the command line and cancels every chooser (there is nobody to answer).
+// the command line.
 class JobPresenter : public OperatorInput {
 public:
     // With a stop, every wait ends as soon as it is requested.
@@ -36,9 +36,6 @@ public:
     void PostMessage(const QString& text);
 
     QString ReadCameraAddress() override { return m_address; }
-    std::optional<QString> ChooseExistingFile(const QString& initialName,
-                                              const QList<FileFilter>& filters) override;
-    std::optional<QString> ChooseFolder() override;
     void Wait(int ms) override;
 
 private:

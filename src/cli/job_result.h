@@ -3,7 +3,7 @@
 #include "camera_info.h"
 #include "firmware_run.h"
 #include "result_code.h"
-#include "staged_file.h"
+#include "stick_copy_result.h"
 
 #include <QString>
 

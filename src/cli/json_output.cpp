@@ -1,5 +1,6 @@
 #include "json_output.h"
 
+#include "staged_files_json.h"
 #include "terminal_text.h"
 
 #include <QJsonArray>

@@ -1,9 +1,8 @@
 #include "stage_job.h"
 
-#include "copy_report.h"
 #include "job_presenter.h"
-#include "staging_task.h"
 #include "staging_texts.h"
+#include "stick_copy.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -58,34 +57,30 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
     } else {
         const QFileInfo hw(options.hwFile);
         const QFileInfo sw(options.swFile);
-        const StagingPlan plan{
+        const StickCopyRequest request{
             QDir(options.folder).absolutePath(),
-            {{hw.absoluteFilePath(), hw.fileName(), staging_texts::HwDestinationName(),
-              Given(options.hwSha256, QStringLiteral("--hw-sha256"))},
-             {sw.absoluteFilePath(), sw.fileName(), staging_texts::SwDestinationName(),
-              Given(options.swSha256, QStringLiteral("--sw-sha256"))}}};
+            {hw.absoluteFilePath(), hw.fileName(),
+             Given(options.hwSha256, QStringLiteral("--hw-sha256"))},
+            {sw.absoluteFilePath(), sw.fileName(),
+             Given(options.swSha256, QStringLiteral("--sw-sha256"))}};
         surface.PostState(JobState::Copying);
-        PostLines(surface, staging_texts::CopyingLine(plan.folder));
+        PostLines(surface, staging_texts::CopyingLine(request.folder));
         surface.PostProgress(0);
-        int shown = 0;
-        StagingTask task(plan);
-        const StagingOutcome outcome = task.Run([&](const StagingProgress& progress) {
-            if (CopyPercent(progress) > shown) {
-                shown = CopyPercent(progress);
-                surface.PostProgress(shown);
-            }
-        });
-        PostLines(surface, CopyReportLines(plan, outcome, ReportLayout::DetailsUnderEachFile));
-        result.files = StagedFiles(plan, outcome);
-        surface.PostProgress(outcome.succeeded ? 100 : 0);
-        if (outcome.succeeded) {
+        const StickCopyResult copy =
+            CopyFirmwareToStick(request, [&](const StickCopyProgress& progress) {
+                if (progress.percentRose)
+                    surface.PostProgress(progress.percent);
+            });
+        PostLines(surface, copy.reportLines);
+        result.files = copy.files;
+        surface.PostProgress(copy.succeeded ? 100 : 0);
+        if (copy.succeeded) {
             result.Set(ResultCode::Ok, QStringLiteral("%1 and %2 copied to %3 and verified.")
                                            .arg(staging_texts::HwDestinationName(),
-                                                staging_texts::SwDestinationName(), plan.folder));
+                                                staging_texts::SwDestinationName(), copy.folder));
         } else {
-            const QString failure = CopyFailureMessage(plan, outcome);
-            surface.PostMessage(failure);
-            result.Set(ResultCode::CopyFailed, failure);
+            surface.PostMessage(copy.failure);
+            result.Set(ResultCode::CopyFailed, copy.failure);
         }
     }
     surface.PostState(JobState::Done);

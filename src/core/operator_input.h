@@ -1,24 +1,13 @@
 #pragma once
 
-#include <QList>
 #include <QString>
-#include <QStringList>
-
-#include <optional>
 
 namespace kestrel {
 
-// One entry of a file chooser's type list: the text the operator sees and
-// the name patterns it lists.
-struct FileFilter {
-    QString description;  // for example "Raw Binary File (*.rbf)"
-    QStringList patterns; // for example {"*.rbf"}; {"*"} lists every file
-};
-
-// What the tool's logic asks of whoever operates it: the camera address, the
-// choosers, and waiting while the rest of the program stays alive. The
-// window answers from its controls; the terminal program from its command
-// line; tests from a script.
+// What the tool's logic asks of whoever operates it: the camera address, and
+// waiting while the rest of the program stays alive. The window answers from
+// its controls; the terminal program from its command line; tests from a
+// script.
 class OperatorInput {
 public:
     virtual ~OperatorInput() = default;
@@ -26,16 +15,6 @@ public:
     // The camera address field as dotted decimal; empty fields read 0, so an
     // empty field reads "0.0.0.0".
     virtual QString ReadCameraAddress() = 0;
-
-    // A modal chooser of one existing file, opened on the first filter with
-    // initialName in its name field. Returns the chosen file's full path, or
-    // nothing when the operator cancelled.
-    virtual std::optional<QString> ChooseExistingFile(const QString& initialName,
-                                                      const QList<FileFilter>& filters) = 0;
-
-    // A modal folder chooser. Returns the chosen folder's full path, or
-    // nothing when the operator cancelled.
-    virtual std::optional<QString> ChooseFolder() = 0;
 
     // Waits about ms milliseconds while the program stays alive (events are
     // served, nothing spins).

@@ -3,16 +3,16 @@
 #include "camera_stack.h"
 #include "connector.h"
 #include "firmware_run.h"
-#include "staging_handlers.h"
+#include "firmware_staging.h"
 #include "session_io.h"
 
 namespace kestrel {
 
-ToolSession::ToolSession(WindowSurface& surface, OperatorInput& input, LinkSettings link,
-                         RunSettings run)
+ToolSession::ToolSession(WindowSurface& surface, OperatorInput& input, FileChooserPort& choosers,
+                         LinkSettings link, RunSettings run)
     : m_presenter(m_events, m_log, surface),
       m_camera(std::make_unique<CameraStack>(SessionIo{m_log, m_events, input}, link, run)),
-      m_staging(std::make_unique<StagingHandlers>(SessionIo{m_log, m_events, input})) {
+      m_staging(std::make_unique<FirmwareStaging>(m_log, m_events, choosers)) {
     // The window follows a run it found in progress on connecting.
     m_camera->LookAtCameraOnConnect(true);
     m_staging->SetRunActive([this] { return m_camera->Run().Active(); });
@@ -56,19 +56,19 @@ void ToolSession::ResetBar() {
 }
 
 void ToolSession::OnBnClickedCopyToUsb() {
-    m_staging->OnBnClickedCopyToUsb();
+    m_staging->CopyToStick();
 }
 
 void ToolSession::OnBnClickedSelectHw() {
-    m_staging->OnBnClickedSelectHw();
+    m_staging->ChooseHwFile();
 }
 
 void ToolSession::OnBnClickedSelectSw() {
-    m_staging->OnBnClickedSelectSw();
+    m_staging->ChooseSwFile();
 }
 
 void ToolSession::OnBnClickedSelectUsb() {
-    m_staging->OnBnClickedSelectUsb();
+    m_staging->ChooseStickFolder();
 }
 
 } // namespace kestrel

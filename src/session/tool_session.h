@@ -12,23 +12,24 @@ namespace kestrel {
 
 class WindowSurface;
 class OperatorInput;
+class FileChooserPort;
 class CommandChannel;
 class CameraInfoQuery;
 class Connector;
 class CameraStack;
 class FirmwareRun;
-class StagingHandlers;
+class FirmwareStaging;
 
 // The tool's logic behind the main window: the log and the button
 // handlers. The handlers report to the session's events, which its presenter
 // shows on the WindowSurface it is given, and ask the operator through the
-// OperatorInput.
+// OperatorInput and, for files and the stick's folder, the FileChooserPort.
 // Handlers may run nested inside another handler's wait (the waits serve
 // events); the session must outlive every handler that is running.
 class ToolSession {
 public:
-    ToolSession(WindowSurface& surface, OperatorInput& input, LinkSettings link = {},
-                RunSettings run = {});
+    ToolSession(WindowSurface& surface, OperatorInput& input, FileChooserPort& choosers,
+                LinkSettings link = {}, RunSettings run = {});
     ~ToolSession();
     ToolSession(const ToolSession&) = delete;
     ToolSession& operator=(const ToolSession&) = delete;
@@ -43,7 +44,7 @@ public:
     const LogBook& Log() const { return m_log; }
     LogBook& Log() { return m_log; }
     Connector& Link();
-    const StagingHandlers& Staging() const { return *m_staging; }
+    const FirmwareStaging& Staging() const { return *m_staging; }
     CommandChannel& Channel();
     FirmwareRun& Run();
     CameraInfoQuery& Info();
@@ -55,7 +56,7 @@ private:
     SessionEvents m_events;
     WindowPresenter m_presenter;
     std::unique_ptr<CameraStack> m_camera;
-    std::unique_ptr<StagingHandlers> m_staging;
+    std::unique_ptr<FirmwareStaging> m_staging;
 };
 
 } // namespace kestrel

@@ -114,6 +114,7 @@ void FileChooserTest::typeListAndInitialName() {
     QFETCH(QList<FileFilter>, filters);
     QFETCH(QStringList, firstListing);
     CKestrel_FlashToolDlg dlg;
+    kestrel::FileChoosers choosers(&dlg);
     QStringList shownTypes;
     QString selectedType;
     QString nameField;
@@ -130,7 +131,7 @@ void FileChooserTest::typeListAndInitialName() {
         QTRY_COMPARE(ListedNames(chooser), firstListing);
         listing = ListedNames(chooser);
     });
-    const std::optional<QString> chosen = dlg.ChooseExistingFile(initialName, filters);
+    const std::optional<QString> chosen = choosers.ChooseExistingFile(initialName, filters);
     QVERIFY(!chosen.has_value());
     QCOMPARE(shownTypes, (QStringList{filters[0].description, filters[1].description}));
     QCOMPARE(selectedType, filters[0].description);
@@ -141,6 +142,7 @@ void FileChooserTest::typeListAndInitialName() {
 
 void FileChooserTest::allFilesListsNamesWithoutADot() {
     CKestrel_FlashToolDlg dlg;
+    kestrel::FileChoosers choosers(&dlg);
     QStringList listing;
     QString selectedType;
     kestrel::test::WhenShown<QFileDialog>([&](QFileDialog* chooser) {
@@ -159,7 +161,7 @@ void FileChooserTest::allFilesListsNamesWithoutADot() {
         static_cast<QDialog*>(chooser)->accept(); // the Open button
     });
     const std::optional<QString> chosen =
-        dlg.ChooseExistingFile(QStringLiteral("*.rbf"), kHwFilters);
+        choosers.ChooseExistingFile(QStringLiteral("*.rbf"), kHwFilters);
     QCOMPARE(selectedType, QStringLiteral("All Files (*.*)"));
     QVERIFY(listing.contains(QStringLiteral("vx_server")));
     QVERIFY(chosen.has_value());
@@ -168,6 +170,7 @@ void FileChooserTest::allFilesListsNamesWithoutADot() {
 
 void FileChooserTest::cancelledFileChooser() {
     CKestrel_FlashToolDlg dlg;
+    kestrel::FileChoosers choosers(&dlg);
     bool shown = false;
     kestrel::test::WhenShown<QFileDialog>([&](QFileDialog* chooser) {
         shown = true;
@@ -175,12 +178,13 @@ void FileChooserTest::cancelledFileChooser() {
         chooser->selectFile(FilePath(QStringLiteral("board.rbf")));
         chooser->reject();
     });
-    QVERIFY(!dlg.ChooseExistingFile(QStringLiteral("*.rbf"), kHwFilters).has_value());
+    QVERIFY(!choosers.ChooseExistingFile(QStringLiteral("*.rbf"), kHwFilters).has_value());
     QVERIFY(shown);
 }
 
 void FileChooserTest::chosenFolder() {
     CKestrel_FlashToolDlg dlg;
+    kestrel::FileChoosers choosers(&dlg);
     bool foldersOnly = false;
     kestrel::test::WhenShown<QFileDialog>([&](QFileDialog* chooser) {
         foldersOnly = chooser->fileMode() == QFileDialog::Directory;
@@ -189,7 +193,7 @@ void FileChooserTest::chosenFolder() {
         if (chooser->isVisible())
             chooser->reject();
     });
-    const std::optional<QString> chosen = dlg.ChooseFolder();
+    const std::optional<QString> chosen = choosers.ChooseFolder();
     QVERIFY(foldersOnly);
     QVERIFY(chosen.has_value());
     QCOMPARE(*chosen, QDir::toNativeSeparators(m_dir.filePath(QStringLiteral("stick"))));
@@ -197,8 +201,9 @@ void FileChooserTest::chosenFolder() {
 
 void FileChooserTest::cancelledFolderChooser() {
     CKestrel_FlashToolDlg dlg;
+    kestrel::FileChoosers choosers(&dlg);
     kestrel::test::WhenShown<QFileDialog>([](QFileDialog* chooser) { chooser->reject(); });
-    QVERIFY(!dlg.ChooseFolder().has_value());
+    QVERIFY(!choosers.ChooseFolder().has_value());
 }
 
 void FileChooserTest::nativeFolderPath_data() {
@@ -229,6 +234,7 @@ void FileChooserTest::nativeFolderPath() {
 
 QString FileChooserTest::Use(int chooser, const QString& path, bool accept) const {
     CKestrel_FlashToolDlg dlg;
+    kestrel::FileChoosers choosers(&dlg);
     QString start;
     kestrel::test::WhenShown<QFileDialog>([&](QFileDialog* shown) {
         start = shown->directory().absolutePath();
@@ -241,9 +247,9 @@ QString FileChooserTest::Use(int chooser, const QString& path, bool accept) cons
             shown->reject();
     });
     if (chooser == 2)
-        dlg.ChooseFolder();
+        choosers.ChooseFolder();
     else
-        dlg.ChooseExistingFile(QStringLiteral("*"), chooser == 0 ? kHwFilters : kSwFilters);
+        choosers.ChooseExistingFile(QStringLiteral("*"), chooser == 0 ? kHwFilters : kSwFilters);
     return start;
 }
 

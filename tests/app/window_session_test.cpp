@@ -1,4 +1,5 @@
 #include "connector.h"
+#include "file_choosers.h"
 #include "firmware_run.h"
 #include "ip_address_edit.h"
 #include "kestrel_flashtool_dlg.h"
@@ -26,18 +27,14 @@ namespace rt = kestrel::runtexts;
 
 namespace {
 
-// The window's address field and waits, with choosers answered by a script.
-struct ScriptedChoosers : kestrel::OperatorInput {
-    explicit ScriptedChoosers(CKestrel_FlashToolDlg& window) : dlg(window) {}
-    QString ReadCameraAddress() override { return dlg.ReadCameraAddress(); }
+// Choosers answered by a script.
+struct ScriptedChoosers : kestrel::FileChooserPort {
     std::optional<QString> ChooseExistingFile(const QString&,
                                               const QList<kestrel::FileFilter>&) override {
         return files.takeFirst();
     }
     std::optional<QString> ChooseFolder() override { return folder; }
-    void Wait(int ms) override { dlg.Wait(ms); }
 
-    CKestrel_FlashToolDlg& dlg;
     QStringList files;
     QString folder;
 };
@@ -49,7 +46,7 @@ struct Tool {
     explicit Tool(const kestrel::sim::SimOptions& options, bool scripted = false)
         : sim(options) {
         if (scripted)
-            choosers = std::make_unique<ScriptedChoosers>(dlg);
+            choosers = std::make_unique<ScriptedChoosers>();
         started = sim.Start();
         kestrel::LinkSettings link;
         link.cameraPort = sim.Port();
@@ -57,7 +54,9 @@ struct Tool {
         run.switchPauseMs = 50;
         run.pollIntervalMs = 20;
         session = std::make_unique<kestrel::ToolSession>(
-            dlg, choosers ? static_cast<kestrel::OperatorInput&>(*choosers) : dlg, link, run);
+            dlg, dlg,
+            choosers ? static_cast<kestrel::FileChooserPort&>(*choosers) : windowChoosers, link,
+            run);
         dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(*session));
         dlg.show();
     }
@@ -66,6 +65,7 @@ struct Tool {
     kestrel::sim::SimThread sim;
     bool started = false;
     CKestrel_FlashToolDlg dlg;
+    kestrel::FileChoosers windowChoosers{&dlg};
     std::unique_ptr<ScriptedChoosers> choosers;
     std::unique_ptr<kestrel::ToolSession> session;
 };

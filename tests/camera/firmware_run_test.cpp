@@ -88,7 +88,7 @@ private slots:
 
 void FirmwareRunTest::notConnectedRefuses() {
     RecordingSurface surface;
-    ToolSession session(surface, surface);
+    ToolSession session(surface, surface, surface);
     session.Log().Restart(QStringLiteral("kept"));
     session.OnBnClickedFwUpdate();
     QCOMPARE(surface.messageBoxes, QStringList{QStringLiteral("Please first connect to a camera")});

@@ -16,7 +16,7 @@ inline std::unique_ptr<ToolSession> SessionAt(RecordingSurface& surface, quint16
                                               const RunSettings& run = {}, LinkSettings link = {}) {
     surface.address = QStringLiteral("127.0.0.1");
     link.cameraPort = port;
-    return std::make_unique<ToolSession>(surface, surface, link, run);
+    return std::make_unique<ToolSession>(surface, surface, surface, link, run);
 }
 
 // The command lines a peer received, without their CR LF.

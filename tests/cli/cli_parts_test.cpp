@@ -215,9 +215,6 @@ void CliPartsTest::messagesAndChoosers() {
             percents.append(event.percent);
     }
     QCOMPARE(percents, (QList<int>{10, 0}));
-    // Nobody answers a chooser in a terminal.
-    QCOMPARE(surface.ChooseExistingFile("*.rbf", {}), std::optional<QString>());
-    QCOMPARE(surface.ChooseFolder(), std::optional<QString>());
 }
 
 void CliPartsTest::reportLine() {

@@ -57,7 +57,7 @@ private slots:
     void jsonOfACopy();
     void badChoicesFailAndLeaveTheStickAlone_data();
     void badChoicesFailAndLeaveTheStickAlone();
-    void checksumsBeforeTheCopy_data() { AddChecksumRows(true); }
+    void checksumsBeforeTheCopy_data() { AddChecksumRows(ChecksumRows::Given); }
     void checksumsBeforeTheCopy();
 };
 

@@ -25,9 +25,13 @@ struct ChecksumCase {
 extern const QString kHwName; // "board_3.rbf"
 extern const QString kSwName; // "vx_server_24"
 
-// Adds the column "sums" and a row per case; with givenValues also the cases
-// of --hw-sha256 and --sw-sha256.
-void AddChecksumRows(bool givenValues);
+// Which checksum cases a table holds: those of the files beside the firmware
+// (the copy's own rule, whichever face starts it), or those of --hw-sha256 and
+// --sw-sha256 (the terminal program's, given on its command line).
+enum class ChecksumRows { Published, Given };
+
+// Adds the column "sums" and a row per case of the kind.
+void AddChecksumRows(ChecksumRows rows);
 
 // The two firmware files with a case's checksum files beside them, and a
 // stick that holds an old pair and the leftover of an interrupted copy.

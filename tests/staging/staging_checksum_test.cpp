@@ -16,7 +16,7 @@ using namespace kestrel::test;
 class StagingChecksumTest : public QObject {
     Q_OBJECT
 private slots:
-    void copyChecksFirst_data() { AddChecksumRows(false); }
+    void copyChecksFirst_data() { AddChecksumRows(ChecksumRows::Published); }
     void copyChecksFirst();
     void fileChangedAfterItsCheck();
 };
@@ -28,7 +28,7 @@ void StagingChecksumTest::copyChecksFirst() {
     StagingRig rig;
     rig.Choose(bench.Source(kHwName), bench.Source(kSwName), bench.stick);
 
-    QCOMPARE(rig.handlers.OnBnClickedCopyToUsb(), sums.refusedItem < 0);
+    QCOMPARE(rig.staging.CopyToStick(), sums.refusedItem < 0);
 
     const QString heading = CopyingLine(bench.stick);
     if (sums.refusedItem < 0) {

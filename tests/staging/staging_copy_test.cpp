@@ -85,27 +85,27 @@ void StagingCopyTest::refusedWithoutChoices() {
     f.rig.Choose(f.hwPath, f.swPath, f.rig.StickPath());
     if (!hw) {
         f.rig.surface.fileAnswers << std::nullopt;
-        f.rig.handlers.OnBnClickedSelectHw();
+        f.rig.staging.ChooseHwFile();
     }
     if (!sw) {
         f.rig.surface.fileAnswers << std::nullopt;
-        f.rig.handlers.OnBnClickedSelectSw();
+        f.rig.staging.ChooseSwFile();
     }
     if (!folder) {
         f.rig.surface.folderAnswers << std::nullopt;
-        f.rig.handlers.OnBnClickedSelectUsb();
+        f.rig.staging.ChooseStickFolder();
     }
     f.rig.log.Restart(QStringLiteral("camera log\r\n"));
     f.rig.surface.paneText[Pane::Log] = QStringLiteral("camera log\r\n");
     f.rig.ForgetRecorded();
 
-    f.rig.handlers.OnBnClickedCopyToUsb();
+    f.rig.staging.CopyToStick();
 
     QCOMPARE(f.rig.surface.calls, QStringList{"message " + message});
     QCOMPARE(f.rig.log.Text(), QStringLiteral("camera log\r\n"));
     QCOMPARE(f.rig.surface.paneText.value(Pane::Log), QStringLiteral("camera log\r\n"));
     QCOMPARE(FolderEntries(f.rig.StickPath()), QStringList());
-    QVERIFY(!f.rig.handlers.CopyRunning());
+    QVERIFY(!f.rig.staging.CopyRunning());
 }
 
 void StagingCopyTest::copiesAndReports_data() {
@@ -147,7 +147,7 @@ void StagingCopyTest::copiesAndReports() {
     f.rig.Choose(f.hwPath, f.swPath, chosen);
     f.rig.log.Restart(QStringLiteral("Connected to camera\r\n"));
 
-    f.rig.handlers.OnBnClickedCopyToUsb();
+    f.rig.staging.CopyToStick();
 
     const QString log = Report(chosen, {{"board_3.rbf", f.hw}, {"vx_server_24", f.sw}}, kSuccess);
     QCOMPARE(f.rig.log.Text(), log);
@@ -162,9 +162,10 @@ void StagingCopyTest::copiesAndReports() {
     const qsizetype setLog = f.rig.surface.calls.lastIndexOf(QStringLiteral("set log"));
     QVERIFY(setLog >= 0);
     QCOMPARE(f.rig.surface.calls.mid(setLog), (QStringList{"set log", "progress 100"}));
-    QVERIFY(!f.rig.handlers.CopyRunning());
+    QVERIFY(!f.rig.staging.CopyRunning());
     // The choices stay, so the same copy can be made again.
-    QVERIFY(f.rig.handlers.Choices().m_bHwSelected && f.rig.handlers.Choices().m_bSwSelected && f.rig.handlers.Choices().m_bUsbSelected);
+    const kestrel::StagingChoices& choices = f.rig.staging.Choices();
+    QVERIFY(choices.m_bHwSelected && choices.m_bSwSelected && choices.m_bUsbSelected);
 }
 
 void StagingCopyTest::sourceIsTheDestinationFile_data() {
@@ -189,7 +190,7 @@ void StagingCopyTest::sourceIsTheDestinationFile() {
     const QByteArray swContent = swapped ? first : second;
     rig.Choose(hwSource, swSource, rig.StickPath());
 
-    rig.handlers.OnBnClickedCopyToUsb();
+    rig.staging.CopyToStick();
 
     QCOMPARE(rig.surface.messageBoxes, QStringList());
     QCOMPARE(rig.log.Text(),
@@ -224,7 +225,7 @@ void StagingCopyTest::sourceGoneAfterChoosing() {
     if (swGone)
         QVERIFY(QFile::remove(f.swPath));
 
-    f.rig.handlers.OnBnClickedCopyToUsb();
+    f.rig.staging.CopyToStick();
 
     const QString name = hwGone ? "board_3.rbf" : "vx_server_24";
     const QString reason =
@@ -237,7 +238,7 @@ void StagingCopyTest::sourceGoneAfterChoosing() {
     QCOMPARE(ReadAll(f.rig.StickFile("vx_server")), QByteArray("old software"));
     QCOMPARE(FolderEntries(f.rig.StickPath()), (QStringList{"firm.rbf", "vx_server"}));
     QCOMPARE(f.rig.surface.progress, 0);
-    QVERIFY(!f.rig.handlers.CopyRunning());
+    QVERIFY(!f.rig.staging.CopyRunning());
 }
 
 void StagingCopyTest::destinationFolderRemoved() {
@@ -248,7 +249,7 @@ void StagingCopyTest::destinationFolderRemoved() {
     f.rig.Choose(f.hwPath, f.swPath, folder);
     QVERIFY(QDir(folder).removeRecursively());
 
-    f.rig.handlers.OnBnClickedCopyToUsb();
+    f.rig.staging.CopyToStick();
 
     const QString reason = "the folder \"" + Native(folder) + "\" does not exist";
     QCOMPARE(f.rig.log.Text(), CopyingLine(folder) + "\t=> " + reason + "\r\n" + kUnchanged);
@@ -266,7 +267,7 @@ void StagingCopyTest::secondFileFailsOldPairStays() {
     QVERIFY(QDir(f.rig.StickPath()).mkpath("vx_server/inside"));
     f.rig.Choose(f.hwPath, f.swPath, f.rig.StickPath());
 
-    f.rig.handlers.OnBnClickedCopyToUsb();
+    f.rig.staging.CopyToStick();
 
     const QString reason =
         "\"" + Native(f.rig.StickFile("vx_server")) + "\" is a folder and cannot be replaced";
@@ -284,7 +285,7 @@ void StagingCopyTest::emptySourceRefused() {
     QVERIFY(WriteFile(f.swPath, QByteArray()));
     f.rig.Choose(f.hwPath, f.swPath, f.rig.StickPath());
 
-    f.rig.handlers.OnBnClickedCopyToUsb();
+    f.rig.staging.CopyToStick();
 
     const QString reason = "\"" + Native(f.swPath) + "\" is empty";
     QCOMPARE(f.rig.log.Text(), CopyingLine(f.rig.StickPath()) +
@@ -300,7 +301,7 @@ void StagingCopyTest::leftoverChosenAsSourceIsRefused() {
     QVERIFY(WriteFile(leftover, f.hw));
     f.rig.Choose(leftover, f.swPath, f.rig.StickPath());
 
-    f.rig.handlers.OnBnClickedCopyToUsb();
+    f.rig.staging.CopyToStick();
 
     const QString reason =
         "\"" + Native(leftover) + "\" is a leftover of an interrupted copy, not a firmware file";
@@ -324,14 +325,14 @@ void StagingCopyTest::pressesDuringCopyAreRefused() {
         if (pressed)
             return;
         pressed = true;
-        runningMeanwhile = f.rig.handlers.CopyRunning();
-        f.rig.handlers.OnBnClickedCopyToUsb();
-        f.rig.handlers.OnBnClickedSelectHw();
-        f.rig.handlers.OnBnClickedSelectSw();
-        f.rig.handlers.OnBnClickedSelectUsb();
+        runningMeanwhile = f.rig.staging.CopyRunning();
+        f.rig.staging.CopyToStick();
+        f.rig.staging.ChooseHwFile();
+        f.rig.staging.ChooseSwFile();
+        f.rig.staging.ChooseStickFolder();
     };
 
-    f.rig.handlers.OnBnClickedCopyToUsb();
+    f.rig.staging.CopyToStick();
 
     QVERIFY(pressed);
     QVERIFY(runningMeanwhile);
@@ -341,18 +342,18 @@ void StagingCopyTest::pressesDuringCopyAreRefused() {
     QCOMPARE(f.rig.surface.fileChooserInitialNames.size(), 2); // only those of Choose()
     QCOMPARE(f.rig.surface.fileAnswers.size(), 2);
     QCOMPARE(f.rig.surface.folderAnswers.size(), 1);
-    QCOMPARE(f.rig.handlers.Choices().m_strHwPath, f.hwPath);
-    QCOMPARE(f.rig.handlers.Choices().m_strSwPath, f.swPath);
-    QCOMPARE(f.rig.handlers.Choices().m_strUsbPath, f.rig.StickPath());
+    QCOMPARE(f.rig.staging.Choices().m_strHwPath, f.hwPath);
+    QCOMPARE(f.rig.staging.Choices().m_strSwPath, f.swPath);
+    QCOMPARE(f.rig.staging.Choices().m_strUsbPath, f.rig.StickPath());
     QCOMPARE(f.rig.surface.paneText.value(Pane::HwFile), QStringLiteral("board_3.rbf"));
     QCOMPARE(f.rig.surface.paneText.value(Pane::UsbPath), f.rig.StickPath());
     QCOMPARE(f.rig.log.Text(), Report(f.rig.StickPath(),
                                       {{"board_3.rbf", f.hw}, {"vx_server_24", f.sw}}, kSuccess));
-    QVERIFY(!f.rig.handlers.CopyRunning());
+    QVERIFY(!f.rig.staging.CopyRunning());
 
     // Once it has finished, Copy works again and writes a fresh report.
     f.rig.ForgetRecorded();
-    f.rig.handlers.OnBnClickedCopyToUsb();
+    f.rig.staging.CopyToStick();
     QCOMPARE(f.rig.surface.messageBoxes, QStringList());
     QVERIFY(f.rig.log.Text().contains(kSuccess));
     QCOMPARE(f.rig.log.Text().count(QStringLiteral("Copying new files")), 1);
@@ -367,7 +368,7 @@ void StagingCopyTest::progressAndStatusLine() {
     rig.Choose(rig.SourcePath("board_3.rbf"), rig.SourcePath("vx_server_24"), rig.StickPath());
     rig.log.Restart(QStringLiteral("Connected\r\n"));
 
-    rig.handlers.OnBnClickedCopyToUsb();
+    rig.staging.CopyToStick();
 
     const QString heading = CopyingLine(rig.StickPath());
     const QList<int> progress = rig.surface.progressHistory;

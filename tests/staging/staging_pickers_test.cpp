@@ -24,11 +24,11 @@ Pane PaneOf(const QString& button) {
 
 void Press(StagingRig& rig, const QString& button) {
     if (button == QLatin1String("hw"))
-        rig.handlers.OnBnClickedSelectHw();
+        rig.staging.ChooseHwFile();
     else if (button == QLatin1String("sw"))
-        rig.handlers.OnBnClickedSelectSw();
+        rig.staging.ChooseSwFile();
     else
-        rig.handlers.OnBnClickedSelectUsb();
+        rig.staging.ChooseStickFolder();
 }
 
 } // namespace
@@ -153,7 +153,7 @@ void StagingPickersTest::pressSequence() {
     else
         QCOMPARE(fieldsUnderMessages, QStringList{fieldWhileMessage});
 
-    const kestrel::StagingChoices& s = rig.handlers.Choices();
+    const kestrel::StagingChoices& s = rig.staging.Choices();
     if (button == QLatin1String("hw")) {
         QCOMPARE(s.m_bHwSelected, selected);
         QCOMPARE(s.m_strHwPath, path);
@@ -223,15 +223,15 @@ void StagingPickersTest::folderCancelLeavesFilesAlone() {
     rig.Choose(QStringLiteral("/fw/board_3.rbf"), QStringLiteral("/fw/vx_server_24"),
                QStringLiteral("E:\\"));
     rig.surface.folderAnswers << std::nullopt;
-    rig.handlers.OnBnClickedSelectUsb();
+    rig.staging.ChooseStickFolder();
 
     QCOMPARE(rig.surface.messageBoxes, QStringList{kNoFolder});
     QCOMPARE(rig.surface.paneText.value(Pane::UsbPath), QString());
-    QVERIFY(!rig.handlers.Choices().m_bUsbSelected);
-    QVERIFY(rig.handlers.Choices().m_bHwSelected);
-    QVERIFY(rig.handlers.Choices().m_bSwSelected);
-    QCOMPARE(rig.handlers.Choices().m_strHwPath, QStringLiteral("/fw/board_3.rbf"));
-    QCOMPARE(rig.handlers.Choices().m_strSwPath, QStringLiteral("/fw/vx_server_24"));
+    QVERIFY(!rig.staging.Choices().m_bUsbSelected);
+    QVERIFY(rig.staging.Choices().m_bHwSelected);
+    QVERIFY(rig.staging.Choices().m_bSwSelected);
+    QCOMPARE(rig.staging.Choices().m_strHwPath, QStringLiteral("/fw/board_3.rbf"));
+    QCOMPARE(rig.staging.Choices().m_strSwPath, QStringLiteral("/fw/vx_server_24"));
     QCOMPARE(rig.surface.paneText.value(Pane::HwFile), QStringLiteral("board_3.rbf"));
     QCOMPARE(rig.surface.paneText.value(Pane::SwFile), QStringLiteral("vx_server_24"));
 }
@@ -241,21 +241,21 @@ void StagingPickersTest::eachPickerKeepsToItsOwnRow() {
     rig.Choose(QStringLiteral("/fw/board_3.rbf"), QStringLiteral("/fw/vx_server_24"),
                QStringLiteral("/media/STICK"));
     rig.surface.fileAnswers << std::nullopt;
-    rig.handlers.OnBnClickedSelectHw();
+    rig.staging.ChooseHwFile();
     rig.surface.fileAnswers << std::nullopt;
-    rig.handlers.OnBnClickedSelectSw();
+    rig.staging.ChooseSwFile();
 
     QCOMPARE(rig.surface.messageBoxes, (QStringList{kNoFile, kNoFile}));
-    QVERIFY(!rig.handlers.Choices().m_bHwSelected);
-    QVERIFY(!rig.handlers.Choices().m_bSwSelected);
-    QVERIFY(rig.handlers.Choices().m_bUsbSelected);
-    QCOMPARE(rig.handlers.Choices().m_strUsbPath, QStringLiteral("/media/STICK"));
+    QVERIFY(!rig.staging.Choices().m_bHwSelected);
+    QVERIFY(!rig.staging.Choices().m_bSwSelected);
+    QVERIFY(rig.staging.Choices().m_bUsbSelected);
+    QCOMPARE(rig.staging.Choices().m_strUsbPath, QStringLiteral("/media/STICK"));
     QCOMPARE(rig.surface.paneText.value(Pane::UsbPath), QStringLiteral("/media/STICK"));
 
     // The folder picker forgets its whole choice.
     rig.surface.folderAnswers << QStringLiteral("/media/OTHER");
-    rig.handlers.OnBnClickedSelectUsb();
-    QCOMPARE(rig.handlers.Choices().m_strUsbPath, QStringLiteral("/media/OTHER"));
+    rig.staging.ChooseStickFolder();
+    QCOMPARE(rig.staging.Choices().m_strUsbPath, QStringLiteral("/media/OTHER"));
 }
 
 QTEST_MAIN(StagingPickersTest)

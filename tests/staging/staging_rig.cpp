@@ -34,9 +34,9 @@ QString StagingRig::StickFile(const QString& name) const {
 void StagingRig::Choose(const QString& hwPath, const QString& swPath, const QString& folder) {
     surface.fileAnswers << hwPath << swPath;
     surface.folderAnswers << folder;
-    handlers.OnBnClickedSelectHw();
-    handlers.OnBnClickedSelectSw();
-    handlers.OnBnClickedSelectUsb();
+    staging.ChooseHwFile();
+    staging.ChooseSwFile();
+    staging.ChooseStickFolder();
     ForgetRecorded();
 }
 

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "firmware_staging.h"
 #include "log_book.h"
 #include "recording_surface.h"
 #include "session_events.h"
-#include "session_io.h"
 #include "window_presenter.h"
-#include "staging_handlers.h"
 
 #include <QTemporaryDir>
 
@@ -23,7 +22,7 @@ public:
     QStringList logShown; // every text shown with a caret in the log pane
 };
 
-// The staging handlers on a fresh log and recording window, with a
+// The staging pickers and copy on a fresh log and recording window, with a
 // scratch folder holding "sources" and "stick".
 class StagingRig {
 public:
@@ -43,7 +42,7 @@ public:
     HookedSurface surface;
     SessionEvents events;
     WindowPresenter presenter{events, log, surface};
-    StagingHandlers handlers{SessionIo{log, events, surface}};
+    FirmwareStaging staging{log, events, surface};
 };
 
 // What a copy writes to the log and shows in its message box.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "file_chooser_port.h"
 #include "operator_input.h"
 #include "window_surface.h"
 
@@ -15,7 +16,7 @@ namespace kestrel::test {
 // A window and its operator for tests: remembers what was shown, answers
 // from a script. Every call is also written to `calls` as one line, so tests
 // can check the order.
-class RecordingSurface : public WindowSurface, public OperatorInput {
+class RecordingSurface : public WindowSurface, public OperatorInput, public FileChooserPort {
 public:
     void ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) override;
     void SetPaneText(Pane pane, const QString& text) override;

@@ -1,17 +1,10 @@
-#include "staged_file.h"
+#include "staged_files_json.h"
 
 #include "copy_report.h"
 
 #include <QJsonObject>
 
 namespace kestrel::cli {
-
-QList<StagedFile> StagedFiles(const StagingPlan& plan, const StagingOutcome& outcome) {
-    QList<StagedFile> files;
-    for (qsizetype i = 0; i < outcome.verified.size() && i < plan.items.size(); ++i)
-        files.append({plan.items[i].sourceName, plan.items[i].finalName, outcome.verified[i]});
-    return files;
-}
 
 QJsonArray StagedFilesJson(const QList<StagedFile>& files) {
     QJsonArray array;

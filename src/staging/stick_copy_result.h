@@ -1,0 +1,29 @@
+#pragma once
+
+#include "staging_plan.h"
+
+#include <QList>
+#include <QString>
+
+namespace kestrel {
+
+// A file that the copy onto the stick wrote and verified.
+struct StagedFile {
+    QString name;     // as the operator chose it
+    QString storedAs; // its fixed name on the stick
+    VerifiedFile verified;
+};
+
+// What a copy onto the stick did, for whichever face started it and for what
+// follows a copy (the folder tells which stick it was).
+struct StickCopyResult {
+    bool succeeded = false;
+    QString folder;          // the destination folder, as the request named it
+    QList<StagedFile> files; // the files verified, in order (hardware first)
+    // The log's lines after its "Copying new files to ..." line: what was
+    // copied and verified, what failed and why, and the closing lines.
+    QString reportLines;
+    QString failure; // the message after a failed copy; empty after success
+};
+
+} // namespace kestrel
