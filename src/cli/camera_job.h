@@ -4,12 +4,7 @@
 #include "cli_options.h"
 #include "job_event.h"
 #include "job_stop.h"
-#include "link_settings.h"
-#include "run_settings.h"
-
-namespace kestrel {
-class CameraStack;
-} // namespace kestrel
+#include "camera.h"
 
 namespace kestrel::cli {
 
@@ -40,7 +35,11 @@ public:
     JobResult Run();
 
 private:
-    void FollowRun(CameraStack& camera, JobPresenter& surface, JobResult& result);
+    // Starts or watches the run (follow), then reads the camera again or
+    // waits for its power cycle.
+    void FollowRun(Camera& camera, JobPresenter& surface, JobResult& result,
+                   RunOutcome (Camera::*follow)());
+    void ConfirmPowerCycle(Camera& camera, JobPresenter& surface, JobResult& result);
 
     int m_job;
     CameraAddress m_address;

@@ -15,17 +15,13 @@ struct FileFilter {
     QStringList patterns; // for example {"*.rbf"}; {"*"} lists every file
 };
 
-// What the tool's logic asks of whoever operates it: the camera address, the
-// choosers, and waiting while the rest of the program stays alive. The
-// window answers from its controls; the terminal program from its command
-// line; tests from a script.
+// What the tool's logic asks of whoever operates it: the choosers, and
+// waiting while the rest of the program stays alive. The window answers from
+// its controls; the terminal program from its command line; tests from a
+// script.
 class OperatorInput {
 public:
     virtual ~OperatorInput() = default;
-
-    // The camera address field as dotted decimal; empty fields read 0, so an
-    // empty field reads "0.0.0.0".
-    virtual QString ReadCameraAddress() = 0;
 
     // A modal chooser of one existing file, opened on the first filter with
     // initialName in its name field. Returns the chosen file's full path, or

@@ -1,47 +1,31 @@
 #include "tool_session.h"
 
-#include "camera_stack.h"
-#include "connector.h"
-#include "firmware_run.h"
-#include "staging_handlers.h"
+#include "camera.h"
 #include "session_io.h"
+#include "staging_handlers.h"
 
 namespace kestrel {
 
 ToolSession::ToolSession(WindowSurface& surface, OperatorInput& input, LinkSettings link,
                          RunSettings run)
     : m_presenter(m_events, m_log, surface),
-      m_camera(std::make_unique<CameraStack>(SessionIo{m_log, m_events, input}, link, run)),
+      m_camera(std::make_unique<Camera>(SessionIo{m_log, m_events, input}, link, run)),
       m_staging(std::make_unique<StagingHandlers>(SessionIo{m_log, m_events, input})) {
-    // The window follows a run it found in progress on connecting.
-    m_camera->LookAtCameraOnConnect(true);
-    m_staging->SetRunActive([this] { return m_camera->Run().Active(); });
+    m_staging->SetRunActive([this] { return m_camera->RunActive(); });
 }
 
 ToolSession::~ToolSession() = default;
 
-Connector& ToolSession::Link() {
-    return m_camera->Link();
-}
-
-CommandChannel& ToolSession::Channel() {
-    return m_camera->Channel();
-}
-
-FirmwareRun& ToolSession::Run() {
-    return m_camera->Run();
-}
-
-CameraInfoQuery& ToolSession::Info() {
-    return m_camera->Info();
-}
-
-void ToolSession::OnBnClickedConnect() {
-    m_camera->Link().OnBnClickedConnect();
+void ToolSession::OnBnClickedConnect(const QString& address) {
+    // The button toggles; the window follows a run it finds in progress.
+    if (m_camera->Connected())
+        m_camera->Disconnect();
+    else
+        m_camera->Connect(address, Camera::FoundRun::Follow);
 }
 
 void ToolSession::OnBnClickedFwUpdate() {
-    m_camera->Run().RunFirmwareUpdate();
+    m_camera->Update();
 }
 
 void ToolSession::OnBnClickedCopyToUsb() {

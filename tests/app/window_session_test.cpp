@@ -1,5 +1,4 @@
-#include "connector.h"
-#include "firmware_run.h"
+#include "camera.h"
 #include "ip_address_edit.h"
 #include "kestrel_flashtool_dlg.h"
 #include "pane_edit.h"
@@ -29,7 +28,6 @@ namespace {
 // The window's address field and waits, with choosers answered by a script.
 struct ScriptedChoosers : kestrel::OperatorInput {
     explicit ScriptedChoosers(CKestrel_FlashToolDlg& window) : dlg(window) {}
-    QString ReadCameraAddress() override { return dlg.ReadCameraAddress(); }
     std::optional<QString> ChooseExistingFile(const QString&,
                                               const QList<kestrel::FileFilter>&) override {
         return files.takeFirst();
@@ -58,7 +56,7 @@ struct Tool {
         run.pollIntervalMs = 20;
         session = std::make_unique<kestrel::ToolSession>(
             dlg, choosers ? static_cast<kestrel::OperatorInput&>(*choosers) : dlg, link, run);
-        dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(*session));
+        dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(*session, dlg));
         dlg.show();
     }
     QString Pane(Pane pane) const { return dlg.PaneWidget(pane)->toPlainText(); }
@@ -137,11 +135,11 @@ void WindowSessionTest::closingDuringARunWaitsForItsEnd() {
     QVERIFY(tool.started);
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
     QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
-    QVERIFY(tool.session->Link().Connected());
+    QVERIFY(tool.session->TheCamera().Connected());
 
     bool escapedDuringRun = false;
     QTimer::singleShot(200, [&] {
-        escapedDuringRun = tool.session->Run().UpdateRunning();
+        escapedDuringRun = tool.session->TheCamera().UpdateRunning();
         QTest::keyClick(&tool.dlg, Qt::Key_Escape);
     });
     QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
@@ -189,7 +187,7 @@ void WindowSessionTest::secondPressWhileStartingIsIgnored() {
     QVERIFY(tool.started);
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
     QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
-    QVERIFY(tool.session->Link().Connected());
+    QVERIFY(tool.session->TheCamera().Connected());
     const qsizetype before = tool.sim.ReceivedLines().size();
 
     bool pressedAgain = false;
@@ -212,7 +210,7 @@ void WindowSessionTest::secondPressWhileStartingIsIgnored() {
     QVERIFY2(log.startsWith(Shown(rt::kBanner + rt::kStarting)), qPrintable(log));
     QVERIFY2(log.endsWith(Shown(rt::kPowerCycle)), qPrintable(log));
     QCOMPARE(log.count(Shown(rt::kBanner)), 1);
-    QVERIFY(!tool.session->Run().UpdateRunning());
+    QVERIFY(!tool.session->TheCamera().UpdateRunning());
 
     // The camera takes commands again: Disconnect says goodbye.
     QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
@@ -247,7 +245,7 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
     MessageBoxes boxes;
     bool copiedDuringRun = false;
     QTimer::singleShot(150, [&] {
-        copiedDuringRun = tool.session->Run().UpdateRunning();
+        copiedDuringRun = tool.session->TheCamera().UpdateRunning();
         QTest::mouseClick(tool.dlg.findChild<QPushButton*>(QStringLiteral("IDC_COPY_TO_USB")),
                           Qt::LeftButton);
     });
