@@ -4,7 +4,7 @@
 #include "link_settings.h"
 #include "run_outcome.h"
 #include "run_settings.h"
-#include "run_tracker.h"
+#include "run_step.h"
 
 #include <QByteArray>
 #include <QObject>

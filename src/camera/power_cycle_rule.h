@@ -1,5 +1,7 @@
 #pragma once
 
+#include "power_cycle_step.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,22 +12,6 @@
 // the one it had before the run. Fed what the tool sees with the time of a
 // monotonic clock in milliseconds. Plain C++, no Qt and no sockets.
 namespace kestrel {
-
-// How the wait ended.
-enum class PowerCycleEnd {
-    None,             // it goes on
-    NotPowerCycled,   // the camera still held the connection when the time was up
-    NotBack,          // the camera went away and did not come back in time
-    VersionChanged,   // back with another hardware firmware version
-    VersionUnchanged, // back with the same version: the new firmware was not loaded
-    VersionUnknown,   // back; its version before the run is not known
-};
-
-// What to do next.
-struct PowerCycleStep {
-    PowerCycleEnd end = PowerCycleEnd::None;
-    int waitMs = 0; // while it goes on: how long before the camera is looked at again
-};
 
 class PowerCycleRule {
 public:

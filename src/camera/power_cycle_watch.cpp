@@ -3,6 +3,7 @@
 #include "byte_view.h"
 #include "camera.h"
 #include "camera_commands.h"
+#include "power_cycle_rule.h"
 #include "run_texts.h"
 
 #include "operator_input.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "camera_identity.h"
-#include "power_cycle_rule.h"
+#include "power_cycle_result.h"
+#include "power_cycle_settings.h"
 
 #include <QObject>
 #include <QString>
@@ -10,23 +10,6 @@ namespace kestrel {
 
 class Camera;
 class OperatorInput;
-
-struct PowerCycleSettings {
-    int timeoutMs = 300000; // for the whole wait: off, and back again
-    int pollMs = 1000;      // how often the camera is looked at
-};
-
-// How the wait for the power cycle ended; the sentence for the operator
-// (empty when the wait was stopped) and the camera's identity once back.
-struct PowerCycleResult {
-    PowerCycleEnd end = PowerCycleEnd::None;
-    bool stopped = false; // the program stopped following the camera
-    QString detail;
-    CameraIdentity after;
-    bool Confirmed() const {
-        return end == PowerCycleEnd::VersionChanged || end == PowerCycleEnd::VersionUnknown;
-    }
-};
 
 // After a finished run: waits for the operator to power-cycle the camera,
 // reconnects when it is back and has the PowerCycleRule judge its hardware

@@ -1,26 +1,14 @@
 #pragma once
 
-#include "camera_address.h"
-#include "cli_options.h"
-#include "job_event.h"
-#include "job_stop.h"
 #include "camera.h"
+#include "camera_address.h"
+#include "job_event.h"
+#include "job_plan.h"
+#include "job_stop.h"
 
 namespace kestrel::cli {
 
 class JobPresenter;
-class RecordBook;
-
-// What every camera job of one command does.
-struct JobPlan {
-    Command command = Command::Info;
-    bool confirmReboot = false;
-    int rebootTimeoutMs = 300000;
-    int powerCyclePollMs = 1000; // how often the camera is looked at meanwhile
-    LinkSettings link;           // the port is each camera's own
-    RunSettings run;
-    RecordBook* records = nullptr; // each camera's conversation, with --log-dir
-};
 
 // One camera's work for info, update or watch, start to end, in the calling
 // thread: connect, read the information, follow or start the programming run
