@@ -4,6 +4,7 @@
 
 #include "bare_link.h"
 #include "blocking_client.h"
+#include "camera.h"
 #include "command_channel.h"
 #include "paired_runs.h"
 #include "quiet_surface.h"
