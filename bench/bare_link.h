@@ -1,6 +1,5 @@
 #pragma once
 
-#include "camera_commands.h"
 #include "command_channel.h"
 #include "connector.h"
 #include "line_transport.h"
@@ -12,14 +11,16 @@
 namespace kestrel::bench {
 
 // The camera link as the window uses it, without the camera queries that
-// follow a connect: the connect click opens the connection and reads the
-// greeting, nothing more.
+// follow a connect: Connect opens the connection and reads the greeting,
+// nothing more.
 struct BareLink {
     BareLink(OperatorInput& input, LinkSettings settings)
-        : transport(settings),
-          channel(SessionIo{log, events, input}, transport, commands::kDuringRun),
-          connector(SessionIo{log, events, input}, transport, channel, settings,
-                    commands::kGoodbye) {}
+        : transport(settings), channel(SessionIo{log, events, input}, transport),
+          connector(SessionIo{log, events, input}, transport, channel, settings) {}
+    void Connect(const QString& address) {
+        if (connector.Open(address).connected)
+            channel.ReadLine(); // the greeting
+    }
 
     LogBook log;
     SessionEvents events; // shown nowhere

@@ -3,10 +3,8 @@
 // exchanges, and how little CPU the tool uses while it follows a programming
 // run.
 
-#include "camera_info.h"
-#include "connector.h"
+#include "camera.h"
 #include "blocking_client.h"
-#include "firmware_run.h"
 #include "paired_runs.h"
 #include "quiet_surface.h"
 #include "run_texts.h"
@@ -80,22 +78,21 @@ void BM_ConnectToInformation(benchmark::State& state) {
 
     // A first connect shows that the blocking client below asks exactly what
     // the tool asks.
-    session.OnBnClickedConnect();
-    if (!InfoFilled(session.Info().Info(), options) ||
+    session.OnBnClickedConnect(surface.address);
+    if (!InfoFilled(session.TheCamera().Info(), options) ||
         camera.ReceivedLines() != ConnectCommands()) {
         state.SkipWithError("the first connect did not ask the expected commands");
         return;
     }
-    session.OnBnClickedConnect(); // disconnect
+    session.OnBnClickedConnect(surface.address); // disconnect
 
     const auto runTool = [&] {
-        session.Info().SetInfo(QString());
         const Clock::time_point start = Clock::now();
-        session.OnBnClickedConnect();
+        session.OnBnClickedConnect(surface.address);
         const double ms = MsSince(start);
         const bool ok =
-            session.Link().Connected() && InfoFilled(session.Info().Info(), options);
-        session.OnBnClickedConnect(); // disconnect, not timed
+            session.TheCamera().Connected() && InfoFilled(session.TheCamera().Info(), options);
+        session.OnBnClickedConnect(surface.address); // disconnect, not timed
         return std::pair{ms, ok ? 0 : 1};
     };
     const auto runBlocking = [&] {
@@ -135,8 +132,8 @@ void BM_FollowProgrammingRun(benchmark::State& state) {
     LinkSettings link;
     link.cameraPort = camera.Port();
     ToolSession session(surface, surface, surface, link, RunSettings{});
-    session.OnBnClickedConnect();
-    if (!session.Link().Connected() || session.Run().UpdateRunning()) {
+    session.OnBnClickedConnect(surface.address);
+    if (!session.TheCamera().Connected() || session.TheCamera().UpdateRunning()) {
         state.SkipWithError("the tool did not connect to an idle camera");
         return;
     }
@@ -149,7 +146,7 @@ void BM_FollowProgrammingRun(benchmark::State& state) {
         sample = share.Elapsed();
         state.SetIterationTime(sample.wallMs / 1000.0);
     }
-    if (session.Run().UpdateRunning() || !session.Log().Text().endsWith(runtexts::kPowerCycle) ||
+    if (session.TheCamera().UpdateRunning() || !session.Log().Text().endsWith(runtexts::kPowerCycle) ||
         surface.progress != 100 || surface.messageBoxes != 0) {
         state.SkipWithError("the run did not end as finished");
         return;

@@ -4,6 +4,7 @@
 
 #include "bare_link.h"
 #include "blocking_client.h"
+#include "camera.h"
 #include "command_channel.h"
 #include "paired_runs.h"
 #include "quiet_surface.h"
@@ -46,8 +47,8 @@ void BM_SerialNumberExchanges(benchmark::State& state) {
     LinkSettings link;
     link.cameraPort = camera.Port();
     ToolSession session(surface, surface, surface, link);
-    session.OnBnClickedConnect();
-    if (!session.Link().Connected()) {
+    session.OnBnClickedConnect(surface.address);
+    if (!session.TheCamera().Connected()) {
         state.SkipWithError("the tool did not connect");
         return;
     }
@@ -61,7 +62,7 @@ void BM_SerialNumberExchanges(benchmark::State& state) {
         int wrong = 0;
         const Clock::time_point start = Clock::now();
         for (int i = 0; i < kExchanges; ++i) {
-            if (session.Channel().SendCommand(kSerialCommand) != expected)
+            if (session.TheCamera().SendCommand(kSerialCommand) != expected)
                 ++wrong;
         }
         return std::pair{MsSince(start), wrong};
@@ -101,7 +102,7 @@ void BM_SilentCameraWait(benchmark::State& state) {
     link.cameraPort = camera.Port();
     link.replyTimeoutMs = kSilenceMs;
     BareLink rig(surface, link);
-    rig.connector.OnBnClickedConnect();
+    rig.Connect(surface.address);
     if (!rig.connector.Connected()) {
         state.SkipWithError("the tool did not connect");
         return;

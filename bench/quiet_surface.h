@@ -14,7 +14,6 @@ public:
     void ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) override;
     void SetPaneText(Pane pane, const QString& text) override;
     void SetConnectCaption(const QString& caption) override;
-    QString ReadCameraAddress() override { return address; }
     void SetProgress(int position) override { progress = position; }
     void ShowMessageBox(const QString& text) override;
     std::optional<QString> ChooseExistingFile(const QString& initialName,

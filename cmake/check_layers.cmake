@@ -5,7 +5,8 @@
 #   link, staging             the camera connection; the copy onto the USB stick
 #   camera                    the camera operations, on the link
 #   session                   the window's logic without widgets, on all of the above
-#   app, cli                  the window and the terminal program, on top, apart
+#   app, cli                  the window and the terminal program, on top, apart;
+#                             cli reaches the camera through camera/ alone
 #   sim                       the camera simulator, beside, on core only
 #
 # Every header name below src/ is unique, and every quoted include names a
@@ -26,7 +27,7 @@ set(allowed_staging core staging)
 set(allowed_camera core link camera)
 set(allowed_session core link camera staging session)
 set(allowed_app core link camera staging session app)
-set(allowed_cli core link camera staging cli)
+set(allowed_cli core camera staging cli)
 set(allowed_sim core sim)
 
 file(GLOB folders RELATIVE ${SRC} ${SRC}/*)

@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     kestrel::fuzz::CheckReplyReaders(bytes);
     kestrel::fuzz::CheckRunTracker(bytes);
+    kestrel::fuzz::CheckPowerCycleRule(bytes);
     kestrel::fuzz::CheckChecksumList(bytes);
     // Where the stream is cut in two comes from its first bytes.
     const std::size_t cut = size >= 2 ? static_cast<std::size_t>(data[0] | data[1] << 8) : 0;

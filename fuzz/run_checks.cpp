@@ -1,5 +1,6 @@
 #include "run_checks.h"
 
+#include "power_cycle_rule.h"
 #include "require.h"
 #include "run_tracker.h"
 
@@ -129,6 +130,28 @@ void CheckRunTracker(std::string_view bytes) {
             return;
     }
     Require(false);
+}
+
+void CheckPowerCycleRule(std::string_view bytes) {
+    const std::vector<Reply> replies = Replies(bytes);
+    if (replies.empty())
+        return;
+    constexpr int kTimeoutMs = 2000;
+    constexpr int kPollMs = 300;
+    const std::string& before = replies.front().text;
+    const PowerCycleRule rule(before, 0, kTimeoutMs, kPollMs);
+    for (const Reply& reply : replies) {
+        const PowerCycleStep there = rule.StillThere(reply.ms);
+        const bool inTime = reply.ms < kTimeoutMs;
+        Require((there.end == PowerCycleEnd::None) == inTime);
+        Require(rule.KeepTrying(reply.ms) == inTime);
+        Require(there.waitMs >= (inTime ? 1 : 0) && there.waitMs <= kPollMs);
+        const PowerCycleStep back = rule.Reached(true, reply.text, reply.ms);
+        Require(back.end == rule.Verdict(reply.text) && back.end != PowerCycleEnd::None);
+        Require((back.end == PowerCycleEnd::VersionUnchanged) ==
+                (!before.empty() && reply.text == before));
+        Require(rule.Reached(false, reply.text, reply.ms).end == PowerCycleEnd::None);
+    }
 }
 
 } // namespace kestrel::fuzz

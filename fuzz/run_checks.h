@@ -13,4 +13,10 @@ namespace kestrel::fuzz {
 // the stall limit once the replies stop changing.
 void CheckRunTracker(std::string_view bytes);
 
+// Feeds the same lines to the power-cycle rule as hardware versions seen at
+// those times, the first as the version before the run. Checks: the wait ends
+// exactly at its deadline, waits never exceed a poll, and only the version it
+// had before counts as unchanged.
+void CheckPowerCycleRule(std::string_view bytes);
+
 } // namespace kestrel::fuzz

@@ -32,7 +32,7 @@ int CKestrel_FlashToolApp::InitInstance() {
     // Declared after the window, so it goes first; the window closes only
     // when no handler of the session runs any more.
     kestrel::ToolSession session(dlg, dlg, choosers);
-    dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(session));
+    dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(session, dlg));
     dlg.exec();
     return 0;
 }

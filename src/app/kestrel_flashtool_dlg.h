@@ -63,8 +63,10 @@ public:
     void SetConnectCaption(const QString& caption) override;
     void SetProgress(int position) override;
     void ShowMessageBox(const QString& text) override;
+    // The camera address field as dotted decimal; empty fields read 0, so an
+    // empty field reads "0.0.0.0".
+    QString ReadCameraAddress();
     // kestrel::OperatorInput
-    QString ReadCameraAddress() override;
     void Wait(int ms) override;
 
 public slots:

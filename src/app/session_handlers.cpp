@@ -1,12 +1,15 @@
 #include "session_handlers.h"
 
+#include "kestrel_flashtool_dlg.h"
 #include "tool_session.h"
 
 namespace kestrel {
 
-ButtonHandlers SessionButtonHandlers(ToolSession& session) {
+ButtonHandlers SessionButtonHandlers(ToolSession& session, CKestrel_FlashToolDlg& window) {
     ButtonHandlers handlers;
-    handlers.connect = [&session] { session.OnBnClickedConnect(); };
+    handlers.connect = [&session, &window] {
+        session.OnBnClickedConnect(window.ReadCameraAddress());
+    };
     handlers.fwUpdate = [&session] { session.OnBnClickedFwUpdate(); };
     handlers.copyToUsb = [&session] { session.OnBnClickedCopyToUsb(); };
     handlers.selectHw = [&session] { session.OnBnClickedSelectHw(); };

@@ -2,11 +2,14 @@
 
 #include "button_handlers.h"
 
+class CKestrel_FlashToolDlg;
+
 namespace kestrel {
 
 class ToolSession;
 
-// The main window's buttons bound to the session's handlers.
-ButtonHandlers SessionButtonHandlers(ToolSession& session);
+// The main window's buttons bound to the session's handlers; Connect passes
+// the window's address field.
+ButtonHandlers SessionButtonHandlers(ToolSession& session, CKestrel_FlashToolDlg& window);
 
 } // namespace kestrel

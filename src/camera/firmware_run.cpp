@@ -1,9 +1,10 @@
 #include "firmware_run.h"
 
+#include "busy_gate.h"
 #include "byte_view.h"
 #include "camera_commands.h"
+#include "connect_sequence.h"
 
-#include "command_channel.h"
 #include "connector.h"
 #include "line_transport.h"
 #include "log_book.h"
@@ -22,10 +23,11 @@ using commands::kRunStatus;
 
 } // namespace
 
-FirmwareRun::FirmwareRun(SessionIo io, CommandChannel& channel, LineTransport& transport,
-                         Connector& connector, RunSettings settings)
-    : m_log(io.log), m_events(io.events), m_input(io.input), m_channel(channel),
-      m_transport(transport), m_connector(connector), m_settings(settings) {
+FirmwareRun::FirmwareRun(SessionIo io, BusyGate& gate, LineTransport& transport,
+                         Connector& connector, ConnectSequence& sequence, RunSettings settings)
+    : m_log(io.log), m_events(io.events), m_input(io.input), m_gate(gate),
+      m_transport(transport), m_connector(connector), m_sequence(sequence),
+      m_settings(settings) {
     m_clock.start();
     connect(&m_connector, &Connector::connectionLost, this, [this] { m_lossSeen = true; });
 }
@@ -38,14 +40,14 @@ RunOutcome FirmwareRun::RunFirmwareUpdate() {
     // A run being started or closed is not entered again; a run whose phases
     // are followed is taken over with what the camera reported so far.
     if (m_stage == Stage::Starting || m_stage == Stage::Closing ||
-        (m_stage == Stage::Polling && !m_bUpdateRunning))
+        (m_stage == Stage::Polling && !UpdateRunning()))
         return RunOutcome::Ignored;
     Run run{m_epoch, m_active ? m_active->tracker : RunTracker(m_settings.Limits()),
             RunOutcome::Finished};
     m_lossSeen = false;
 
     QByteArray probeReply;
-    if (!m_bUpdateRunning) {
+    if (!UpdateRunning()) {
         m_stage = Stage::Starting;
         probeReply = Probe();
         if (!m_transport.IsOpen()) { // the log already says the connection was lost
@@ -54,7 +56,7 @@ RunOutcome FirmwareRun::RunFirmwareUpdate() {
         }
     }
     m_log.Restart(kBanner);
-    if (m_bUpdateRunning) {
+    if (UpdateRunning()) {
         m_log.Write(kAlreadyRunning);
         ShowLog();
         if (!m_active) // a run taken over keeps what the camera reported of it
@@ -97,19 +99,23 @@ RunOutcome FirmwareRun::RunFirmwareUpdate() {
     return run.outcome;
 }
 
+bool FirmwareRun::UpdateRunning() const {
+    return m_gate.UpdateRunning();
+}
+
 QByteArray FirmwareRun::Probe() {
-    return ProbeUpdateStatus(m_bUpdateRunning, m_channel);
+    return ProbeUpdateStatus(m_gate);
 }
 
 bool FirmwareRun::Start(Run& run, const QByteArray& probeReply) {
     if (!Settle(run, probeReply))
         return false;
     for (const QByteArray& stop : commands::kStopActivities)
-        m_channel.SendCommand(stop);
+        m_gate.SendCommand(stop);
     if (!m_transport.IsOpen())
         return false;
-    m_bUpdateRunning = true;
-    m_channel.SendCommand(commands::kStartRun);
+    m_gate.SetUpdateRunning(true);
+    m_gate.SendCommand(commands::kStartRun);
     run.tracker.Started(Now());
     return true;
 }
@@ -123,7 +129,7 @@ bool FirmwareRun::Settle(Run& run, const QByteArray& probeReply) {
     for (;;) {
         ShowWithStatus(waiting);
         m_input.Wait(m_settings.pollIntervalMs);
-        const QByteArray reply = m_channel.SendCommand(kRunStatus);
+        const QByteArray reply = m_gate.SendCommand(kRunStatus);
         if (!m_transport.IsOpen())
             return false;
         if (run.tracker.Settled(View(reply), Now()))
@@ -148,7 +154,7 @@ FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, FlashPhase phase) {
                 return Step::Ended;
         }
         sincePoll.start();
-        const QByteArray reply = m_channel.SendCommand(kRunStatus);
+        const QByteArray reply = m_gate.SendCommand(kRunStatus);
         if (!Current(run))
             return Step::Ended;
         if (!m_transport.IsOpen()) {
@@ -167,7 +173,7 @@ FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, FlashPhase phase) {
         }
         if (answer.next == RunStep::Next::Ended && !answer.figures)
             return Step::Finished; // idle after the camera had reported the end
-        m_channel.PumpWaitingMessages();
+        m_gate.PumpWaitingMessages();
         if (!Current(run))
             return Step::Ended;
 
@@ -192,7 +198,7 @@ bool FirmwareRun::Reconnect(Run& run) {
     emit reconnecting();
     // Connected again by this run or by the operator, unless the window for
     // it is over, or a press took the run over meanwhile.
-    const bool back = m_connector.ReconnectUntil(
+    const bool back = m_sequence.ReconnectUntil(
         [&] { return Current(run) && run.tracker.KeepTrying(Now()); }, m_settings.reconnectPauseMs);
     if (!back) {
         if (Current(run))
@@ -270,7 +276,7 @@ void FirmwareRun::EndOn(Run& run, RunEnd end) {
 void FirmwareRun::End(Run& run, RunOutcome outcome, const QString& logText,
                       const QString& message) {
     run.outcome = outcome;
-    m_bUpdateRunning = false;
+    m_gate.SetUpdateRunning(false);
     m_stage = Stage::Idle;
     m_active = nullptr;
     m_awake.reset();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "keep_awake.h"
+#include "run_outcome.h"
 #include "run_settings.h"
 #include "run_tracker.h"
 
@@ -16,23 +17,10 @@ class LogBook;
 class SessionEvents;
 class OperatorInput;
 struct SessionIo;
-class CommandChannel;
+class BusyGate;
 class LineTransport;
 class Connector;
-
-// How a programming run ended.
-enum class RunOutcome {
-    NotConnected,   // refused: no camera connected
-    Finished,       // the camera reported both phases to their end
-    CameraStopped,  // the camera reported no run any more before the end
-    NeverStarted,   // the camera never reported the run that was started
-    Stalled,        // the camera's figures stopped changing
-    ConnectionLost, // the connection was lost and could not be restored
-    Disconnected,   // the operator disconnected during the run
-    Superseded,     // a run entered during this one followed the camera to the end
-    Ignored,        // pressed while a run was being started or closed: nothing done
-    Interrupted,    // the program was asked to stop following the run
-};
+class ConnectSequence;
 
 // The HW Firmware Update button: stops the camera's activities, starts the
 // reprogramming of its boot flash and follows the erase and programming
@@ -47,8 +35,8 @@ enum class RunOutcome {
 class FirmwareRun : public QObject {
     Q_OBJECT
 public:
-    FirmwareRun(SessionIo io, CommandChannel& channel, LineTransport& transport,
-                Connector& connector, RunSettings settings);
+    FirmwareRun(SessionIo io, BusyGate& gate, LineTransport& transport, Connector& connector,
+                ConnectSequence& sequence, RunSettings settings);
 
     RunOutcome RunFirmwareUpdate();
 
@@ -57,8 +45,8 @@ public:
 
     // A programming run is in progress on the camera, as far as the tool
     // knows: set by the probe or the start of a run, cleared by the probe or
-    // the end of a run. The command channel's busy gate asks it.
-    bool UpdateRunning() const { return m_bUpdateRunning; }
+    // the end of a run. The busy gate holds it.
+    bool UpdateRunning() const;
     // Asks the camera whether a run is in progress (nothing is asked while
     // the flag is set); returns its reply.
     QByteArray Probe();
@@ -107,9 +95,10 @@ private:
     LogBook& m_log;
     SessionEvents& m_events;
     OperatorInput& m_input;
-    CommandChannel& m_channel;
+    BusyGate& m_gate;
     LineTransport& m_transport;
     Connector& m_connector;
+    ConnectSequence& m_sequence;
     RunSettings m_settings;
     QElapsedTimer m_clock;
     Stage m_stage = Stage::Idle;
@@ -117,7 +106,6 @@ private:
     quint64 m_epoch = 0;     // counts the runs that have ended
     bool m_lossSeen = false; // the connection was lost, not closed by the operator
     bool m_stopRequested = false;
-    bool m_bUpdateRunning = false;
     std::optional<KeepAwake> m_awake; // from the start of following to the end
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "firmware_run.h"
+#include "run_outcome.h"
 
 #include <QString>
 

@@ -1,8 +1,7 @@
 #include "update_probe.h"
 
+#include "busy_gate.h"
 #include "camera_commands.h"
-
-#include "command_channel.h"
 #include "reply_reading.h"
 
 namespace kestrel {
@@ -13,19 +12,20 @@ namespace {
 constexpr std::int32_t kProbeMargin = 2;
 } // namespace
 
-QByteArray ProbeUpdateStatus(bool& updateRunning, CommandChannel& channel) {
-    if (updateRunning)
+QByteArray ProbeUpdateStatus(BusyGate& gate) {
+    if (gate.UpdateRunning())
         return {};
-    const QByteArray reply = channel.SendCommand(commands::kRunStatus);
+    const QByteArray reply = gate.SendCommand(commands::kRunStatus);
     const std::string_view text(reply.constData(), static_cast<std::size_t>(reply.size()));
     UpdateStatus status;
     ParseUpdateStatus(text, status);
     if (IsIdleStatus(text)) {
-        updateRunning = false;
+        gate.SetUpdateRunning(false);
         return reply;
     }
-    updateRunning = PhaseUnfinished(status.nEraseDone, status.nEraseTotal, kProbeMargin) ||
-                    PhaseUnfinished(status.nProgramDone, status.nProgramTotal, kProbeMargin);
+    gate.SetUpdateRunning(
+        PhaseUnfinished(status.nEraseDone, status.nEraseTotal, kProbeMargin) ||
+        PhaseUnfinished(status.nProgramDone, status.nProgramTotal, kProbeMargin));
     return reply;
 }
 

@@ -1,13 +1,10 @@
 #include "camera_job.h"
 
-#include "camera_info.h"
-#include "camera_stack.h"
-#include "connector.h"
+#include "camera.h"
 #include "conversation_tap.h"
-#include "firmware_run.h"
 #include "job_presenter.h"
 #include "log_book.h"
-#include "power_cycle_check.h"
+#include "power_cycle_watch.h"
 #include "session_events.h"
 #include "session_io.h"
 
@@ -32,43 +29,39 @@ JobResult CameraJob::Run() {
     clock.start();
     JobResult result;
     ConversationTap tap(m_plan.records, m_job, m_sink);
-    JobPresenter surface(m_job, m_address.host, tap, &m_stop);
+    JobPresenter surface(m_job, tap, &m_stop);
     LinkSettings link = m_plan.link;
     link.cameraPort = m_address.port;
     LogBook log;
     SessionEvents events;
     surface.FollowLog(log);
     surface.Present(events);
-    CameraStack camera(SessionIo{log, events, surface}, link, m_plan.run);
+    Camera camera(SessionIo{log, events, surface}, link, m_plan.run);
     tap.Follow(camera);
-    // What follows the look at the camera is this job's choice.
-    camera.LookAtCameraOnConnect(false);
 
     // A stop closes the connection: every wait for the camera ends, and a run
     // being followed ends at its next step.
     QObject stopContext; // in this thread: the stop is carried out here
-    QObject::connect(&m_stop, &JobStop::requested, &stopContext, [&camera] {
-        camera.Run().Stop();
-        camera.Transport().Close();
-    });
+    QObject::connect(&m_stop, &JobStop::requested, &stopContext, [&camera] { camera.Stop(); });
 
     QString refusal;
-    QObject::connect(&camera.Link(), &Connector::connectFailed,
+    QObject::connect(&camera, &Camera::connectFailed,
                      [&refusal](const QString& message) { refusal = message; });
     surface.PostState(JobState::Connecting);
+    // What follows the look at the camera is this job's choice.
     if (!m_stop.Requested())
-        camera.Link().Connect();
-    if (!camera.Link().Connected()) {
+        camera.Connect(m_address.host, Camera::FoundRun::Report);
+    if (!camera.Connected()) {
         result.Set(ResultCode::ConnectFailed,
                    refusal.isEmpty() ? TextOf(ResultCode::ConnectFailed) : refusal);
     } else {
-        result.before = camera.Info().Identity();
-        result.runInProgress = camera.Run().UpdateRunning();
+        result.before = camera.Identity();
+        result.runInProgress = camera.UpdateRunning();
         JobEvent connected;
         connected.kind = JobEvent::Kind::Connected;
         connected.identity = result.before;
         connected.runInProgress = result.runInProgress;
-        connected.text = camera.Info().Info();
+        connected.text = camera.Info();
         surface.Post(connected);
 
         switch (m_plan.command) {
@@ -81,26 +74,26 @@ JobResult CameraJob::Run() {
                 result.Set(ResultCode::NoRun, TextOf(ResultCode::NoRun));
                 break;
             }
-            FollowRun(camera, surface, result);
+            FollowRun(camera, surface, result, &Camera::Watch);
             break;
         case Command::Update:
-            FollowRun(camera, surface, result);
+            FollowRun(camera, surface, result, &Camera::Update);
             break;
         }
     }
-    if (camera.Link().Connected())
-        camera.Link().Disconnect();
+    if (camera.Connected())
+        camera.Disconnect();
     surface.PostState(JobState::Done);
     result.elapsedMs = clock.elapsed();
     return result;
 }
 
-void CameraJob::FollowRun(CameraStack& camera, JobPresenter& surface, JobResult& result) {
-    FirmwareRun& run = camera.Run();
-    QObject::connect(&run, &FirmwareRun::phaseStarted,
+void CameraJob::FollowRun(Camera& camera, JobPresenter& surface, JobResult& result,
+                          RunOutcome (Camera::*follow)()) {
+    QObject::connect(&camera, &Camera::phaseStarted,
                      [&surface](FlashPhase phase) { surface.PostState(StateOf(phase)); });
     // Each poll reads the figures; only a change is news.
-    QObject::connect(&run, &FirmwareRun::figuresRead,
+    QObject::connect(&camera, &Camera::figuresRead,
                      [&surface, last = JobEvent()](FlashPhase phase, int done, int total) mutable {
                          const JobState state = StateOf(phase);
                          if (last.kind == JobEvent::Kind::Figures && last.state == state &&
@@ -112,32 +105,63 @@ void CameraJob::FollowRun(CameraStack& camera, JobPresenter& surface, JobResult&
                          last.total = total;
                          surface.Post(last);
                      });
-    QObject::connect(&run, &FirmwareRun::reconnecting,
+    QObject::connect(&camera, &Camera::reconnecting,
                      [&surface] { surface.PostState(JobState::Reconnecting); });
 
     QString told; // what the run told the operator at its end
-    QObject::connect(&run, &FirmwareRun::ended,
+    QObject::connect(&camera, &Camera::runEnded,
                      [&told](RunOutcome, const QString& message) { told = message; });
 
-    if (!camera.Run().UpdateRunning())
+    if (!camera.UpdateRunning())
         surface.PostState(JobState::Starting);
-    const RunOutcome outcome = run.RunFirmwareUpdate();
+    const RunOutcome outcome = (camera.*follow)();
     result.SetRunEnd(outcome, told);
     if (!result.Ok())
         return;
 
     if (m_plan.confirmReboot) {
-        PowerCycleCheck check(camera, surface,
-                              {m_plan.rebootTimeoutMs, m_plan.powerCyclePollMs}, m_stop);
-        check.Confirm(result);
+        ConfirmPowerCycle(camera, surface, result);
         return;
     }
     // The information as the camera gives it now, for the record.
     surface.Wait(m_plan.run.afterRunQueryDelayMs);
-    if (camera.Link().Connected() && !camera.Run().UpdateRunning()) {
-        camera.Info().QueryCameraInfo();
-        result.after = camera.Info().Identity();
+    if (camera.Connected() && !camera.UpdateRunning()) {
+        camera.ReadIdentity();
+        result.after = camera.Identity();
     }
+}
+
+void CameraJob::ConfirmPowerCycle(Camera& camera, JobPresenter& surface, JobResult& result) {
+    PowerCycleWatch watch(camera, surface, {m_plan.rebootTimeoutMs, m_plan.powerCyclePollMs});
+    QObject::connect(&watch, &PowerCycleWatch::gone,
+                     [&surface] { surface.PostState(JobState::WaitingForCamera); });
+    surface.PostState(JobState::WaitingForPowerCycle);
+    surface.PostLog(PowerCycleWatch::WaitingLine(m_plan.rebootTimeoutMs));
+    const PowerCycleResult cycle = watch.Confirm(result.before.hardware);
+    if (cycle.stopped) {
+        result.Set(ResultCode::Interrupted, QString());
+        return;
+    }
+    switch (cycle.end) {
+    case PowerCycleEnd::NotPowerCycled:
+        result.Set(ResultCode::NoPowerCycle, cycle.detail);
+        surface.PostMessage(result.detail);
+        return;
+    case PowerCycleEnd::NotBack:
+        result.Set(ResultCode::NotBack, cycle.detail);
+        surface.PostMessage(result.detail);
+        return;
+    case PowerCycleEnd::VersionUnchanged:
+        result.Set(ResultCode::VersionUnchanged, cycle.detail);
+        break;
+    case PowerCycleEnd::None:
+    case PowerCycleEnd::VersionChanged:
+    case PowerCycleEnd::VersionUnknown:
+        result.Set(ResultCode::Ok, cycle.detail);
+        break;
+    }
+    result.after = cycle.after;
+    surface.PostLog(result.detail);
 }
 
 } // namespace kestrel::cli

@@ -1,31 +1,14 @@
 #pragma once
 
+#include "camera.h"
 #include "camera_address.h"
-#include "cli_options.h"
+#include "job_plan.h"
 #include "job_sink.h"
 #include "job_stop.h"
-#include "link_settings.h"
-#include "run_settings.h"
-
-namespace kestrel {
-class CameraStack;
-} // namespace kestrel
 
 namespace kestrel::cli {
 
 class JobPresenter;
-class RecordBook;
-
-// What every camera job of one command does.
-struct JobPlan {
-    Command command = Command::Info;
-    bool confirmReboot = false;
-    int rebootTimeoutMs = 300000;
-    int powerCyclePollMs = 1000; // how often the camera is looked at meanwhile
-    LinkSettings link;           // the port is each camera's own
-    RunSettings run;
-    RecordBook* records = nullptr; // each camera's conversation, with --log-dir
-};
 
 // One camera's work for info, update or watch, start to end, in the calling
 // thread: connect, read the information, follow or start the programming run
@@ -40,7 +23,11 @@ public:
     JobResult Run();
 
 private:
-    void FollowRun(CameraStack& camera, JobPresenter& surface, JobResult& result);
+    // Starts or watches the run (follow), then reads the camera again or
+    // waits for its power cycle.
+    void FollowRun(Camera& camera, JobPresenter& surface, JobResult& result,
+                   RunOutcome (Camera::*follow)());
+    void ConfirmPowerCycle(Camera& camera, JobPresenter& surface, JobResult& result);
 
     int m_job;
     CameraAddress m_address;

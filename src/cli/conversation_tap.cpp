@@ -1,8 +1,6 @@
 #include "conversation_tap.h"
 
-#include "camera_stack.h"
-#include "firmware_run.h"
-#include "line_transport.h"
+#include "camera.h"
 #include "job_state.h"
 
 namespace kestrel::cli {
@@ -14,24 +12,23 @@ void ConversationTap::Add(RecordBook::Mark mark, const QString& text) {
     m_book->Add(m_job, mark, text);
 }
 
-void ConversationTap::Follow(CameraStack& camera) {
+void ConversationTap::Follow(Camera& camera) {
     if (!m_book)
         return;
     using Mark = RecordBook::Mark;
     // The camera's bytes are shown as the camera operations read them.
-    LineTransport& transport = camera.Transport();
-    QObject::connect(&transport, &LineTransport::sent, [this](const QByteArray& bytes) {
+    QObject::connect(&camera, &Camera::lineSent, [this](const QByteArray& bytes) {
         Add(Mark::Sent, QString::fromLatin1(bytes.endsWith("\r\n") ? bytes.chopped(2) : bytes));
     });
-    QObject::connect(&transport, &LineTransport::lineReceived, [this](const QByteArray& line) {
+    QObject::connect(&camera, &Camera::lineReceived, [this](const QByteArray& line) {
         Add(Mark::Received, QString::fromLatin1(line));
     });
-    QObject::connect(&transport, &LineTransport::opened,
+    QObject::connect(&camera, &Camera::opened,
                      [this] { Add(Mark::Event, QStringLiteral("connected")); });
-    QObject::connect(&transport, &LineTransport::connectionLost, [this](const QString& reason) {
+    QObject::connect(&camera, &Camera::connectionLost, [this](const QString& reason) {
         Add(Mark::Event, QStringLiteral("connection lost: ") + reason);
     });
-    QObject::connect(&camera.Run(), &FirmwareRun::reconnected, [this] {
+    QObject::connect(&camera, &Camera::reconnected, [this] {
         Add(Mark::Event, QStringLiteral("reconnected, following the run"));
     });
 }

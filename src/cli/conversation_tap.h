@@ -6,7 +6,7 @@
 #include <optional>
 
 namespace kestrel {
-class CameraStack;
+class Camera;
 } // namespace kestrel
 
 namespace kestrel::cli {
@@ -20,8 +20,8 @@ class ConversationTap : public JobSink {
 public:
     ConversationTap(RecordBook* book, int job, JobSink& next);
 
-    // The camera's connection and run; the stack must not outlive the tap.
-    void Follow(CameraStack& camera);
+    // The camera's connection and run; the camera must not outlive the tap.
+    void Follow(Camera& camera);
 
     void Post(const JobEvent& event) override;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera_info.h"
+#include "camera_identity.h"
 #include "job_result.h"
 #include "job_state.h"
 

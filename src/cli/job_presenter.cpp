@@ -11,8 +11,8 @@ namespace {
 const QString kLineEnd = QStringLiteral("\r\n");
 } // namespace
 
-JobPresenter::JobPresenter(int job, QString address, JobSink& sink, const JobStop* stop)
-    : m_job(job), m_address(std::move(address)), m_sink(sink), m_stop(stop) {}
+JobPresenter::JobPresenter(int job, JobSink& sink, const JobStop* stop)
+    : m_job(job), m_sink(sink), m_stop(stop) {}
 
 void JobPresenter::Post(JobEvent event) {
     event.job = m_job;

@@ -15,12 +15,11 @@ namespace kestrel::cli {
 // followed as it is written, its complete lines, one event each; the
 // progress a percentage; a message for the operator a message that does not
 // wait for anyone. The panes, the caret and the status lines are the
-// window's and are not shown. As the operator it answers the address from
-// the command line.
+// window's and are not shown.
 class JobPresenter : public OperatorInput {
 public:
     // With a stop, every wait ends as soon as it is requested.
-    JobPresenter(int job, QString address, JobSink& sink, const JobStop* stop = nullptr);
+    JobPresenter(int job, JobSink& sink, const JobStop* stop = nullptr);
 
     // Each complete line written to the log from now on becomes a log event;
     // the log must outlive nothing but its own writes.
@@ -35,7 +34,6 @@ public:
     void PostProgress(int position);
     void PostMessage(const QString& text);
 
-    QString ReadCameraAddress() override { return m_address; }
     void Wait(int ms) override;
 
 private:
@@ -43,7 +41,6 @@ private:
     void AddToLog(const QString& text);
 
     int m_job;
-    QString m_address;
     JobSink& m_sink;
     const JobStop* m_stop;
     QString m_partial; // the log's text after its last complete line

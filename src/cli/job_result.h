@@ -1,8 +1,8 @@
 #pragma once
 
-#include "camera_info.h"
-#include "firmware_run.h"
+#include "camera_identity.h"
 #include "result_code.h"
+#include "run_outcome.h"
 #include "stick_copy_result.h"
 
 #include <QString>

@@ -49,7 +49,7 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
     QElapsedTimer clock;
     clock.start();
     JobResult result;
-    JobPresenter surface(0, options.folder, sink);
+    JobPresenter surface(0, sink);
     const QString problem = ProblemWith(options);
     if (!problem.isEmpty()) {
         surface.PostMessage(problem);

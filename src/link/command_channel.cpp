@@ -7,18 +7,10 @@
 
 namespace kestrel {
 
-namespace {
-const QByteArray kOccupied = QByteArrayLiteral("occuped");
-} // namespace
-
-CommandChannel::CommandChannel(SessionIo io, LineTransport& transport, QByteArrayList duringRun)
-    : m_log(io.log), m_input(io.input), m_transport(transport),
-      m_duringRun(std::move(duringRun)) {}
+CommandChannel::CommandChannel(SessionIo io, LineTransport& transport)
+    : m_log(io.log), m_input(io.input), m_transport(transport) {}
 
 QByteArray CommandChannel::SendCommand(const QByteArray& command) {
-    if (m_updateRunning && m_updateRunning() && !m_duringRun.contains(command))
-        return kOccupied;
-
     const QByteArray line = command.toUpper();
     // An exchange that another handler started before this one gets its reply
     // first; only then does this command go out.

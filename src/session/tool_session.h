@@ -6,6 +6,8 @@
 #include "session_events.h"
 #include "window_presenter.h"
 
+#include <QString>
+
 #include <memory>
 
 namespace kestrel {
@@ -13,11 +15,7 @@ namespace kestrel {
 class WindowSurface;
 class OperatorInput;
 class FileChooserPort;
-class CommandChannel;
-class CameraInfoQuery;
-class Connector;
-class CameraStack;
-class FirmwareRun;
+class Camera;
 class FirmwareStaging;
 
 // The tool's logic behind the main window: the log and the button
@@ -34,7 +32,9 @@ public:
     ToolSession(const ToolSession&) = delete;
     ToolSession& operator=(const ToolSession&) = delete;
 
-    void OnBnClickedConnect();
+    // address: the camera address field as dotted decimal ("0.0.0.0" when
+    // empty), read by the window.
+    void OnBnClickedConnect(const QString& address);
     void OnBnClickedFwUpdate();
     void OnBnClickedCopyToUsb();
     void OnBnClickedSelectHw();
@@ -43,11 +43,8 @@ public:
 
     const LogBook& Log() const { return m_log; }
     LogBook& Log() { return m_log; }
-    Connector& Link();
+    Camera& TheCamera() { return *m_camera; }
     const FirmwareStaging& Staging() const { return *m_staging; }
-    CommandChannel& Channel();
-    FirmwareRun& Run();
-    CameraInfoQuery& Info();
 
 private:
     void ResetBar();
@@ -55,7 +52,7 @@ private:
     LogBook m_log; // every write to the log goes through here
     SessionEvents m_events;
     WindowPresenter m_presenter;
-    std::unique_ptr<CameraStack> m_camera;
+    std::unique_ptr<Camera> m_camera;
     std::unique_ptr<FirmwareStaging> m_staging;
 };
 

@@ -1,6 +1,5 @@
-#include "connector.h"
+#include "camera.h"
 #include "file_choosers.h"
-#include "firmware_run.h"
 #include "ip_address_edit.h"
 #include "kestrel_flashtool_dlg.h"
 #include "pane_edit.h"
@@ -57,7 +56,7 @@ struct Tool {
             dlg, dlg,
             choosers ? static_cast<kestrel::FileChooserPort&>(*choosers) : windowChoosers, link,
             run);
-        dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(*session));
+        dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(*session, dlg));
         dlg.show();
     }
     QString Pane(Pane pane) const { return dlg.PaneWidget(pane)->toPlainText(); }
@@ -138,11 +137,11 @@ void WindowSessionTest::closingDuringARunWaitsForItsEnd() {
     QVERIFY(tool.started);
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
     QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
-    QVERIFY(tool.session->Link().Connected());
+    QVERIFY(tool.session->TheCamera().Connected());
 
     bool escapedDuringRun = false;
     QTimer::singleShot(200, [&] {
-        escapedDuringRun = tool.session->Run().UpdateRunning();
+        escapedDuringRun = tool.session->TheCamera().UpdateRunning();
         QTest::keyClick(&tool.dlg, Qt::Key_Escape);
     });
     QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
@@ -190,7 +189,7 @@ void WindowSessionTest::secondPressWhileStartingIsIgnored() {
     QVERIFY(tool.started);
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
     QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
-    QVERIFY(tool.session->Link().Connected());
+    QVERIFY(tool.session->TheCamera().Connected());
     const qsizetype before = tool.sim.ReceivedLines().size();
 
     bool pressedAgain = false;
@@ -213,7 +212,7 @@ void WindowSessionTest::secondPressWhileStartingIsIgnored() {
     QVERIFY2(log.startsWith(Shown(rt::kBanner + rt::kStarting)), qPrintable(log));
     QVERIFY2(log.endsWith(Shown(rt::kPowerCycle)), qPrintable(log));
     QCOMPARE(log.count(Shown(rt::kBanner)), 1);
-    QVERIFY(!tool.session->Run().UpdateRunning());
+    QVERIFY(!tool.session->TheCamera().UpdateRunning());
 
     // The camera takes commands again: Disconnect says goodbye.
     QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
@@ -248,7 +247,7 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
     MessageBoxes boxes;
     bool copiedDuringRun = false;
     QTimer::singleShot(150, [&] {
-        copiedDuringRun = tool.session->Run().UpdateRunning();
+        copiedDuringRun = tool.session->TheCamera().UpdateRunning();
         QTest::mouseClick(tool.dlg.findChild<QPushButton*>(QStringLiteral("IDC_COPY_TO_USB")),
                           Qt::LeftButton);
     });

@@ -1,5 +1,4 @@
-#include "camera_info.h"
-#include "connector.h"
+#include "camera.h"
 #include "raw_peer.h"
 #include "recording_surface.h"
 #include "session_rig.h"
@@ -110,9 +109,9 @@ void CameraInfoTest::infoText() {
         peer.replies << reply + "\r\n";
     RecordingSurface surface;
     auto session = SessionAt(surface, peer.Port());
-    session->OnBnClickedConnect();
+    session->OnBnClickedConnect(surface.address);
 
-    QCOMPARE(session->Info().Info(), info);
+    QCOMPARE(session->TheCamera().Info(), info);
     QCOMPARE(surface.paneText[Pane::Info], info);
     QCOMPARE(surface.caret[Pane::Info], info.size());
     QList<QByteArray> expected{"CAM_FIRMWAREUPDATE 1"};
@@ -133,25 +132,29 @@ void CameraInfoTest::againstTheSimulator() {
     QVERIFY(sim.Start());
     RecordingSurface surface;
     auto session = SessionAt(surface, sim.Port());
-    session->OnBnClickedConnect();
-    QCOMPARE(session->Info().Info(),
+    session->OnBnClickedConnect(surface.address);
+    QCOMPARE(session->TheCamera().Info(),
              Info("5550123", "VX420", "Mono Sensor", "1.2A.3F", "vx_server 3.8.2 build 1187"));
     QCOMPARE(session->Log().Text(),
              QStringLiteral("Connected to camera n\u00B05550123 @ IP=127.0.0.1\r\n"));
     // The log pane shows the connection line, then the information pane is shown.
     const QStringList calls = surface.calls.filter(QStringLiteral("show"));
-    QCOMPARE(calls.last(), QStringLiteral("show info @%1").arg(session->Info().Info().size()));
+    QCOMPARE(calls.last(), QStringLiteral("show info @%1").arg(session->TheCamera().Info().size()));
 }
 
 void CameraInfoTest::replacesWhateverThePaneShowed() {
     RawPeer peer;
-    peer.replies = {"0 0 0 0\r\n", "S 1\r\n", "T 3\r\n", "C 0\r\n",
-                    "1\r\n",       "2\r\n",   "3\r\n",   "x\r\n"};
+    // A first camera fills the pane; the next connect's query replaces it.
+    peer.replies = {"0 0 0 0\r\n", "S 9\r\n", "T 3\r\n", "C 0\r\n", "7\r\n", "8\r\n",
+                    "9\r\n",       "y\r\n",   "BYE\r\n", "0 0 0 0\r\n", "S 1\r\n", "T 3\r\n",
+                    "C 0\r\n",     "1\r\n",   "2\r\n",   "3\r\n",   "x\r\n"};
     RecordingSurface surface;
     auto session = SessionAt(surface, peer.Port());
-    session->Info().SetInfo(QStringLiteral("FIRMWARE Update Is Running, please wait...\r\n"));
-    session->OnBnClickedConnect();
-    QCOMPARE(session->Info().Info(), Info("1", "VX110", "Mono Sensor", "1.2.3", "x"));
+    session->OnBnClickedConnect(surface.address);
+    QCOMPARE(session->TheCamera().Info(), Info("9", "VX110", "Mono Sensor", "7.8.9", "y"));
+    session->OnBnClickedConnect(surface.address); // disconnect
+    session->OnBnClickedConnect(surface.address);
+    QCOMPARE(session->TheCamera().Info(), Info("1", "VX110", "Mono Sensor", "1.2.3", "x"));
 }
 
 void CameraInfoTest::lostInTheMiddleFillsNothing() {
@@ -161,9 +164,9 @@ void CameraInfoTest::lostInTheMiddleFillsNothing() {
     QVERIFY(sim.Start());
     RecordingSurface surface;
     auto session = SessionAt(surface, sim.Port());
-    session->OnBnClickedConnect();
-    QVERIFY(!session->Link().Connected());
-    QCOMPARE(session->Info().Info(), QString());
+    session->OnBnClickedConnect(surface.address);
+    QVERIFY(!session->TheCamera().Connected());
+    QCOMPARE(session->TheCamera().Info(), QString());
     QCOMPARE(surface.paneText[Pane::Info], QString());
     // No connection line for a connection that is gone; the loss is logged.
     QCOMPARE(session->Log().Text(),

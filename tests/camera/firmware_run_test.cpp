@@ -1,6 +1,4 @@
-#include "connector.h"
-#include "command_channel.h"
-#include "firmware_run.h"
+#include "camera.h"
 #include "raw_peer.h"
 #include "recording_surface.h"
 #include "run_texts.h"
@@ -44,7 +42,7 @@ struct Scripted {
         peer.replies = {"0 0 0 0\r\n", "S 1\r\n", "T 3\r\n", "C 0\r\n",
                         "1\r\n",       "2\r\n",   "3\r\n",   "x\r\n"};
         session = SessionAt(surface, peer.Port(), run);
-        session->OnBnClickedConnect();
+        session->OnBnClickedConnect(surface.address);
         peer.received.clear();
         surface.calls.clear();
         surface.progressHistory.clear();
@@ -94,13 +92,13 @@ void FirmwareRunTest::notConnectedRefuses() {
     QCOMPARE(surface.messageBoxes, QStringList{QStringLiteral("Please first connect to a camera")});
     QCOMPARE(session.Log().Text(), QStringLiteral("kept"));
     QVERIFY(surface.progressHistory.isEmpty());
-    QVERIFY(!session.Run().UpdateRunning());
+    QVERIFY(!session.TheCamera().UpdateRunning());
 }
 
 void FirmwareRunTest::wholeRunOnTheWire() {
     Scripted s;
     s.Script({"1 155 0 0 0", "1 155 154 0 0", "1 155 155 20000 10000", "1 155 155 20000 19999"});
-    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
+    QCOMPARE(s.session->TheCamera().Update(), RunOutcome::Finished);
     QByteArrayList expected = kStarts;
     for (int i = 0; i < 4; ++i)
         expected << "CAM_FIRMWAREUPDATE 1";
@@ -108,7 +106,7 @@ void FirmwareRunTest::wholeRunOnTheWire() {
     QCOMPARE(s.session->Log().Text(), FullLog(rt::kStarting));
     QCOMPARE(s.surface.paneText[Pane::Log], FullLog(rt::kStarting));
     QCOMPARE(s.surface.caret[Pane::Log], FullLog(rt::kStarting).size());
-    QVERIFY(!s.session->Run().UpdateRunning());
+    QVERIFY(!s.session->TheCamera().UpdateRunning());
     QCOMPARE(s.surface.progress, 100);
     QVERIFY(s.surface.messageBoxes.isEmpty());
 }
@@ -117,7 +115,7 @@ void FirmwareRunTest::eraseExamplePositionsAndStatusLines() {
     Scripted s;
     s.Script(
         {"1 155 0 0 0", "1 155 77 0 0", "1 155 154 0 0", "1 155 155 0 0", "1 155 155 20000 19999"});
-    s.session->Run().RunFirmwareUpdate();
+    s.session->TheCamera().Update();
     // 0 is not sent again, 50, 100; 100 at the phase end; the programming
     // phase starts at 0, 100, and 100 at its end.
     QCOMPARE(s.surface.progressHistory, (QList<int>{0, 50, 100, 100, 0, 100, 100}));
@@ -148,7 +146,7 @@ void FirmwareRunTest::eraseExamplePositionsAndStatusLines() {
 void FirmwareRunTest::firstEraseReplyWithZeroTotalEndsThePhase() {
     Scripted s;
     s.Script({"1 0 0 0 0", "1 0 0 20000 19999"});
-    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
+    QCOMPARE(s.session->TheCamera().Update(), RunOutcome::Finished);
     QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + 2);
 }
 
@@ -157,7 +155,7 @@ void FirmwareRunTest::replyWithoutSpaceKeepsTheCounters() {
     // line reads sector 0 of 155, and the next cycle polls again.
     Scripted s;
     s.Script({"", "1 155 154 0 0", "1 155 155 20000 19999"});
-    s.session->Run().RunFirmwareUpdate();
+    s.session->TheCamera().Update();
     QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + 3);
     QCOMPARE(s.session->Log().Text(), FullLog(rt::kStarting));
     const QString eraseLog = rt::kBanner + rt::kStarting + rt::kEraseHeading;
@@ -167,14 +165,14 @@ void FirmwareRunTest::replyWithoutSpaceKeepsTheCounters() {
 void FirmwareRunTest::programTotalOfOneEndsAtOnce() {
     Scripted s;
     s.Script({"1 155 154 0 0", "1 155 155 1 0"});
-    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
+    QCOMPARE(s.session->TheCamera().Update(), RunOutcome::Finished);
     QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + 2);
 }
 
 void FirmwareRunTest::barNeverMovesBack() {
     Scripted s;
     s.Script({"1 155 100 0 0", "1 155 40 0 0", "1 155 154 0 0", "1 155 155 20000 19999"});
-    s.session->Run().RunFirmwareUpdate();
+    s.session->TheCamera().Update();
     QCOMPARE(s.surface.progressHistory, (QList<int>{0, 65, 100, 100, 0, 100, 100}));
 }
 
@@ -182,15 +180,15 @@ void FirmwareRunTest::alreadyRunningFlagSkipsProbeAndStart() {
     // A probe that found a run in progress leaves the flag set.
     Scripted s;
     s.peer.replies = {"1 155 10 0 0\r\n", "1 155 154 0 0\r\n", "1 155 155 20000 19999\r\n"};
-    s.session->Run().Probe();
-    QVERIFY(s.session->Run().UpdateRunning());
-    QCOMPARE(s.session->Run().Probe(), QByteArray()); // nothing asked while it is set
+    s.session->TheCamera().ProbeRun();
+    QVERIFY(s.session->TheCamera().UpdateRunning());
+    QCOMPARE(s.session->TheCamera().ProbeRun(), QByteArray()); // nothing asked while it is set
     s.peer.received.clear();
-    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
+    QCOMPARE(s.session->TheCamera().Update(), RunOutcome::Finished);
     QCOMPARE(WireLines(s.peer.received),
              (QByteArrayList{"CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1"}));
     QCOMPARE(s.session->Log().Text(), FullLog(rt::kAlreadyRunning));
-    QVERIFY(!s.session->Run().UpdateRunning());
+    QVERIFY(!s.session->TheCamera().UpdateRunning());
 }
 
 void FirmwareRunTest::busyGateDuringRun() {
@@ -200,14 +198,14 @@ void FirmwareRunTest::busyGateDuringRun() {
     bool flagSeen = false;
     QTimer poke;
     QObject::connect(&poke, &QTimer::timeout, [&] {
-        if (!s.session->Run().UpdateRunning())
+        if (!s.session->TheCamera().UpdateRunning())
             return;
         flagSeen = true;
-        refused << s.session->Channel().SendCommand("CAM_GetSerialNumber")
-                << s.session->Channel().SendCommand("CLOSE");
+        refused << s.session->TheCamera().SendCommand("CAM_GetSerialNumber")
+                << s.session->TheCamera().SendCommand("CLOSE");
     });
     poke.start(0);
-    s.session->Run().RunFirmwareUpdate();
+    s.session->TheCamera().Update();
     poke.stop();
     QVERIFY(flagSeen);
     for (const QByteArray& reply : refused)
@@ -237,9 +235,9 @@ void FirmwareRunTest::prematureIdle() {
     QFETCH(QString, tail);
     Scripted s;
     s.Script(polls);
-    QCOMPARE(s.session->Run().RunFirmwareUpdate(), outcome);
+    QCOMPARE(s.session->TheCamera().Update(), outcome);
     QVERIFY(s.session->Log().Text().endsWith(tail));
-    QVERIFY(!s.session->Run().UpdateRunning());
+    QVERIFY(!s.session->TheCamera().UpdateRunning());
     const bool success = outcome == RunOutcome::Finished;
     QCOMPARE(s.session->Log().Text().contains(rt::kPowerCycle), success);
     QCOMPARE(s.surface.messageBoxes.size(), success ? 0 : 1);
@@ -255,7 +253,7 @@ void FirmwareRunTest::neverStarted() {
     for (int i = 0; i < 100; ++i)
         polls << "0 0 0 0";
     s.Script(polls);
-    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::NeverStarted);
+    QCOMPARE(s.session->TheCamera().Update(), RunOutcome::NeverStarted);
     QVERIFY(s.session->Log().Text().endsWith(rt::NeverStarted(0)));
     QCOMPARE(s.surface.messageBoxes, QStringList{rt::kNeverStartedMessage});
     // The camera may begin yet: nothing invites touching the stick or the power.
@@ -263,13 +261,13 @@ void FirmwareRunTest::neverStarted() {
         QVERIFY2(told.contains("may still begin") && told.contains("do NOT power it off") &&
                      told.contains("Connect again to follow") && !told.contains("stick"),
                  qPrintable(told));
-    QVERIFY(!s.session->Run().UpdateRunning());
+    QVERIFY(!s.session->TheCamera().UpdateRunning());
 }
 
 void FirmwareRunTest::zeroProgramTotalLeavesTheBar() {
     Scripted s;
     s.Script({"1 155 154 0 0", "1 155 155 0 500", "1 155 155 20000 19999"});
-    QCOMPARE(s.session->Run().RunFirmwareUpdate(), RunOutcome::Finished);
+    QCOMPARE(s.session->TheCamera().Update(), RunOutcome::Finished);
     QCOMPARE(s.surface.progressHistory, (QList<int>{0, 100, 100, 0, 100, 100}));
     const QString programLog =
         rt::kBanner + rt::kStarting + rt::kEraseHeading + rt::kPhaseOk + rt::kProgramHeading;

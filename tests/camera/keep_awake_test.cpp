@@ -3,7 +3,7 @@
 // the code under test waits for it: each Inhibit is recorded and given a
 // pipe's write end, whose read end tells whether the holder has let go.
 
-#include "firmware_run.h"
+#include "camera.h"
 #include "keep_awake.h"
 #include "recording_surface.h"
 #include "session_rig.h"
@@ -162,26 +162,26 @@ void KeepAwakeTest::heldWhileTheRunIsFollowed() {
     run.reconnectPauseMs = 50;
     kestrel::test::RecordingSurface surface;
     const auto session = kestrel::test::SessionAt(surface, sim->Port(), run);
-    session->OnBnClickedConnect();
+    session->OnBnClickedConnect(surface.address);
     const qsizetype before = m_logind.Calls().size();
 
     int heldDuring = -1;
     int heldAtEnd = -1; // when the operator is told, or else after the run
-    QObject::connect(&session->Run(), &kestrel::FirmwareRun::figuresRead, [&] {
+    QObject::connect(&session->TheCamera(), &kestrel::Camera::figuresRead, [&] {
         if (heldDuring < 0) {
             heldDuring = m_logind.Held();
             QTimer::singleShot(0, [&] {
                 if (turn == Turn::CameraGone)
                     sim.reset();
                 if (turn == Turn::Disconnect)
-                    session->OnBnClickedConnect();
+                    session->OnBnClickedConnect(surface.address);
                 if (turn == Turn::Stop)
-                    session->Run().Stop();
+                    session->TheCamera().Stop();
             });
         }
     });
     surface.onMessageBox = [&](const QString&) { heldAtEnd = m_logind.Held(); };
-    QCOMPARE(session->Run().RunFirmwareUpdate(), outcome);
+    QCOMPARE(session->TheCamera().Update(), outcome);
     QCOMPARE(heldDuring, 1);
     QCOMPARE(heldAtEnd < 0 ? m_logind.Held() : heldAtEnd, 0);
     QCOMPARE(m_logind.Calls().mid(before), QStringList{kCall});

@@ -1,7 +1,4 @@
-#include "connector.h"
-#include "camera_info.h"
-#include "command_channel.h"
-#include "firmware_run.h"
+#include "camera.h"
 #include "recording_surface.h"
 #include "run_texts.h"
 #include "session_rig.h"
@@ -72,8 +69,8 @@ private slots:
 void RunAgainstSimTest::wholeRunChangesTheFirmware() {
     Rig rig(FastCamera());
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect();
-    QVERIFY(rig.session->Info().Info().contains(QStringLiteral("= 1.2A.3F\r\n")));
+    rig.session->OnBnClickedConnect(rig.surface.address);
+    QVERIFY(rig.session->TheCamera().Info().contains(QStringLiteral("= 1.2A.3F\r\n")));
     const qsizetype before = rig.Received().size();
 
     rig.session->OnBnClickedFwUpdate();
@@ -81,7 +78,7 @@ void RunAgainstSimTest::wholeRunChangesTheFirmware() {
     QVERIFY2(log.endsWith(kFinishedTail), qPrintable(log));
     QVERIFY(log.startsWith(rt::kBanner + rt::kStarting + rt::kEraseHeading + rt::kPhaseOk +
                            rt::kProgramHeading));
-    QVERIFY(!rig.session->Run().UpdateRunning());
+    QVERIFY(!rig.session->TheCamera().UpdateRunning());
     QCOMPARE(rig.surface.progress, 100);
     const QByteArrayList lines = rig.Received().mid(before);
     QCOMPARE(lines.mid(0, 6),
@@ -93,9 +90,9 @@ void RunAgainstSimTest::wholeRunChangesTheFirmware() {
 
     // Once the camera has finished, it reports the new hardware firmware.
     QTRY_VERIFY_WITH_TIMEOUT(
-        rig.session->Channel().SendCommand("CAM_FIRMWAREUPDATE 1") == "0 0 0 0", 5000);
-    rig.session->Info().QueryCameraInfo();
-    QVERIFY(rig.session->Info().Info().contains(QStringLiteral("= 1.2B.05\r\n")));
+        rig.session->TheCamera().SendCommand("CAM_FIRMWAREUPDATE 1") == "0 0 0 0", 5000);
+    rig.session->TheCamera().ReadIdentity();
+    QVERIFY(rig.session->TheCamera().Info().contains(QStringLiteral("= 1.2B.05\r\n")));
 }
 
 void RunAgainstSimTest::runInProgressAtConnectIsFollowed() {
@@ -103,7 +100,7 @@ void RunAgainstSimTest::runInProgressAtConnectIsFollowed() {
     options.runInProgress = true;
     Rig rig(options);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect();
+    rig.session->OnBnClickedConnect(rig.surface.address);
 
     // The information pane said so, the log first showed the connection line.
     QVERIFY(rig.surface.history[Pane::Info].contains(rt::kUpdateRunningInfo));
@@ -117,18 +114,18 @@ void RunAgainstSimTest::runInProgressAtConnectIsFollowed() {
     QVERIFY(!lines.contains("CAM_FIRMWAREUPDATE 0"));
     QVERIFY(!lines.contains("CAM_PLAYSTOP"));
     QVERIFY(lines.contains("CAM_GETSERIALNUMBER"));
-    QVERIFY(rig.session->Info().Info().startsWith(QStringLiteral("Camera Serial Number = ")));
-    QVERIFY(rig.session->Link().Connected());
-    QVERIFY(!rig.session->Run().UpdateRunning());
+    QVERIFY(rig.session->TheCamera().Info().startsWith(QStringLiteral("Camera Serial Number = ")));
+    QVERIFY(rig.session->TheCamera().Connected());
+    QVERIFY(!rig.session->TheCamera().UpdateRunning());
 }
 
 void RunAgainstSimTest::secondPressFollowsTheRunAgain() {
     Rig rig(FastCamera());
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect();
+    rig.session->OnBnClickedConnect(rig.surface.address);
     bool nested = false;
     QTimer::singleShot(300, [&] {
-        nested = rig.session->Run().UpdateRunning();
+        nested = rig.session->TheCamera().UpdateRunning();
         rig.session->OnBnClickedFwUpdate();
     });
     rig.session->OnBnClickedFwUpdate();
@@ -137,7 +134,7 @@ void RunAgainstSimTest::secondPressFollowsTheRunAgain() {
     QVERIFY2(log.startsWith(rt::kBanner + rt::kAlreadyRunning), qPrintable(log));
     QVERIFY(log.endsWith(kFinishedTail));
     QCOMPARE(log.count(rt::kPowerCycle), 1);
-    QVERIFY(!rig.session->Run().UpdateRunning());
+    QVERIFY(!rig.session->TheCamera().UpdateRunning());
     QCOMPARE(rig.Received().count("CAM_FIRMWAREUPDATE 0"), 1);
 }
 
@@ -148,14 +145,14 @@ void RunAgainstSimTest::reconnectsAfterLostConnections() {
     run.reconnectPauseMs = 20;
     Rig rig(options, run);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect();
+    rig.session->OnBnClickedConnect(rig.surface.address);
     rig.session->OnBnClickedFwUpdate();
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.endsWith(kFinishedTail), qPrintable(log));
     QVERIFY(log.contains(QStringLiteral("Connection to the camera lost: the camera closed the "
                                         "connection\r\n") +
                          rt::TryingToReconnect(60000) + rt::Reconnected("127.0.0.1")));
-    QVERIFY(rig.session->Link().Connected());
+    QVERIFY(rig.session->TheCamera().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Disconnect"));
     QVERIFY(rig.sim->ConnectionsAccepted() >= 2);
     QVERIFY(rig.surface.messageBoxes.isEmpty());
@@ -169,19 +166,19 @@ void RunAgainstSimTest::cameraGoneForGood() {
     run.reconnectPauseMs = 50;
     Rig rig(options, run);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect();
+    rig.session->OnBnClickedConnect(rig.surface.address);
     QTimer::singleShot(200, [&] { rig.sim.reset(); });
     rig.surface.onMessageBox = [&](const QString&) {
         // While the warning is up, the run is already over.
-        QVERIFY(!rig.session->Run().UpdateRunning());
+        QVERIFY(!rig.session->TheCamera().UpdateRunning());
     };
     rig.session->OnBnClickedFwUpdate();
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.endsWith(rt::CouldNotReconnect(400)), qPrintable(log));
     QVERIFY(!log.contains(rt::kPowerCycle));
     QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kLostMessage});
-    QVERIFY(!rig.session->Run().UpdateRunning());
-    QVERIFY(!rig.session->Link().Connected());
+    QVERIFY(!rig.session->TheCamera().UpdateRunning());
+    QVERIFY(!rig.session->TheCamera().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
 }
 
@@ -192,7 +189,7 @@ void RunAgainstSimTest::stalledRun() {
     run.stallTimeoutMs = 300;
     Rig rig(options, run);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect();
+    rig.session->OnBnClickedConnect(rig.surface.address);
     rig.session->OnBnClickedFwUpdate();
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.contains(QStringLiteral("The camera's figures have not changed for 0.3 s "
@@ -200,9 +197,9 @@ void RunAgainstSimTest::stalledRun() {
              qPrintable(log));
     QVERIFY(!log.contains(rt::kPowerCycle));
     QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kStalledMessage});
-    QVERIFY(!rig.session->Run().UpdateRunning());
+    QVERIFY(!rig.session->TheCamera().UpdateRunning());
     // Other commands reach the camera again.
-    QCOMPARE(rig.session->Channel().SendCommand("CAM_GetCameraType"),
+    QCOMPARE(rig.session->TheCamera().SendCommand("CAM_GetCameraType"),
              QByteArray("CAM_GETCAMERATYPE 7"));
 }
 
@@ -211,7 +208,7 @@ void RunAgainstSimTest::cameraAbortsTheRun() {
     options.abortAtPercent = 40;
     Rig rig(options);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect();
+    rig.session->OnBnClickedConnect(rig.surface.address);
     rig.session->OnBnClickedFwUpdate();
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.contains(QStringLiteral("The camera ended the programming run before reporting "
@@ -219,7 +216,7 @@ void RunAgainstSimTest::cameraAbortsTheRun() {
              qPrintable(log));
     QVERIFY(!log.contains(rt::kPowerCycle));
     QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kStoppedEarlyMessage});
-    QVERIFY(!rig.session->Run().UpdateRunning());
+    QVERIFY(!rig.session->TheCamera().UpdateRunning());
 }
 
 void RunAgainstSimTest::startDelayIsNoEnd() {
@@ -228,7 +225,7 @@ void RunAgainstSimTest::startDelayIsNoEnd() {
     options.startDelayMs = 7000;
     Rig rig(options);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect();
+    rig.session->OnBnClickedConnect(rig.surface.address);
     rig.session->OnBnClickedFwUpdate();
     QVERIFY(rig.session->Log().Text().endsWith(kFinishedTail));
     // Meanwhile the status line said what the tool waited for.
@@ -241,14 +238,14 @@ void RunAgainstSimTest::operatorDisconnectsDuringTheRun() {
     options.eraseMs = 60000;
     Rig rig(options);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect();
-    QTimer::singleShot(200, [&] { rig.session->OnBnClickedConnect(); });
+    rig.session->OnBnClickedConnect(rig.surface.address);
+    QTimer::singleShot(200, [&] { rig.session->OnBnClickedConnect(rig.surface.address); });
     rig.session->OnBnClickedFwUpdate();
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.endsWith(rt::kDisconnected), qPrintable(log));
     QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kDisconnectedMessage});
-    QVERIFY(!rig.session->Link().Connected());
-    QVERIFY(!rig.session->Run().UpdateRunning());
+    QVERIFY(!rig.session->TheCamera().Connected());
+    QVERIFY(!rig.session->TheCamera().UpdateRunning());
     // The busy gate kept CLOSE away from a camera that is programming.
     QVERIFY(!rig.Received().contains("CLOSE"));
 }

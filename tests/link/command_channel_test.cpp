@@ -95,7 +95,7 @@ void CommandChannelTest::busyGate() {
     peer.replies = {"0 0 0 0\r\n"};
     RecordingSurface surface;
     auto session = Connected(surface, peer.Port());
-    session->runFlagged = true;
+    session->gate.SetUpdateRunning(true); // a programming run is in progress
 
     const QByteArray reply = session->Channel().SendCommand(command);
     if (passes) {

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "camera_commands.h"
+#include "busy_gate.h"
 #include "command_channel.h"
+#include "connect_sequence.h"
 #include "connector.h"
 #include "line_transport.h"
 #include "log_book.h"
@@ -15,28 +16,39 @@
 
 namespace kestrel::test {
 
-// The camera link alone, as the window uses it, without the camera
-// operations that run after connecting.
+// The camera link and the connect sequence, as the window uses them, without
+// the camera operations that run after connecting: the Connect button opens
+// the connection to the surface's address field, reads the greeting and logs
+// the connection line, or disconnects.
 struct LinkRig {
     explicit LinkRig(RecordingSurface& surface, LinkSettings settings = {})
-        : presenter(events, log, surface), transport(settings),
-          channel(SessionIo{log, events, surface}, transport, commands::kDuringRun),
-          connector(SessionIo{log, events, surface}, transport, channel, settings,
-                    commands::kGoodbye) {
-        channel.SetRunFlag([this] { return runFlagged; });
+        : field(surface), presenter(events, log, surface), transport(settings),
+          channel(SessionIo{log, events, surface}, transport),
+          connector(SessionIo{log, events, surface}, transport, channel, settings),
+          gate(channel), sequence(SessionIo{log, events, surface}, connector, channel, gate) {}
+    void OnBnClickedConnect() {
+        if (connector.Connected()) {
+            sequence.Disconnect();
+            return;
+        }
+        const std::optional<quint64> generation = sequence.Open(field.address);
+        if (generation && sequence.StillConnected(*generation))
+            sequence.Announce(QString(), QString());
     }
-    void OnBnClickedConnect() { connector.OnBnClickedConnect(); }
     LogBook& Log() { return log; }
     Connector& Link() { return connector; }
-    CommandChannel& Channel() { return channel; }
+    // Commands go through the busy gate, as the camera operations send them.
+    BusyGate& Channel() { return gate; }
 
-    bool runFlagged = false; // what the busy gate is told of a programming run
+    RecordingSurface& field;
     LogBook log;
     SessionEvents events;
     WindowPresenter presenter;
     LineTransport transport;
     CommandChannel channel;
     Connector connector;
+    BusyGate gate;
+    ConnectSequence sequence;
 };
 
 inline LinkSettings LinkSettingsFor(quint16 port, int connectMs = 5000, int replyMs = 10000) {

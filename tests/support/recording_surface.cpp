@@ -38,10 +38,6 @@ void RecordingSurface::SetConnectCaption(const QString& newCaption) {
     calls << QStringLiteral("caption %1").arg(newCaption);
 }
 
-QString RecordingSurface::ReadCameraAddress() {
-    return address;
-}
-
 void RecordingSurface::SetProgress(int position) {
     progress = position;
     progressHistory << position;

@@ -21,7 +21,6 @@ public:
     void ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) override;
     void SetPaneText(Pane pane, const QString& text) override;
     void SetConnectCaption(const QString& caption) override;
-    QString ReadCameraAddress() override;
     void SetProgress(int position) override;
     void ShowMessageBox(const QString& text) override;
     std::optional<QString> ChooseExistingFile(const QString& initialName,
@@ -39,7 +38,7 @@ public:
     QStringList messageBoxes;
     QStringList calls;
 
-    // What the operator does.
+    // What the operator does; the address field as the window reads it.
     QString address = QStringLiteral("0.0.0.0");
     QList<std::optional<QString>> fileAnswers;   // taken front first
     QList<std::optional<QString>> folderAnswers; // taken front first

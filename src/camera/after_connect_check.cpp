@@ -1,6 +1,6 @@
-#include "after_connect.h"
+#include "after_connect_check.h"
 
-#include "camera_info.h"
+#include "camera_info_query.h"
 #include "connector.h"
 #include "firmware_run.h"
 #include "run_texts.h"
@@ -14,7 +14,7 @@ AfterConnectCheck::AfterConnectCheck(OperatorInput& input, const Connector& conn
     : m_input(input), m_connector(connector), m_info(info), m_run(run),
       m_settings(settings) {}
 
-void AfterConnectCheck::PointA() {
+void AfterConnectCheck::LookAtCamera() {
     m_info.ForgetCameraNumber();
     m_run.Probe();
     if (m_run.UpdateRunning())
@@ -23,7 +23,7 @@ void AfterConnectCheck::PointA() {
         m_info.QueryCameraInfo();
 }
 
-void AfterConnectCheck::PointB() {
+void AfterConnectCheck::FollowRunFound() {
     if (!m_run.UpdateRunning())
         return;
     const RunOutcome outcome = m_run.RunFirmwareUpdate();

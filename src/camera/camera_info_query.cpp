@@ -1,9 +1,9 @@
-#include "camera_info.h"
+#include "camera_info_query.h"
 
+#include "busy_gate.h"
 #include "byte_view.h"
 #include "camera_commands.h"
 
-#include "command_channel.h"
 #include "line_transport.h"
 #include "reply_reading.h"
 #include "session_events.h"
@@ -32,15 +32,15 @@ QByteArray UpperAsciiLetters(QByteArray text) {
 
 } // namespace
 
-CameraInfoQuery::CameraInfoQuery(SessionEvents& events, CommandChannel& channel,
+CameraInfoQuery::CameraInfoQuery(SessionEvents& events, BusyGate& gate,
                                  LineTransport& transport)
-    : m_events(events), m_channel(channel), m_transport(transport) {}
+    : m_events(events), m_gate(gate), m_transport(transport) {}
 
 QByteArray CameraInfoQuery::Ask(const QByteArray& command) {
     if (m_lost)
         return {};
     const bool wasOpen = m_transport.IsOpen();
-    const QByteArray reply = m_channel.SendCommand(command);
+    const QByteArray reply = m_gate.SendCommand(command);
     if (!wasOpen || !m_transport.IsOpen())
         m_lost = true;
     return reply;

@@ -1,31 +1,22 @@
 #pragma once
 
+#include "camera_identity.h"
+
 #include <QByteArray>
 #include <QString>
 
 namespace kestrel {
 
 class SessionEvents;
-class CommandChannel;
+class BusyGate;
 class LineTransport;
-
-// What the information query found, field by field, as the camera gave it
-// (8-bit text, one byte a character); all empty when the query could not end.
-struct CameraIdentity {
-    QString serial;
-    QString model;
-    QString sensor;   // "Mono Sensor" or the Bayer pattern
-    QString hardware; // the three register reads joined by dots, upper-cased
-    QString software;
-    bool IsEmpty() const { return serial.isEmpty() && hardware.isEmpty() && software.isEmpty(); }
-};
 
 // Asks the connected camera who it is and which firmware it runs, and fills
 // the information pane: serial number, model, sensor, hardware firmware
 // version (three register reads) and software firmware version.
 class CameraInfoQuery {
 public:
-    CameraInfoQuery(SessionEvents& events, CommandChannel& channel, LineTransport& transport);
+    CameraInfoQuery(SessionEvents& events, BusyGate& gate, LineTransport& transport);
 
     // Sends the seven (mono) or eight (colour) commands in order and shows
     // the six-line information text with the caret at its end. Also keeps the
@@ -49,7 +40,7 @@ private:
     QByteArray Ask(const QByteArray& command);
 
     SessionEvents& m_events;
-    CommandChannel& m_channel;
+    BusyGate& m_gate;
     LineTransport& m_transport;
     bool m_lost = false;
     CameraIdentity m_identity;

@@ -17,10 +17,12 @@ public:
     AfterConnectCheck(OperatorInput& input, const Connector& connector, CameraInfoQuery& info,
                       FirmwareRun& run, RunSettings settings);
 
-    // After the greeting, before the connection line is logged.
-    void PointA();
-    // After both panes are shown.
-    void PointB();
+    // After the greeting, before the connection line is logged: asks whether
+    // a run is in progress, and for the camera's information unless it is.
+    void LookAtCamera();
+    // After both panes are shown: follows a run found in progress to its
+    // end, then reads the information again.
+    void FollowRunFound();
 
 private:
     OperatorInput& m_input;

@@ -1,0 +1,2 @@
+#pragma once
+// The connection, below the camera.
