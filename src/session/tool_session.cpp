@@ -3,6 +3,7 @@
 #include "camera_stack.h"
 #include "connector.h"
 #include "firmware_run.h"
+#include "programmed_cameras.h"
 #include "staging_handlers.h"
 #include "session_io.h"
 
@@ -16,6 +17,8 @@ ToolSession::ToolSession(WindowSurface& surface, OperatorInput& input, LinkSetti
     // The window follows a run it found in progress on connecting.
     m_camera->LookAtCameraOnConnect(true);
     m_staging->SetRunActive([this] { return m_camera->Run().Active(); });
+    m_programmed = std::make_unique<ProgrammedCameras>(m_log, m_events, m_camera->Link(),
+                                                       m_camera->Info(), m_camera->Run());
 }
 
 ToolSession::~ToolSession() = default;
