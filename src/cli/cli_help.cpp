@@ -29,7 +29,7 @@ const char* const kTargetHelp =
     "                     the hardware firmware version wanted, as the camera's\n"
     "                     information shows it (three hexadecimal parts, either\n"
     "                     case: 1.2B.05); a camera that already runs it is left\n"
-    "                     alone (result current)\n"
+    "                     alone (update: result current; plan: skip)\n"
     "  --reinstall        program a camera that already runs the target version\n";
 
 const char* const kRecordHelp =
@@ -99,8 +99,8 @@ QString CommandHelp(Command command) {
     case Command::Plan:
         text = QStringLiteral("Usage: kestrel-flash plan [OPTIONS] ADDRESS...\n\n"
                               "Says what update would do with each camera, and changes "
-                              "nothing: only the\nupdate status question and the information "
-                              "commands reach the camera.\nFor each camera: program (older, "
+                              "nothing: only the\nupdate status question, the information "
+                              "commands and the goodbye reach the\ncamera.\nFor each camera: program (older, "
                               "newer, reinstall, no target), skip: current,\nfollow: run in "
                               "progress, or unreachable; with the information read.\n\n") +
                QString::fromLatin1(kAddressHelp) + QStringLiteral("\nOptions:\n") +
