@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QTcpServer>
 
 namespace kestrel::test {
 
@@ -62,6 +63,15 @@ FlashRun RunFlash(const QStringList& arguments, int timeoutMs) {
 
 QString Loopback(quint16 port) {
     return QStringLiteral("127.0.0.1:%1").arg(port);
+}
+
+quint16 ClosedPort() {
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    const quint16 port = server.serverPort();
+    server.close();
+    return port;
 }
 
 sim::SimOptions FlashCamera(const QByteArray& serial) {

@@ -34,6 +34,8 @@ FlashRun RunFlash(const QStringList& arguments, int timeoutMs = 60000);
 
 // "127.0.0.1:PORT", an address of a simulator in this test.
 QString Loopback(quint16 port);
+// A port on which nothing listens: one the system just gave and took back.
+quint16 ClosedPort();
 
 // A simulated camera with a short run. The tool pauses a second between the
 // two phases: the programming phase lasts longer, as on a camera, so that its

@@ -6,11 +6,11 @@
 #include "sim_thread.h"
 
 #include <QJsonArray>
-#include <QTcpServer>
 #include <QTest>
 
 using kestrel::sim::SimOptions;
 using kestrel::sim::SimThread;
+using kestrel::test::ClosedPort;
 using kestrel::test::FlashCamera;
 using kestrel::test::FlashRun;
 using kestrel::test::Loopback;
@@ -33,15 +33,6 @@ bool OnlyAsked(const QList<QByteArray>& lines) {
             return false;
     }
     return true;
-}
-
-quint16 ClosedPort() {
-    QTcpServer server;
-    if (!server.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    const quint16 port = server.serverPort();
-    server.close();
-    return port;
 }
 
 } // namespace
