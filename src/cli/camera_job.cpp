@@ -94,8 +94,10 @@ JobResult CameraJob::Run() {
             break;
         case Command::Update:
             // A camera that already runs the target version is left alone.
-            if (!result.runInProgress && SkipAsCurrent(result, m_plan))
+            if (!result.runInProgress && SkipAsCurrent(result, m_plan)) {
+                surface.PostLog(result.detail);
                 break;
+            }
             FollowRun(camera, surface, result);
             break;
         case Command::Plan:

@@ -11,8 +11,8 @@ namespace kestrel {
 ProgrammedCameras::ProgrammedCameras(LogBook& log, SessionEvents& events, Connector& connector,
                                      const CameraInfoQuery& info, FirmwareRun& run)
     : m_log(log), m_events(events), m_info(info), m_run(run) {
-    QObject::connect(&connector, &Connector::connected, &connector, [this] { OnConnected(); });
-    QObject::connect(&run, &FirmwareRun::ended, &run, [this](RunOutcome outcome) {
+    QObject::connect(&connector, &Connector::connected, &m_context, [this] { OnConnected(); });
+    QObject::connect(&run, &FirmwareRun::ended, &m_context, [this](RunOutcome outcome) {
         if (outcome == RunOutcome::Finished)
             OnRunFinished();
     });

@@ -3,6 +3,7 @@
 #include "camera_info.h"
 
 #include <QHash>
+#include <QObject>
 #include <QString>
 
 namespace kestrel {
@@ -35,6 +36,7 @@ private:
     FirmwareRun& m_run;
     CameraIdentity m_current;             // read on connecting; empty when not read
     QHash<QString, QString> m_programmed; // serial number -> hardware version then
+    QObject m_context;                    // the connections end with this object
 };
 
 } // namespace kestrel
