@@ -13,8 +13,7 @@ QStringList FlashRun::OutLines() const {
 
 bool MatchesSchema(const QByteArray& lines) {
     QProcess check;
-    // Debian's interpreter, which has python3-jsonschema, whatever is on PATH.
-    check.start(QStringLiteral("/usr/bin/python3"),
+    check.start(QStringLiteral(KESTREL_SCHEMA_PYTHON),
                 {QStringLiteral(KESTREL_JSON_CHECK), QStringLiteral(KESTREL_JSON_SCHEMA),
                  QStringLiteral("--lines")});
     if (!check.waitForStarted(10000))
