@@ -138,7 +138,8 @@ ParsedCli ParseCli(const QStringList& arguments) {
                                     QStringLiteral("A.B.C"));
     const QCommandLineOption reinstall(QStringLiteral("reinstall"), QString());
     parser.addOptions({help, json, plain});
-    if (*command == Command::Update || *command == Command::Plan)
+    const bool aims = *command == Command::Update || *command == Command::Plan;
+    if (aims)
         parser.addOptions({target, reinstall});
     const bool runs = *command == Command::Update || *command == Command::Watch;
     if (runs)
@@ -206,7 +207,6 @@ ParsedCli ParseCli(const QStringList& arguments) {
         if (options.logDir.isEmpty())
             return UsageError(QStringLiteral("--log-dir needs a folder name"), hint);
     }
-    const bool aims = *command == Command::Update || *command == Command::Plan;
     if (aims && (parser.isSet(target) || parser.isSet(reinstall))) {
         QString error;
         if (!ReadTargetOption(parser, target, reinstall, options, error))
