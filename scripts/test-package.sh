@@ -107,7 +107,8 @@ for f in /usr/bin/Kestrel_FlashTool /usr/bin/kestrel-flash /usr/bin/kestrel-came
          /usr/share/applications/org.kestrel.FlashTool.desktop \
          /usr/share/icons/hicolor/scalable/apps/org.kestrel.FlashTool.svg \
          /usr/share/metainfo/org.kestrel.FlashTool.metainfo.xml \
-         /usr/share/man/man1/kestrel-flash.1.gz /usr/share/man/man1/kestrel-camera-sim.1.gz; do
+         /usr/share/man/man1/kestrel-flash.1.gz /usr/share/man/man1/kestrel-camera-sim.1.gz \
+         /usr/share/kestrel-flash/kestrel-flash.schema.json; do
     [ -e "$f" ] || { echo "Not installed: $f" >&2; exit 1; }
 done
 
@@ -141,6 +142,11 @@ expect "127.0.0.1:$port: The camera restarted with the new hardware firmware: 1.
     "$work/update.out"
 expect "Succeeded." "$work/update.out"
 grep -F "127.0.0.1:$port: " "$work/update.out" | tail -n 2
+# The camera now runs 1.2B.05: plan says so, in JSON of the installed schema.
+flash "$work/plan.out" plan --json --target-hw-version 1.2b.05 "127.0.0.1:$port"
+grep -qF '"action":"skip"' "$work/plan.out" || { cat "$work/plan.out" >&2; exit 1; }
+/usr/bin/python3 tests/schema/check_json_lines.py /usr/share/kestrel-flash/kestrel-flash.schema.json \
+    --lines <"$work/plan.out"
 
 echo "== The installed window on a virtual display"
 xvfb-run -a bash "$0" --window-on-display

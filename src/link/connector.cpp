@@ -65,6 +65,7 @@ void Connector::Connect() {
                 address + QStringLiteral("\r\n"));
     emit m_events.logShown();
     emit m_events.infoShown(m_after.info ? m_after.info() : QString());
+    emit connected();
 
     if (m_after.pointB)
         m_after.pointB();

@@ -70,6 +70,9 @@ public:
     bool ReconnectUntil(const std::function<bool()>& keepGoing, int pauseMs);
 
 signals:
+    // Connected by the operator: the connection line and the panes are shown
+    // (before the after-connect point B).
+    void connected();
     // The connection ended without the operator asking; the log says why.
     void connectionLost();
     // A connection could not be opened; message is what the operator was told.

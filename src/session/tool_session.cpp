@@ -4,6 +4,7 @@
 #include "connector.h"
 #include "firmware_run.h"
 #include "firmware_staging.h"
+#include "programmed_cameras.h"
 #include "session_io.h"
 
 namespace kestrel {
@@ -16,6 +17,8 @@ ToolSession::ToolSession(WindowSurface& surface, OperatorInput& input, FileChoos
     // The window follows a run it found in progress on connecting.
     m_camera->LookAtCameraOnConnect(true);
     m_staging->SetRunActive([this] { return m_camera->Run().Active(); });
+    m_programmed = std::make_unique<ProgrammedCameras>(m_log, m_events, m_camera->Link(),
+                                                       m_camera->Info(), m_camera->Run());
 }
 
 ToolSession::~ToolSession() = default;

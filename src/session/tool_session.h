@@ -19,6 +19,7 @@ class Connector;
 class CameraStack;
 class FirmwareRun;
 class FirmwareStaging;
+class ProgrammedCameras;
 
 // The tool's logic behind the main window: the log and the button
 // handlers. The handlers report to the session's events, which its presenter
@@ -57,6 +58,9 @@ private:
     WindowPresenter m_presenter;
     std::unique_ptr<CameraStack> m_camera;
     std::unique_ptr<FirmwareStaging> m_staging;
+    // Says, on connecting again, whether a camera programmed here took the
+    // new firmware.
+    std::unique_ptr<ProgrammedCameras> m_programmed;
 };
 
 } // namespace kestrel

@@ -1,0 +1,49 @@
+#include "programmed_cameras.h"
+
+#include "connector.h"
+#include "firmware_run.h"
+#include "hw_version_rule.h"
+#include "log_book.h"
+#include "session_events.h"
+
+namespace kestrel {
+
+ProgrammedCameras::ProgrammedCameras(LogBook& log, SessionEvents& events, Connector& connector,
+                                     const CameraInfoQuery& info, FirmwareRun& run)
+    : m_log(log), m_events(events), m_info(info), m_run(run) {
+    QObject::connect(&connector, &Connector::connected, &m_context, [this] { OnConnected(); });
+    QObject::connect(&run, &FirmwareRun::ended, &m_context, [this](RunOutcome outcome) {
+        if (outcome == RunOutcome::Finished)
+            OnRunFinished();
+    });
+}
+
+QString ProgrammedCameras::Line(const CameraIdentity& camera) const {
+    const auto found = m_programmed.constFind(camera.serial);
+    if (camera.serial.isEmpty() || found == m_programmed.constEnd())
+        return QString();
+    const QString& before = *found;
+    if (SameHwVersion(before.toLatin1().toStdString(), camera.hardware.toLatin1().toStdString()))
+        return QStringLiteral("Hardware firmware still %1: the update did not take effect; run "
+                              "the firmware update again.\r\n")
+            .arg(before);
+    return QStringLiteral("Hardware firmware %1 -> %2: the new firmware is running.\r\n")
+        .arg(before, camera.hardware);
+}
+
+void ProgrammedCameras::OnConnected() {
+    // Found programming, the camera was not asked who it is.
+    m_current = m_run.UpdateRunning() ? CameraIdentity() : m_info.Identity();
+    const QString line = Line(m_current);
+    if (line.isEmpty())
+        return;
+    m_log.Write(line);
+    emit m_events.logShown();
+}
+
+void ProgrammedCameras::OnRunFinished() {
+    if (!m_current.serial.isEmpty())
+        m_programmed.insert(m_current.serial, m_current.hardware);
+}
+
+} // namespace kestrel
