@@ -63,6 +63,8 @@ def play(name, *args):
     print('== %s: ansible-playbook %s -> %d' % (name, ' '.join(args), run.returncode))
     results = {}
     for bench in BENCHES:
+        if not os.path.isfile(os.path.join(tree, bench)):
+            sys.exit('No result for %s:\n%s%s' % (bench, run.stdout, run.stderr))
         with open(os.path.join(tree, bench)) as text:
             results[bench] = json.load(text)
     recap = dict((m.group(1), (int(m.group(2)), int(m.group(3)))) for m in re.finditer(
