@@ -1,16 +1,20 @@
 #include "camera_job.h"
 
+#include "camera_commands.h"
 #include "camera_info.h"
 #include "camera_stack.h"
 #include "connector.h"
 #include "conversation_tap.h"
 #include "firmware_run.h"
 #include "job_presenter.h"
+#include "line_transport.h"
 #include "log_book.h"
 #include "outcome_texts.h"
+#include "plan_job.h"
 #include "power_cycle_check.h"
 #include "session_events.h"
 #include "session_io.h"
+#include "version_target.h"
 
 #include <QElapsedTimer>
 
@@ -89,10 +93,17 @@ JobResult CameraJob::Run() {
             FollowRun(camera, surface, result);
             break;
         case Command::Update:
+            // A camera that already runs the target version is left alone.
+            if (!result.runInProgress && SkipAsCurrent(result, m_plan))
+                break;
             FollowRun(camera, surface, result);
             break;
+        case Command::Plan:
+            break; // said below, reached or not
         }
     }
+    if (m_plan.command == Command::Plan)
+        surface.Post(PlanCamera(result, m_plan));
     if (camera.Link().Connected())
         camera.Link().Disconnect();
     surface.PostState(JobState::Done);
@@ -120,6 +131,12 @@ void CameraJob::FollowRun(CameraStack& camera, JobPresenter& surface, JobResult&
     QObject::connect(&run, &FirmwareRun::reconnecting,
                      [&surface] { surface.PostState(JobState::Reconnecting); });
 
+    // Changed: the start command went out in this job.
+    QObject::connect(&camera.Transport(), &LineTransport::sent, [&result](const QByteArray& bytes) {
+        if (bytes == commands::kStartRun + "\r\n")
+            result.changed = true;
+    });
+
     QString told; // what the run told the operator at its end
     QObject::connect(&run, &FirmwareRun::ended,
                      [&told](RunOutcome, const QString& message) { told = message; });
@@ -135,6 +152,12 @@ void CameraJob::FollowRun(CameraStack& camera, JobPresenter& surface, JobResult&
         PowerCycleCheck check(camera, surface,
                               {m_plan.rebootTimeoutMs, m_plan.powerCyclePollMs}, m_stop);
         check.Confirm(result);
+        // With a target, only that version will do.
+        const QString checked = result.detail;
+        if (!TargetReached(result, m_plan))
+            surface.PostMessage(result.detail);
+        else if (result.detail != checked)
+            surface.PostLog(result.detail);
         return;
     }
     // The information as the camera gives it now, for the record.

@@ -30,7 +30,8 @@ struct JobResult {
     CameraIdentity after;
     bool runInProgress = false; // the camera was programming when connected
     qint64 elapsedMs = 0;
-    QString record; // the file of the conversation record; empty without one
+    QString record;          // the file of the conversation record; empty without one
+    bool changed = false;    // this command started a programming run on the camera
     QList<StagedFile> files; // stage: the files copied and verified
 
     // The serial number as first read: before the run, or after it when the
@@ -55,6 +56,7 @@ struct JobEvent {
         Log,       // text: one complete line of the job's log
         Message,   // text: what the window would show in a message box
         Finished,  // result
+        Plan,      // result: what update would do (code the action, detail why)
     };
     int job = 0;
     Kind kind = Kind::State;

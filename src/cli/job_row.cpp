@@ -38,6 +38,7 @@ bool JobRow::Apply(const JobEvent& event) {
         return true;
     case JobEvent::Kind::Log:
     case JobEvent::Kind::Message:
+    case JobEvent::Kind::Plan:
         return false;
     }
     return false;
@@ -69,9 +70,7 @@ QString SummaryTable(const QList<JobRow>& rows, bool copies) {
     qsizetype resultWidth = resultHeader.size();
     QStringList results;
     for (const JobRow& row : rows) {
-        const QString result = row.result.ok
-                                   ? QStringLiteral("ok")
-                                   : QStringLiteral("FAILED: ") + ResultLabel(row.result.code);
+        const QString result = ResultText(row.result);
         results.append(result);
         nameWidth = std::max(nameWidth, row.name.size());
         serialWidth = std::max(serialWidth, Escaped(row.serial).size());

@@ -108,9 +108,7 @@ void LiveOutput::Redraw() {
 QString LiveOutput::RowText(const JobRow& row, int width) const {
     QString text = row.name.leftJustified(m_nameWidth) + QStringLiteral("  ");
     if (row.finished) {
-        text += (row.result.ok ? QStringLiteral("ok")
-                               : QStringLiteral("FAILED: ") + ResultLabel(row.result.code)) +
-                QStringLiteral("  ") + Duration(row.result.elapsedMs);
+        text += ResultText(row.result) + QStringLiteral("  ") + Duration(row.result.elapsedMs);
     } else {
         text += StateLabel(row.state).leftJustified(kStateWidth) + QLatin1Char(' ');
         if (ShowsBar(row.state))

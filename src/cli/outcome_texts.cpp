@@ -25,7 +25,7 @@ constexpr std::array kOutcomes{
     OutcomeText{RunOutcome::Interrupted, "interrupted"},
 };
 
-const std::array<std::pair<const char*, const char*>, 17> kLabels{{
+const std::array<std::pair<const char*, const char*>, 23> kLabels{{
     {"ok", "ok"},
     {"connect-failed", "could not connect"},
     {"not-connected", "not connected"},
@@ -43,6 +43,12 @@ const std::array<std::pair<const char*, const char*>, 17> kLabels{{
     {"copy-failed", "copy failed"},
     {"interrupted", "interrupted"},
     {"report-failed", "report not written"},
+    {"current", "current"},
+    {"wrong-version", "wrong version"},
+    {"program", "program"},
+    {"skip", "skip: current"},
+    {"follow", "follow: run in progress"},
+    {"unreachable", "unreachable"},
 }};
 
 } // namespace
@@ -71,6 +77,12 @@ QString ResultLabel(const QString& code) {
             return QString::fromLatin1(label);
     }
     return code;
+}
+
+QString ResultText(const JobResult& result) {
+    if (!result.ok)
+        return QStringLiteral("FAILED: ") + ResultLabel(result.code);
+    return ResultLabel(result.code);
 }
 
 QString StateLabel(JobState state) {

@@ -14,6 +14,10 @@ void SetRunResult(JobResult& result, RunOutcome outcome, const QString& lastMess
 // A result code in a few words, for the summary table.
 QString ResultLabel(const QString& code);
 
+// How a job ended, for its line and the summary: "ok", a success of its own
+// ("current", plan's "skip: current"), or "FAILED: " and the reason.
+QString ResultText(const JobResult& result);
+
 // A job state in a few words: "erasing", "waiting for the power cycle".
 QString StateLabel(JobState state);
 

@@ -44,9 +44,16 @@ QString TextOutput::EventLines(const JobEvent& event) const {
         break;
     case JobEvent::Kind::Finished: {
         const JobResult& r = event.result;
-        lines = prefix +
-                (r.ok ? QStringLiteral("ok") : QStringLiteral("FAILED: ") + ResultLabel(r.code)) +
-                QStringLiteral(" (%1)\n").arg(Duration(r.elapsedMs));
+        lines = prefix + ResultText(r) + QStringLiteral(" (%1)\n").arg(Duration(r.elapsedMs));
+        break;
+    }
+    case JobEvent::Kind::Plan: {
+        // "program: older", "skip: current", "unreachable: why".
+        const JobResult& r = event.result;
+        QString line = r.code;
+        if (!r.detail.isEmpty())
+            line += QStringLiteral(": ") + Escaped(r.detail.simplified());
+        lines = prefix + QStringLiteral("plan: ") + line + QLatin1Char('\n');
         break;
     }
     case JobEvent::Kind::State:

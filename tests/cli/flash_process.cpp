@@ -10,7 +10,26 @@ QStringList FlashRun::OutLines() const {
     return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+bool MatchesSchema(const QByteArray& lines) {
+    QProcess check;
+    // Debian's interpreter, which has python3-jsonschema, whatever is on PATH.
+    check.start(QStringLiteral("/usr/bin/python3"),
+                {QStringLiteral(KESTREL_JSON_CHECK), QStringLiteral(KESTREL_JSON_SCHEMA),
+                 QStringLiteral("--lines")});
+    if (!check.waitForStarted(10000))
+        return false;
+    check.write(lines);
+    check.closeWriteChannel();
+    const bool ended = check.waitForFinished(60000);
+    const QByteArray faults = check.readAllStandardError();
+    if (!faults.isEmpty())
+        qWarning("%s", faults.constData());
+    return ended && check.exitStatus() == QProcess::NormalExit && check.exitCode() == 0;
+}
+
 QList<QJsonObject> FlashRun::JsonLines() const {
+    if (!MatchesSchema(out))
+        return {};
     QList<QJsonObject> objects;
     for (const QByteArray& line : out.split('\n')) {
         if (line.isEmpty())

@@ -19,9 +19,14 @@ struct FlashRun {
 
     QStringList OutLines() const;
     // Standard output read as one JSON object per line; a line that is not an
-    // object gives an empty list and fails the test that reads it.
+    // object, or does not match schema/kestrel-flash.schema.json, gives an
+    // empty list and fails the test that reads it.
     QList<QJsonObject> JsonLines() const;
 };
+
+// Every line of --json output matches the program's JSON schema (checked by
+// python3-jsonschema); the faults go to the test's log.
+bool MatchesSchema(const QByteArray& lines);
 
 // Runs the program with these arguments, standard output a pipe (not a
 // terminal), and waits up to timeoutMs for it to end.
