@@ -10,7 +10,6 @@ run_packages=(cmake ninja-build g++ ccache pkg-config
 # Fuzzing (clang), the manual pages, the Debian packages and their checks
 # (dpkg-shlibdeps, lintian, the desktop entry and AppStream validators, the
 # installed window's X properties), the syntax check of the Windows code, the
-# installed window's X properties), the syntax check of the Windows code, the
 # private message bus of the keep-awake test, the check of kestrel-flash's JSON
 # output against its schema, and Ansible (with ansible-core) for the collection
 # kestrel.flash and its tests.
