@@ -7,14 +7,14 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL window terminal simulator)
+set(CPACK_COMPONENTS_ALL ${KESTREL_COMPONENTS})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SOURCE kestrel-flashtool)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
 
-foreach(component window terminal simulator)
+foreach(component IN LISTS KESTREL_COMPONENTS)
     string(TOUPPER ${component} COMPONENT)
     set(CPACK_DEBIAN_${COMPONENT}_PACKAGE_NAME ${KESTREL_PACKAGE_${component}})
 endforeach()
@@ -34,5 +34,14 @@ set(CPACK_DEBIAN_SIMULATOR_DESCRIPTION "simulated Kestrel VX camera for tests an
 kestrel-camera-sim answers the command protocol of a Kestrel VX camera on TCP,
 with programming runs that advance with time, a simulated power cycle, and
 faults to order (stalls, aborts, lost connections, malformed replies).")
+# The collection is Python run by Ansible on each bench, beside kestrel-flash.
+set(CPACK_DEBIAN_ANSIBLE_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_ANSIBLE_PACKAGE_DEPENDS
+    "kestrel-flash (= ${PROJECT_VERSION}), ansible-core (>= 2.14), python3")
+set(CPACK_DEBIAN_ANSIBLE_DESCRIPTION "Ansible collection that updates Kestrel VX cameras on many benches
+The collection kestrel.flash lets one Ansible playbook bring the cameras of
+every bench PC to one hardware firmware version with kestrel-flash, and report
+which cameras were programmed, which failed and which were already current.
+Its modules are kestrel.flash.camera_firmware and kestrel.flash.camera_info.")
 
 include(CPack)

@@ -2,15 +2,16 @@
 # The Debian packages as an operator gets them: builds them from a finished
 # build tree (CPack), checks them with lintian, installs them with apt-get, runs
 # the installed kestrel-flash against the installed kestrel-camera-sim on a
-# loopback port, starts the installed window on a virtual display, removes the
-# packages and checks that nothing of them is left in /usr.
+# loopback port, starts the installed window on a virtual display, has Ansible
+# find the installed collection and run its module against the installed
+# simulator, removes the packages and checks that nothing of them is left in /usr.
 #
 # Usage: scripts/test-package.sh [BUILD_DIR]     (default build/default)
 # Needs root (or sudo) for apt-get; the packages must not be installed already.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(kestrel-flashtool kestrel-flash kestrel-camera-sim)
+packages=(kestrel-flashtool kestrel-flash kestrel-camera-sim kestrel-flash-ansible)
 
 # Runs inside xvfb-run: the installed window must map a top-level window
 # titled Kestrel_FlashTool, of the class that the desktop entry names
@@ -107,7 +108,9 @@ for f in /usr/bin/Kestrel_FlashTool /usr/bin/kestrel-flash /usr/bin/kestrel-came
          /usr/share/applications/org.kestrel.FlashTool.desktop \
          /usr/share/icons/hicolor/scalable/apps/org.kestrel.FlashTool.svg \
          /usr/share/metainfo/org.kestrel.FlashTool.metainfo.xml \
-         /usr/share/man/man1/kestrel-flash.1.gz /usr/share/man/man1/kestrel-camera-sim.1.gz; do
+         /usr/share/man/man1/kestrel-flash.1.gz /usr/share/man/man1/kestrel-camera-sim.1.gz \
+         /usr/share/kestrel-flash/kestrel-flash.schema.json \
+         /usr/share/ansible/collections/ansible_collections/kestrel/flash/MANIFEST.json; do
     [ -e "$f" ] || { echo "Not installed: $f" >&2; exit 1; }
 done
 
@@ -141,6 +144,25 @@ expect "127.0.0.1:$port: The camera restarted with the new hardware firmware: 1.
     "$work/update.out"
 expect "Succeeded." "$work/update.out"
 grep -F "127.0.0.1:$port: " "$work/update.out" | tail -n 2
+# The camera now runs 1.2B.05: plan says so, in JSON of the installed schema.
+flash "$work/plan.out" plan --json --target-hw-version 1.2b.05 "127.0.0.1:$port"
+grep -qF '"action":"skip"' "$work/plan.out" || { cat "$work/plan.out" >&2; exit 1; }
+/usr/bin/python3 tests/schema/check_json_lines.py /usr/share/kestrel-flash/kestrel-flash.schema.json \
+    --lines <"$work/plan.out"
+
+echo "== The installed Ansible collection"
+export ANSIBLE_HOME="$work/ansible" ANSIBLE_NOCOLOR=1
+ansible-doc kestrel.flash.camera_firmware >"$work/doc.out" 2>&1 ||
+    { echo "ansible-doc does not find kestrel.flash.camera_firmware:" >&2; cat "$work/doc.out" >&2; exit 1; }
+grep -q "^= target_hw_version" "$work/doc.out" ||
+    { echo "ansible-doc shows no target_hw_version:" >&2; cat "$work/doc.out" >&2; exit 1; }
+# The camera runs 1.2B.05 since the update above: nothing to do.
+ansible localhost -m kestrel.flash.camera_firmware \
+    -a "cameras=127.0.0.1:$port target_hw_version=1.2B.05" >"$work/ansible.out" 2>&1 ||
+    { echo "kestrel.flash.camera_firmware failed:" >&2; cat "$work/ansible.out" >&2; exit 1; }
+expect '    "changed": false,' "$work/ansible.out"
+expect '            "result": "current",' "$work/ansible.out"
+echo "   ansible-doc finds it; camera_firmware finds the camera current"
 
 echo "== The installed window on a virtual display"
 xvfb-run -a bash "$0" --window-on-display

@@ -45,6 +45,7 @@ void Camera::Connect(const QString& address, FoundRun found) {
     if (!m_sequence->StillConnected(*generation))
         return;
     m_sequence->Announce(m_info->CameraNumber(), m_info->Info());
+    emit connected();
     if (found == FoundRun::Follow)
         m_check->FollowRunFound();
 }

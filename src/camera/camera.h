@@ -93,6 +93,9 @@ signals:
     // tool asking, and why.
     void opened();
     void connectionLost(const QString& reason);
+    // Connected: the connection line is written and both panes are shown; a
+    // run found in progress is followed only after this.
+    void connected();
     // A line as sent (with its line end), a line as received (without).
     void lineSent(const QByteArray& bytes);
     void lineReceived(const QByteArray& line);

@@ -6,26 +6,34 @@ namespace {
 
 using enum ResultCode;
 
-constexpr std::array<ResultCodeEntry, 16> kCodes{{
-    {Ok, "ok", "ok", "Programming finished: power-cycle the camera to load the new firmware."},
-    {ConnectFailed, "connect-failed", "could not connect",
+constexpr std::array<ResultCodeEntry, 22> kCodes{{
+    {Ok, true, "ok", "ok", "Programming finished: power-cycle the camera to load the new firmware."},
+    {ConnectFailed, false, "connect-failed", "could not connect",
      "The connection to the camera ended before its information was read."},
-    {NotConnected, "not-connected", "not connected", ""},
-    {StoppedEarly, "stopped-early", "camera stopped the run early", ""},
-    {NotStarted, "not-started", "programming not begun yet", ""},
-    {Stalled, "stalled", "programming stalled", ""},
-    {ConnectionLost, "connection-lost", "connection lost",
+    {NotConnected, false, "not-connected", "not connected", ""},
+    {StoppedEarly, false, "stopped-early", "camera stopped the run early", ""},
+    {NotStarted, false, "not-started", "programming not begun yet", ""},
+    {Stalled, false, "stalled", "programming stalled", ""},
+    {ConnectionLost, false, "connection-lost", "connection lost",
      "The connection to the camera was lost before the programming was started."},
-    {Disconnected, "disconnected", "disconnected", ""},
-    {Superseded, "superseded", "followed by another run", ""},
-    {Busy, "busy", "a run was already being started", ""},
-    {NoRun, "no-run", "not programming",
+    {Disconnected, false, "disconnected", "disconnected", ""},
+    {Superseded, false, "superseded", "followed by another run", ""},
+    {Busy, false, "busy", "a run was already being started", ""},
+    {NoRun, false, "no-run", "not programming",
      "The camera is not programming: there is no run to follow."},
-    {VersionUnchanged, "version-unchanged", "version unchanged", ""},
-    {NoPowerCycle, "no-power-cycle", "not power-cycled", ""},
-    {NotBack, "not-back", "did not come back", ""},
-    {CopyFailed, "copy-failed", "copy failed", ""},
-    {Interrupted, "interrupted", "interrupted", ""},
+    {VersionUnchanged, false, "version-unchanged", "version unchanged", ""},
+    {NoPowerCycle, false, "no-power-cycle", "not power-cycled", ""},
+    {NotBack, false, "not-back", "did not come back", ""},
+    {CopyFailed, false, "copy-failed", "copy failed", ""},
+    {Interrupted, false, "interrupted", "interrupted", ""},
+    // update with a target version
+    {Current, true, "current", "current", ""},
+    {WrongVersion, false, "wrong-version", "wrong version", ""},
+    // plan: what update would do with the camera
+    {Program, true, "program", "program", ""},
+    {Skip, true, "skip", "skip: current", ""},
+    {Follow, true, "follow", "follow: run in progress", ""},
+    {Unreachable, false, "unreachable", "unreachable", ""},
 }};
 
 constexpr bool InEnumOrder() {
@@ -33,7 +41,7 @@ constexpr bool InEnumOrder() {
         if (static_cast<std::size_t>(kCodes.at(i).value) != i)
             return false;
     }
-    return static_cast<std::size_t>(Interrupted) + 1 == kCodes.size();
+    return static_cast<std::size_t>(Unreachable) + 1 == kCodes.size();
 }
 static_assert(InEnumOrder(), "one entry per result code, in the order of the enum");
 
@@ -43,7 +51,7 @@ const ResultCodeEntry& EntryOf(ResultCode value) {
 
 } // namespace
 
-const std::array<ResultCodeEntry, 16>& ResultCodes() {
+const std::array<ResultCodeEntry, 22>& ResultCodes() {
     return kCodes;
 }
 
@@ -53,6 +61,10 @@ QString CodeOf(ResultCode value) {
 
 QString LabelOf(ResultCode value) {
     return QString::fromLatin1(EntryOf(value).label);
+}
+
+bool Succeeded(ResultCode value) {
+    return EntryOf(value).success;
 }
 
 QString TextOf(ResultCode value) {

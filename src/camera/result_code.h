@@ -29,21 +29,29 @@ enum class ResultCode {
     NotBack,
     CopyFailed,
     Interrupted,
+    Current,      // already at the target version: left alone
+    WrongVersion, // back after the power cycle with another version
+    Program,      // plan: update would program the camera
+    Skip,         // plan: update would leave it alone (current)
+    Follow,       // plan: update would follow the run in progress
+    Unreachable,  // plan: the camera could not be asked
 };
 
 struct ResultCodeEntry {
     ResultCode value;
+    bool success;      // the job did what it was asked: "ok", "current", plan's actions
     const char* code;  // "ok", "connect-failed"
     const char* label; // "could not connect"
     const char* text;  // empty when the job always says why itself
 };
 
 // Every value once, in the order of the enum.
-const std::array<ResultCodeEntry, 16>& ResultCodes();
+const std::array<ResultCodeEntry, 22>& ResultCodes();
 
 QString CodeOf(ResultCode value);
 QString LabelOf(ResultCode value);
 QString TextOf(ResultCode value);
+bool Succeeded(ResultCode value);
 
 // How a programming run that ended so is recorded.
 ResultCode ResultOf(RunOutcome outcome);

@@ -1,12 +1,15 @@
 #include "camera_job.h"
 
 #include "camera.h"
+#include "camera_commands.h"
 #include "conversation_tap.h"
 #include "job_presenter.h"
 #include "log_book.h"
+#include "plan_job.h"
 #include "power_cycle_watch.h"
 #include "session_events.h"
 #include "session_io.h"
+#include "version_target.h"
 
 #include <QElapsedTimer>
 
@@ -77,10 +80,19 @@ JobResult CameraJob::Run() {
             FollowRun(camera, surface, result, &Camera::Watch);
             break;
         case Command::Update:
+            // A camera that already runs the target version is left alone.
+            if (!result.runInProgress && SkipAsCurrent(result, m_plan)) {
+                surface.PostLog(result.detail);
+                break;
+            }
             FollowRun(camera, surface, result, &Camera::Update);
             break;
+        case Command::Plan:
+            break; // said below, reached or not
         }
     }
+    if (m_plan.command == Command::Plan)
+        surface.Post(PlanCamera(result, m_plan));
     if (camera.Connected())
         camera.Disconnect();
     surface.PostState(JobState::Done);
@@ -108,6 +120,12 @@ void CameraJob::FollowRun(Camera& camera, JobPresenter& surface, JobResult& resu
     QObject::connect(&camera, &Camera::reconnecting,
                      [&surface] { surface.PostState(JobState::Reconnecting); });
 
+    // Changed: the start command went out in this job.
+    QObject::connect(&camera, &Camera::lineSent, [&result](const QByteArray& bytes) {
+        if (bytes == commands::kStartRun + "\r\n")
+            result.changed = true;
+    });
+
     QString told; // what the run told the operator at its end
     QObject::connect(&camera, &Camera::runEnded,
                      [&told](RunOutcome, const QString& message) { told = message; });
@@ -121,6 +139,12 @@ void CameraJob::FollowRun(Camera& camera, JobPresenter& surface, JobResult& resu
 
     if (m_plan.confirmReboot) {
         ConfirmPowerCycle(camera, surface, result);
+        // With a target, only that version will do.
+        const QString checked = result.detail;
+        if (!TargetReached(result, m_plan))
+            surface.PostMessage(result.detail);
+        else if (result.detail != checked)
+            surface.PostLog(result.detail);
         return;
     }
     // The information as the camera gives it now, for the record.

@@ -24,6 +24,14 @@ const char* const kRunHelp =
     "                     serial, versions before and after, result, record file\n"
     "                     (tab-separated)\n";
 
+const char* const kTargetHelp =
+    "  --target-hw-version A.B.C\n"
+    "                     the hardware firmware version wanted, as the camera's\n"
+    "                     information shows it (three hexadecimal parts, either\n"
+    "                     case: 1.2B.05); a camera that already runs it is left\n"
+    "                     alone (update: result current; plan: skip)\n"
+    "  --reinstall        program a camera that already runs the target version\n";
+
 const char* const kRecordHelp =
     "  --log-dir DIR      record each camera's whole conversation in a file of its\n"
     "                     own in DIR, named after its serial number and the time:\n"
@@ -47,11 +55,15 @@ QString ProgramHelp() {
                "                       firmware versions\n"
                "  update ADDRESS...    program the new firmware into each camera's boot flash,\n"
                "                       all cameras at once\n"
+               "  plan ADDRESS...      say what update would do with each camera, changing\n"
+               "                       nothing\n"
                "  watch ADDRESS        follow a programming run already in progress\n"
                "  stage --hw FILE --sw FILE FOLDER\n"
                "                       copy the firmware files onto a USB stick and verify them\n"
                "\n"
                "Run \"kestrel-flash COMMAND --help\" for the options of a command.\n"
+               "\n"
+               "  --version            show the version and that of the JSON output (schema)\n"
                "\n") +
            QString::fromLatin1(kExitHelp);
 }
@@ -80,11 +92,28 @@ QString CommandHelp(Command command) {
                            "then\nmay still begin: do not power it off; follow it with "
                            "kestrel-flash watch.\nA lost connection is "
                            "tried again for 60 s. Power-cycle a camera only when its\nline says "
-                           "so.\n\n") +
+                           "so.\n\n"
+                           "With --confirm-reboot and --target-hw-version, the camera must come "
+                           "back with\nexactly the target version; another one fails as "
+                           "wrong-version.\n\n") +
             QString::fromLatin1(kAddressHelp) + QStringLiteral("\nOptions:\n") +
-            QString::fromLatin1(kRunHelp) + QString::fromLatin1(kRecordHelp) +
-            QString::fromLatin1(kOutputHelp);
+            QString::fromLatin1(kTargetHelp) + QString::fromLatin1(kRunHelp) +
+            QString::fromLatin1(kRecordHelp) + QString::fromLatin1(kOutputHelp);
         break;
+    case Command::Plan:
+        text = QStringLiteral("Usage: kestrel-flash plan [OPTIONS] ADDRESS...\n\n"
+                              "Says what update would do with each camera, and changes "
+                              "nothing: only the\nupdate status question, the information "
+                              "commands and the goodbye reach the\ncamera.\nFor each camera: program (older, "
+                              "newer, reinstall, no target), skip: current,\nfollow: run in "
+                              "progress, or unreachable; with the information read.\n\n") +
+               QString::fromLatin1(kAddressHelp) + QStringLiteral("\nOptions:\n") +
+               QString::fromLatin1(kTargetHelp) + QString::fromLatin1(kRecordHelp) +
+               QString::fromLatin1(kOutputHelp) +
+               QStringLiteral("  -h, --help         show this help\n\n"
+                              "Exit status: 0 when every camera could be asked, 1 otherwise, "
+                              "2 for a usage\nerror.\n");
+        return text;
     case Command::Watch:
         text = QStringLiteral("Usage: kestrel-flash watch [OPTIONS] ADDRESS\n\n"
                               "Follows a programming run already in progress on the camera "
@@ -114,6 +143,12 @@ QString CommandHelp(Command command) {
     }
     return text + QStringLiteral("  -h, --help         show this help\n\n") +
            QString::fromLatin1(kExitHelp);
+}
+
+QString VersionText() {
+    return QStringLiteral("kestrel-flash %1\njson schema %2\n")
+        .arg(QStringLiteral(KESTREL_FLASH_VERSION))
+        .arg(kJsonSchemaVersion);
 }
 
 } // namespace kestrel::cli

@@ -1,6 +1,7 @@
 #include "cli_options.h"
 
 #include "checksum_list.h"
+#include "hw_version_rule.h"
 
 #include <QCommandLineParser>
 #include <QSet>
@@ -14,7 +15,8 @@ namespace {
 constexpr quint16 kCameraPort = 5000;
 constexpr int kMaxRebootTimeoutS = 24 * 3600;
 
-constexpr std::array kCommands{Command::Info, Command::Update, Command::Watch, Command::Stage};
+constexpr std::array kCommands{Command::Info, Command::Update, Command::Watch, Command::Stage,
+                               Command::Plan};
 
 std::optional<Command> CommandNamed(const QString& name) {
     for (const Command command : kCommands) {
@@ -56,6 +58,29 @@ bool ReadSha256Option(const QCommandLineParser& parser, const QCommandLineOption
     return true;
 }
 
+// --target-hw-version and --reinstall.
+bool ReadTargetOption(const QCommandLineParser& parser, const QCommandLineOption& target,
+                      const QCommandLineOption& reinstall, CliOptions& options, QString& error) {
+    options.reinstall = parser.isSet(reinstall);
+    if (!parser.isSet(target)) {
+        error = QStringLiteral("--reinstall goes with --target-hw-version");
+        return false;
+    }
+    if (parser.values(target).size() > 1) {
+        error = QStringLiteral("--target-hw-version is given once");
+        return false;
+    }
+    const QString given = parser.value(target);
+    options.targetHwVersion =
+        QString::fromStdString(NormalizedHwVersion(given.toLatin1().toStdString()));
+    if (options.targetHwVersion.isEmpty()) {
+        error = QStringLiteral("--target-hw-version takes a version as the camera shows it: "
+                               "three hexadecimal parts of one or two digits, as 1.2B.05");
+        return false;
+    }
+    return true;
+}
+
 QString HintFor(const QString& commandName) {
     return QStringLiteral("Run \"kestrel-flash %1 --help\" for its usage.").arg(commandName);
 }
@@ -72,6 +97,8 @@ QString CommandName(Command command) {
         return QStringLiteral("watch");
     case Command::Stage:
         return QStringLiteral("stage");
+    case Command::Plan:
+        return QStringLiteral("plan");
     }
     return QString();
 }
@@ -84,6 +111,8 @@ ParsedCli ParseCli(const QStringList& arguments) {
     if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
         name == QLatin1String("help"))
         return Help(ProgramHelp());
+    if (name == QLatin1String("--version"))
+        return Help(VersionText());
     const std::optional<Command> command = CommandNamed(name);
     if (!command)
         return UsageError(QStringLiteral("unknown command \"%1\"").arg(name), programHint);
@@ -105,7 +134,13 @@ ParsedCli ParseCli(const QStringList& arguments) {
                                       QStringLiteral("HEX"));
     const QCommandLineOption swSha256(QStringLiteral("sw-sha256"), QString(),
                                       QStringLiteral("HEX"));
+    const QCommandLineOption target(QStringLiteral("target-hw-version"), QString(),
+                                    QStringLiteral("A.B.C"));
+    const QCommandLineOption reinstall(QStringLiteral("reinstall"), QString());
     parser.addOptions({help, json, plain});
+    const bool aims = *command == Command::Update || *command == Command::Plan;
+    if (aims)
+        parser.addOptions({target, reinstall});
     const bool runs = *command == Command::Update || *command == Command::Watch;
     if (runs)
         parser.addOptions({report, confirm, rebootTimeout});
@@ -171,6 +206,11 @@ ParsedCli ParseCli(const QStringList& arguments) {
         options.logDir = parser.value(logDir);
         if (options.logDir.isEmpty())
             return UsageError(QStringLiteral("--log-dir needs a folder name"), hint);
+    }
+    if (aims && (parser.isSet(target) || parser.isSet(reinstall))) {
+        QString error;
+        if (!ReadTargetOption(parser, target, reinstall, options, error))
+            return UsageError(error, hint);
     }
     if (runs) {
         options.confirmReboot = parser.isSet(confirm);

@@ -11,7 +11,7 @@
 
 namespace kestrel::cli {
 
-enum class Command { Info, Update, Watch, Stage };
+enum class Command { Info, Update, Watch, Stage, Plan };
 
 // What the command line asks for.
 struct CliOptions {
@@ -28,6 +28,10 @@ struct CliOptions {
     QString folder;
     QByteArray hwSha256; // the SHA-256 the files must have (raw); empty: not given
     QByteArray swSha256;
+    // update, plan: the hardware firmware version wanted, as the camera shows
+    // it ("1.2B.05"); empty: none. reinstall programs a camera already there.
+    QString targetHwVersion;
+    bool reinstall = false;
 };
 
 // The outcome of reading the command line: options to run, or a text to
@@ -47,6 +51,12 @@ ParsedCli ParseCli(const QStringList& arguments);
 
 // The help texts: of the program, and of each command.
 QString ProgramHelp();
+// The version of the JSON objects of --json ("schema" in each): raised only
+// when a field's meaning changes or a field goes.
+inline constexpr int kJsonSchemaVersion = 1;
+
+// What --version prints: the program's version and that of its JSON schema.
+QString VersionText();
 QString CommandHelp(Command command);
 
 } // namespace kestrel::cli

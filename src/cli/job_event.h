@@ -19,6 +19,7 @@ struct JobEvent {
         Log,       // text: one complete line of the job's log
         Message,   // text: what the window would show in a message box
         Finished,  // result
+        Plan,      // result: what update would do (code the action, detail why)
     };
     int job = 0;
     Kind kind = Kind::State;

@@ -16,6 +16,8 @@ struct JobPlan {
     LinkSettings link;           // the port is each camera's own
     RunSettings run;
     RecordBook* records = nullptr; // each camera's conversation, with --log-dir
+    QString targetHwVersion;       // update, plan: the version wanted; empty: none
+    bool reinstall = false;        // program a camera already at the target
 };
 
 } // namespace kestrel::cli

@@ -36,6 +36,7 @@ bool JobRecord::Apply(const JobEvent& event) {
         return true;
     case JobEvent::Kind::Log:
     case JobEvent::Kind::Message:
+    case JobEvent::Kind::Plan:
         return false;
     }
     return false;

@@ -18,15 +18,19 @@ struct JobResult {
     bool runInProgress = false; // the camera was programming when connected
     qint64 elapsedMs = 0;
     QString record;          // the file of the conversation record; empty without one
+    bool changed = false;    // this command started a programming run on the camera
     QList<StagedFile> files; // stage: the files copied and verified
 
-    bool Ok() const { return code == ResultCode::Ok; }
+    // The job did what it was asked: "ok", and the successes of their own
+    // ("current", plan's actions but "unreachable").
+    bool Ok() const { return Succeeded(code); }
 
     // The serial number as first read: before the run, or after it when the
     // camera was found programming.
     QString Serial() const { return before.serial.isEmpty() ? after.serial : before.serial; }
 
-    // "ok", or "FAILED: " and the code in a few words, for the tables.
+    // "ok", a success of its own ("current", plan's "skip: current"), or
+    // "FAILED: " and the code in a few words, for the lines and the tables.
     QString Shown() const;
 
     void Set(ResultCode resultCode, QString text) {

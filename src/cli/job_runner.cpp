@@ -143,6 +143,16 @@ void JobRunner::Deliver(const JobEvent& event) {
         Deliver(interrupted);
         return;
     }
+    if (event.kind == JobEvent::Kind::Finished && m_records && event.result.record.isEmpty()) {
+        // The record's file, when it is open by now (a camera that gave its
+        // serial number); otherwise it is known once the records close.
+        JobEvent named = event;
+        named.result.record = m_records->File(event.job);
+        if (!named.result.record.isEmpty()) {
+            Deliver(named);
+            return;
+        }
+    }
     const bool changed = job.Apply(event);
     m_output.OnEvent(event, changed);
     if (event.kind != JobEvent::Kind::Finished)

@@ -17,7 +17,9 @@ QJsonObject CommonResultObject(const QString& job, const JobResult& result) {
             {QStringLiteral("serial"), result.Serial()},
             {QStringLiteral("before"), JsonOutput::IdentityObject(result.before)},
             {QStringLiteral("after"), JsonOutput::IdentityObject(result.after)},
-            {QStringLiteral("elapsedMs"), result.elapsedMs}};
+            {QStringLiteral("elapsedMs"), result.elapsedMs},
+            {QStringLiteral("changed"), result.changed},
+            {QStringLiteral("record"), result.record}};
 }
 
 // A job's result, with the files of a copy when there are any.
@@ -30,7 +32,8 @@ QJsonObject ResultObject(const QString& job, const JobResult& result) {
 
 } // namespace
 
-JsonOutput::JsonOutput(std::FILE* stream) : m_stream(stream) {}
+JsonOutput::JsonOutput(std::FILE* stream, QString target)
+    : m_stream(stream), m_target(std::move(target)) {}
 
 QJsonObject JsonOutput::IdentityObject(const CameraIdentity& identity) {
     return {{QStringLiteral("serial"), identity.serial},
@@ -40,7 +43,8 @@ QJsonObject JsonOutput::IdentityObject(const CameraIdentity& identity) {
             {QStringLiteral("software"), identity.software}};
 }
 
-void JsonOutput::Write(const QJsonObject& object) {
+void JsonOutput::Write(QJsonObject object) {
+    object.insert(QStringLiteral("schema"), kJsonSchemaVersion);
     const QByteArray line = JsonLine(object);
     std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), m_stream);
     std::fflush(m_stream);
@@ -52,9 +56,12 @@ void JsonOutput::Begin(Command command, const QList<JobRecord>& jobs) {
     QJsonArray names;
     for (const JobRecord& job : jobs)
         names.append(job.name);
-    Write({{QStringLiteral("event"), QStringLiteral("begin")},
-           {QStringLiteral("command"), CommandName(command)},
-           {QStringLiteral("jobs"), names}});
+    QJsonObject begin{{QStringLiteral("event"), QStringLiteral("begin")},
+                      {QStringLiteral("command"), CommandName(command)},
+                      {QStringLiteral("jobs"), names}};
+    if (!m_target.isEmpty())
+        begin.insert(QStringLiteral("target"), m_target);
+    Write(begin);
 }
 
 void JsonOutput::OnEvent(const JobEvent& event, bool) {
@@ -91,8 +98,15 @@ void JsonOutput::OnEvent(const JobEvent& event, bool) {
         object.insert(QStringLiteral("text"), event.text);
         break;
     case JobEvent::Kind::Finished:
-        object = ResultObject(job.name, event.result);
+        object = ResultObject(job.name, job.result);
         object.insert(QStringLiteral("event"), QStringLiteral("result"));
+        break;
+    case JobEvent::Kind::Plan:
+        object.insert(QStringLiteral("event"), QStringLiteral("plan"));
+        object.insert(QStringLiteral("action"), CodeOf(event.result.code));
+        object.insert(QStringLiteral("reason"), event.result.detail);
+        object.insert(QStringLiteral("camera"), IdentityObject(event.identity));
+        object.insert(QStringLiteral("runInProgress"), event.runInProgress);
         break;
     }
     Write(object);

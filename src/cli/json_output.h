@@ -9,10 +9,12 @@
 namespace kestrel::cli {
 
 // One JSON object per line for scripts: one per event, then a summary.
-// Every object has "event"; events of a job have "job" (its name).
+// Every object has "schema" (kJsonSchemaVersion) and "event"; events of a
+// job have "job" (its name). schema/kestrel-flash.schema.json describes them.
+// target: the hardware firmware version wanted, told in "begin"; empty: none.
 class JsonOutput : public ProgressOutput {
 public:
-    explicit JsonOutput(std::FILE* stream);
+    explicit JsonOutput(std::FILE* stream, QString target = QString());
     void Begin(Command command, const QList<JobRecord>& jobs) override;
     void OnEvent(const JobEvent& event, bool stateChanged) override;
     void End() override;
@@ -20,9 +22,10 @@ public:
     static QJsonObject IdentityObject(const CameraIdentity& identity);
 
 private:
-    void Write(const QJsonObject& object);
+    void Write(QJsonObject object);
 
     std::FILE* m_stream;
+    QString m_target;
     Command m_command = Command::Info;
     const QList<JobRecord>* m_jobs = nullptr;
 };

@@ -25,7 +25,7 @@ using kestrel::StopSignals;
 
 std::unique_ptr<ProgressOutput> MakeOutput(const CliOptions& options) {
     if (options.json)
-        return std::make_unique<JsonOutput>(stdout);
+        return std::make_unique<JsonOutput>(stdout, options.targetHwVersion);
     if (!options.plain && IsTerminal(stdout) && EnableTerminalSequences(stdout))
         return std::make_unique<LiveOutput>(stdout);
     return std::make_unique<PlainOutput>(stdout);
@@ -79,6 +79,8 @@ int main(int argc, char** argv) {
         plan.confirmReboot = options.confirmReboot;
         plan.rebootTimeoutMs = options.rebootTimeoutS * 1000;
         plan.records = records.get();
+        plan.targetHwVersion = options.targetHwVersion;
+        plan.reinstall = options.reinstall;
         // Ctrl-C stops following the cameras, not a camera that is programming;
         // the operator is told so, camera by camera, before the program ends.
         StopSignals stop;

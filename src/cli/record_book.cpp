@@ -166,8 +166,7 @@ void RecordBook::Close() {
 
 QString RecordBook::File(int job) const {
     const std::lock_guard lock(m_mutex);
-    const Target& target = m_targets.at(static_cast<std::size_t>(job));
-    return target.file ? target.path : QString();
+    return m_queues.at(static_cast<std::size_t>(job)).path;
 }
 
 bool RecordBook::Pending(const Queue& queue) {
@@ -200,9 +199,12 @@ void RecordBook::WriteLoop() {
             const QString base = queue.base;
             lock.unlock();
             const QString problem = Write(static_cast<int>(i), base, bytes, last);
+            const Target& target = m_targets[i];
+            const QString path = target.file ? target.path : QString();
             if (!problem.isEmpty() && m_tell)
                 m_tell(static_cast<int>(i), problem);
             lock.lock();
+            queue.path = path;
         }
     }
 }

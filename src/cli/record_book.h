@@ -72,7 +72,8 @@ public:
     // Waits until every line is written (or left out) and the files closed.
     void Close();
 
-    // The job's file, once closed; empty when none was made.
+    // The job's file, once opened: from its first write after the naming;
+    // empty when none was made (yet). After Close, final.
     QString File(int job) const;
 
 private:
@@ -84,6 +85,7 @@ private:
         qsizetype leftOut = 0;
         bool ended = false;
         bool done = false; // ended, and everything written
+        QString path;      // the file, once the writing thread opened it
     };
     struct Target { // the writing thread's alone
         std::unique_ptr<QFile> file;

@@ -73,6 +73,15 @@ QString TextOutput::EventLines(const JobEvent& event) const {
         lines = prefix + r.Shown() + QStringLiteral(" (%1)\n").arg(Duration(r.elapsedMs));
         break;
     }
+    case JobEvent::Kind::Plan: {
+        // "program: older", "skip: current", "unreachable: why".
+        const JobResult& r = event.result;
+        QString line = CodeOf(r.code);
+        if (!r.detail.isEmpty())
+            line += QStringLiteral(": ") + Escaped(r.detail.simplified());
+        lines = prefix + QStringLiteral("plan: ") + line + QLatin1Char('\n');
+        break;
+    }
     case JobEvent::Kind::State:
     case JobEvent::Kind::Figures:
     case JobEvent::Kind::Percent:

@@ -2,6 +2,7 @@
 
 #include "camera.h"
 #include "firmware_staging.h"
+#include "programmed_cameras.h"
 #include "session_io.h"
 
 namespace kestrel {
@@ -12,6 +13,7 @@ ToolSession::ToolSession(WindowSurface& surface, OperatorInput& input, FileChoos
       m_camera(std::make_unique<Camera>(SessionIo{m_log, m_events, input}, link, run)),
       m_staging(std::make_unique<FirmwareStaging>(m_log, m_events, choosers)) {
     m_staging->SetRunActive([this] { return m_camera->RunActive(); });
+    m_programmed = std::make_unique<ProgrammedCameras>(m_log, m_events, *m_camera);
 }
 
 ToolSession::~ToolSession() = default;

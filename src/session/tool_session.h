@@ -17,6 +17,7 @@ class OperatorInput;
 class FileChooserPort;
 class Camera;
 class FirmwareStaging;
+class ProgrammedCameras;
 
 // The tool's logic behind the main window: the log and the button
 // handlers. The handlers report to the session's events, which its presenter
@@ -54,6 +55,9 @@ private:
     WindowPresenter m_presenter;
     std::unique_ptr<Camera> m_camera;
     std::unique_ptr<FirmwareStaging> m_staging;
+    // Says, on connecting again, whether a camera programmed here took the
+    // new firmware.
+    std::unique_ptr<ProgrammedCameras> m_programmed;
 };
 
 } // namespace kestrel

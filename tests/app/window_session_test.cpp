@@ -108,6 +108,8 @@ private slots:
     void secondPressWhileStartingIsIgnored();
     void copyDuringARunKeepsTheRunInTheLog();
     void refusedConnectAfterACopy();
+    void connectingAgainTellsTheVersion_data();
+    void connectingAgainTellsTheVersion();
 };
 
 void WindowSessionTest::connectFillsThePanes() {
@@ -301,6 +303,44 @@ void WindowSessionTest::refusedConnectAfterACopy() {
     QCOMPARE(boxes.texts.size(), 1);
     QCOMPARE(bar->value(), 0);
     QCOMPARE(tool.Pane(Pane::Info), QString());
+}
+
+void WindowSessionTest::connectingAgainTellsTheVersion_data() {
+    QTest::addColumn<QByteArray>("newVersion"); // the camera's after the run
+    QTest::addColumn<QString>("line");
+    QTest::newRow("new firmware") << QByteArray("2b")
+                                  << "Hardware firmware 1.2A.3F -> 1.2B.05: the new firmware is "
+                                     "running.";
+    QTest::newRow("same firmware") << QByteArray("2a")
+                                   << "Hardware firmware still 1.2A.3F: the update did not take "
+                                      "effect; run the firmware update again.";
+}
+
+void WindowSessionTest::connectingAgainTellsTheVersion() {
+    QFETCH(QByteArray, newVersion);
+    QFETCH(QString, line);
+    kestrel::sim::SimOptions options = FastCamera();
+    options.newHwVersion.parts = {"1", newVersion, newVersion == "2a" ? "3f" : "05"};
+    options.powerCycleAfterMs = 100; // the operator power-cycles the camera
+    options.powerOffMs = 500;
+    Tool tool(options);
+    QVERIFY(tool.started);
+    tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
+    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
+    QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
+    QVERIFY(Shown(tool.Pane(Pane::Log)).endsWith(Shown(rt::kPowerCycle)));
+    QTRY_VERIFY(!tool.session->TheCamera().Connected()); // the camera went off
+
+    // Connect is pressed until the camera is back (refusals are dismissed).
+    MessageBoxes boxes;
+    const auto pressConnect = [&] {
+        QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
+        return tool.session->TheCamera().Connected();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(pressConnect(), 10000);
+    QCOMPARE(tool.Pane(Pane::Log),
+             QStringLiteral("Connected to camera n\u00B021040017 @ IP=127.0.0.1\n") + line +
+                 QLatin1Char('\n'));
 }
 
 QTEST_MAIN(WindowSessionTest)

@@ -5,31 +5,17 @@
 
 #include <QJsonArray>
 #include <QRegularExpression>
-#include <QTcpServer>
 #include <QTest>
 
 using kestrel::sim::FixedReply;
 using kestrel::sim::SimOptions;
 using kestrel::sim::SimThread;
+using kestrel::test::ClosedPort;
 using kestrel::test::FlashCamera;
 using kestrel::test::FlashRun;
 using kestrel::test::Loopback;
 using kestrel::test::RunFlash;
 using kestrel::test::SummaryJob;
-
-namespace {
-
-// A port on which nothing listens: one the system just gave and took back.
-quint16 ClosedPort() {
-    QTcpServer server;
-    if (!server.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    const quint16 port = server.serverPort();
-    server.close();
-    return port;
-}
-
-} // namespace
 
 class FlashCamerasTest : public QObject {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QTcpServer>
 
 namespace kestrel::test {
 
@@ -10,7 +11,25 @@ QStringList FlashRun::OutLines() const {
     return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+bool MatchesSchema(const QByteArray& lines) {
+    QProcess check;
+    check.start(QStringLiteral(KESTREL_SCHEMA_PYTHON),
+                {QStringLiteral(KESTREL_JSON_CHECK), QStringLiteral(KESTREL_JSON_SCHEMA),
+                 QStringLiteral("--lines")});
+    if (!check.waitForStarted(10000))
+        return false;
+    check.write(lines);
+    check.closeWriteChannel();
+    const bool ended = check.waitForFinished(60000);
+    const QByteArray faults = check.readAllStandardError();
+    if (!faults.isEmpty())
+        qWarning("%s", faults.constData());
+    return ended && check.exitStatus() == QProcess::NormalExit && check.exitCode() == 0;
+}
+
 QList<QJsonObject> FlashRun::JsonLines() const {
+    if (!MatchesSchema(out))
+        return {};
     QList<QJsonObject> objects;
     for (const QByteArray& line : out.split('\n')) {
         if (line.isEmpty())
@@ -43,6 +62,15 @@ FlashRun RunFlash(const QStringList& arguments, int timeoutMs) {
 
 QString Loopback(quint16 port) {
     return QStringLiteral("127.0.0.1:%1").arg(port);
+}
+
+quint16 ClosedPort() {
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    const quint16 port = server.serverPort();
+    server.close();
+    return port;
 }
 
 sim::SimOptions FlashCamera(const QByteArray& serial) {

@@ -19,9 +19,14 @@ struct FlashRun {
 
     QStringList OutLines() const;
     // Standard output read as one JSON object per line; a line that is not an
-    // object gives an empty list and fails the test that reads it.
+    // object, or does not match schema/kestrel-flash.schema.json, gives an
+    // empty list and fails the test that reads it.
     QList<QJsonObject> JsonLines() const;
 };
+
+// Every line of --json output matches the program's JSON schema (checked by
+// python3-jsonschema); the faults go to the test's log.
+bool MatchesSchema(const QByteArray& lines);
 
 // Runs the program with these arguments, standard output a pipe (not a
 // terminal), and waits up to timeoutMs for it to end.
@@ -29,6 +34,8 @@ FlashRun RunFlash(const QStringList& arguments, int timeoutMs = 60000);
 
 // "127.0.0.1:PORT", an address of a simulator in this test.
 QString Loopback(quint16 port);
+// A port on which nothing listens: one the system just gave and took back.
+quint16 ClosedPort();
 
 // A simulated camera with a short run. The tool pauses a second between the
 // two phases: the programming phase lasts longer, as on a camera, so that its

@@ -328,6 +328,7 @@ void FlashUpdateTest::stoppedDuringARunSaysTheCameraGoesOn() {
     // Every thread was ended before the program: none was left to the system.
     QCOMPARE(process.readAllStandardError(), QByteArray());
     out += process.readAllStandardOutput();
+    QVERIFY(kestrel::test::MatchesSchema(out));
     const QJsonObject summary = QJsonDocument::fromJson(out.trimmed().split('\n').last()).object();
     QCOMPARE(summary.value("event").toString(), QStringLiteral("summary"));
     const QJsonArray jobs = summary.value("jobs").toArray();

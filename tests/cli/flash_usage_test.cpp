@@ -68,6 +68,14 @@ void FlashUsageTest::usageErrorsExitTwo_data() {
     row("stage with a SHA-256 twice",
         {"stage", "--hw", "a", "--sw", "b", "--sw-sha256", "", "--sw-sha256", "", "/"},
         "--sw-sha256 is given once");
+    row("target of three digits", {"plan", "--target-hw-version", "1.2B.005", "10.0.0.1"},
+        "--target-hw-version takes a version as the camera shows it");
+    row("target of two parts", {"update", "--target-hw-version", "1.2B", "10.0.0.1"},
+        "--target-hw-version takes a version as the camera shows it");
+    row("reinstall without target", {"update", "--reinstall", "10.0.0.1"},
+        "--reinstall goes with --target-hw-version");
+    row("target of info", {"info", "--target-hw-version", "1.2.3", "10.0.0.1"},
+        "Unknown option 'target-hw-version'.");
     row("SHA-256 of an update", {"update", "--hw-sha256", "0a", "10.0.0.1"},
         "Unknown option 'hw-sha256'.");
 }

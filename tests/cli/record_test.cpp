@@ -102,6 +102,7 @@ class RecordTest : public QObject {
     Q_OBJECT
 private slots:
     void exactLinesOfARun();
+    void fileKnownWhileOpen();
     void cameraTextIsEscaped_data();
     void cameraTextIsEscaped();
     void lossAndReconnection();
@@ -131,6 +132,20 @@ void RecordTest::exactLinesOfARun() {
     const JobResult again = Recorded(Command::Info, FlashCamera(), dir.path(), &address);
     QCOMPARE(again.record, dir.filePath("21040017_20261207-140506-2.log"));
     QCOMPARE(Lines(result.record), expected);
+}
+
+void RecordTest::fileKnownWhileOpen() {
+    // The result event tells the file while the record is still open.
+    QTemporaryDir dir;
+    RecordBook book(dir.path(), QStringLiteral("update"), {QStringLiteral("127.0.0.1:5000")},
+                    SteppingClock());
+    book.Start({});
+    book.Add(0, RecordBook::Mark::Event, QStringLiteral("connected"));
+    QCOMPARE(book.File(0), QString()); // not named yet: nothing on the disk
+    book.Name(0, QStringLiteral("21040017"));
+    QTRY_COMPARE(book.File(0), dir.filePath("21040017_20261207-140506.log"));
+    book.Close();
+    QCOMPARE(book.File(0), dir.filePath("21040017_20261207-140506.log"));
 }
 
 void RecordTest::cameraTextIsEscaped_data() {

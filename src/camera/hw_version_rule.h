@@ -1,0 +1,40 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Which hardware firmware version a camera runs, against the one it should
+// run. Plain C++ on byte strings, no Qt, so that anything a camera or an
+// operator gives can be fed to it.
+namespace kestrel {
+
+// A hardware firmware version as the camera's information shows it: three
+// hexadecimal parts of one or two digits joined by dots ("1.2A.3F"), either
+// case. The parts as numbers, when the text is one.
+using HwVersionParts = std::array<int, 3>;
+std::optional<HwVersionParts> ReadHwVersion(std::string_view text);
+
+// The version as the camera shows it (letters upper-cased); empty when the
+// text is not a version.
+std::string NormalizedHwVersion(std::string_view text);
+
+// Both are versions and equal part by part: "1.2b.5" is "1.2B.05".
+bool SameHwVersion(std::string_view a, std::string_view b);
+
+// What an update does with a camera, by its version: program it, or leave it
+// as it is because it already runs the target.
+struct VersionDecision {
+    bool program = true;
+    // Why: "current" (left alone); "no target", "reinstall", "older",
+    // "newer", or "" for a version that cannot be read (programmed).
+    std::string_view reason;
+};
+
+// cameraVersion as the camera's information shows it; target empty: no
+// target version was given. reinstall programs a camera that is current.
+VersionDecision DecideByVersion(std::string_view cameraVersion, std::string_view target,
+                                bool reinstall);
+
+} // namespace kestrel

@@ -1,0 +1,47 @@
+#include "programmed_cameras.h"
+
+#include "camera.h"
+#include "hw_version_rule.h"
+#include "log_book.h"
+#include "session_events.h"
+
+namespace kestrel {
+
+ProgrammedCameras::ProgrammedCameras(LogBook& log, SessionEvents& events, Camera& camera)
+    : m_log(log), m_events(events), m_camera(camera) {
+    QObject::connect(&camera, &Camera::connected, &m_context, [this] { OnConnected(); });
+    QObject::connect(&camera, &Camera::runEnded, &m_context, [this](RunOutcome outcome) {
+        if (outcome == RunOutcome::Finished)
+            OnRunFinished();
+    });
+}
+
+QString ProgrammedCameras::Line(const CameraIdentity& camera) const {
+    const auto found = m_programmed.constFind(camera.serial);
+    if (camera.serial.isEmpty() || found == m_programmed.constEnd())
+        return QString();
+    const QString& before = *found;
+    if (SameHwVersion(before.toLatin1().toStdString(), camera.hardware.toLatin1().toStdString()))
+        return QStringLiteral("Hardware firmware still %1: the update did not take effect; run "
+                              "the firmware update again.\r\n")
+            .arg(before);
+    return QStringLiteral("Hardware firmware %1 -> %2: the new firmware is running.\r\n")
+        .arg(before, camera.hardware);
+}
+
+void ProgrammedCameras::OnConnected() {
+    // Found programming, the camera was not asked who it is.
+    m_current = m_camera.UpdateRunning() ? CameraIdentity() : m_camera.Identity();
+    const QString line = Line(m_current);
+    if (line.isEmpty())
+        return;
+    m_log.Write(line);
+    emit m_events.logShown();
+}
+
+void ProgrammedCameras::OnRunFinished() {
+    if (!m_current.serial.isEmpty())
+        m_programmed.insert(m_current.serial, m_current.hardware);
+}
+
+} // namespace kestrel
