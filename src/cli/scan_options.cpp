@@ -93,6 +93,9 @@ QString ScanHelp() {
         "TARGET is an IPv4 address (192.168.1.40), a network (192.168.1.0/24: its\n"
         "hosts) or a range of the last number (192.168.1.20-39), each optionally\n"
         "followed by :PORT. More than 1024 addresses in all need --large.\n\n"
+        "Once the search ends, the cameras are written as a table sorted by address,\n"
+        "unless --plain, --json or --addresses ask otherwise. A camera's state is idle,\n"
+        "programming, or lost (its connection ended before it gave its identity).\n\n"
         "Options:\n"
         "  --port N           the port of every TARGET without its own (default 5000)\n"
         "  --parallel N       addresses asked at once (default 64, at most 1024);\n"
@@ -105,8 +108,7 @@ QString ScanHelp() {
         "  --json             one JSON object per line: begin, one \"camera\" per\n"
         "                     camera as it answers, then a summary\n"
         "  --addresses        only address:port of each camera, one a line, as in\n"
-        "                     kestrel-flash update $(kestrel-flash scan --addresses ...)\n"
-        "Without these, a table of the cameras sorted by address at the end.\n");
+        "                     kestrel-flash update $(kestrel-flash scan --addresses ...)\n");
 }
 
 } // namespace kestrel::cli
