@@ -88,8 +88,8 @@ private slots:
 };
 
 void CameraScannerTest::findsExactlyTheCameras() {
-    // .41 and .42 cameras, .44 programming, .45 an impostor, .46 silent;
-    // .43, .47, .48 nobody.
+    // .41 and .42 cameras, .44 programming, .45 an impostor, .46 silent, .47
+    // a camera that hangs up after two questions; .43 and .48 nobody.
     SimOptions colour;
     colour.quiet = true;
     colour.serial = "21040017";
@@ -107,6 +107,10 @@ void CameraScannerTest::findsExactlyTheCameras() {
     SimThread programming(busy);
     QVERIFY2(programming.Start(QHostAddress(kBase.arg(44)), port),
              qPrintable(programming.ErrorString()));
+    SimOptions hangsUp = colour;
+    hangsUp.closeAfter = 2;
+    SimThread shortLived(hangsUp);
+    QVERIFY(shortLived.Start(QHostAddress(kBase.arg(47)), port));
     PeerServer impostor("220 mail.example ESMTP ready", "500 5.5.1 Command unrecognized");
     QVERIFY(impostor.Listen(kBase.arg(45), port));
     PeerServer silent("", "");
@@ -121,7 +125,8 @@ void CameraScannerTest::findsExactlyTheCameras() {
     QSignalSpy finished(&scanner, &CameraScanner::finished);
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(scanner.Start({Range("127.0.0.41-48", port)}));
+    // .44 given twice is asked once.
+    QVERIFY(scanner.Start({Range("127.0.0.44", port), Range("127.0.0.41-48", port)}));
     QVERIFY(!scanner.Start({Range("127.0.0.41-48", port)})); // one search at a time
     QVERIFY(finished.wait(10000));
     const qint64 elapsed = clock.elapsed();
@@ -133,8 +138,11 @@ void CameraScannerTest::findsExactlyTheCameras() {
         QCOMPARE(finding.port, port);
         byAddress.insert(finding.address, finding);
     }
-    QCOMPARE(byAddress.keys(), (QStringList{kBase.arg(41), kBase.arg(42), kBase.arg(44)}));
-    QCOMPARE(found.size(), 3);
+    QCOMPARE(byAddress.keys(),
+             (QStringList{kBase.arg(41), kBase.arg(42), kBase.arg(44), kBase.arg(47)}));
+    QCOMPARE(found.size(), 4);
+    QCOMPARE(byAddress[kBase.arg(47)].state, ScanFinding::State::Lost);
+    QVERIFY(byAddress[kBase.arg(47)].identity.IsEmpty());
     const ScanFinding& one = byAddress[kBase.arg(41)];
     QCOMPARE(one.state, ScanFinding::State::Idle);
     QCOMPARE(one.identity.serial, QStringLiteral("21040017"));
