@@ -64,14 +64,15 @@ void FlashScanTest::eachForm() {
     QCOMPARE(objects.last().value("event").toString(), "summary");
     QCOMPARE(objects.last().value("found").toInt(), 2);
     QCOMPARE(objects.last().value("interrupted").toBool(), false);
-    for (const QJsonObject& camera : {objects.at(1), objects.at(2)}) {
-        QCOMPARE(camera.value("event").toString(), "camera");
-        QCOMPARE(camera.value("port").toInt(), m_idle->Port());
-        const bool programming = camera.value("address").toString() == "127.0.0.82";
-        QCOMPARE(camera.value("state").toString(), programming ? "programming" : "idle");
-        QCOMPARE(camera.value("camera").toObject().value("serial").toString(),
-                 programming ? "" : "21040017");
-    }
+    QStringList cameras;
+    for (const QJsonObject& camera : {objects.at(1), objects.at(2)})
+        cameras << camera.value("event").toString() + ' ' + camera.value("address").toString() +
+                       ':' + QString::number(camera.value("port").toInt()) + ' ' +
+                       camera.value("state").toString() + ' ' +
+                       camera.value("camera").toObject().value("serial").toString();
+    cameras.sort();
+    QCOMPARE(cameras, (QStringList{"camera " + busy + " programming ",
+                                   "camera " + idle + " idle 21040017"}));
 
     const FlashRun none = RunFlash({"scan", "--plain", "127.0.0.83:" + m_port});
     QCOMPARE(none.exitCode, 1);
@@ -83,8 +84,6 @@ void FlashScanTest::usageErrors_data() {
     QTest::addColumn<QString>("error");
     QTest::newRow("no target") << QStringList{"scan", "--json"}
                                << "scan needs at least one TARGET";
-    QTest::newRow("bad target") << QStringList{"scan", "10.0.0.9-3"}
-                                << "\"10.0.0.9-3\" ends below its start";
     QTest::newRow("over 1024, all targets together")
         << QStringList{"scan", "10.0.0.0/22", "10.0.9.1-3"}
         << "1025 addresses is more than 1024: add --large to search them all";
@@ -92,8 +91,6 @@ void FlashScanTest::usageErrors_data() {
                                << "--plain, --json and --addresses cannot be used together";
     QTest::newRow("parallel 0") << QStringList{"scan", "--parallel", "0", "10.0.0.1"}
                                 << "--parallel takes a number from 1 to 1024";
-    QTest::newRow("port text") << QStringList{"scan", "--port", "x", "10.0.0.1"}
-                               << "--port takes one port from 1 to 65535";
 }
 
 void FlashScanTest::usageErrors() {
