@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera_address.h"
+#include "scan_options.h"
 
 #include <QByteArray>
 #include <QList>
@@ -11,7 +12,7 @@
 
 namespace kestrel::cli {
 
-enum class Command { Info, Update, Watch, Stage };
+enum class Command { Info, Update, Watch, Stage, Scan };
 
 // What the command line asks for.
 struct CliOptions {
@@ -28,6 +29,7 @@ struct CliOptions {
     QString folder;
     QByteArray hwSha256; // the SHA-256 the files must have (raw); empty: not given
     QByteArray swSha256;
+    ScanOptions scan; // for scan alone
 };
 
 // The outcome of reading the command line: options to run, or a text to

@@ -6,6 +6,7 @@
 #include "json_output.h"
 #include "record_book.h"
 #include "report_file.h"
+#include "scan_command.h"
 #include "stage_job.h"
 #include "stop_signals.h"
 #include "terminal.h"
@@ -61,6 +62,8 @@ int main(int argc, char** argv) {
         return parsed.exitCode;
     }
     const CliOptions& options = *parsed.options;
+    if (options.command == Command::Scan)
+        return RunScan(options.scan);
 
     std::unique_ptr<ReportFile> report;
     if (!options.reportPath.isEmpty()) {
