@@ -14,13 +14,17 @@ class LogBook;
 class SessionEvents;
 class LineTransport;
 class CommandChannel;
+class Connector;
+class BusyGate;
+class ConnectSequence;
 class CameraInfoQuery;
 
 // Looks at one address and port for a camera, without changing anything on
-// it. A port counts as a camera once it has sent a greeting line and answered
-// the update status probe with an update status reply. A camera with a run in
-// progress is sent nothing else (the command channel's busy gate holds even
-// the goodbye back); any other is asked for its identity and then told
+// it, through the same connect sequence, busy gate and information query as
+// a connected camera. A port counts as a camera once it has sent a greeting
+// line and answered the update status probe with an update status reply. A
+// camera with a run in progress is sent nothing else (the busy gate holds
+// even the goodbye back); any other is asked for its identity and then told
 // goodbye. Lives in the thread that builds it.
 class CameraProbe {
 public:
@@ -39,13 +43,23 @@ public:
 private:
     class Operator;
 
+    // The connector opens the port of its settings: a new port gets a
+    // connector and a connect sequence of its own.
+    void UsePort(quint16 port);
+    // Closes the connection without a word to whoever answered.
+    void Drop();
+
+    ScanSettings m_settings;
     std::unique_ptr<LogBook> m_log;
     std::unique_ptr<SessionEvents> m_events;
     std::unique_ptr<Operator> m_operator;
     std::unique_ptr<LineTransport> m_transport;
     std::unique_ptr<CommandChannel> m_channel;
+    std::unique_ptr<BusyGate> m_gate;
     std::unique_ptr<CameraInfoQuery> m_info;
-    bool m_runInProgress = false; // the busy gate's flag for this camera
+    std::unique_ptr<Connector> m_connector;      // for m_port
+    std::unique_ptr<ConnectSequence> m_sequence; // on m_connector
+    quint16 m_port = 0;
     bool m_aborted = false;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera_info.h"
+#include "camera_identity.h"
 
 #include <QMetaType>
 #include <QString>
