@@ -1,6 +1,7 @@
 #include "kestrel_flashtool_dlg.h"
 
 #include "about_dlg.h"
+#include "find_cameras_dlg.h"
 #include "app_icon.h"
 #include "app_identity.h"
 #include "dialog_font.h"
@@ -20,6 +21,7 @@
 namespace {
 
 const QString kAboutItemText = QStringLiteral("&About Kestrel_FlashTool...");
+const QString kFindCamerasItemText = QStringLiteral("&Find cameras\u2026");
 
 } // namespace
 
@@ -168,14 +170,21 @@ void CKestrel_FlashToolDlg::keyPressEvent(QKeyEvent* event) {
 void CKestrel_FlashToolDlg::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     QAction* about = menu.addAction(kAboutItemText);
-    if (menu.exec(event->globalPos()) == about)
+    QAction* find = menu.addAction(kFindCamerasItemText);
+    QAction* picked = menu.exec(event->globalPos());
+    if (picked == about)
         ShowAbout();
+    else if (picked == find)
+        ShowFindCameras();
 }
 
 void CKestrel_FlashToolDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!m_systemMenuExtended)
-        m_systemMenuExtended = kestrel::AppendAboutToSystemMenu(*this, kAboutItemText);
+        m_systemMenuExtended =
+            kestrel::AppendAboutToSystemMenu(*this, kAboutItemText) &&
+            kestrel::AppendItemToSystemMenu(*this, kestrel::kFindCamerasCommand,
+                                            kFindCamerasItemText);
 }
 
 bool CKestrel_FlashToolDlg::nativeEvent(const QByteArray& eventType, void* message,
@@ -185,12 +194,23 @@ bool CKestrel_FlashToolDlg::nativeEvent(const QByteArray& eventType, void* messa
         *result = 0;
         return true;
     }
+    if (kestrel::IsSystemCommand(eventType, message, kestrel::kFindCamerasCommand)) {
+        ShowFindCameras();
+        *result = 0;
+        return true;
+    }
     return QDialog::nativeEvent(eventType, message, result);
 }
 
 void CKestrel_FlashToolDlg::ShowAbout() {
     CAboutDlg about(this);
     about.exec();
+}
+
+void CKestrel_FlashToolDlg::ShowFindCameras() {
+    CFindCamerasDlg find(this);
+    if (find.exec() == QDialog::Accepted && !find.ChosenAddress().isEmpty())
+        m_ipCamera->setAddress(find.ChosenAddress());
 }
 
 kestrel::PaneEdit* CKestrel_FlashToolDlg::PaneWidget(kestrel::Pane pane) const {

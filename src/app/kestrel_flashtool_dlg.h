@@ -46,6 +46,9 @@ public:
 
     // Opens the About box modally.
     void ShowAbout();
+    // Opens the Find cameras box modally; the camera chosen there goes into
+    // the camera address field.
+    void ShowFindCameras();
 
     QPushButton* FwUpdateButton() const { return m_btnFwUpdate; }
     QPushButton* CopyToUsbButton() const { return m_btnCopyToUsb; }

@@ -19,11 +19,23 @@ bool AppendAboutToSystemMenu(QWidget& window, const QString& text) {
     return true;
 }
 
+bool AppendItemToSystemMenu(QWidget& window, unsigned command, const QString& text) {
+    HMENU menu = GetSystemMenu(reinterpret_cast<HWND>(window.winId()), FALSE);
+    if (menu == nullptr || text.isEmpty())
+        return false;
+    AppendMenuW(menu, MF_STRING, command, reinterpret_cast<LPCWSTR>(text.utf16()));
+    return true;
+}
+
 bool IsAboutSystemCommand(const QByteArray& eventType, const void* message) {
+    return IsSystemCommand(eventType, message, kAboutBoxCommand);
+}
+
+bool IsSystemCommand(const QByteArray& eventType, const void* message, unsigned command) {
     if (eventType != "windows_generic_MSG" || message == nullptr)
         return false;
     const auto* msg = static_cast<const MSG*>(message);
-    return msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == kAboutBoxCommand;
+    return msg->message == WM_SYSCOMMAND && (msg->wParam & 0xFFF0) == command;
 }
 
 #else
@@ -32,7 +44,15 @@ bool AppendAboutToSystemMenu(QWidget&, const QString&) {
     return false;
 }
 
+bool AppendItemToSystemMenu(QWidget&, unsigned, const QString&) {
+    return false;
+}
+
 bool IsAboutSystemCommand(const QByteArray&, const void*) {
+    return false;
+}
+
+bool IsSystemCommand(const QByteArray&, const void*, unsigned) {
     return false;
 }
 

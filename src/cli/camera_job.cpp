@@ -70,6 +70,7 @@ JobResult CameraJob::Run() {
         switch (m_plan.command) {
         case Command::Info:
         case Command::Stage:
+        case Command::Scan:
             result.Set(ResultCode::Ok, QString());
             break;
         case Command::Watch:

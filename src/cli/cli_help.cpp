@@ -60,6 +60,7 @@ QString ProgramHelp() {
                "  watch ADDRESS        follow a programming run already in progress\n"
                "  stage --hw FILE --sw FILE FOLDER\n"
                "                       copy the firmware files onto a USB stick and verify them\n"
+               "  scan TARGET...       find the cameras among addresses, networks or ranges\n"
                "\n"
                "Run \"kestrel-flash COMMAND --help\" for the options of a command.\n"
                "\n"
@@ -140,6 +141,10 @@ QString CommandHelp(Command command) {
                            "  --sw-sha256 HEX    the SHA-256 the software file must have\n") +
             QString::fromLatin1(kOutputHelp);
         break;
+    case Command::Scan:
+        return ScanHelp() + QStringLiteral("  -h, --help         show this help\n\n"
+                                           "Exit status: 0 when a camera was found, 1 when "
+                                           "none was, 2 for a\nusage error.\n");
     }
     return text + QStringLiteral("  -h, --help         show this help\n\n") +
            QString::fromLatin1(kExitHelp);

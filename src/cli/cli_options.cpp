@@ -16,7 +16,7 @@ constexpr quint16 kCameraPort = 5000;
 constexpr int kMaxRebootTimeoutS = 24 * 3600;
 
 constexpr std::array kCommands{Command::Info, Command::Update, Command::Watch, Command::Stage,
-                               Command::Plan};
+                               Command::Plan, Command::Scan};
 
 std::optional<Command> CommandNamed(const QString& name) {
     for (const Command command : kCommands) {
@@ -99,6 +99,8 @@ QString CommandName(Command command) {
         return QStringLiteral("stage");
     case Command::Plan:
         return QStringLiteral("plan");
+    case Command::Scan:
+        return QStringLiteral("scan");
     }
     return QString();
 }
@@ -151,6 +153,18 @@ ParsedCli ParseCli(const QStringList& arguments) {
 
     QStringList rest = arguments;
     rest.removeAt(1); // the parser expects the program name, then options
+    if (*command == Command::Scan) {
+        if (rest.contains(QStringLiteral("--help")) || rest.contains(QStringLiteral("-h")))
+            return Help(CommandHelp(*command));
+        ParsedScan scan = ParseScanArguments(rest);
+        if (!scan.options)
+            return UsageError(scan.error, hint);
+        ParsedCli parsed;
+        parsed.options.emplace();
+        parsed.options->command = *command;
+        parsed.options->scan = std::move(*scan.options);
+        return parsed;
+    }
     if (!parser.parse(rest))
         return UsageError(parser.errorText(), hint);
     if (parser.isSet(help))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "camera_address.h"
+#include "scan_options.h"
 
 #include <QByteArray>
 #include <QList>
@@ -11,7 +12,7 @@
 
 namespace kestrel::cli {
 
-enum class Command { Info, Update, Watch, Stage, Plan };
+enum class Command { Info, Update, Watch, Stage, Plan, Scan };
 
 // What the command line asks for.
 struct CliOptions {
@@ -32,6 +33,7 @@ struct CliOptions {
     // it ("1.2B.05"); empty: none. reinstall programs a camera already there.
     QString targetHwVersion;
     bool reinstall = false;
+    ScanOptions scan; // for scan alone
 };
 
 // The outcome of reading the command line: options to run, or a text to

@@ -8,6 +8,7 @@
 #include "plain_output.h"
 #include "record_book.h"
 #include "report_file.h"
+#include "scan_command.h"
 #include "stop_signals.h"
 #include "terminal.h"
 #include "terminal_text.h"
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
         return parsed.exitCode;
     }
     const CliOptions& options = *parsed.options;
+    if (options.command == Command::Scan)
+        return RunScan(options.scan);
 
     std::unique_ptr<ReportFile> report;
     if (!options.reportPath.isEmpty()) {
