@@ -18,13 +18,9 @@
 
 namespace kestrel {
 
-// Nobody operates a search: there is no chooser.
+// Nobody operates a search: it only waits.
 class CameraProbe::Operator : public OperatorInput {
 public:
-    std::optional<QString> ChooseExistingFile(const QString&, const QList<FileFilter>&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> ChooseFolder() override { return std::nullopt; }
     void Wait(int ms) override { WaitServingEvents(ms); }
 };
 

@@ -20,9 +20,11 @@ public:
     void End() override;
 
     static QJsonObject IdentityObject(const CameraIdentity& identity);
+    // One object as a line, with its "schema"; for the commands that write
+    // objects of their own (scan).
+    void Write(QJsonObject object);
 
 private:
-    void Write(QJsonObject object);
 
     std::FILE* m_stream;
     QString m_target;

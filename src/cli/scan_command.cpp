@@ -4,6 +4,7 @@
 #include "progress_output.h"
 #include "scan_output.h"
 #include "stop_signals.h"
+#include "terminal_text.h"
 #include "terminal.h"
 
 #include <QEventLoop>

@@ -43,12 +43,11 @@ ScanOutput::ScanOutput(std::FILE* stream, const ScanOptions& options)
 void ScanOutput::Begin() {
     m_clock.start();
     if (m_options.form == ScanOptions::Form::Json)
-        WriteText(m_stream,
-                  QString::fromUtf8(JsonLine(
-                      {{QStringLiteral("event"), QStringLiteral("begin")},
-                       {QStringLiteral("command"), QStringLiteral("scan")},
-                       {QStringLiteral("targets"), QJsonArray::fromStringList(m_options.targetTexts)},
-                       {QStringLiteral("addresses"), static_cast<qint64>(m_options.addresses)}})));
+        JsonOutput(m_stream).Write(
+            {{QStringLiteral("event"), QStringLiteral("begin")},
+             {QStringLiteral("command"), QStringLiteral("scan")},
+             {QStringLiteral("targets"), QJsonArray::fromStringList(m_options.targetTexts)},
+             {QStringLiteral("addresses"), static_cast<qint64>(m_options.addresses)}});
 }
 
 void ScanOutput::OnFound(const ScanFinding& finding) {
@@ -63,14 +62,13 @@ void ScanOutput::OnFound(const ScanFinding& finding) {
         WriteText(m_stream, finding.Endpoint() + QLatin1Char('\n'));
         return;
     case ScanOptions::Form::Json:
-        WriteText(m_stream,
-                  QString::fromUtf8(JsonLine(
-                      {{QStringLiteral("event"), QStringLiteral("camera")},
-                       {QStringLiteral("address"), finding.address},
-                       {QStringLiteral("port"), finding.port},
-                       {QStringLiteral("state"), ScanFinding::StateName(finding.state)},
-                       {QStringLiteral("camera"), JsonOutput::IdentityObject(finding.identity)},
-                       {QStringLiteral("elapsedMs"), m_clock.elapsed()}})));
+        JsonOutput(m_stream).Write(
+            {{QStringLiteral("event"), QStringLiteral("camera")},
+             {QStringLiteral("address"), finding.address},
+             {QStringLiteral("port"), finding.port},
+             {QStringLiteral("state"), ScanFinding::StateName(finding.state)},
+             {QStringLiteral("camera"), JsonOutput::IdentityObject(finding.identity)},
+             {QStringLiteral("elapsedMs"), m_clock.elapsed()}});
         return;
     }
 }
@@ -89,13 +87,13 @@ void ScanOutput::End(bool interrupted) {
     case ScanOptions::Form::Addresses:
         break;
     case ScanOptions::Form::Json:
-        WriteText(m_stream, QString::fromUtf8(JsonLine(
-                                {{QStringLiteral("event"), QStringLiteral("summary")},
-                                 {QStringLiteral("found"), m_found.size()},
-                                 {QStringLiteral("addresses"),
-                                  static_cast<qint64>(m_options.addresses)},
-                                 {QStringLiteral("interrupted"), interrupted},
-                                 {QStringLiteral("elapsedMs"), m_clock.elapsed()}})));
+        JsonOutput(m_stream).Write(
+            {{QStringLiteral("event"), QStringLiteral("summary")},
+             {QStringLiteral("command"), QStringLiteral("scan")},
+             {QStringLiteral("found"), m_found.size()},
+             {QStringLiteral("addresses"), static_cast<qint64>(m_options.addresses)},
+             {QStringLiteral("interrupted"), interrupted},
+             {QStringLiteral("elapsedMs"), m_clock.elapsed()}});
         break;
     }
 }
