@@ -52,9 +52,9 @@ struct EjectPlan {
     enum class Finish { PowerOff, Eject, None };
 
     Verdict verdict = Verdict::NotOnDrive;
-    std::string device;      // the block device that holds the folder
-    std::string mountPoint;  // where it is mounted
-    std::string driveObject; // its drive
+    std::string device;                // the block device that holds the folder
+    std::string mountPoint;            // where it is mounted
+    std::string driveObject;           // its drive
     std::vector<UnmountStep> unmounts; // in the order to run them
     Finish finish = Finish::None;
 };

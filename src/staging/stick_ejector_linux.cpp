@@ -61,15 +61,18 @@ std::string Bytes(const QVariant& value) {
 
 void ReadBlock(BlockInfo& block, const QString& interface, const QVariantMap& properties) {
     if (interface == kService + QStringLiteral(".Block")) {
-        const QByteArray preferred = properties.value(QStringLiteral("PreferredDevice")).toByteArray();
-        block.device = Bytes(properties.value(preferred.isEmpty() ? QStringLiteral("Device")
-                                                                  : QStringLiteral("PreferredDevice")));
-        block.drive =
-            qvariant_cast<QDBusObjectPath>(properties.value(QStringLiteral("Drive"))).path().toStdString();
+        const QByteArray preferred =
+            properties.value(QStringLiteral("PreferredDevice")).toByteArray();
+        block.device = Bytes(properties.value(
+            preferred.isEmpty() ? QStringLiteral("Device") : QStringLiteral("PreferredDevice")));
+        block.drive = qvariant_cast<QDBusObjectPath>(properties.value(QStringLiteral("Drive")))
+                          .path()
+                          .toStdString();
     } else if (interface == kService + QStringLiteral(".Filesystem")) {
         block.hasFilesystem = true;
         QByteArrayList mountPoints;
-        qvariant_cast<QDBusArgument>(properties.value(QStringLiteral("MountPoints"))) >> mountPoints;
+        qvariant_cast<QDBusArgument>(properties.value(QStringLiteral("MountPoints"))) >>
+            mountPoints;
         for (const QByteArray& mountPoint : mountPoints)
             block.mountPoints.push_back(Bytes(mountPoint));
     }
@@ -152,7 +155,8 @@ EjectOutcome Refused(EjectOutcome outcome, const QDBusMessage& error, const QStr
         outcome.message = t::NotAuthorized(device);
     } else if (!name.startsWith(kErrorPrefix)) { // the bus, not UDisks2, answered
         outcome.result = Result::NoService;
-        outcome.message = t::NoService(QStorageInfo(folder).rootPath());
+        const QString root = QStorageInfo(folder).rootPath();
+        outcome.message = t::NoService(root.isEmpty() ? folder : root);
     } else {
         outcome.result = Result::Failed;
         outcome.message = t::Failed(device, error.errorMessage());

@@ -55,22 +55,23 @@ void EjectRuleTest::plan_data() {
     using V = EjectPlan::Verdict;
     using F = EjectPlan::Finish;
     QTest::newRow("stick root: both partitions off, deeper first, powered off")
-        << "/media/op/FW" << V::Eject << "/dev/sdb1" << "sdb2@/media/op/FW/data sdb1@/media/op/FW*"
-        << F::PowerOff;
+        << "/media/op/FW" << V::Eject << "/dev/sdb1"
+        << "sdb2@/media/op/FW/data sdb1@/media/op/FW*" << F::PowerOff;
     QTest::newRow("below the root") << "/media/op/FW/fw" << V::Eject << "/dev/sdb1"
                                     << "sdb2@/media/op/FW/data sdb1@/media/op/FW*" << F::PowerOff;
     QTest::newRow("the longest mount point holds it")
         << "/media/op/FW/data/x" << V::Eject << "/dev/sdb2"
         << "sdb2@/media/op/FW/data* sdb1@/media/op/FW" << F::PowerOff;
     QTest::newRow("a name that only begins like a mount point")
-        << "/media/op/FWX" << V::NotRemovable << "/dev/nvme0n1p2" << "" << F::None;
-    QTest::newRow("home on the system disk") << "/home/op" << V::NotRemovable
-                                             << "/dev/nvme0n1p3" << "" << F::None;
+        << "/media/op/FWX" << V::NotRemovable << "/dev/nvme0n1p2"
+        << "" << F::None;
+    QTest::newRow("home on the system disk") << "/home/op" << V::NotRemovable << "/dev/nvme0n1p3"
+                                             << "" << F::None;
     QTest::newRow("card in a reader: the card is ejected, the reader stays")
-        << "/media/op/CARD" << V::Eject << "/dev/mmcblk0p1" << "mmcblk0p1@/media/op/CARD*"
-        << F::Eject;
+        << "/media/op/CARD" << V::Eject << "/dev/mmcblk0p1"
+        << "mmcblk0p1@/media/op/CARD*" << F::Eject;
     QTest::newRow("cannot power off: ejected") << "/media/op/OLD/a" << V::Eject << "/dev/sdc1"
-                                              << "sdc1@/media/op/OLD*" << F::Eject;
+                                               << "sdc1@/media/op/OLD*" << F::Eject;
     QTest::newRow("loop device: no drive") << "/media/op/IMG" << V::NotOnDrive << "/dev/loop0"
                                            << "" << F::None;
 }
