@@ -3,8 +3,10 @@
 #include "camera_stack.h"
 #include "connector.h"
 #include "firmware_run.h"
-#include "staging_handlers.h"
 #include "session_io.h"
+#include "staging_handlers.h"
+#include "staging_texts.h"
+#include "stick_ejector.h"
 
 namespace kestrel {
 
@@ -45,7 +47,14 @@ void ToolSession::OnBnClickedFwUpdate() {
 }
 
 void ToolSession::OnBnClickedCopyToUsb() {
-    m_staging->OnBnClickedCopyToUsb();
+    if (!m_staging->OnBnClickedCopyToUsb())
+        return; // nothing is offered after a failed copy
+    // The choices are the copy's: no Select runs while the copy does.
+    const QString folder = m_staging->Choices().m_strUsbPath;
+    if (StickEjector().OnRemovableDrive(folder) &&
+        m_presenter.Ask(staging_texts::EjectOffer(), staging_texts::EjectButton(),
+                        staging_texts::KeepButton()))
+        m_staging->EjectStick(folder);
 }
 
 void ToolSession::OnBnClickedSelectHw() {

@@ -30,6 +30,10 @@ public:
     // True when both files were copied and verified.
     bool OnBnClickedCopyToUsb();
 
+    // Ejects the USB stick that holds the folder; the log and a message give
+    // the outcome. Part of the copy's work: other copies and choices wait.
+    void EjectStick(const QString& folder);
+
     const StagingChoices& Choices() const { return m_choices; }
 
     // True while a copy is running (the window must not close meanwhile).
