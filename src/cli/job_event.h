@@ -32,6 +32,8 @@ struct JobResult {
     qint64 elapsedMs = 0;
     QString record; // the file of the conversation record; empty without one
     QList<StagedFile> files; // stage: the files copied and verified
+    // stage --eject: how ejecting ended ("ejected", "busy"...); empty: not tried
+    QString eject;
 
     // The serial number as first read: before the run, or after it when the
     // camera was found programming.

@@ -69,9 +69,12 @@ QString SummaryTable(const QList<JobRow>& rows, bool copies) {
     qsizetype resultWidth = resultHeader.size();
     QStringList results;
     for (const JobRow& row : rows) {
-        const QString result = row.result.ok
-                                   ? QStringLiteral("ok")
-                                   : QStringLiteral("FAILED: ") + ResultLabel(row.result.code);
+        // A copy that was also ejected says so.
+        const QString ok = row.result.eject.isEmpty()
+                               ? QStringLiteral("ok")
+                               : QStringLiteral("ok, ") + row.result.eject;
+        const QString result =
+            row.result.ok ? ok : QStringLiteral("FAILED: ") + ResultLabel(row.result.code);
         results.append(result);
         nameWidth = std::max(nameWidth, row.name.size());
         serialWidth = std::max(serialWidth, Escaped(row.serial).size());

@@ -25,7 +25,7 @@ constexpr std::array kOutcomes{
     OutcomeText{RunOutcome::Interrupted, "interrupted"},
 };
 
-const std::array<std::pair<const char*, const char*>, 17> kLabels{{
+const std::array<std::pair<const char*, const char*>, 18> kLabels{{
     {"ok", "ok"},
     {"connect-failed", "could not connect"},
     {"not-connected", "not connected"},
@@ -41,6 +41,7 @@ const std::array<std::pair<const char*, const char*>, 17> kLabels{{
     {"no-power-cycle", "not power-cycled"},
     {"not-back", "did not come back"},
     {"copy-failed", "copy failed"},
+    {"eject-failed", "copied, stick not ejected"},
     {"interrupted", "interrupted"},
     {"report-failed", "report not written"},
 }};

@@ -4,6 +4,7 @@
 #include "job_presenter.h"
 #include "staging_task.h"
 #include "staging_texts.h"
+#include "stick_ejector.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -42,6 +43,24 @@ QList<ExpectedSha256> Given(const QByteArray& digest, const QString& option) {
     if (digest.isEmpty())
         return {};
     return {{option, digest}};
+}
+
+// Ejects the stick the copy went to: the outcome goes to the log and the
+// result; a failed eject fails the command, the copy staying valid.
+void EjectStick(JobPresenter& surface, const QString& folder, JobResult& result) {
+    PostLines(surface, staging_texts::EjectingLine());
+    const EjectOutcome outcome = StickEjector().Eject(folder);
+    for (const QString& step : outcome.done)
+        PostLines(surface, staging_texts::EjectStepLine(step));
+    PostLines(surface, outcome.message);
+    result.eject = EjectResultName(outcome.result);
+    const QString detail = result.detail + QLatin1Char(' ') + outcome.message;
+    if (outcome.Ejected()) {
+        result.Set(true, result.code, detail);
+    } else {
+        surface.PostMessage(outcome.message);
+        result.Set(false, QStringLiteral("eject-failed"), detail);
+    }
 }
 
 } // namespace
@@ -83,6 +102,8 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
                        QStringLiteral("%1 and %2 copied to %3 and verified.")
                            .arg(staging_texts::HwDestinationName(),
                                 staging_texts::SwDestinationName(), plan.folder));
+            if (options.eject)
+                EjectStick(surface, plan.folder, result);
         } else {
             const QString failure = CopyFailureMessage(plan, outcome);
             surface.PostMessage(failure);
