@@ -52,10 +52,10 @@ void EjectStick(JobPresenter& surface, const QString& folder, JobResult& result)
     const EjectOutcome outcome = StickEjector().Eject(folder);
     for (const QString& step : outcome.done)
         PostLines(surface, staging_texts::EjectStepLine(step));
-    PostLines(surface, outcome.message);
     result.eject = EjectResultName(outcome.result);
     const QString detail = result.detail + QLatin1Char(' ') + outcome.message;
     if (outcome.Ejected()) {
+        PostLines(surface, outcome.message);
         result.Set(true, result.code, detail);
     } else {
         surface.PostMessage(outcome.message);

@@ -43,11 +43,14 @@ inline QString NotAuthorized(const QString& device) {
                           "allowed to.")
         .arg(device);
 }
+// mountPoint: where the stick is mounted; empty when unknown.
 inline QString NoService(const QString& mountPoint) {
+    const QString umount = mountPoint.isEmpty() ? QStringLiteral("umount on its mount point")
+                                                : QStringLiteral("umount \"%1\"").arg(mountPoint);
     return QStringLiteral("UDisks2 is not running, so the stick cannot be ejected from here: "
-                          "remove it safely by hand, with sync and umount \"%1\" (or udisksctl "
-                          "unmount and udisksctl power-off), before pulling it out.")
-        .arg(mountPoint);
+                          "remove it safely by hand, with sync and %1 (or udisksctl unmount and "
+                          "udisksctl power-off), before pulling it out.")
+        .arg(umount);
 }
 inline QString Failed(const QString& device, const QString& why) {
     return QStringLiteral("Ejecting %1 failed (%2): eject it from the desktop before removing "

@@ -155,8 +155,9 @@ EjectOutcome Refused(EjectOutcome outcome, const QDBusMessage& error, const QStr
         outcome.message = t::NotAuthorized(device);
     } else if (!name.startsWith(kErrorPrefix)) { // the bus, not UDisks2, answered
         outcome.result = Result::NoService;
+        // The system's own root is never the stick's mount point.
         const QString root = QStorageInfo(folder).rootPath();
-        outcome.message = t::NoService(root.isEmpty() ? folder : root);
+        outcome.message = t::NoService(root == QStringLiteral("/") ? QString() : root);
     } else {
         outcome.result = Result::Failed;
         outcome.message = t::Failed(device, error.errorMessage());

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -61,6 +62,7 @@ void FlashEjectTest::ejectAfterTheCopy() {
     QFETCH(QString, result);
     QFETCH(QString, eject);
     QFETCH(QStringList, calls);
+    QVERIFY(QDir(m_stick).removeRecursively() && QDir().mkpath(m_stick));
     m_udisks.Refuse("Filesystem.Unmount sdb1",
                     busy ? "org.freedesktop.UDisks2.Error.DeviceBusy" : QString(),
                     "target is busy");
@@ -80,8 +82,6 @@ void FlashEjectTest::ejectAfterTheCopy() {
             "The file system /dev/sdb1 at " + m_stick +
             " is busy: close whatever uses it (a file manager window, a terminal in that folder) "
             "and try again."));
-    QDir(m_stick).removeRecursively();
-    QVERIFY(QDir().mkpath(m_stick));
 }
 
 QTEST_GUILESS_MAIN(FlashEjectTest)

@@ -71,6 +71,8 @@ void EjectAfterCopyTest::offered() {
     QFETCH(bool, answer);
     QFETCH(bool, offered);
     QFETCH(QStringList, calls);
+    QVERIFY(QDir(m_dir.filePath(folder)).removeRecursively() &&
+            QDir().mkpath(m_dir.filePath(folder)));
     RecordingSurface surface;
     kestrel::ToolSession session(surface, surface);
     surface.fileAnswers = {m_dir.filePath(hwFile), m_dir.filePath("vx_server_1")};
@@ -105,8 +107,6 @@ void EjectAfterCopyTest::offered() {
                  "\r\n\t=> powered off the drive of /dev/sdb1\r\n\r\n" + kEjected + "\r\n"),
              ejected);
     QCOMPARE(surface.paneText.value(kestrel::Pane::Log), session.Log().Text());
-    QDir(m_dir.filePath(folder)).removeRecursively();
-    QVERIFY(QDir().mkpath(m_dir.filePath(folder)));
 }
 
 QTEST_GUILESS_MAIN(EjectAfterCopyTest)

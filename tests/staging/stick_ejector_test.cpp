@@ -116,11 +116,10 @@ void StickEjectorTest::withoutUdisks() {
     const EjectOutcome outcome = StickEjector().Eject("/media/op/ONE");
     m_udisks.Offer();
     QCOMPARE(outcome.result, Result::NoService);
-    QCOMPARE(outcome.message,
-             "UDisks2 is not running, so the stick cannot be ejected from here: "
-             "remove it safely by hand, with sync and umount \"/media/op/ONE\" (or "
-             "udisksctl "
-             "unmount and udisksctl power-off), before pulling it out.");
+    QCOMPARE(outcome.message, "UDisks2 is not running, so the stick cannot be ejected from here: "
+                              "remove it safely by hand, with sync and umount on its mount point "
+                              "(or udisksctl unmount and udisksctl power-off), before pulling it "
+                              "out.");
     QVERIFY(m_udisks.Calls().isEmpty());
 }
 

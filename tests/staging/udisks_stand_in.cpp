@@ -79,11 +79,17 @@ bool UdisksStandIn::Start(const MountPoints& mounts) {
     m_address = QString::fromUtf8(m_bus.readLine().trimmed());
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.toUtf8());
     QDBusConnection bus = QDBusConnection::connectToBus(m_address, kConnection);
-    return bus.registerVirtualObject(kRoot, this, QDBusConnection::SubPath);
+    if (!bus.registerVirtualObject(kRoot, this, QDBusConnection::SubPath))
+        return false;
+    moveToThread(&m_thread);
+    m_thread.start();
+    return true;
 }
 
 UdisksStandIn::~UdisksStandIn() {
     QDBusConnection::disconnectFromBus(kConnection);
+    m_thread.quit();
+    m_thread.wait();
     m_bus.terminate();
     m_bus.waitForFinished();
 }
@@ -98,7 +104,10 @@ void UdisksStandIn::Withdraw() {
 
 void UdisksStandIn::Refuse(const QString& call, const QString& errorName, const QString& text) {
     const QMutexLocker lock(&m_mutex);
-    m_refusals[call] = {errorName, text};
+    if (errorName.isEmpty())
+        m_refusals.remove(call);
+    else
+        m_refusals[call] = {errorName, text};
 }
 
 QStringList UdisksStandIn::Calls() {

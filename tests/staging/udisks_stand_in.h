@@ -5,13 +5,14 @@
 #include <QMutex>
 #include <QProcess>
 #include <QStringList>
+#include <QThread>
 #include <QVariantMap>
 
 namespace kestrel::test {
 
 // UDisks2 standing in on a bus of the test's own, which becomes the system
-// bus of this process (and of the programs it starts). It answers from
-// QtDBus's own thread, so also while the test's thread is blocked.
+// bus of this process (and of the programs it starts). It answers from a
+// thread of its own, so also while the test's thread is blocked.
 //
 // Its machine: a fixed disk "ssd" mounted at "/", a stick "stick1" of one
 // partition "sdb1", a stick "stick2" of two partitions "sdc1" and "sdc2", and
@@ -30,7 +31,8 @@ public:
 
     void Offer();
     void Withdraw();
-    // The call (as recorded, without options) is answered with this error.
+    // The call (as recorded, without options) is answered with this error;
+    // an empty name answers it again.
     void Refuse(const QString& call, const QString& errorName, const QString& text);
     QStringList Calls();
     QString BusAddress() const { return m_address; }
@@ -40,6 +42,7 @@ public:
 
 private:
     QProcess m_bus;
+    QThread m_thread;
     QString m_address;
     QVariant m_objects; // the answer to GetManagedObjects
     QMutex m_mutex;
