@@ -63,6 +63,7 @@ public:
     void SetConnectCaption(const QString& caption) override;
     void SetProgress(int position) override;
     void ShowMessageBox(const QString& text) override;
+    bool AskQuestion(const QString& text, const QString& yes, const QString& no) override;
     // kestrel::OperatorInput
     QString ReadCameraAddress() override;
     void Wait(int ms) override;

@@ -6,7 +6,7 @@ namespace {
 
 using enum ResultCode;
 
-constexpr std::array<ResultCodeEntry, 16> kCodes{{
+constexpr std::array<ResultCodeEntry, 17> kCodes{{
     {Ok, "ok", "ok", "Programming finished: power-cycle the camera to load the new firmware."},
     {ConnectFailed, "connect-failed", "could not connect",
      "The connection to the camera ended before its information was read."},
@@ -25,6 +25,7 @@ constexpr std::array<ResultCodeEntry, 16> kCodes{{
     {NoPowerCycle, "no-power-cycle", "not power-cycled", ""},
     {NotBack, "not-back", "did not come back", ""},
     {CopyFailed, "copy-failed", "copy failed", ""},
+    {EjectFailed, "eject-failed", "copied, stick not ejected", ""},
     {Interrupted, "interrupted", "interrupted", ""},
 }};
 
@@ -43,7 +44,7 @@ const ResultCodeEntry& EntryOf(ResultCode value) {
 
 } // namespace
 
-const std::array<ResultCodeEntry, 16>& ResultCodes() {
+const std::array<ResultCodeEntry, 17>& ResultCodes() {
     return kCodes;
 }
 

@@ -28,6 +28,7 @@ enum class ResultCode {
     NoPowerCycle,
     NotBack,
     CopyFailed,
+    EjectFailed, // copied and verified, the stick not ejected
     Interrupted,
 };
 
@@ -39,7 +40,7 @@ struct ResultCodeEntry {
 };
 
 // Every value once, in the order of the enum.
-const std::array<ResultCodeEntry, 16>& ResultCodes();
+const std::array<ResultCodeEntry, 17>& ResultCodes();
 
 QString CodeOf(ResultCode value);
 QString LabelOf(ResultCode value);

@@ -105,12 +105,13 @@ ParsedCli ParseCli(const QStringList& arguments) {
                                       QStringLiteral("HEX"));
     const QCommandLineOption swSha256(QStringLiteral("sw-sha256"), QString(),
                                       QStringLiteral("HEX"));
+    const QCommandLineOption eject(QStringLiteral("eject"));
     parser.addOptions({help, json, plain});
     const bool runs = *command == Command::Update || *command == Command::Watch;
     if (runs)
         parser.addOptions({report, confirm, rebootTimeout});
     if (*command == Command::Stage)
-        parser.addOptions({hw, sw, hwSha256, swSha256});
+        parser.addOptions({hw, sw, hwSha256, swSha256, eject});
     else
         parser.addOption(logDir);
 
@@ -139,6 +140,7 @@ ParsedCli ParseCli(const QStringList& arguments) {
         options.hwFile = parser.value(hw);
         options.swFile = parser.value(sw);
         options.folder = positional.first();
+        options.eject = parser.isSet(eject);
         if (options.hwFile.isEmpty() || options.swFile.isEmpty() || options.folder.isEmpty())
             return UsageError(QStringLiteral("empty file or folder name"), hint);
         QString error;

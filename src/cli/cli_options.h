@@ -28,6 +28,7 @@ struct CliOptions {
     QString folder;
     QByteArray hwSha256; // the SHA-256 the files must have (raw); empty: not given
     QByteArray swSha256;
+    bool eject = false; // stage: eject the stick after a successful copy
 };
 
 // The outcome of reading the command line: options to run, or a text to

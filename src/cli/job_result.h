@@ -1,11 +1,14 @@
 #pragma once
 
 #include "camera_info.h"
+#include "eject_outcome.h"
 #include "firmware_run.h"
 #include "result_code.h"
 #include "stick_copy_result.h"
 
 #include <QString>
+
+#include <optional>
 
 namespace kestrel::cli {
 
@@ -19,6 +22,8 @@ struct JobResult {
     qint64 elapsedMs = 0;
     QString record;          // the file of the conversation record; empty without one
     QList<StagedFile> files; // stage: the files copied and verified
+    // stage --eject: how ejecting the stick ended; none: not tried
+    std::optional<EjectOutcome::Result> eject;
 
     bool Ok() const { return code == ResultCode::Ok; }
 
@@ -26,7 +31,8 @@ struct JobResult {
     // camera was found programming.
     QString Serial() const { return before.serial.isEmpty() ? after.serial : before.serial; }
 
-    // "ok", or "FAILED: " and the code in a few words, for the tables.
+    // "ok" ("ok, ejected" after ejecting the stick), or "FAILED: " and the
+    // code in a few words, for the tables.
     QString Shown() const;
 
     void Set(ResultCode resultCode, QString text) {

@@ -16,6 +16,9 @@ ToolSession::ToolSession(WindowSurface& surface, OperatorInput& input, FileChoos
     // The window follows a run it found in progress on connecting.
     m_camera->LookAtCameraOnConnect(true);
     m_staging->SetRunActive([this] { return m_camera->Run().Active(); });
+    m_staging->SetQuestion([this](const QString& text, const QString& yes, const QString& no) {
+        return m_presenter.Ask(text, yes, no);
+    });
 }
 
 ToolSession::~ToolSession() = default;
