@@ -1,5 +1,7 @@
 #include "cli_options.h"
 
+#include "result_code.h"
+
 namespace kestrel::cli {
 
 namespace {
@@ -112,7 +114,8 @@ QString CommandHelp(Command command) {
                            "  --eject            after a successful copy, eject the stick: its\n"
                            "                     file systems unmounted, then powered off; a\n"
                            "                     folder on a fixed disk is never ejected; a failed\n"
-                           "                     eject fails as eject-failed, the copy valid\n") +
+                           "                     eject fails as %1, the copy valid\n")
+                .arg(CodeOf(ResultCode::EjectFailed)) +
             QString::fromLatin1(kOutputHelp);
         break;
     }
