@@ -54,7 +54,7 @@ void EjectStick(JobPresenter& surface, const StickCopyResult& copy, JobResult& r
     PostLines(surface, eject->reportLines);
     result.eject = outcome.result;
     const QString detail = result.detail + QLatin1Char(' ') + outcome.message;
-    if (outcome.Ejected()) {
+    if (outcome.Removable()) {
         PostLines(surface, outcome.message);
         result.Set(result.code, detail);
     } else {

@@ -7,6 +7,8 @@ QString EjectResultName(EjectOutcome::Result result) {
     switch (result) {
     case Result::Ejected:
         return QStringLiteral("ejected");
+    case Result::Unmounted:
+        return QStringLiteral("unmounted");
     case Result::NotOnDrive:
         return QStringLiteral("not-on-a-drive");
     case Result::NotRemovable:

@@ -9,6 +9,7 @@ namespace kestrel {
 struct EjectOutcome {
     enum class Result {
         Ejected,       // the stick may be removed now
+        Unmounted,     // unmounted, the medium may be removed; the drive stays (a card slot)
         NotOnDrive,    // the folder is on no drive that could be ejected
         NotRemovable,  // the folder is on a fixed disk: never ejected
         Busy,          // a file system of the stick is in use
@@ -21,7 +22,8 @@ struct EjectOutcome {
     QStringList done; // what was done, one log line each ("unmounted /dev/sdb1 ...")
     QString message;  // for the operator: what happened, ending in what to do
 
-    bool Ejected() const { return result == Result::Ejected; }
+    // The stick or card may be removed now, ejected or only unmounted.
+    bool Removable() const { return result == Result::Ejected || result == Result::Unmounted; }
 };
 
 // The result's name for scripts and reports: "ejected", "not-removable"...

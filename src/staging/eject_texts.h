@@ -22,6 +22,13 @@ inline QString MediumEjected(const QString& device) {
 inline QString CanBeRemoved(const QString& device) {
     return QStringLiteral("The USB stick (%1) is ejected: it can be removed now.").arg(device);
 }
+// The drive can neither be powered off nor eject its medium.
+inline QString UnmountedOnly(const QString& device) {
+    return QStringLiteral("The file systems of %1 are unmounted: the card can be removed now. "
+                          "Its drive was not ejected: it can neither be powered off nor eject "
+                          "the card.")
+        .arg(device);
+}
 inline QString NotOnDrive(const QString& folder) {
     return QStringLiteral("\"%1\" is not on a drive that can be ejected: remove the stick the "
                           "way its system requires.")

@@ -211,8 +211,11 @@ EjectOutcome StickEjector::Eject(const QString& folder) {
             return Refused(outcome, reply, device, Q(plan.mountPoint), folder);
         outcome.done << (powerOff ? t::PoweredOff(device) : t::MediumEjected(device));
     }
-    outcome.result = Result::Ejected;
-    outcome.message = t::CanBeRemoved(device);
+    // A drive that can neither leave nor let its medium go (a card slot
+    // inside the machine) stays: only its file systems are off.
+    const bool left = plan.finish != EjectPlan::Finish::None;
+    outcome.result = left ? Result::Ejected : Result::Unmounted;
+    outcome.message = left ? t::CanBeRemoved(device) : t::UnmountedOnly(device);
     return outcome;
 }
 

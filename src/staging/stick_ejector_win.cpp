@@ -218,7 +218,8 @@ EjectOutcome EjectNow(const QString& folder) {
     PREVENT_MEDIA_REMOVAL allow{};
     allow.PreventMediaRemoval = FALSE;
     Control(locked.front(), IOCTL_STORAGE_MEDIA_REMOVAL, &allow, sizeof allow, nullptr, 0);
-    if (Control(locked.front(), IOCTL_STORAGE_EJECT_MEDIA, nullptr, 0, nullptr, 0))
+    bool left = Control(locked.front(), IOCTL_STORAGE_EJECT_MEDIA, nullptr, 0, nullptr, 0);
+    if (left)
         done << t::MediumEjected(shown);
     locked.clear();
     // Then the device itself leaves, as the taskbar's "safely remove" does.
@@ -230,7 +231,12 @@ EjectOutcome EjectNow(const QString& folder) {
             veto != PNP_VetoTypeUnknown)
             return Refused(Result::Busy, t::Busy(shown, shown), done);
         done << t::PoweredOff(shown);
+        left = true;
     }
+    // Neither the medium nor the device left (a card slot inside the
+    // machine): only the volumes are off.
+    if (!left)
+        return {Result::Unmounted, done, t::UnmountedOnly(shown)};
     return {Result::Ejected, done, t::CanBeRemoved(shown)};
 }
 

@@ -21,12 +21,14 @@ QDBusObjectPath Path(const QString& kind, const QString& name) {
     return QDBusObjectPath("/org/freedesktop/UDisks2/" + kind + '/' + name);
 }
 
-void AddDrive(Objects& objects, const QString& name, bool removable, const QString& media) {
+// leaves: the drive can be powered off and eject its medium.
+void AddDrive(Objects& objects, const QString& name, bool removable, const QString& media,
+              bool leaves = true) {
     objects[Path("drives", name)][kName + ".Drive"] = {
         {"Removable", removable},
         {"MediaRemovable", media.startsWith("flash_")},
-        {"Ejectable", removable},
-        {"CanPowerOff", removable},
+        {"Ejectable", removable && leaves},
+        {"CanPowerOff", removable && leaves},
         {"Media", media}};
 }
 
@@ -51,9 +53,10 @@ bool UdisksStandIn::Start(const QStringList& mountPoints) {
     AddDrive(objects, "stick1", true, "thumb");
     AddDrive(objects, "stick2", true, "thumb");
     AddDrive(objects, "reader", true, "flash_sd");
+    AddDrive(objects, "slot", true, "flash_sd", false);
     AddBlock(objects, "nvme0n1p2", "ssd", "/");
-    const QStringList blocks{"sdb1", "sdc1", "sdc2", "sdd1"};
-    const QStringList drives{"stick1", "stick2", "stick2", "reader"};
+    const QStringList blocks{"sdb1", "sdc1", "sdc2", "sdd1", "mmcblk0p1"};
+    const QStringList drives{"stick1", "stick2", "stick2", "reader", "slot"};
     for (qsizetype i = 0; i < blocks.size(); ++i)
         AddBlock(objects, blocks[i], drives[i], mountPoints.value(i));
     m_objects = QVariant::fromValue(objects);
