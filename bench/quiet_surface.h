@@ -16,6 +16,8 @@ public:
     void SetConnectCaption(const QString& caption) override;
     void SetProgress(int position) override { progress = position; }
     void ShowMessageBox(const QString& text) override;
+    // A benchmark keeps the stick in.
+    bool AskQuestion(const QString&, const QString&, const QString&) override { return false; }
     std::optional<QString> ChooseExistingFile(const QString& initialName,
                                               const QList<FileFilter>& filters) override;
     std::optional<QString> ChooseFolder() override { return std::nullopt; }

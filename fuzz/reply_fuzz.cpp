@@ -2,11 +2,13 @@
 // reply reader, as the replies of a run by the run tracker, and as a received
 // stream by the line assembler, whose lines are then read as replies in their
 // turn; the same bytes are also read as a list of checksums beside a firmware
-// file, as a camera's hardware firmware version and a target, and as a
-// target of a search for cameras. A broken invariant traps.
+// file, as a camera's hardware firmware version and a target, as a target
+// of a search for cameras, and as a machine's drives for the eject plan. A
+// broken invariant traps.
 
 #include "assembler_checks.h"
 #include "checksum_checks.h"
+#include "eject_checks.h"
 #include "reply_checks.h"
 #include "run_checks.h"
 #include "scan_checks.h"
@@ -25,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kestrel::fuzz::CheckChecksumList(bytes);
     kestrel::fuzz::CheckHwVersionRule(bytes);
     kestrel::fuzz::CheckScanRules(bytes);
+    kestrel::fuzz::CheckEjectPlan(bytes);
     // Where the stream is cut in two comes from its first bytes.
     const std::size_t cut = size >= 2 ? static_cast<std::size_t>(data[0] | data[1] << 8) : 0;
     for (const std::string& line : kestrel::fuzz::CheckLineAssembler(bytes, cut))

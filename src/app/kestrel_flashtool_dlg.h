@@ -66,6 +66,7 @@ public:
     void SetConnectCaption(const QString& caption) override;
     void SetProgress(int position) override;
     void ShowMessageBox(const QString& text) override;
+    bool AskQuestion(const QString& text, const QString& yes, const QString& no) override;
     // The camera address field as dotted decimal; empty fields read 0, so an
     // empty field reads "0.0.0.0".
     QString ReadCameraAddress();

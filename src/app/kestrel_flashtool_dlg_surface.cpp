@@ -42,6 +42,19 @@ void CKestrel_FlashToolDlg::ShowMessageBox(const QString& text) {
     box.exec();
 }
 
+bool CKestrel_FlashToolDlg::AskQuestion(const QString& text, const QString& yes,
+                                        const QString& no) {
+    const QString title = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, this);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* yesButton = box.addButton(yes, QMessageBox::AcceptRole);
+    QPushButton* noButton = box.addButton(no, QMessageBox::RejectRole);
+    box.setDefaultButton(yesButton);
+    box.setEscapeButton(noButton);
+    box.exec();
+    return box.clickedButton() == yesButton;
+}
+
 void CKestrel_FlashToolDlg::Wait(int ms) {
     kestrel::WaitServingEvents(ms);
 }

@@ -6,7 +6,7 @@ namespace {
 
 using enum ResultCode;
 
-constexpr std::array<ResultCodeEntry, 22> kCodes{{
+constexpr std::array<ResultCodeEntry, 23> kCodes{{
     {Ok, true, "ok", "ok", "Programming finished: power-cycle the camera to load the new firmware."},
     {ConnectFailed, false, "connect-failed", "could not connect",
      "The connection to the camera ended before its information was read."},
@@ -25,6 +25,7 @@ constexpr std::array<ResultCodeEntry, 22> kCodes{{
     {NoPowerCycle, false, "no-power-cycle", "not power-cycled", ""},
     {NotBack, false, "not-back", "did not come back", ""},
     {CopyFailed, false, "copy-failed", "copy failed", ""},
+    {EjectFailed, false, "eject-failed", "copied, stick not ejected", ""},
     {Interrupted, false, "interrupted", "interrupted", ""},
     // update with a target version
     {Current, true, "current", "current", ""},
@@ -51,7 +52,7 @@ const ResultCodeEntry& EntryOf(ResultCode value) {
 
 } // namespace
 
-const std::array<ResultCodeEntry, 22>& ResultCodes() {
+const std::array<ResultCodeEntry, 23>& ResultCodes() {
     return kCodes;
 }
 

@@ -28,6 +28,7 @@ enum class ResultCode {
     NoPowerCycle,
     NotBack,
     CopyFailed,
+    EjectFailed, // copied and verified, the stick not ejected
     Interrupted,
     Current,      // already at the target version: left alone
     WrongVersion, // back after the power cycle with another version
@@ -46,7 +47,7 @@ struct ResultCodeEntry {
 };
 
 // Every value once, in the order of the enum.
-const std::array<ResultCodeEntry, 22>& ResultCodes();
+const std::array<ResultCodeEntry, 23>& ResultCodes();
 
 QString CodeOf(ResultCode value);
 QString LabelOf(ResultCode value);

@@ -1,5 +1,7 @@
 #include "cli_options.h"
 
+#include "result_code.h"
+
 namespace kestrel::cli {
 
 namespace {
@@ -138,7 +140,12 @@ QString CommandHelp(Command command) {
                            "  --hw FILE          the hardware firmware image (.rbf)\n"
                            "  --sw FILE          the software firmware file (vx_server...)\n"
                            "  --hw-sha256 HEX    the SHA-256 the hardware file must have\n"
-                           "  --sw-sha256 HEX    the SHA-256 the software file must have\n") +
+                           "  --sw-sha256 HEX    the SHA-256 the software file must have\n"
+                           "  --eject            after a successful copy, eject the stick: its\n"
+                           "                     file systems unmounted, then powered off; a\n"
+                           "                     folder on a fixed disk is never ejected; a failed\n"
+                           "                     eject fails as %1, the copy valid\n")
+                .arg(CodeOf(ResultCode::EjectFailed)) +
             QString::fromLatin1(kOutputHelp);
         break;
     case Command::Scan:

@@ -139,6 +139,7 @@ ParsedCli ParseCli(const QStringList& arguments) {
     const QCommandLineOption target(QStringLiteral("target-hw-version"), QString(),
                                     QStringLiteral("A.B.C"));
     const QCommandLineOption reinstall(QStringLiteral("reinstall"), QString());
+    const QCommandLineOption eject(QStringLiteral("eject"));
     parser.addOptions({help, json, plain});
     const bool aims = *command == Command::Update || *command == Command::Plan;
     if (aims)
@@ -147,7 +148,7 @@ ParsedCli ParseCli(const QStringList& arguments) {
     if (runs)
         parser.addOptions({report, confirm, rebootTimeout});
     if (*command == Command::Stage)
-        parser.addOptions({hw, sw, hwSha256, swSha256});
+        parser.addOptions({hw, sw, hwSha256, swSha256, eject});
     else
         parser.addOption(logDir);
 
@@ -188,6 +189,7 @@ ParsedCli ParseCli(const QStringList& arguments) {
         options.hwFile = parser.value(hw);
         options.swFile = parser.value(sw);
         options.folder = positional.first();
+        options.eject = parser.isSet(eject);
         if (options.hwFile.isEmpty() || options.swFile.isEmpty() || options.folder.isEmpty())
             return UsageError(QStringLiteral("empty file or folder name"), hint);
         QString error;

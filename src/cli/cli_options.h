@@ -34,6 +34,7 @@ struct CliOptions {
     QString targetHwVersion;
     bool reinstall = false;
     ScanOptions scan; // for scan alone
+    bool eject = false; // stage: eject the stick after a successful copy
 };
 
 // The outcome of reading the command line: options to run, or a text to

@@ -3,7 +3,9 @@
 namespace kestrel::cli {
 
 QString JobResult::Shown() const {
-    return Ok() ? LabelOf(code) : QStringLiteral("FAILED: ") + LabelOf(code);
+    if (!Ok())
+        return QStringLiteral("FAILED: ") + LabelOf(code);
+    return eject ? LabelOf(code) + QStringLiteral(", ") + EjectResultName(*eject) : LabelOf(code);
 }
 
 void JobResult::SetRunEnd(RunOutcome outcome, const QString& lastMessage) {

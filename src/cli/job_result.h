@@ -1,11 +1,14 @@
 #pragma once
 
 #include "camera_identity.h"
+#include "eject_outcome.h"
 #include "result_code.h"
 #include "run_outcome.h"
 #include "stick_copy_result.h"
 
 #include <QString>
+
+#include <optional>
 
 namespace kestrel::cli {
 
@@ -20,6 +23,8 @@ struct JobResult {
     QString record;          // the file of the conversation record; empty without one
     bool changed = false;    // this command started a programming run on the camera
     QList<StagedFile> files; // stage: the files copied and verified
+    // stage --eject: how ejecting the stick ended; none: not tried
+    std::optional<EjectOutcome::Result> eject;
 
     // The job did what it was asked: "ok", and the successes of their own
     // ("current", plan's actions but "unreachable").
@@ -29,8 +34,9 @@ struct JobResult {
     // camera was found programming.
     QString Serial() const { return before.serial.isEmpty() ? after.serial : before.serial; }
 
-    // "ok", a success of its own ("current", plan's "skip: current"), or
-    // "FAILED: " and the code in a few words, for the lines and the tables.
+    // "ok" ("ok, ejected" after ejecting the stick), a success of its own
+    // ("current", plan's "skip: current"), or "FAILED: " and the code in a few
+    // words, for the lines and the tables.
     QString Shown() const;
 
     void Set(ResultCode resultCode, QString text) {

@@ -27,6 +27,8 @@ QJsonObject ResultObject(const QString& job, const JobResult& result) {
     QJsonObject object = CommonResultObject(job, result);
     if (!result.files.isEmpty())
         object.insert(QStringLiteral("files"), StagedFilesJson(result.files));
+    if (result.eject)
+        object.insert(QStringLiteral("eject"), EjectResultName(*result.eject));
     return object;
 }
 

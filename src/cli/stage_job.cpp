@@ -3,6 +3,7 @@
 #include "job_presenter.h"
 #include "staging_texts.h"
 #include "stick_copy.h"
+#include "stick_eject.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -43,6 +44,25 @@ QList<ExpectedSha256> Given(const QByteArray& digest, const QString& option) {
     return {{option, digest}};
 }
 
+// Ejects the stick the copy went to: the outcome goes to the log and the
+// result; a failed eject fails the command, the copy staying valid.
+void EjectStick(JobPresenter& surface, const StickCopyResult& copy, JobResult& result) {
+    const std::optional<StickEjectResult> eject = EjectStickAfterCopy(copy);
+    if (!eject)
+        return;
+    const EjectOutcome& outcome = eject->outcome;
+    PostLines(surface, eject->reportLines);
+    result.eject = outcome.result;
+    const QString detail = result.detail + QLatin1Char(' ') + outcome.message;
+    if (outcome.Removable()) {
+        PostLines(surface, outcome.message);
+        result.Set(result.code, detail);
+    } else {
+        surface.PostMessage(outcome.message);
+        result.Set(ResultCode::EjectFailed, detail);
+    }
+}
+
 } // namespace
 
 JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
@@ -78,6 +98,8 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
             result.Set(ResultCode::Ok, QStringLiteral("%1 and %2 copied to %3 and verified.")
                                            .arg(staging_texts::HwDestinationName(),
                                                 staging_texts::SwDestinationName(), copy.folder));
+            if (options.eject)
+                EjectStick(surface, copy, result);
         } else {
             surface.PostMessage(copy.failure);
             result.Set(ResultCode::CopyFailed, copy.failure);

@@ -31,6 +31,10 @@ public:
     // dismissed.
     virtual void ShowMessageBox(const QString& text) = 0;
 
+    // A modal question with two buttons; true when the operator chose yes.
+    // Closing the box answers no.
+    virtual bool AskQuestion(const QString& text, const QString& yes, const QString& no) = 0;
+
     // Sets the text and puts the caret after its last character.
     void ShowAtEnd(Pane pane, const QString& text) { ShowTextWithCaret(pane, text, text.size()); }
 };

@@ -14,6 +14,9 @@ ToolSession::ToolSession(WindowSurface& surface, OperatorInput& input, FileChoos
       m_staging(std::make_unique<FirmwareStaging>(m_log, m_events, choosers)) {
     m_staging->SetRunActive([this] { return m_camera->RunActive(); });
     m_programmed = std::make_unique<ProgrammedCameras>(m_log, m_events, *m_camera);
+    m_staging->SetQuestion([this](const QString& text, const QString& yes, const QString& no) {
+        return m_presenter.Ask(text, yes, no);
+    });
 }
 
 ToolSession::~ToolSession() = default;

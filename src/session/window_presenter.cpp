@@ -23,10 +23,12 @@ Pane PaneOf(Choice choice) {
 } // namespace
 
 WindowPresenter::WindowPresenter(const SessionEvents& events, const LogBook& log,
-                                 WindowSurface& surface) {
+                                 WindowSurface& surface)
+    : m_surface(surface) {
     WindowSurface* s = &surface;
     const LogBook* l = &log;
-    QObject::connect(&events, &SessionEvents::logShown, [s, l] { s->ShowAtEnd(Pane::Log, l->Text()); });
+    QObject::connect(&events, &SessionEvents::logShown,
+                     [s, l] { s->ShowAtEnd(Pane::Log, l->Text()); });
     QObject::connect(&events, &SessionEvents::logRefreshed,
                      [s, l] { s->SetPaneText(Pane::Log, l->Text()); });
     // The status line follows the log with the caret before it.
@@ -45,6 +47,10 @@ WindowPresenter::WindowPresenter(const SessionEvents& events, const LogBook& log
                      [s](int position) { s->SetProgress(position); });
     QObject::connect(&events, &SessionEvents::message,
                      [s](const QString& text) { s->ShowMessageBox(text); });
+}
+
+bool WindowPresenter::Ask(const QString& text, const QString& yes, const QString& no) {
+    return m_surface.AskQuestion(text, yes, no);
 }
 
 } // namespace kestrel

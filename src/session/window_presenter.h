@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace kestrel {
 
 class LogBook;
@@ -12,6 +14,12 @@ class WindowSurface;
 class WindowPresenter {
 public:
     WindowPresenter(const SessionEvents& events, const LogBook& log, WindowSurface& surface);
+
+    // Asks the operator in a modal box with two buttons; true for yes.
+    bool Ask(const QString& text, const QString& yes, const QString& no);
+
+private:
+    WindowSurface& m_surface;
 };
 
 } // namespace kestrel

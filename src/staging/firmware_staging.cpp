@@ -165,6 +165,8 @@ bool FirmwareStaging::CopyToStick() {
     } else if (!copy.succeeded) {
         emit m_events.message(copy.failure);
     }
+    if (copy.succeeded)
+        OfferEject(copy); // nothing is offered after a failed copy
     return copy.succeeded;
 }
 

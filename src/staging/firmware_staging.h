@@ -2,6 +2,8 @@
 
 #include "staging_choices.h"
 
+#include <QString>
+
 #include <functional>
 
 namespace kestrel {
@@ -9,6 +11,7 @@ namespace kestrel {
 class FileChooserPort;
 class LogBook;
 class SessionEvents;
+struct StickCopyResult;
 
 // The staging rows of the main window: choosing the hardware file, the
 // software file and the USB-stick folder, and copying the two files onto the
@@ -20,6 +23,9 @@ class SessionEvents;
 // refused with a message box and changes nothing. While a programming run is
 // going on the log and the progress bar are the run's: the copy's report then
 // comes in a message box of its own.
+//
+// After a successful copy onto a removable drive the operator is asked
+// whether to eject the stick there and then; the log gets the outcome.
 class FirmwareStaging {
 public:
     FirmwareStaging(LogBook& log, SessionEvents& events, FileChooserPort& choosers);
@@ -27,7 +33,8 @@ public:
     void ChooseHwFile();
     void ChooseSwFile();
     void ChooseStickFolder();
-    // True when both files were copied and verified.
+    // True when both files were copied and verified; ejecting the stick
+    // afterwards, offered or not, does not change it.
     bool CopyToStick();
 
     const StagingChoices& Choices() const { return m_choices; }
@@ -38,8 +45,14 @@ public:
     // Tells whether a programming run is going on; none when never set.
     void SetRunActive(std::function<bool()> runActive) { m_runActive = std::move(runActive); }
 
+    // A modal question with two buttons, true for yes: how the operator is
+    // asked whether to eject the stick. None set: ejecting is not offered.
+    using Question = std::function<bool(const QString& text, const QString& yes, const QString& no)>;
+    void SetQuestion(Question ask) { m_ask = std::move(ask); }
+
 private:
     bool RefuseDuringCopy();
+    void OfferEject(const StickCopyResult& copy);
     bool RunActive() const { return m_runActive && m_runActive(); }
 
     StagingChoices m_choices;
@@ -48,6 +61,7 @@ private:
     FileChooserPort& m_choosers;
     bool m_copyRunning = false;
     std::function<bool()> m_runActive;
+    Question m_ask;
 };
 
 } // namespace kestrel

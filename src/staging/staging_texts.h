@@ -81,6 +81,24 @@ inline QString CopyFailedBox(const QString& what, bool stickChanged) {
                          : QStringLiteral(". The files on the USB stick were left unchanged."));
 }
 
+// Offered after a successful copy onto a removable drive.
+inline QString EjectOffer() {
+    return QStringLiteral("New files Copied successfully.\n\nEject the USB stick now, so that "
+                          "it can be removed safely?");
+}
+inline QString EjectButton() {
+    return QStringLiteral("Eject");
+}
+inline QString KeepButton() {
+    return QStringLiteral("Keep it");
+}
+inline QString EjectingLine() {
+    return QStringLiteral("\r\nEjecting the USB stick ...\r\n");
+}
+inline QString EjectStepLine(const QString& step) {
+    return QStringLiteral("\t=> ") + step + QStringLiteral("\r\n");
+}
+
 // The live status line after the log while a copy runs.
 inline QString StatusLine(const char* doing, const QString& name, double doneMb, double totalMb) {
     return QStringLiteral("%1 %2: %3 of %4 MB\r\n")

@@ -51,6 +51,12 @@ void RecordingSurface::ShowMessageBox(const QString& text) {
         onMessageBox(text);
 }
 
+bool RecordingSurface::AskQuestion(const QString& text, const QString& yes, const QString& no) {
+    questions << QStringLiteral("%1 [%2|%3]").arg(text, yes, no);
+    calls << QStringLiteral("question %1").arg(text);
+    return !questionAnswers.isEmpty() && questionAnswers.takeFirst();
+}
+
 std::optional<QString> RecordingSurface::ChooseExistingFile(const QString& initialName,
                                                             const QList<FileFilter>& filters) {
     fileChooserInitialNames << initialName;

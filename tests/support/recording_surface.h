@@ -23,6 +23,7 @@ public:
     void SetConnectCaption(const QString& caption) override;
     void SetProgress(int position) override;
     void ShowMessageBox(const QString& text) override;
+    bool AskQuestion(const QString& text, const QString& yes, const QString& no) override;
     std::optional<QString> ChooseExistingFile(const QString& initialName,
                                               const QList<FileFilter>& filters) override;
     std::optional<QString> ChooseFolder() override;
@@ -36,6 +37,7 @@ public:
     int progress = 0;
     QList<int> progressHistory;
     QStringList messageBoxes;
+    QStringList questions; // "text [yes|no]"
     QStringList calls;
 
     // What the operator does; the address field as the window reads it.
@@ -44,6 +46,7 @@ public:
     QList<std::optional<QString>> folderAnswers; // taken front first
     QList<QList<FileFilter>> fileChooserFilters; // what each file chooser offered
     QStringList fileChooserInitialNames;
+    QList<bool> questionAnswers; // taken front first; none left: no
     // Called while a message box is up (before it is dismissed), with its text.
     std::function<void(const QString&)> onMessageBox;
     // Called while a chooser is up, before it answers.
