@@ -2,6 +2,10 @@
 
 #include "result_code.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -17,6 +21,7 @@ private slots:
     void entries();
     void codesAndLabelsAreUnique();
     void onlyAFinishedRunIsOk();
+    void schemaListsEveryCode();
 };
 
 void ResultCodeTest::entries_data() {
@@ -61,6 +66,23 @@ void ResultCodeTest::onlyAFinishedRunIsOk() {
         seen.insert(code);
     }
     QCOMPARE(seen.size(), std::size_t{10}); // each outcome its own code
+}
+
+// The JSON schema that scripts rely on names exactly the codes of the table.
+void ResultCodeTest::schemaListsEveryCode() {
+    QFile file(QStringLiteral(KESTREL_SCHEMA_FILE));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonArray listed = QJsonDocument::fromJson(file.readAll())
+                                  .object()[QStringLiteral("$defs")][QStringLiteral("resultCode")]
+                                           [QStringLiteral("enum")]
+                                  .toArray();
+    QSet<QString> schemaCodes;
+    for (const QJsonValue& code : listed)
+        schemaCodes.insert(code.toString());
+    QSet<QString> tableCodes;
+    for (const kestrel::ResultCodeEntry& entry : kestrel::ResultCodes())
+        tableCodes.insert(QString::fromLatin1(entry.code));
+    QCOMPARE(schemaCodes, tableCodes);
 }
 
 QTEST_GUILESS_MAIN(ResultCodeTest)
