@@ -150,6 +150,8 @@ void CheckPowerCycleRule(std::string_view bytes) {
         Require(back.end == rule.Verdict(reply.text) && back.end != PowerCycleEnd::None);
         Require((back.end == PowerCycleEnd::VersionUnchanged) ==
                 (!before.empty() && reply.text == before));
+        // A camera that tells no version never counts as changed.
+        Require((back.end == PowerCycleEnd::VersionUnread) == reply.text.empty());
         Require(rule.Reached(false, reply.text, reply.ms).end == PowerCycleEnd::None);
     }
 }

@@ -33,6 +33,9 @@ PowerCycleStep PowerCycleRule::Reached(bool identified, std::string_view hardwar
 }
 
 PowerCycleEnd PowerCycleRule::Verdict(std::string_view hardwareAfter) const {
+    // No version is not another version: it confirms nothing.
+    if (hardwareAfter.empty())
+        return PowerCycleEnd::VersionUnread;
     if (m_before.empty())
         return PowerCycleEnd::VersionUnknown;
     return hardwareAfter == m_before ? PowerCycleEnd::VersionUnchanged

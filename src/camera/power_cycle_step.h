@@ -11,6 +11,7 @@ enum class PowerCycleEnd {
     VersionChanged,   // back with another hardware firmware version
     VersionUnchanged, // back with the same version: the new firmware was not loaded
     VersionUnknown,   // back; its version before the run is not known
+    VersionUnread,    // back, but it gave no hardware firmware version: nothing confirmed
 };
 
 // What to do next.

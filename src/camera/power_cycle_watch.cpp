@@ -30,6 +30,10 @@ QString Sentence(PowerCycleEnd end, int timeoutMs, const QString& before, const 
                               "the run is not known: the run was already in progress when "
                               "connected).")
             .arg(after);
+    case PowerCycleEnd::VersionUnread:
+        return QStringLiteral("The camera is back but gave no hardware firmware version: the new "
+                              "firmware is not confirmed. Read its information again "
+                              "(kestrel-flash info) before it goes on.");
     case PowerCycleEnd::VersionUnchanged:
         return QStringLiteral("The camera restarted with the same hardware firmware version "
                               "(%1): the new firmware was not loaded.")

@@ -6,7 +6,7 @@ namespace {
 
 using enum ResultCode;
 
-constexpr std::array<ResultCodeEntry, 23> kCodes{{
+constexpr std::array<ResultCodeEntry, 24> kCodes{{
     {Ok, true, "ok", "ok", "Programming finished: power-cycle the camera to load the new firmware."},
     {ConnectFailed, false, "connect-failed", "could not connect",
      "The connection to the camera ended before its information was read."},
@@ -30,6 +30,7 @@ constexpr std::array<ResultCodeEntry, 23> kCodes{{
     // update with a target version
     {Current, true, "current", "current", ""},
     {WrongVersion, false, "wrong-version", "wrong version", ""},
+    {VersionUnread, false, "version-unread", "version not told", ""},
     // plan: what update would do with the camera
     {Program, true, "program", "program", ""},
     {Skip, true, "skip", "skip: current", ""},
@@ -52,7 +53,7 @@ const ResultCodeEntry& EntryOf(ResultCode value) {
 
 } // namespace
 
-const std::array<ResultCodeEntry, 23>& ResultCodes() {
+const std::array<ResultCodeEntry, 24>& ResultCodes() {
     return kCodes;
 }
 

@@ -32,6 +32,7 @@ enum class ResultCode {
     Interrupted,
     Current,      // already at the target version: left alone
     WrongVersion, // back after the power cycle with another version
+    VersionUnread, // back after the power cycle without telling its version
     Program,      // plan: update would program the camera
     Skip,         // plan: update would leave it alone (current)
     Follow,       // plan: update would follow the run in progress
@@ -47,7 +48,7 @@ struct ResultCodeEntry {
 };
 
 // Every value once, in the order of the enum.
-const std::array<ResultCodeEntry, 23>& ResultCodes();
+const std::array<ResultCodeEntry, 24>& ResultCodes();
 
 QString CodeOf(ResultCode value);
 QString LabelOf(ResultCode value);

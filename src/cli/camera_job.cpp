@@ -179,6 +179,9 @@ void CameraJob::ConfirmPowerCycle(Camera& camera, JobPresenter& surface, JobResu
     case PowerCycleEnd::VersionUnchanged:
         result.Set(ResultCode::VersionUnchanged, cycle.detail);
         break;
+    case PowerCycleEnd::VersionUnread:
+        result.Set(ResultCode::VersionUnread, cycle.detail);
+        break;
     case PowerCycleEnd::None:
     case PowerCycleEnd::VersionChanged:
     case PowerCycleEnd::VersionUnknown:

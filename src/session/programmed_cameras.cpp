@@ -21,6 +21,10 @@ QString ProgrammedCameras::Line(const CameraIdentity& camera) const {
     if (camera.serial.isEmpty() || found == m_programmed.constEnd())
         return QString();
     const QString& before = *found;
+    // No version is not a new version: nothing is confirmed.
+    if (camera.hardware.isEmpty())
+        return QStringLiteral("The camera gave no hardware firmware version: the new firmware "
+                              "is not confirmed.\r\n");
     if (SameHwVersion(before.toLatin1().toStdString(), camera.hardware.toLatin1().toStdString()))
         return QStringLiteral("Hardware firmware still %1: the update did not take effect; run "
                               "the firmware update again.\r\n")

@@ -66,6 +66,8 @@ void PowerCycleRuleTest::reached_data() {
     QTest::newRow("version before not known") << QByteArray() << true << QByteArray("1.2B.05")
                                               << qint64(500) << PowerCycleEnd::VersionUnknown
                                               << 0;
+    QTest::newRow("back without a version") << QByteArray("1.2A.3F") << true << QByteArray()
+                                            << qint64(500) << PowerCycleEnd::VersionUnread << 0;
     QTest::newRow("identified at the last moment")
         << QByteArray("1.2A.3F") << true << QByteArray("1.2A.3F") << qint64(1099)
         << PowerCycleEnd::VersionUnchanged << 0;
