@@ -20,7 +20,8 @@ const char* const kOutputHelp =
 const char* const kRunHelp =
     "  --confirm-reboot   after the run, wait for the camera to be power-cycled,\n"
     "                     reconnect when it is back and check that its hardware\n"
-    "                     firmware version changed; an unchanged version fails\n"
+    "                     firmware version changed; an unchanged version fails,\n"
+    "                     and so does one the camera does not tell\n"
     "  --reboot-timeout S how long to wait for the power cycle (default 300 s)\n"
     "  --report FILE      append one line per camera to FILE: time, address,\n"
     "                     serial, versions before and after, result, record file\n"
