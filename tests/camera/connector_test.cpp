@@ -1,5 +1,5 @@
 #include "command_channel.h"
-#include "link_rig.h"
+#include "connection_rig.h"
 #include "recording_surface.h"
 #include "sim_thread.h"
 
