@@ -17,7 +17,10 @@ QString TextOutput::Name(int job) const {
 QString TextOutput::Lines(const JobEvent& event, const QString& lines) {
     QString text;
     if (m_heldJob >= 0) {
-        const bool ends = event.kind == JobEvent::Kind::Finished && event.job == m_heldJob;
+        // A job's end, or its plan, carries the reason a message may have told.
+        const bool ends = (event.kind == JobEvent::Kind::Finished ||
+                           event.kind == JobEvent::Kind::Plan) &&
+                          event.job == m_heldJob;
         const bool reason = ends && !event.result.Ok() &&
                             event.result.detail.simplified() == m_heldText.simplified();
         if (!ends && lines.isEmpty())
@@ -74,10 +77,10 @@ QString TextOutput::EventLines(const JobEvent& event) const {
         break;
     }
     case JobEvent::Kind::Plan: {
-        // "program: older", "skip: current", "unreachable: why".
+        // "program: older", "skip: current", "unreachable" (why: in the summary).
         const JobResult& r = event.result;
         QString line = CodeOf(r.code);
-        if (!r.detail.isEmpty())
+        if (r.Ok() && !r.detail.isEmpty())
             line += QStringLiteral(": ") + Escaped(r.detail.simplified());
         lines = prefix + QStringLiteral("plan: ") + line + QLatin1Char('\n');
         break;

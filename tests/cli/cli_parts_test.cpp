@@ -259,9 +259,16 @@ void CliPartsTest::failureReasonToldOnce() {
     std::FILE* file = std::tmpfile();
     QVERIFY(file);
     {
-        QList<JobRecord> records = Records({"a", "b"});
+        QList<JobRecord> records = Records({"a", "b", "c"});
         PlainOutput output(file, 3600000);
         output.Begin(Command::Update, records);
+        // c is a plan's camera that could not be asked.
+        JobEvent refused = Event(2, JobEvent::Kind::Message);
+        refused.text = "Refused.";
+        JobEvent plan = Event(2, JobEvent::Kind::Plan);
+        plan.result.Set(kestrel::ResultCode::Unreachable, "Refused.");
+        JobEvent unreachable = Event(2, JobEvent::Kind::Finished);
+        unreachable.result = plan.result;
         JobEvent told = Event(0, JobEvent::Kind::Message);
         told.text = "Stuck\nhere.";
         JobEvent other = Event(1, JobEvent::Kind::Message);
@@ -273,7 +280,8 @@ void CliPartsTest::failureReasonToldOnce() {
         JobEvent stalled = Event(1, JobEvent::Kind::Finished);
         stalled.result.Set(kestrel::ResultCode::Stalled, "Other.");
         for (const JobEvent& event : {told, Event(0, JobEvent::Kind::State), failed, other, log,
-                                      Event(1, JobEvent::Kind::Percent), stalled})
+                                      Event(1, JobEvent::Kind::Percent), stalled, refused, plan,
+                                      unreachable})
             Feed(records, output, event);
         output.End();
     }
@@ -286,7 +294,9 @@ void CliPartsTest::failureReasonToldOnce() {
                             "b: FAILED: programming stalled (0:00)\n"),
              all.constData());
     QCOMPARE(all.count("Stuck here."), 1);
-    QVERIFY(all.endsWith("a: Stuck here.\nb: Other.\n2 of 2 failed.\n"));
+    QCOMPARE(all.count("Refused."), 1);
+    QVERIFY(all.contains("c: plan: unreachable\n"));
+    QVERIFY(all.endsWith("a: Stuck here.\nb: Other.\nc: Refused.\n3 of 3 failed.\n"));
 }
 
 void CliPartsTest::liveBarsRedrawInPlace() {
