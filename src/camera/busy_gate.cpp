@@ -2,7 +2,7 @@
 
 #include "camera_commands.h"
 
-#include "command_channel.h"
+#include <QObject>
 
 namespace kestrel {
 
@@ -10,18 +10,18 @@ namespace {
 const QByteArray kOccupied = QByteArrayLiteral("occuped");
 } // namespace
 
-QByteArray BusyGate::SendCommand(const QByteArray& command) {
-    if (!Passes(command))
-        return kOccupied;
-    return m_channel.SendCommand(command);
+void BusyGate::SendCommand(const QByteArray& command, QObject* context,
+                           CommandChannel::Reply done, std::function<void()> written) {
+    if (Passes(command)) {
+        m_channel.SendCommand(command, context, std::move(done), std::move(written));
+        return;
+    }
+    QMetaObject::invokeMethod(context, [done = std::move(done)] { done(kOccupied); },
+                              Qt::QueuedConnection);
 }
 
 bool BusyGate::Passes(const QByteArray& command) const {
     return !m_bUpdateRunning || commands::kDuringRun.contains(command);
-}
-
-void BusyGate::PumpWaitingMessages() {
-    m_channel.PumpWaitingMessages();
 }
 
 } // namespace kestrel

@@ -30,42 +30,68 @@ QByteArray UpperAsciiLetters(QByteArray text) {
     return text;
 }
 
+bool ColourSensor(const QByteArray& reply) {
+    return TextAfterFirstSpace(View(reply)) == "1";
+}
+
 } // namespace
 
 CameraInfoQuery::CameraInfoQuery(SessionEvents& events, BusyGate& gate,
                                  LineTransport& transport)
     : m_events(events), m_gate(gate), m_transport(transport) {}
 
-QByteArray CameraInfoQuery::Ask(const QByteArray& command) {
-    if (m_lost)
-        return {};
-    const bool wasOpen = m_transport.IsOpen();
-    const QByteArray reply = m_gate.SendCommand(command);
-    if (!wasOpen || !m_transport.IsOpen())
-        m_lost = true;
-    return reply;
+void CameraInfoQuery::QueryCameraInfo(std::function<void()> done) {
+    ++m_query;
+    m_querying = true;
+    m_generation = m_transport.Generation();
+    m_lost = false;
+    m_commands = {commands::kSerialNumber, commands::kCameraType, commands::kSensorColor};
+    m_commands << commands::kHardwareVersion << commands::kServerVersion;
+    m_replies.clear();
+    m_done = std::move(done);
+    AskNext();
 }
 
-void CameraInfoQuery::QueryCameraInfo() {
-    m_lost = false;
+void CameraInfoQuery::AskNext() {
+    // Once the connection has ended nothing more is asked.
+    if (m_lost || m_commands.isEmpty()) {
+        Finish();
+        return;
+    }
+    const QByteArray command = m_commands.takeFirst();
+    m_gate.SendCommand(command, this,
+                       [this, query = m_query, command](const std::optional<QByteArray>& reply) {
+                           if (query != m_query)
+                               return; // a later query took over
+                           if (!reply || !m_transport.IsOpen() ||
+                               m_transport.Generation() != m_generation)
+                               m_lost = true;
+                           const QByteArray text = reply.value_or(QByteArray());
+                           m_replies << text;
+                           if (command == commands::kSensorColor && ColourSensor(text))
+                               m_commands.prepend(commands::kBayerType);
+                           AskNext();
+                       });
+}
+
+void CameraInfoQuery::Finish() {
+    // The replies in the order asked; those not asked read empty.
+    QByteArrayList replies = m_replies;
+    const auto next = [&replies] { return replies.isEmpty() ? QByteArray() : replies.takeFirst(); };
+
     CameraIdentity found;
-    const QByteArray serialReply = Ask(commands::kSerialNumber);
-    const QString serial = Text(TextAfterFirstSpace(View(serialReply)));
+    const QString serial = Text(TextAfterFirstSpace(View(next())));
     found.serial = serial;
     m_strInfo = QStringLiteral("Camera Serial Number = ") + serial + QStringLiteral("\r\n");
 
-    const QByteArray typeReply = Ask(commands::kCameraType);
-    const std::string_view model =
-        CameraModelName(ReadNumber(TextAfterFirstSpace(View(typeReply))));
+    const std::string_view model = CameraModelName(ReadNumber(TextAfterFirstSpace(View(next()))));
     found.model = Text(model);
     m_strInfo +=
         QStringLiteral("Camera Type               = ") + Text(model) + QStringLiteral("\r\n");
 
-    const QByteArray colorReply = Ask(commands::kSensorColor);
-    if (TextAfterFirstSpace(View(colorReply)) == "1") {
-        const QByteArray bayerReply = Ask(commands::kBayerType);
+    if (ColourSensor(next())) {
         const std::string_view pattern =
-            BayerPatternName(ReadNumber(TextAfterFirstSpace(View(bayerReply))));
+            BayerPatternName(ReadNumber(TextAfterFirstSpace(View(next()))));
         found.sensor = Text(pattern);
         m_strInfo +=
             QStringLiteral("Color Sensor / Bayer   = ") + Text(pattern) + QStringLiteral("\r\n");
@@ -75,17 +101,15 @@ void CameraInfoQuery::QueryCameraInfo() {
     }
 
     QByteArrayList parts;
-    for (const QByteArray& part : commands::kHardwareVersion)
-        parts << Ask(part);
-    QByteArray hardware = parts.join('.');
-    hardware = UpperAsciiLetters(hardware);
-
-    const QByteArray software = Ask(commands::kServerVersion);
+    for (qsizetype i = 0; i < commands::kHardwareVersion.size(); ++i)
+        parts << next();
+    const QByteArray hardware = UpperAsciiLetters(parts.join('.'));
+    const QByteArray software = next();
     found.hardware = Text(hardware);
     found.software = Text(software);
 
     m_strInfo += QStringLiteral("\r\nHardware Firmware (firm.rbf)    = ") + Text(hardware) +
-                         QStringLiteral("\r\n");
+                 QStringLiteral("\r\n");
     m_strInfo += QStringLiteral("Software Firmware  (vx_server) = ") + Text(software);
 
     if (m_lost) {
@@ -96,7 +120,12 @@ void CameraInfoQuery::QueryCameraInfo() {
         m_strCameraNumber = serial;
         m_identity = found;
     }
+    m_querying = false;
+    const std::function<void()> done = std::move(m_done);
+    m_done = nullptr;
     emit m_events.infoShown(m_strInfo);
+    if (done)
+        done();
 }
 
 } // namespace kestrel

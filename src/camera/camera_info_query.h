@@ -3,7 +3,11 @@
 #include "camera_identity.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
+#include <QObject>
 #include <QString>
+
+#include <functional>
 
 namespace kestrel {
 
@@ -13,17 +17,21 @@ class LineTransport;
 
 // Asks the connected camera who it is and which firmware it runs, and fills
 // the information pane: serial number, model, sensor, hardware firmware
-// version (three register reads) and software firmware version.
-class CameraInfoQuery {
+// version (three register reads) and software firmware version. One command
+// goes out when the reply to the one before is in.
+class CameraInfoQuery : public QObject {
+    Q_OBJECT
 public:
     CameraInfoQuery(SessionEvents& events, BusyGate& gate, LineTransport& transport);
 
-    // Sends the seven (mono) or eight (colour) commands in order and shows
-    // the six-line information text with the caret at its end. Also keeps the
-    // serial number for the connection line. When the connection ends in the
-    // middle, the query stops there and the pane is emptied rather than
-    // filled with answers the camera never gave.
-    void QueryCameraInfo();
+    // Sends the seven (mono) or eight (colour) commands in order, then shows
+    // the six-line information text with the caret at its end and calls done.
+    // Also keeps the serial number for the connection line. When the
+    // connection ends in the middle, the query stops there and the pane is
+    // emptied rather than filled with answers the camera never gave. A query
+    // asked for while one is under way replaces it (only its done is called).
+    void QueryCameraInfo(std::function<void()> done);
+    bool Querying() const { return m_querying; }
 
     // The fields of the last query.
     const CameraIdentity& Identity() const { return m_identity; }
@@ -37,12 +45,22 @@ public:
     void SetInfo(const QString& text) { m_strInfo = text; }
 
 private:
-    QByteArray Ask(const QByteArray& command);
+    // Asks the next command of the query, or ends it.
+    void AskNext();
+    void Finish();
 
     SessionEvents& m_events;
     BusyGate& m_gate;
     LineTransport& m_transport;
+    // The query under way.
+    quint64 m_query = 0; // tells one query from the next
+    bool m_querying = false;
+    quint64 m_generation = 0; // of the connection it asks
     bool m_lost = false;
+    QByteArrayList m_commands; // still to ask, first next
+    QByteArrayList m_replies;  // in the order asked
+    std::function<void()> m_done;
+
     CameraIdentity m_identity;
     QString m_strInfo;         // the camera information text
     QString m_strCameraNumber; // the serial number the query found

@@ -3,64 +3,57 @@
 #include "scan_finding.h"
 #include "scan_settings.h"
 
+#include <QObject>
 #include <QString>
 
 #include <memory>
-#include <optional>
 
 namespace kestrel {
 
 class LogBook;
 class SessionEvents;
-class LineTransport;
-class CommandChannel;
-class Connector;
-class BusyGate;
-class ConnectSequence;
-class CameraInfoQuery;
+class Camera;
 
-// Looks at one address and port for a camera, without changing anything on
-// it, through the same connect sequence, busy gate and information query as
-// a connected camera. A port counts as a camera once it has sent a greeting
-// line and answered the update status probe with an update status reply. A
-// camera with a run in progress is sent nothing else (the busy gate holds
-// even the goodbye back); any other is asked for its identity and then told
-// goodbye. Lives in the thread that builds it.
-class CameraProbe {
+// Looks at one address and port after the other for a camera, without
+// changing anything on it: a short use of a Camera (open, probe the run,
+// read the identity, close). A port counts as a camera once it has sent a
+// greeting line and answered the update status probe with an update status
+// reply. A camera with a run in progress is sent nothing else (the busy gate
+// holds even the goodbye back); any other is asked for its identity and then
+// told goodbye. Lives in the thread that builds it.
+class CameraProbe : public QObject {
+    Q_OBJECT
 public:
-    explicit CameraProbe(const ScanSettings& settings);
-    ~CameraProbe();
-    CameraProbe(const CameraProbe&) = delete;
-    CameraProbe& operator=(const CameraProbe&) = delete;
+    explicit CameraProbe(const ScanSettings& settings, QObject* parent = nullptr);
+    ~CameraProbe() override;
 
-    // Connects, reads the greeting, probes and reads the identity, waiting in
-    // nested event loops. Nothing when no camera answered there.
-    std::optional<ScanFinding> Look(const QString& address, quint16 port);
+    // Starts a look at address:port; looked() tells what it found. Not while
+    // a look is under way.
+    void Look(const QString& address, quint16 port);
+    bool Looking() const { return m_stage != Stage::Idle; }
 
-    // Ends the look under way at once (it then finds nothing).
+    // Ends the look under way at once: it finds nothing.
     void Abort();
 
+signals:
+    // The look is over: found tells whether a camera answered there.
+    void looked(bool found, const kestrel::ScanFinding& finding);
+
 private:
-    class Operator;
+    enum class Stage { Idle, Opening, Probing, Identifying, Closing };
 
-    // The connector opens the port of its settings: a new port gets a
-    // connector and a connect sequence of its own.
-    void UsePort(quint16 port);
-    // Closes the connection without a word to whoever answered.
-    void Drop();
+    bool Present() const;
+    // Ends the look: politely (goodbye unless the busy gate holds it back)
+    // with a camera found, or with nothing said to whoever answered.
+    void Close(bool found, bool polite);
 
-    ScanSettings m_settings;
-    std::unique_ptr<LogBook> m_log;
-    std::unique_ptr<SessionEvents> m_events;
-    std::unique_ptr<Operator> m_operator;
-    std::unique_ptr<LineTransport> m_transport;
-    std::unique_ptr<CommandChannel> m_channel;
-    std::unique_ptr<BusyGate> m_gate;
-    std::unique_ptr<CameraInfoQuery> m_info;
-    std::unique_ptr<Connector> m_connector;      // for m_port
-    std::unique_ptr<ConnectSequence> m_sequence; // on m_connector
-    quint16 m_port = 0;
+    std::unique_ptr<LogBook> m_log;          // the camera's, read by nobody
+    std::unique_ptr<SessionEvents> m_events; // the camera's, shown nowhere
+    std::unique_ptr<Camera> m_camera;
+    Stage m_stage = Stage::Idle;
     bool m_aborted = false;
+    bool m_found = false;
+    ScanFinding m_finding;
 };
 
 } // namespace kestrel

@@ -1,9 +1,9 @@
 #include "camera_scanner.h"
 
+#include "camera_probe.h"
 #include "scan_queue.h"
-#include "scan_worker.h"
 
-#include <QThread>
+#include <QHostAddress>
 
 #include <algorithm>
 
@@ -14,10 +14,7 @@ CameraScanner::CameraScanner(ScanSettings settings, QObject* parent)
     qRegisterMetaType<ScanFinding>();
 }
 
-CameraScanner::~CameraScanner() {
-    Stop();
-    EndThreads();
-}
+CameraScanner::~CameraScanner() = default;
 
 bool CameraScanner::Start(std::vector<ScanTarget> targets) {
     if (m_queue)
@@ -25,35 +22,48 @@ bool CameraScanner::Start(std::vector<ScanTarget> targets) {
     auto queue = std::make_unique<ScanQueue>(std::move(targets));
     if (queue->Total() == 0)
         return false;
-    EndThreads(); // those of a stopped search, ended by now or shortly
     m_queue = std::move(queue);
     m_total = static_cast<qint64>(m_queue->Total());
     m_tried = 0;
     m_stopped = false;
-    const auto count = static_cast<int>(
+    const auto count = static_cast<std::size_t>(
         std::min<std::uint64_t>(std::max(1, m_settings.parallel), m_queue->Total()));
-    m_running = count;
-    for (int i = 0; i < count; ++i) {
-        auto* thread = new QThread;
-        auto* worker = new ScanWorker(*m_queue, m_settings);
-        worker->moveToThread(thread);
-        connect(thread, &QThread::started, worker, &ScanWorker::LookAtNext);
-        connect(worker, &ScanWorker::found, this, [this](const ScanFinding& finding) {
-            if (!m_stopped)
-                emit cameraFound(finding);
-        });
-        connect(worker, &ScanWorker::tried, this, [this] {
-            if (!m_stopped)
-                emit progress(++m_tried, m_total);
-        });
-        // Directly, in the worker's thread: this thread may be waiting for it.
-        connect(worker, &ScanWorker::done, thread, &QThread::quit, Qt::DirectConnection);
-        connect(worker, &ScanWorker::done, this, &CameraScanner::OnWorkerDone);
-        m_threads.push_back(thread);
-        m_workers.push_back(worker);
-        thread->start();
+    while (m_probes.size() < count) {
+        auto probe = std::make_unique<CameraProbe>(m_settings);
+        CameraProbe* looker = probe.get();
+        connect(looker, &CameraProbe::looked, this,
+                [this, looker](bool found, const ScanFinding& finding) {
+                    OnLooked(looker, found, finding);
+                });
+        m_probes.push_back(std::move(probe));
     }
+    for (std::size_t i = 0; i < count; ++i)
+        LookAtNext(m_probes[i].get());
     return true;
+}
+
+void CameraScanner::LookAtNext(CameraProbe* probe) {
+    const std::optional<ScanQueue::Address> next = m_queue->Next();
+    if (next) {
+        ++m_looking;
+        probe->Look(QHostAddress(next->address).toString(), next->port);
+        return;
+    }
+    if (m_looking > 0)
+        return;
+    m_queue.reset();
+    emit finished();
+}
+
+void CameraScanner::OnLooked(CameraProbe* probe, bool found, const ScanFinding& finding) {
+    --m_looking;
+    if (!m_stopped) {
+        if (found)
+            emit cameraFound(finding);
+        emit progress(++m_tried, m_total);
+    }
+    if (m_queue)
+        LookAtNext(probe);
 }
 
 void CameraScanner::Stop() {
@@ -61,33 +71,8 @@ void CameraScanner::Stop() {
         return;
     m_stopped = true;
     m_queue->Stop();
-    for (ScanWorker* worker : m_workers)
-        QMetaObject::invokeMethod(worker, &ScanWorker::Abort, Qt::QueuedConnection);
-}
-
-void CameraScanner::OnWorkerDone() {
-    if (--m_running > 0)
-        return;
-    EndThreads();
-    m_queue.reset();
-    emit finished();
-}
-
-void CameraScanner::EndThreads() {
-    // Each thread ends by itself once its worker is done; quitting it from
-    // here could catch a look in a nested wait.
-    for (QThread* thread : m_threads) {
-        thread->wait();
-        delete thread;
-    }
-    m_threads.clear();
-    for (ScanWorker* worker : m_workers)
-        delete worker;
-    m_workers.clear();
-    if (m_running > 0) { // threads ended before saying so: the destructor
-        m_running = 0;
-        m_queue.reset();
-    }
+    for (const auto& probe : m_probes)
+        probe->Abort();
 }
 
 } // namespace kestrel

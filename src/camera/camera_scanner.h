@@ -9,22 +9,21 @@
 #include <memory>
 #include <vector>
 
-class QThread;
-
 namespace kestrel {
 
+class CameraProbe;
 class ScanQueue;
-class ScanWorker;
 
-// Searches addresses for cameras, many at once (settings.parallel threads,
-// each looking at one address at a time, see CameraProbe), and reports each
-// camera as it answers. Lives in the thread that builds it; its signals come
-// there.
+// Searches addresses for cameras, many at once (up to settings.parallel
+// connections open at a time, each a CameraProbe looking at one address
+// after the other), and reports each camera as it answers. Everything runs
+// in the thread that builds it, driven by the connections' signals; its
+// signals come there.
 class CameraScanner : public QObject {
     Q_OBJECT
 public:
     explicit CameraScanner(ScanSettings settings, QObject* parent = nullptr);
-    ~CameraScanner() override; // stops a search under way and waits for its threads
+    ~CameraScanner() override;
 
     // Starts a search of the targets (an address given twice is looked at
     // once). False, and nothing starts, while a search is under way or when
@@ -42,16 +41,16 @@ signals:
     void finished();
 
 private:
-    void OnWorkerDone();
-    void EndThreads();
+    // Gives the probe the next address, or lets it rest when none is left.
+    void LookAtNext(CameraProbe* probe);
+    void OnLooked(CameraProbe* probe, bool found, const ScanFinding& finding);
 
     ScanSettings m_settings;
     std::unique_ptr<ScanQueue> m_queue;
-    std::vector<QThread*> m_threads;
-    std::vector<ScanWorker*> m_workers;
+    std::vector<std::unique_ptr<CameraProbe>> m_probes; // kept from one search to the next
     qint64 m_tried = 0;
     qint64 m_total = 0;
-    int m_running = 0;
+    int m_looking = 0; // probes with a look under way
     bool m_stopped = false;
 };
 

@@ -8,7 +8,6 @@
 #include "line_transport.h"
 #include "link_texts.h"
 #include "log_book.h"
-#include "operator_input.h"
 #include "session_events.h"
 #include "session_io.h"
 
@@ -20,33 +19,50 @@ const QString kNoAddress = QStringLiteral("0.0.0.0");
 
 ConnectSequence::ConnectSequence(SessionIo io, Connector& connector, CommandChannel& channel,
                                  BusyGate& gate)
-    : m_log(io.log), m_events(io.events), m_input(io.input), m_connector(connector),
-      m_channel(channel), m_gate(gate) {}
+    : m_log(io.log), m_events(io.events), m_connector(connector), m_channel(channel),
+      m_gate(gate) {}
 
-std::optional<quint64> ConnectSequence::Open(const QString& address) {
+bool ConnectSequence::Open(const QString& address, quint16 port, Opened done) {
     // A click while an attempt is under way changes nothing: that attempt
     // ends by itself within the connect timeout.
     if (m_connector.Connecting())
-        return std::nullopt;
+        return false;
     if (address == kNoAddress) {
         Refuse(QStringLiteral("Wrong IP, not connected"));
-        return std::nullopt;
+        QMetaObject::invokeMethod(this, [done = std::move(done)] { done(std::nullopt); },
+                                  Qt::QueuedConnection);
+        return true;
     }
-    const LineTransport::ConnectOutcome outcome = m_connector.Open(address);
-    if (!outcome.connected) {
-        Refuse(texts::CouldNotConnect(address, outcome.reason));
-        return std::nullopt;
-    }
-    const quint64 generation = m_connector.Generation();
-    m_log.Restart();
+    m_opening = true;
+    m_connector.Open(address, port,
+                     [this, address,
+                      done = std::move(done)](const LineTransport::ConnectOutcome& outcome) {
+                         if (!outcome.connected) {
+                             m_opening = false;
+                             Refuse(texts::CouldNotConnect(address, outcome.reason));
+                             done(std::nullopt);
+                             return;
+                         }
+                         const quint64 generation = m_connector.Generation();
+                         m_log.Restart();
+                         // The greeting: awaited, not used.
+                         m_channel.ReadLine(this, [this, generation, done](
+                                                      const std::optional<QByteArray>&) {
+                             Greeted(generation, done);
+                         });
+                     });
+    return true;
+}
 
-    m_channel.ReadLine(); // the greeting: awaited, not used
+void ConnectSequence::Greeted(quint64 generation, const Opened& done) {
+    m_opening = false;
     if (!StillConnected(generation)) {
         emit m_events.infoShown(QString()); // a failed attempt shows no camera
-        return std::nullopt;
+        done(std::nullopt);
+        return;
     }
     m_channel.BoundLog();
-    return generation;
+    done(generation);
 }
 
 bool ConnectSequence::StillConnected(quint64 generation) const {
@@ -54,8 +70,7 @@ bool ConnectSequence::StillConnected(quint64 generation) const {
 }
 
 void ConnectSequence::Announce(const QString& cameraNumber, const QString& info) {
-    m_log.Write(QStringLiteral("Connected to camera n\u00B0") + cameraNumber +
-                QStringLiteral(" @ IP=") + m_connector.Address() + QStringLiteral("\r\n"));
+    m_log.Write(texts::ConnectedLine(cameraNumber, m_connector.Address()));
     emit m_events.logShown();
     emit m_events.infoShown(info);
 }
@@ -67,27 +82,22 @@ void ConnectSequence::Refuse(const QString& message) {
     emit m_events.message(message);
 }
 
-void ConnectSequence::Disconnect() {
-    m_connector.Disconnect(m_gate.Passes(commands::kGoodbye) ? commands::kGoodbye : QByteArray());
+void ConnectSequence::Disconnect(std::function<void()> done) {
+    m_connector.Disconnect(m_gate.Passes(commands::kGoodbye) ? commands::kGoodbye : QByteArray(),
+                           std::move(done));
 }
 
-bool ConnectSequence::Reconnect() {
-    if (!m_connector.Reopen())
-        return false;
-    const quint64 generation = m_connector.Generation();
-    m_channel.ReadLine(); // the greeting
-    return StillConnected(generation);
-}
-
-bool ConnectSequence::ReconnectUntil(const std::function<bool()>& keepGoing, int pauseMs) {
-    for (;;) {
-        if (!keepGoing())
-            return false;
-        if (m_connector.StillConnected(m_connector.Generation()))
-            return true;
-        if (!Reconnect())
-            m_input.Wait(pauseMs);
-    }
+void ConnectSequence::Reconnect(std::function<void(bool connected)> done) {
+    m_connector.Reopen([this, done = std::move(done)](bool open) {
+        if (!open) {
+            done(false);
+            return;
+        }
+        const quint64 generation = m_connector.Generation();
+        m_channel.ReadLine(this, [this, generation, done](const std::optional<QByteArray>&) {
+            done(StillConnected(generation));
+        });
+    });
 }
 
 } // namespace kestrel

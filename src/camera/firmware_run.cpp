@@ -9,8 +9,6 @@
 #include "line_transport.h"
 #include "log_book.h"
 #include "run_texts.h"
-#include "update_probe.h"
-#include "operator_input.h"
 #include "session_events.h"
 #include "session_io.h"
 
@@ -20,19 +18,26 @@ using namespace runtexts;
 
 namespace {
 using commands::kRunStatus;
-
 } // namespace
 
 FirmwareRun::FirmwareRun(SessionIo io, BusyGate& gate, LineTransport& transport,
                          Connector& connector, ConnectSequence& sequence, RunSettings settings)
-    : m_log(io.log), m_events(io.events), m_input(io.input), m_gate(gate),
-      m_transport(transport), m_connector(connector), m_sequence(sequence),
-      m_settings(settings) {
+    : m_log(io.log), m_events(io.events), m_gate(gate), m_transport(transport),
+      m_connector(connector), m_sequence(sequence), m_settings(settings),
+      m_tracker(settings.Limits()) {
     m_clock.start();
+    m_timer.setSingleShot(true);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        const std::function<void()> step = std::move(m_afterPause);
+        m_afterPause = nullptr;
+        if (step)
+            step();
+    });
     connect(&m_connector, &Connector::connectionLost, this, [this] { m_lossSeen = true; });
 }
 
-RunOutcome FirmwareRun::RunFirmwareUpdate() {
+std::optional<RunOutcome> FirmwareRun::RunFirmwareUpdate() {
     if (!m_connector.Connected()) {
         emit m_events.message(kNotConnected);
         return RunOutcome::NotConnected;
@@ -42,192 +47,239 @@ RunOutcome FirmwareRun::RunFirmwareUpdate() {
     if (m_stage == Stage::Starting || m_stage == Stage::Closing ||
         (m_stage == Stage::Polling && !UpdateRunning()))
         return RunOutcome::Ignored;
-    Run run{m_epoch, m_active ? m_active->tracker : RunTracker(m_settings.Limits()),
-            RunOutcome::Finished};
+    const bool takeOver = m_stage == Stage::Polling;
+    ++m_runId; // whatever the run before waited for is dropped
+    m_timer.stop();
+    m_afterPause = nullptr;
+    if (!takeOver)
+        m_tracker = RunTracker(m_settings.Limits());
     m_lossSeen = false;
-
-    QByteArray probeReply;
-    if (!UpdateRunning()) {
-        m_stage = Stage::Starting;
-        probeReply = Probe();
-        if (!m_transport.IsOpen()) { // the log already says the connection was lost
-            m_stage = Stage::Idle;
-            return RunOutcome::ConnectionLost;
-        }
-    }
-    m_log.Restart(kBanner);
     if (UpdateRunning()) {
-        m_log.Write(kAlreadyRunning);
-        ShowLog();
-        if (!m_active) // a run taken over keeps what the camera reported of it
-            run.tracker.Following(Now());
-    } else {
-        m_log.Write(kStarting);
-        ShowLog();
-        if (!Start(run, probeReply)) {
-            m_stage = Stage::Idle;
-            if (m_stopRequested)
-                return RunOutcome::Interrupted;
-            m_log.Write(kLostBeforeStart);
-            ShowLog();
-            return RunOutcome::ConnectionLost;
+        Announce(takeOver, QByteArray());
+        return std::nullopt;
+    }
+    m_stage = Stage::Starting;
+    Probe(this, OfThisRun([this](const std::optional<QByteArray>& reply) {
+        if (!reply || !m_transport.IsOpen()) {
+            // The log already says the connection was lost.
+            End(RunOutcome::ConnectionLost, QString(), QString());
+            return;
         }
-    }
-    m_stage = Stage::Polling;
-    m_active = &run;
-    // The machine stays awake while the camera rewrites its flash, whatever
-    // the way the run ends (End lets go); a run taken over keeps the lock.
-    if (!m_awake)
-        m_awake.emplace();
-
-    m_log.Write(kEraseHeading);
-    ShowLog();
-    Step step = FollowPhase(run, FlashPhase::Erase);
-    if (step == Step::PhaseDone) {
-        m_log.Write(kPhaseOk);
-        emit m_events.progress(100);
-        if (!Pause(run, m_settings.phaseEndPauseMs))
-            return run.outcome;
-        m_log.Write(kProgramHeading);
-        ShowLog();
-        if (!Pause(run, m_settings.switchPauseMs))
-            return run.outcome;
-        step = FollowPhase(run, FlashPhase::Program);
-    }
-    if (step == Step::Finished)
-        Finish(run);
-    return run.outcome;
+        Announce(false, *reply);
+    }));
+    return std::nullopt;
 }
 
 bool FirmwareRun::UpdateRunning() const {
     return m_gate.UpdateRunning();
 }
 
-QByteArray FirmwareRun::Probe() {
-    return ProbeUpdateStatus(m_gate);
+void FirmwareRun::Probe(QObject* context, ProbeReply done) {
+    ProbeUpdateStatus(m_gate, context, std::move(done));
 }
 
-bool FirmwareRun::Start(Run& run, const QByteArray& probeReply) {
-    if (!Settle(run, probeReply))
-        return false;
-    for (const QByteArray& stop : commands::kStopActivities)
-        m_gate.SendCommand(stop);
-    if (!m_transport.IsOpen())
-        return false;
-    m_gate.SetUpdateRunning(true);
-    m_gate.SendCommand(commands::kStartRun);
-    run.tracker.Started(Now());
-    return true;
+void FirmwareRun::Stop() {
+    if (!Active())
+        return;
+    // The run is over now; whoever follows it hears so from the event loop.
+    Quiet();
+    QMetaObject::invokeMethod(
+        this, [this] { emit ended(RunOutcome::Interrupted, QString(), QString()); },
+        Qt::QueuedConnection);
 }
 
-bool FirmwareRun::Settle(Run& run, const QByteArray& probeReply) {
+void FirmwareRun::After(int ms, std::function<void()> step) {
+    m_afterPause = std::move(step);
+    m_timer.start(std::max(0, ms));
+}
+
+CommandChannel::Reply
+FirmwareRun::OfThisRun(std::function<void(const std::optional<QByteArray>&)> step) {
+    return [this, run = m_runId, step = std::move(step)](const std::optional<QByteArray>& reply) {
+        if (Current(run))
+            step(reply);
+    };
+}
+
+void FirmwareRun::Announce(bool takeOver, const QByteArray& probeReply) {
+    m_log.Restart(kBanner);
+    if (UpdateRunning()) {
+        m_log.Write(kAlreadyRunning);
+        ShowLog();
+        emit announced(true);
+        if (!takeOver) // a run taken over keeps what the camera reported of it
+            m_tracker.Following(Now());
+        BeginFollowing();
+        return;
+    }
+    m_log.Write(kStarting);
+    ShowLog();
+    emit announced(false);
     // A camera that still shows the final figures of a run it has finished
     // would not take a new start; it is asked until it reports idle.
-    if (!run.tracker.NeedsSettling(View(probeReply), Now()))
-        return true;
-    const QString waiting = SettleLine(run.tracker.SettleLimitMs());
-    for (;;) {
-        ShowWithStatus(waiting);
-        m_input.Wait(m_settings.pollIntervalMs);
-        const QByteArray reply = m_gate.SendCommand(kRunStatus);
-        if (!m_transport.IsOpen())
-            return false;
-        if (run.tracker.Settled(View(reply), Now()))
-            break;
+    if (!m_tracker.NeedsSettling(View(probeReply), Now())) {
+        StopActivities(0);
+        return;
     }
-    ShowLog();
-    return true;
+    ShowWithStatus(SettleLine(m_tracker.SettleLimitMs()));
+    After(m_settings.pollIntervalMs, [this] { Settle(); });
 }
 
-FirmwareRun::Step FirmwareRun::FollowPhase(Run& run, FlashPhase phase) {
-    run.tracker.BeginPhase(phase);
+void FirmwareRun::Settle() {
+    m_gate.SendCommand(kRunStatus, this,
+                       OfThisRun([this](const std::optional<QByteArray>& reply) {
+                           if (!reply || !m_transport.IsOpen()) {
+                               LostBeforeStart();
+                               return;
+                           }
+                           if (m_tracker.Settled(View(*reply), Now())) {
+                               ShowLog();
+                               StopActivities(0);
+                               return;
+                           }
+                           ShowWithStatus(SettleLine(m_tracker.SettleLimitMs()));
+                           After(m_settings.pollIntervalMs, [this] { Settle(); });
+                       }));
+}
+
+void FirmwareRun::StopActivities(qsizetype next) {
+    if (next == commands::kStopActivities.size()) {
+        if (!m_transport.IsOpen()) {
+            LostBeforeStart();
+            return;
+        }
+        SendStart();
+        return;
+    }
+    // The replies are not looked at.
+    m_gate.SendCommand(commands::kStopActivities.at(next), this,
+                       OfThisRun([this, next](const std::optional<QByteArray>&) {
+                           StopActivities(next + 1);
+                       }));
+}
+
+void FirmwareRun::SendStart() {
+    m_gate.SetUpdateRunning(true);
+    m_gate.SendCommand(
+        commands::kStartRun, this,
+        OfThisRun([this](const std::optional<QByteArray>&) {
+            m_tracker.Started(Now());
+            BeginFollowing();
+        }),
+        [this, run = m_runId] {
+            if (Current(run))
+                emit startSent();
+        });
+}
+
+void FirmwareRun::BeginFollowing() {
+    m_stage = Stage::Polling;
+    // The machine stays awake while the camera rewrites its flash, whatever
+    // the way the run ends (End lets go); a run taken over keeps the lock.
+    if (!m_awake)
+        m_awake.emplace();
+    m_log.Write(kEraseHeading);
+    ShowLog();
+    BeginPhase(FlashPhase::Erase);
+}
+
+void FirmwareRun::BeginPhase(FlashPhase phase) {
+    m_phase = phase;
+    m_tracker.BeginPhase(phase);
     emit m_events.progress(0);
     emit phaseStarted(phase);
-
-    QElapsedTimer sincePoll;
-    for (;;) {
-        // The camera is asked a few times a second, not back to back: the
-        // figures change slowly and the tool stays nearly idle meanwhile.
-        if (sincePoll.isValid()) {
-            const qint64 rest = m_settings.pollIntervalMs - sincePoll.elapsed();
-            if (rest > 0 && !Pause(run, static_cast<int>(rest)))
-                return Step::Ended;
-        }
-        sincePoll.start();
-        const QByteArray reply = m_gate.SendCommand(kRunStatus);
-        if (!Current(run))
-            return Step::Ended;
-        if (!m_transport.IsOpen()) {
-            if (!m_lossSeen) {
-                End(run, RunOutcome::Disconnected, kDisconnected, kDisconnectedMessage);
-                return Step::Ended;
-            }
-            if (!Reconnect(run))
-                return Step::Ended;
-            continue;
-        }
-        const RunStep answer = run.tracker.OnReply(View(reply), Now());
-        if (answer.next == RunStep::Next::Ended && answer.end != RunEnd::Finished) {
-            EndOn(run, answer.end);
-            return Step::Ended;
-        }
-        if (answer.next == RunStep::Next::Ended && !answer.figures)
-            return Step::Finished; // idle after the camera had reported the end
-        m_gate.PumpWaitingMessages();
-        if (!Current(run))
-            return Step::Ended;
-
-        emit figuresRead(phase, answer.done, answer.total);
-        if (answer.moved)
-            emit m_events.progress(answer.position);
-        const QString statusLine = answer.waiting ? WaitingToBegin(run.tracker.StartWaitMs())
-                                   : phase == FlashPhase::Erase
-                                       ? SectorLine(answer.done, answer.total)
-                                       : PageLine(answer.done, answer.total);
-        ShowWithStatus(statusLine);
-        if (answer.next == RunStep::Next::PhaseDone)
-            return Step::PhaseDone;
-        if (answer.next == RunStep::Next::Ended)
-            return Step::Finished;
-    }
+    Poll();
 }
 
-bool FirmwareRun::Reconnect(Run& run) {
-    m_log.Write(TryingToReconnect(run.tracker.ReconnectWindowMs()));
+void FirmwareRun::Poll() {
+    m_sincePoll.start();
+    m_gate.SendCommand(kRunStatus, this,
+                       OfThisRun([this](const std::optional<QByteArray>& reply) { OnPolled(reply); }));
+}
+
+void FirmwareRun::OnPolled(const std::optional<QByteArray>& reply) {
+    if (!reply || !m_transport.IsOpen()) {
+        if (!m_lossSeen) {
+            End(RunOutcome::Disconnected, kDisconnected, kDisconnectedMessage);
+            return;
+        }
+        Reconnect();
+        return;
+    }
+    const RunStep answer = m_tracker.OnReply(View(*reply), Now());
+    if (answer.next == RunStep::Next::Ended && answer.end != RunEnd::Finished) {
+        EndOn(answer.end);
+        return;
+    }
+    if (answer.next == RunStep::Next::Ended && !answer.figures) {
+        Finish(); // idle after the camera had reported the end
+        return;
+    }
+    emit figuresRead(m_phase, answer.done, answer.total);
+    if (answer.moved)
+        emit m_events.progress(answer.position);
+    ShowWithStatus(answer.waiting ? WaitingToBegin(m_tracker.StartWaitMs())
+                   : m_phase == FlashPhase::Erase ? SectorLine(answer.done, answer.total)
+                                                  : PageLine(answer.done, answer.total));
+    if (answer.next == RunStep::Next::PhaseDone) {
+        PhaseDone();
+        return;
+    }
+    if (answer.next == RunStep::Next::Ended) {
+        Finish();
+        return;
+    }
+    // The camera is asked a few times a second, not back to back: the
+    // figures change slowly and the tool stays nearly idle meanwhile.
+    After(static_cast<int>(m_settings.pollIntervalMs - m_sincePoll.elapsed()), [this] { Poll(); });
+}
+
+void FirmwareRun::PhaseDone() {
+    m_log.Write(kPhaseOk);
+    emit phaseEnded(FlashPhase::Erase);
+    emit m_events.progress(100);
+    After(m_settings.phaseEndPauseMs, [this] {
+        m_log.Write(kProgramHeading);
+        ShowLog();
+        After(m_settings.switchPauseMs, [this] { BeginPhase(FlashPhase::Program); });
+    });
+}
+
+void FirmwareRun::Reconnect() {
+    m_log.Write(TryingToReconnect(m_tracker.ReconnectWindowMs()));
     ShowLog();
-    emit reconnecting();
+    emit reconnecting(m_tracker.ReconnectWindowMs());
+    TryToReconnect();
+}
+
+void FirmwareRun::TryToReconnect() {
     // Connected again by this run or by the operator, unless the window for
-    // it is over, or a press took the run over meanwhile.
-    const bool back = m_sequence.ReconnectUntil(
-        [&] { return Current(run) && run.tracker.KeepTrying(Now()); }, m_settings.reconnectPauseMs);
-    if (!back) {
-        if (Current(run))
-            EndOn(run, RunEnd::ConnectionLost);
-        return false;
+    // it is over.
+    if (!m_tracker.KeepTrying(Now())) {
+        EndOn(RunEnd::ConnectionLost);
+        return;
     }
+    if (m_connector.StillConnected(m_connector.Generation())) {
+        Reconnected();
+        return;
+    }
+    m_sequence.Reconnect([this, run = m_runId](bool back) {
+        if (!Current(run))
+            return;
+        if (back)
+            Reconnected();
+        else
+            After(m_settings.reconnectPauseMs, [this] { TryToReconnect(); });
+    });
+}
+
+void FirmwareRun::Reconnected() {
     m_lossSeen = false;
-    run.tracker.Reconnected(Now());
-    m_log.Write(Reconnected(m_connector.Address()));
+    m_tracker.Reconnected(Now());
+    m_log.Write(runtexts::Reconnected(m_connector.Address()));
     ShowLog();
-    emit reconnected();
-    return true;
-}
-
-bool FirmwareRun::Pause(Run& run, int ms) {
-    m_input.Wait(ms);
-    return Current(run);
-}
-
-bool FirmwareRun::Current(Run& run) {
-    if (m_stopRequested && m_epoch == run.epoch)
-        End(run, RunOutcome::Interrupted, QString(), QString());
-    // A press during a wait may have taken the run over and ended it.
-    if (m_epoch == run.epoch)
-        return true;
-    if (run.outcome == RunOutcome::Interrupted)
-        return false;
-    run.outcome = RunOutcome::Superseded;
-    return false;
+    emit reconnected(m_connector.Address());
+    After(static_cast<int>(m_settings.pollIntervalMs - m_sincePoll.elapsed()), [this] { Poll(); });
 }
 
 void FirmwareRun::ShowLog() {
@@ -240,52 +292,56 @@ void FirmwareRun::ShowWithStatus(const QString& line) {
     emit m_events.statusLine(line);
 }
 
-void FirmwareRun::Finish(Run& run) {
+void FirmwareRun::Finish() {
     m_stage = Stage::Closing;
     m_log.Write(kPhaseOk);
+    emit phaseEnded(m_phase);
     emit m_events.progress(100);
-    m_input.Wait(m_settings.phaseEndPauseMs);
-    m_log.Write(kFinished + kPowerCycle);
-    ShowLog();
-    End(run, RunOutcome::Finished, QString(), QString());
+    After(m_settings.phaseEndPauseMs,
+          [this] { End(RunOutcome::Finished, kFinished + kPowerCycle, QString()); });
 }
 
-void FirmwareRun::EndOn(Run& run, RunEnd end) {
-    const RunTracker& t = run.tracker;
+void FirmwareRun::EndOn(RunEnd end) {
+    const RunTracker& t = m_tracker;
     switch (end) {
     case RunEnd::None:
     case RunEnd::Finished:
-        Finish(run);
+        Finish();
         return;
     case RunEnd::CameraStopped:
-        End(run, RunOutcome::CameraStopped, StoppedEarly(Figures(t)), kStoppedEarlyMessage);
+        End(RunOutcome::CameraStopped, StoppedEarly(Figures(t)), kStoppedEarlyMessage);
         return;
     case RunEnd::NeverStarted:
-        End(run, RunOutcome::NeverStarted, NeverStarted(t.StartWaitMs()), kNeverStartedMessage);
+        End(RunOutcome::NeverStarted, NeverStarted(t.StartWaitMs()), kNeverStartedMessage);
         return;
     case RunEnd::Stalled:
-        End(run, RunOutcome::Stalled, Stalled(t.StallLimitMs(), Figures(t)), kStalledMessage);
+        End(RunOutcome::Stalled, Stalled(t.StallLimitMs(), Figures(t)), kStalledMessage);
         return;
     case RunEnd::ConnectionLost:
-        End(run, RunOutcome::ConnectionLost, CouldNotReconnect(t.ReconnectWindowMs()),
-            kLostMessage);
+        End(RunOutcome::ConnectionLost, CouldNotReconnect(t.ReconnectWindowMs()), kLostMessage);
         return;
     }
 }
 
-void FirmwareRun::End(Run& run, RunOutcome outcome, const QString& logText,
-                      const QString& message) {
-    run.outcome = outcome;
+void FirmwareRun::LostBeforeStart() {
+    End(RunOutcome::ConnectionLost, kLostBeforeStart, QString());
+}
+
+void FirmwareRun::Quiet() {
     m_gate.SetUpdateRunning(false);
     m_stage = Stage::Idle;
-    m_active = nullptr;
+    m_timer.stop();
+    m_afterPause = nullptr;
     m_awake.reset();
-    ++m_epoch;
+}
+
+void FirmwareRun::End(RunOutcome outcome, const QString& logText, const QString& message) {
+    Quiet();
     if (!logText.isEmpty()) {
         m_log.Write(logText);
         ShowLog();
     }
-    emit ended(outcome, message);
+    emit ended(outcome, message, logText);
     if (!message.isEmpty())
         emit m_events.message(message);
 }

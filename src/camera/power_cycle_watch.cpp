@@ -3,12 +3,7 @@
 #include "byte_view.h"
 #include "camera.h"
 #include "camera_commands.h"
-#include "power_cycle_rule.h"
 #include "run_texts.h"
-
-#include "operator_input.h"
-
-#include <QElapsedTimer>
 
 namespace kestrel {
 
@@ -49,9 +44,28 @@ QString Sentence(PowerCycleEnd end, int timeoutMs, const QString& before, const 
 
 } // namespace
 
-PowerCycleWatch::PowerCycleWatch(Camera& camera, OperatorInput& input,
-                                 PowerCycleSettings settings)
-    : m_camera(camera), m_input(input), m_settings(settings) {}
+PowerCycleWatch::PowerCycleWatch(Camera& camera, PowerCycleSettings settings)
+    : m_camera(camera), m_settings(settings) {
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        const std::function<void()> step = std::move(m_afterPause);
+        m_afterPause = nullptr;
+        if (step)
+            step();
+    });
+    connect(&m_camera, &Camera::reconnectEnded, this, [this](bool back) {
+        if (m_stage != Stage::Away)
+            return;
+        if (back)
+            TryToReach();
+        else
+            After(m_settings.pollMs, [this] { TryToReach(); });
+    });
+    connect(&m_camera, &Camera::identityRead, this, [this] {
+        if (m_stage == Stage::Identifying)
+            OnIdentity();
+    });
+}
 
 QString PowerCycleWatch::WaitingLine(int timeoutMs) {
     return QStringLiteral("Power-cycle the camera now: waiting up to %1 s for it to restart with "
@@ -63,52 +77,89 @@ bool PowerCycleWatch::Present() const {
     return m_camera.Connected() && m_camera.ConnectionOpen();
 }
 
-bool PowerCycleWatch::Stopped() const {
-    return m_camera.Stopped();
+void PowerCycleWatch::Start(const QString& hardwareBefore) {
+    m_clock.start();
+    m_before = hardwareBefore;
+    const QByteArray before = hardwareBefore.toLatin1();
+    m_rule.emplace(View(before), 0, m_settings.timeoutMs, m_settings.pollMs);
+    m_result = {};
+    m_stage = Stage::Present;
+    LookAtCamera();
 }
 
-PowerCycleResult PowerCycleWatch::Confirm(const QString& hardwareBefore) {
-    QElapsedTimer clock;
-    clock.start();
-    const QByteArray before = hardwareBefore.toLatin1();
-    const PowerCycleRule rule(View(before), 0, m_settings.timeoutMs, m_settings.pollMs);
-    PowerCycleResult result;
-    const auto end = [&](PowerCycleEnd how) {
-        result.end = how;
-        result.detail = Sentence(how, rule.TimeoutMs(), hardwareBefore, result.after.hardware);
-        return result;
-    };
-
-    while (Present() && !Stopped()) {
-        const PowerCycleStep step = rule.StillThere(clock.elapsed());
-        if (step.end != PowerCycleEnd::None)
-            return end(step.end);
-        m_input.Wait(step.waitMs);
+void PowerCycleWatch::LookAtCamera() {
+    if (!Present() || m_camera.Stopped()) {
+        m_stage = Stage::Away;
+        emit gone();
+        TryToReach();
+        return;
+    }
+    const PowerCycleStep step = m_rule->StillThere(m_clock.elapsed());
+    if (step.end != PowerCycleEnd::None) {
+        End(step.end);
+        return;
+    }
+    After(step.waitMs, [this] {
         // A camera that was switched off does not answer; one that restarted
         // has forgotten the connection and ends it.
-        if (Present())
-            m_camera.SendCommand(commands::kRunStatus);
-    }
-
-    emit gone();
-    const auto keepGoing = [&] { return !Stopped() && rule.KeepTrying(clock.elapsed()); };
-    while (m_camera.ReconnectUntil(keepGoing, m_settings.pollMs)) {
-        // Back, when it tells who it is; otherwise asked again a little later.
-        m_camera.ReadIdentity();
-        const CameraIdentity& now = m_camera.Identity();
-        const QByteArray after = now.hardware.toLatin1();
-        const PowerCycleStep step = rule.Reached(!now.IsEmpty(), View(after), clock.elapsed());
-        if (step.end != PowerCycleEnd::None) {
-            result.after = now;
-            return end(step.end);
+        if (!Present()) {
+            LookAtCamera();
+            return;
         }
-        m_input.Wait(step.waitMs);
+        m_camera.SendCommand(commands::kRunStatus, this,
+                             [this](const std::optional<QByteArray>&) { LookAtCamera(); });
+    });
+}
+
+void PowerCycleWatch::TryToReach() {
+    if (m_camera.Stopped()) {
+        EndStopped();
+        return;
     }
-    if (Stopped()) {
-        result.stopped = true;
-        return result;
+    if (!m_rule->KeepTrying(m_clock.elapsed())) {
+        End(PowerCycleRule::NotBack().end);
+        return;
     }
-    return end(PowerCycleRule::NotBack().end);
+    // Back, by these attempts or by the operator.
+    if (Present()) {
+        m_stage = Stage::Identifying;
+        m_camera.ReadIdentity();
+        return;
+    }
+    m_camera.Reconnect();
+}
+
+void PowerCycleWatch::OnIdentity() {
+    // Back, when it tells who it is; otherwise asked again a little later.
+    const CameraIdentity& now = m_camera.Identity();
+    const QByteArray after = now.hardware.toLatin1();
+    const PowerCycleStep step = m_rule->Reached(!now.IsEmpty(), View(after), m_clock.elapsed());
+    if (step.end != PowerCycleEnd::None) {
+        m_result.after = now;
+        End(step.end);
+        return;
+    }
+    m_stage = Stage::Away;
+    After(step.waitMs, [this] { TryToReach(); });
+}
+
+void PowerCycleWatch::After(int ms, std::function<void()> step) {
+    m_afterPause = std::move(step);
+    m_timer.start(std::max(0, ms));
+}
+
+void PowerCycleWatch::End(PowerCycleEnd end) {
+    m_stage = Stage::Idle;
+    m_result.end = end;
+    m_result.detail = Sentence(end, m_rule->TimeoutMs(), m_before, m_result.after.hardware);
+    emit finished(m_result);
+}
+
+void PowerCycleWatch::EndStopped() {
+    m_stage = Stage::Idle;
+    m_result = {};
+    m_result.stopped = true;
+    emit finished(m_result);
 }
 
 } // namespace kestrel

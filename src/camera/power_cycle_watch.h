@@ -1,28 +1,34 @@
 #pragma once
 
 #include "power_cycle_result.h"
+#include "power_cycle_rule.h"
 #include "power_cycle_settings.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
 
 namespace kestrel {
 
 class Camera;
-class OperatorInput;
 
 // After a finished run: waits for the operator to power-cycle the camera,
 // reconnects when it is back and has the PowerCycleRule judge its hardware
 // firmware version. The camera going away is seen from the connection: it
-// ends, or a status question gets no answer.
+// ends, or a status question gets no answer. Driven by a timer and the
+// camera's signals; finished() tells the end.
 class PowerCycleWatch : public QObject {
     Q_OBJECT
 public:
-    PowerCycleWatch(Camera& camera, OperatorInput& input, PowerCycleSettings settings);
+    PowerCycleWatch(Camera& camera, PowerCycleSettings settings);
 
-    // The wait, from now on; hardwareBefore is the version before the run
-    // (empty when not known).
-    PowerCycleResult Confirm(const QString& hardwareBefore);
+    // Starts the wait, from now on; hardwareBefore is the version before the
+    // run (empty when not known).
+    void Start(const QString& hardwareBefore);
 
     // What the operator is told when the wait begins.
     static QString WaitingLine(int timeoutMs);
@@ -30,14 +36,31 @@ public:
 signals:
     // The camera went away; it is waited for now.
     void gone();
+    // The wait is over.
+    void finished(const kestrel::PowerCycleResult& result);
 
 private:
+    enum class Stage { Idle, Present, Away, Identifying };
+
     bool Present() const;
-    bool Stopped() const;
+    // The camera still holds the connection: asked again later, or the end.
+    void LookAtCamera();
+    // The camera is away: tried again until it is back or the time is up.
+    void TryToReach();
+    void OnIdentity();
+    void After(int ms, std::function<void()> step);
+    void End(PowerCycleEnd end);
+    void EndStopped();
 
     Camera& m_camera;
-    OperatorInput& m_input;
     PowerCycleSettings m_settings;
+    Stage m_stage = Stage::Idle;
+    QString m_before;
+    std::optional<PowerCycleRule> m_rule;
+    QElapsedTimer m_clock;
+    QTimer m_timer;
+    std::function<void()> m_afterPause;
+    PowerCycleResult m_result;
 };
 
 } // namespace kestrel

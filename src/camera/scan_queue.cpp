@@ -1,7 +1,5 @@
 #include "scan_queue.h"
 
-#include <QMutexLocker>
-
 #include <algorithm>
 #include <utility>
 
@@ -35,7 +33,6 @@ ScanQueue::ScanQueue(std::vector<ScanTarget> targets) : m_targets(Joined(std::mo
 }
 
 std::optional<ScanQueue::Address> ScanQueue::Next() {
-    const QMutexLocker lock(&m_mutex);
     if (m_stopped)
         return std::nullopt;
     while (m_target < m_targets.size() && m_offset >= m_targets[m_target].Count()) {
@@ -51,7 +48,6 @@ std::optional<ScanQueue::Address> ScanQueue::Next() {
 }
 
 void ScanQueue::Stop() {
-    const QMutexLocker lock(&m_mutex);
     m_stopped = true;
 }
 

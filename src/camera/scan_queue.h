@@ -2,16 +2,13 @@
 
 #include "scan_targets.h"
 
-#include <QMutex>
-
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace kestrel {
 
-// The addresses of a search, handed out one at a time to the threads that
-// look at them. Every member may be called from any thread.
+// The addresses of a search, handed out one at a time to the looks at them.
 class ScanQueue {
 public:
     struct Address {
@@ -29,7 +26,6 @@ public:
     std::uint64_t Total() const { return m_total; }
 
 private:
-    QMutex m_mutex;
     std::vector<ScanTarget> m_targets;
     std::uint64_t m_total = 0;
     std::size_t m_target = 0;   // the target being handed out

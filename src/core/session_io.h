@@ -4,14 +4,12 @@ namespace kestrel {
 
 class LogBook;
 class SessionEvents;
-class OperatorInput;
 
-// What each handler of the tool's logic works with besides its own state:
-// the log it writes, the events it reports, and the operator it asks.
+// What each part of the tool's logic works with besides its own state: the
+// log it writes and the events it reports.
 struct SessionIo {
     LogBook& log;
     SessionEvents& events;
-    OperatorInput& input;
 };
 
 } // namespace kestrel

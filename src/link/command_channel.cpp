@@ -2,43 +2,25 @@
 
 #include "line_transport.h"
 #include "log_book.h"
-#include "operator_input.h"
-#include "session_io.h"
 
 namespace kestrel {
 
-CommandChannel::CommandChannel(SessionIo io, LineTransport& transport)
-    : m_log(io.log), m_input(io.input), m_transport(transport) {}
+CommandChannel::CommandChannel(LogBook& log, LineTransport& transport)
+    : m_log(log), m_transport(transport) {}
 
-QByteArray CommandChannel::SendCommand(const QByteArray& command) {
-    const QByteArray line = command.toUpper();
-    // An exchange that another handler started before this one gets its reply
-    // first; only then does this command go out.
-    m_transport.WaitUntilAnswered();
-    QByteArray reply;
-    if (m_transport.IsOpen()) {
-        SendLine(line);
-        reply = ReadLine();
-    }
-    BoundLog();
-    return reply;
+void CommandChannel::SendCommand(const QByteArray& command, QObject* context, Reply done,
+                                 std::function<void()> written) {
+    m_transport.Exchange(
+        command.toUpper() + "\r\n", context,
+        [this, done = std::move(done)](const std::optional<QByteArray>& reply) {
+            BoundLog();
+            done(reply);
+        },
+        std::move(written));
 }
 
-int CommandChannel::SendLine(const QByteArray& text) {
-    SendAll(text + "\r\n");
-    return 1;
-}
-
-int CommandChannel::SendAll(const QByteArray& bytes) {
-    return m_transport.Write(bytes) ? 1 : 0;
-}
-
-QByteArray CommandChannel::ReadLine() {
-    return m_transport.ReadLine().value_or(QByteArray());
-}
-
-void CommandChannel::PumpWaitingMessages() {
-    m_input.Wait(10);
+void CommandChannel::ReadLine(QObject* context, Reply done) {
+    m_transport.Exchange(QByteArray(), context, std::move(done));
 }
 
 void CommandChannel::BoundLog() {

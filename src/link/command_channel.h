@@ -2,45 +2,45 @@
 
 #include <QByteArray>
 
+#include <functional>
+#include <optional>
+
+class QObject;
+
 namespace kestrel {
 
 class LogBook;
-class OperatorInput;
-struct SessionIo;
 class LineTransport;
 
 // Every exchange with the camera goes through here: one upper-cased command
-// line out, one reply line back. Which commands may go out while the camera
-// programs its flash is the camera's rule (its busy gate), not the channel's.
+// line out, one reply line back, handed later to the caller's handler.
+// Which commands may go out while the camera programs its flash is the
+// camera's rule (its busy gate), not the channel's.
 class CommandChannel {
 public:
     static constexpr qsizetype kLogLimit = 5000; // the log is emptied when longer
 
-    CommandChannel(SessionIo io, LineTransport& transport);
+    // The reply line without its line end; nothing when the connection is
+    // not open, ends, or the camera does not answer in time.
+    using Reply = std::function<void(const std::optional<QByteArray>& reply)>;
 
-    // Sends the command and returns its reply line without the line end;
-    // empty when the connection is not open, ends, or the camera does not
-    // answer in time.
-    QByteArray SendCommand(const QByteArray& command);
+    CommandChannel(LogBook& log, LineTransport& transport);
 
-    // Sends the text followed by the bytes 13, 10. Always 1.
-    int SendLine(const QByteArray& text);
+    // Sends the command upper-cased and followed by the bytes 13, 10, once
+    // every exchange asked for before has its reply; the reply goes to done
+    // (while context lives), after the log has been bounded. written, when
+    // given, is called as the line is handed to the connection.
+    void SendCommand(const QByteArray& command, QObject* context, Reply done,
+                     std::function<void()> written = {});
 
-    // 1 when every byte was handed to the connection, 0 otherwise.
-    int SendAll(const QByteArray& bytes);
-
-    // The next line from the camera; empty on failure.
-    QByteArray ReadLine();
-
-    // Serves the window for about 10 ms.
-    void PumpWaitingMessages();
+    // The next line from the camera, nothing sent: its greeting.
+    void ReadLine(QObject* context, Reply done);
 
     // Empties the log when it has grown past kLogLimit characters.
     void BoundLog();
 
 private:
     LogBook& m_log;
-    OperatorInput& m_input;
     LineTransport& m_transport;
 };
 

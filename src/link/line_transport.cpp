@@ -2,7 +2,6 @@
 
 #include "link_texts.h"
 
-#include <QEventLoop>
 #include <QTcpSocket>
 
 #include <string>
@@ -22,117 +21,132 @@ LineTransport::LineTransport(LinkSettings settings, QObject* parent)
     m_replyTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_replyTimer, &QTimer::timeout, this,
             [this] { Lose(texts::NoAnswerWithin(m_settings.replyTimeoutMs)); });
+    m_attemptTimer.setSingleShot(true);
+    m_attemptTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_attemptTimer, &QTimer::timeout, this, &LineTransport::OnAttemptTimeout);
 }
 
 LineTransport::~LineTransport() {
-    Shut();
+    Shut(false);
 }
 
-LineTransport::ConnectOutcome LineTransport::Connect(const QString& host, quint16 port) {
-    Shut();
+void LineTransport::Connect(const QString& host, quint16 port, QObject* context,
+                            ConnectHandler done) {
+    Shut(true);
+    m_attempt = Attempt{context, std::move(done)};
     auto* socket = new QTcpSocket(this);
     m_socket = socket;
-    bool finished = false;
-    bool timedOut = false;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
-    connect(&deadline, &QTimer::timeout, this, [&] {
-        timedOut = finished = true;
-        WakeWaiters();
-    });
-    connect(socket, &QTcpSocket::connected, this, [&] {
-        finished = true;
-        WakeWaiters();
-    });
-    connect(socket, &QTcpSocket::errorOccurred, this, [&] {
-        finished = true;
-        WakeWaiters();
-    });
-    deadline.start(m_settings.connectTimeoutMs);
+    connect(socket, &QTcpSocket::connected, this, &LineTransport::OnConnected);
+    connect(socket, &QTcpSocket::errorOccurred, this, &LineTransport::OnSocketError);
+    connect(socket, &QTcpSocket::readyRead, this, &LineTransport::OnReadyRead);
+    connect(socket, &QTcpSocket::disconnected, this,
+            [this] { Lose(texts::CameraClosedConnection()); });
+    m_attemptTimer.start(m_settings.connectTimeoutMs);
     socket->connectToHost(host, port);
-    WaitUntil([&] { return finished || m_socket != socket; });
-
-    ConnectOutcome outcome;
-    if (m_socket != socket) { // closed while the attempt was under way; the socket is gone
-        outcome.reason = texts::AttemptCancelled();
-        return outcome;
-    }
-    socket->disconnect(this);
-    if (!timedOut && socket->state() == QAbstractSocket::ConnectedState) {
-        outcome.connected = true;
-        m_open = true;
-        ++m_generation;
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        connect(socket, &QTcpSocket::readyRead, this, &LineTransport::OnReadyRead);
-        connect(socket, &QTcpSocket::errorOccurred, this, &LineTransport::OnSocketError);
-        connect(socket, &QTcpSocket::disconnected, this,
-                [this] { Lose(texts::CameraClosedConnection()); });
-        emit opened();
-        return outcome;
-    }
-    if (timedOut)
-        outcome.reason = texts::NoAnswerWithin(m_settings.connectTimeoutMs);
-    else if (socket->error() == QAbstractSocket::ConnectionRefusedError)
-        outcome.reason = texts::ConnectionRefused();
-    else if (socket->error() == QAbstractSocket::HostNotFoundError)
-        outcome.reason = texts::HostNotFound();
-    else
-        outcome.reason = socket->errorString();
-    Shut();
-    return outcome;
 }
 
-bool LineTransport::Write(const QByteArray& bytes) {
-    if (!m_open)
-        return false;
-    const qint64 written = m_socket->write(bytes);
-    if (written != bytes.size())
-        return false;
-    m_socket->flush();
-    emit sent(bytes);
-    return true;
+void LineTransport::OnConnected() {
+    m_attemptTimer.stop();
+    m_open = true;
+    ++m_generation;
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    EndAttempt({true, QString()});
+    emit opened();
 }
 
-std::optional<QByteArray> LineTransport::ReadLine() {
-    if (!m_unclaimed.empty()) {
-        QByteArray line = std::move(m_unclaimed.front());
-        m_unclaimed.pop_front();
-        return line;
-    }
-    if (!m_open)
-        return std::nullopt;
-    auto claim = std::make_shared<Claim>();
-    m_claims.push_back(claim);
-    ArmReplyTimer();
-    WaitUntil([&] { return claim->done; });
-    return claim->line;
+void LineTransport::OnAttemptTimeout() {
+    FailAttempt(texts::NoAnswerWithin(m_settings.connectTimeoutMs));
 }
 
-void LineTransport::WaitUntilAnswered() {
-    if (m_claims.empty())
+void LineTransport::OnSocketError() {
+    if (m_open) {
+        Lose(m_socket->error() == QAbstractSocket::RemoteHostClosedError
+                 ? texts::CameraClosedConnection()
+                 : m_socket->errorString());
         return;
-    const std::shared_ptr<Claim> last = m_claims.back();
-    WaitUntil([&] { return last->done; });
+    }
+    if (m_socket->error() == QAbstractSocket::ConnectionRefusedError)
+        FailAttempt(texts::ConnectionRefused());
+    else if (m_socket->error() == QAbstractSocket::HostNotFoundError)
+        FailAttempt(texts::HostNotFound());
+    else
+        FailAttempt(m_socket->errorString());
+}
+
+void LineTransport::FailAttempt(const QString& reason) {
+    if (!m_attempt)
+        return;
+    std::optional<Attempt> attempt;
+    attempt.swap(m_attempt);
+    Shut(false);
+    Hand(attempt->context, [done = std::move(attempt->done), reason] { done({false, reason}); });
+}
+
+void LineTransport::EndAttempt(const ConnectOutcome& outcome) {
+    if (!m_attempt)
+        return;
+    Attempt attempt = std::move(*m_attempt);
+    m_attempt.reset();
+    Hand(attempt.context, [done = std::move(attempt.done), outcome] { done(outcome); });
+}
+
+void LineTransport::Exchange(const QByteArray& bytes, QObject* context, LineHandler done,
+                             std::function<void()> written) {
+    if (!m_open) {
+        Hand(context, [done = std::move(done)] { done(std::nullopt); });
+        return;
+    }
+    m_queue.push_back(Pending{bytes, context, std::move(done), std::move(written), false});
+    if (m_queue.size() == 1)
+        SendNext();
+}
+
+void LineTransport::SendNext() {
+    while (m_open && !m_queue.empty() && !m_queue.front().out) {
+        Pending& next = m_queue.front();
+        next.out = true;
+        if (!next.bytes.isEmpty()) {
+            if (m_socket->write(next.bytes) != next.bytes.size()) {
+                // A connection that takes no bytes is gone: every exchange
+                // ends at once.
+                Lose(m_socket->errorString());
+                return;
+            }
+            m_socket->flush();
+            if (next.written)
+                next.written();
+            emit sent(next.bytes);
+        }
+        if (m_unclaimed.empty()) {
+            ArmReplyTimer();
+            return;
+        }
+        // A line that came before anybody asked answers this exchange.
+        const QByteArray line = std::move(m_unclaimed.front());
+        m_unclaimed.pop_front();
+        Answer(line);
+    }
+}
+
+void LineTransport::Answer(const std::optional<QByteArray>& line) {
+    Pending answered = std::move(m_queue.front());
+    m_queue.pop_front();
+    Hand(answered.context, [done = std::move(answered.done), line] { done(line); });
+}
+
+void LineTransport::Hand(const QPointer<QObject>& context, std::function<void()> call) {
+    const bool hasContext = !context.isNull();
+    QMetaObject::invokeMethod(
+        this,
+        [context, hasContext, call = std::move(call)] {
+            if (!hasContext || context)
+                call();
+        },
+        Qt::QueuedConnection);
 }
 
 void LineTransport::Close() {
-    Shut();
-    WakeWaiters();
-}
-
-void LineTransport::WaitUntil(const std::function<bool()>& condition) {
-    while (!condition()) {
-        QEventLoop loop;
-        m_loops.append(&loop);
-        loop.exec();
-        m_loops.removeOne(&loop);
-    }
-}
-
-void LineTransport::WakeWaiters() {
-    for (QEventLoop* loop : std::as_const(m_loops))
-        loop->quit();
+    Shut(true);
 }
 
 void LineTransport::OnReadyRead() {
@@ -141,12 +155,13 @@ void LineTransport::OnReadyRead() {
     m_assembler.Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
                      lines);
     for (std::string& text : lines) {
+        if (!m_open)
+            return;
         QByteArray line(text.data(), static_cast<qsizetype>(text.size()));
         emit lineReceived(line);
-        if (!m_claims.empty()) {
-            m_claims.front()->line = std::move(line);
-            m_claims.front()->done = true;
-            m_claims.pop_front();
+        if (!m_queue.empty() && m_queue.front().out) {
+            Answer(line);
+            SendNext();
         } else if (m_unclaimed.size() < kMaxUnclaimedLines) {
             m_unclaimed.push_back(std::move(line));
         } else {
@@ -154,47 +169,47 @@ void LineTransport::OnReadyRead() {
             return;
         }
     }
-    if (!lines.empty()) {
+    if (!lines.empty())
         ArmReplyTimer();
-        WakeWaiters();
-    }
-}
-
-void LineTransport::OnSocketError() {
-    if (m_socket->error() == QAbstractSocket::RemoteHostClosedError)
-        Lose(texts::CameraClosedConnection());
-    else
-        Lose(m_socket->errorString());
 }
 
 void LineTransport::Lose(const QString& reason) {
     if (!m_open)
         return;
-    Shut();
-    WakeWaiters();
+    Shut(true);
     emit connectionLost(reason);
 }
 
-void LineTransport::Shut() {
+void LineTransport::Shut(bool tell) {
     m_open = false;
     m_replyTimer.stop();
+    m_attemptTimer.stop();
     m_assembler.Reset();
     m_unclaimed.clear();
-    for (const std::shared_ptr<Claim>& claim : m_claims)
-        claim->done = true; // with no line: the connection is gone
-    m_claims.clear();
+    std::deque<Pending> queue;
+    queue.swap(m_queue);
+    std::optional<Attempt> attempt;
+    attempt.swap(m_attempt);
     if (m_socket) {
         m_socket->disconnect(this);
         m_socket->abort();
         m_socket->deleteLater();
         m_socket = nullptr;
     }
+    if (!tell)
+        return;
+    if (attempt)
+        Hand(attempt->context, [done = std::move(attempt->done)] {
+            done({false, texts::AttemptCancelled()});
+        });
+    for (Pending& pending : queue)
+        Hand(pending.context, [done = std::move(pending.done)] { done(std::nullopt); });
 }
 
 void LineTransport::ArmReplyTimer() {
-    // The camera must send a line within the timeout for as long as a reader
-    // waits; every line it sends restarts the clock.
-    if (m_claims.empty())
+    // The camera must send a line within the timeout for as long as an
+    // exchange waits; every line it sends restarts the clock.
+    if (m_queue.empty() || !m_queue.front().out)
         m_replyTimer.stop();
     else
         m_replyTimer.start(m_settings.replyTimeoutMs);

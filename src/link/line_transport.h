@@ -4,25 +4,30 @@
 #include "link_settings.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
 #include <deque>
 #include <functional>
-#include <memory>
 #include <optional>
 
-class QEventLoop;
 class QTcpSocket;
 
 namespace kestrel {
 
-// The TCP connection to the camera, carrying lines. Every wait runs a nested
-// event loop, so the window and other handlers stay alive; a handler that
-// runs inside another one's wait can use the connection too: lines are handed
-// to the readers in the order they asked for them.
+// The TCP connection to the camera, carrying lines. It is driven by the
+// socket's signals and two timers, and nothing in it waits: an attempt to
+// connect and every exchange end later, with their outcome handed to the
+// handler the caller gave.
+//
+// An exchange is a line out and the next line back. Exchanges go out one
+// after the other, each once the one before has its line, so that commands
+// never interleave however many callers ask at once. Outcomes are handed
+// over from the event loop, never from inside the call that asked nor from
+// inside one of the socket's signals, and only while the context object the
+// caller named still lives.
 class LineTransport : public QObject {
     Q_OBJECT
 public:
@@ -30,59 +35,76 @@ public:
         bool connected = false;
         QString reason; // why not, in words for the operator
     };
+    using ConnectHandler = std::function<void(const ConnectOutcome& outcome)>;
+    // The line that came back (without its line end), or nothing: the
+    // connection was not open or ended, a write failed, or the camera stayed
+    // silent for the reply timeout (which counts as a lost connection).
+    using LineHandler = std::function<void(const std::optional<QByteArray>& line)>;
 
     explicit LineTransport(LinkSettings settings, QObject* parent = nullptr);
     ~LineTransport() override;
 
-    // Opens the connection and waits for it: connected, refused, unreachable
-    // or no answer within the connect timeout.
-    ConnectOutcome Connect(const QString& host, quint16 port);
+    // Opens a connection, closing the one before. done is told how it went:
+    // connected, refused, unreachable, no answer within the connect timeout,
+    // or cancelled by Close() or another Connect.
+    void Connect(const QString& host, quint16 port, QObject* context, ConnectHandler done);
+    bool Connecting() const { return m_attempt.has_value(); }
 
     bool IsOpen() const { return m_open; }
 
     // Counts the connections opened so far; tells one connection from the next.
     quint64 Generation() const { return m_generation; }
 
-    // Hands the bytes to the socket. False when the connection is not open
-    // or the socket refused them.
-    bool Write(const QByteArray& bytes);
+    // Queues an exchange: bytes go out (when there are any) once every
+    // exchange queued before has its line, then the next line that nobody
+    // has taken goes to done. written, when given, is called as the bytes
+    // are handed to the socket.
+    void Exchange(const QByteArray& bytes, QObject* context, LineHandler done,
+                  std::function<void()> written = {});
 
-    // Waits for the next line that nobody else has asked for. Nothing when the
-    // connection is closed, fails, or the camera stays silent for the reply
-    // timeout (which counts as a lost connection).
-    std::optional<QByteArray> ReadLine();
-
-    // Waits until every reader that asked before has its line (or the
-    // connection has ended), so that a new command is not sent in the middle
-    // of another exchange.
-    void WaitUntilAnswered();
-
-    // Closes the connection at the tool's wish: no loss is reported.
+    // Closes the connection at the tool's wish: no loss is reported; an
+    // attempt under way is cancelled and the exchanges waiting get no line.
     void Close();
 
 signals:
     // The connection ended without the tool asking: the camera closed it, a
-    // socket error, or a reply timeout. Emitted once per connection.
+    // socket error, a failed write or a reply timeout. Emitted once per
+    // connection.
     void connectionLost(const QString& reason);
     // A connection is open, the first or a later one.
     void opened();
-    // Bytes were handed to the connection, as given to Write.
+    // Bytes were handed to the connection, as given to Exchange.
     void sent(const QByteArray& bytes);
     // A line came from the camera, as read (without its line end).
     void lineReceived(const QByteArray& line);
 
 private:
-    struct Claim {
-        bool done = false;
-        std::optional<QByteArray> line;
+    struct Pending {
+        QByteArray bytes;
+        QPointer<QObject> context;
+        LineHandler done;
+        std::function<void()> written;
+        bool out = false; // its bytes are on their way; its line is awaited
+    };
+    struct Attempt {
+        QPointer<QObject> context;
+        ConnectHandler done;
     };
 
-    void WaitUntil(const std::function<bool()>& condition);
-    void WakeWaiters();
-    void OnReadyRead();
+    void OnConnected();
     void OnSocketError();
+    void OnReadyRead();
+    void OnAttemptTimeout();
+    void EndAttempt(const ConnectOutcome& outcome);
+    // The attempt failed: the socket goes, and its handler is told why.
+    void FailAttempt(const QString& reason);
+    // Sends the first exchange of the queue when it has not gone out yet.
+    void SendNext();
+    void Answer(const std::optional<QByteArray>& line);
+    void Hand(const QPointer<QObject>& context, std::function<void()> call);
     void Lose(const QString& reason);
-    void Shut();
+    // Drops the socket; with tell, whoever waits is told that nothing came.
+    void Shut(bool tell);
     void ArmReplyTimer();
 
     LinkSettings m_settings;
@@ -90,9 +112,10 @@ private:
     bool m_open = false;
     quint64 m_generation = 0;
     LineAssembler m_assembler;
-    std::deque<std::shared_ptr<Claim>> m_claims; // readers waiting, oldest first
-    std::deque<QByteArray> m_unclaimed;          // lines nobody has asked for yet
-    QList<QEventLoop*> m_loops;                  // the waits in progress, innermost last
+    std::optional<Attempt> m_attempt;
+    std::deque<Pending> m_queue;        // exchanges, oldest first
+    std::deque<QByteArray> m_unclaimed; // lines nobody has asked for yet
+    QTimer m_attemptTimer;
     QTimer m_replyTimer;
 };
 

@@ -24,6 +24,14 @@ inline QString TooManyLines() {
     return QStringLiteral("the camera sent lines that nobody asked for");
 }
 
+// The log line written once connected: the camera's number (its serial
+// number, empty when not read) and the address. The degree sign is the
+// Windows-1252 byte 0xB0.
+inline QString ConnectedLine(const QString& cameraNumber, const QString& address) {
+    return QStringLiteral("Connected to camera n\u00B0") + cameraNumber +
+           QStringLiteral(" @ IP=") + address + QStringLiteral("\r\n");
+}
+
 // The log line written when a connection ends without the operator asking.
 inline QString ConnectionLostLine(const QString& reason) {
     return QStringLiteral("Connection to the camera lost: %1\r\n").arg(reason);

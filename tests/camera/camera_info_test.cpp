@@ -10,6 +10,7 @@
 using kestrel::Pane;
 using kestrel::test::RawPeer;
 using kestrel::test::RecordingSurface;
+using kestrel::test::ClickConnect;
 using kestrel::test::SessionAt;
 using kestrel::test::WireLines;
 
@@ -109,7 +110,7 @@ void CameraInfoTest::infoText() {
         peer.replies << reply + "\r\n";
     RecordingSurface surface;
     auto session = SessionAt(surface, peer.Port());
-    session->OnBnClickedConnect(surface.address);
+    ClickConnect(*session, surface);
 
     QCOMPARE(session->TheCamera().Info(), info);
     QCOMPARE(surface.paneText[Pane::Info], info);
@@ -132,7 +133,7 @@ void CameraInfoTest::againstTheSimulator() {
     QVERIFY(sim.Start());
     RecordingSurface surface;
     auto session = SessionAt(surface, sim.Port());
-    session->OnBnClickedConnect(surface.address);
+    ClickConnect(*session, surface);
     QCOMPARE(session->TheCamera().Info(),
              Info("5550123", "VX420", "Mono Sensor", "1.2A.3F", "vx_server 3.8.2 build 1187"));
     QCOMPARE(session->Log().Text(),
@@ -150,10 +151,10 @@ void CameraInfoTest::replacesWhateverThePaneShowed() {
                     "C 0\r\n",     "1\r\n",   "2\r\n",   "3\r\n",   "x\r\n"};
     RecordingSurface surface;
     auto session = SessionAt(surface, peer.Port());
-    session->OnBnClickedConnect(surface.address);
+    ClickConnect(*session, surface);
     QCOMPARE(session->TheCamera().Info(), Info("9", "VX110", "Mono Sensor", "7.8.9", "y"));
-    session->OnBnClickedConnect(surface.address); // disconnect
-    session->OnBnClickedConnect(surface.address);
+    ClickConnect(*session, surface); // disconnect
+    ClickConnect(*session, surface);
     QCOMPARE(session->TheCamera().Info(), Info("1", "VX110", "Mono Sensor", "1.2.3", "x"));
 }
 
@@ -164,7 +165,7 @@ void CameraInfoTest::lostInTheMiddleFillsNothing() {
     QVERIFY(sim.Start());
     RecordingSurface surface;
     auto session = SessionAt(surface, sim.Port());
-    session->OnBnClickedConnect(surface.address);
+    ClickConnect(*session, surface);
     QVERIFY(!session->TheCamera().Connected());
     QCOMPARE(session->TheCamera().Info(), QString());
     QCOMPARE(surface.paneText[Pane::Info], QString());

@@ -1,16 +1,18 @@
-#include "command_channel.h"
 #include "connection_rig.h"
 #include "raw_peer.h"
 #include "recording_surface.h"
 #include "sim_thread.h"
 
+#include <QElapsedTimer>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
+using kestrel::Camera;
 using kestrel::Pane;
 using kestrel::sim::SimOptions;
+using kestrel::test::Ask;
+using kestrel::test::AskText;
 using kestrel::test::LinkRig;
 using kestrel::test::LinkSettingsFor;
 using kestrel::test::RawPeer;
@@ -19,13 +21,22 @@ using kestrel::test::SimLink;
 
 namespace {
 
-// A session connected to the peer at port, greeting read.
+// A link connected to the peer at port, greeting read.
 std::unique_ptr<LinkRig> Connected(RecordingSurface& surface, quint16 port,
                                    int replyTimeoutMs = 10000) {
     surface.address = QStringLiteral("127.0.0.1");
     auto session = std::make_unique<LinkRig>(surface, LinkSettingsFor(port, 5000, replyTimeoutMs));
     session->OnBnClickedConnect();
     return session;
+}
+
+// Sends a command and hands its reply to `into` when it comes; returns at once.
+void SendLater(Camera& camera, QObject& context, const QByteArray& command,
+               std::optional<QByteArray>& into, bool& answered) {
+    camera.SendCommand(command, &context, [&into, &answered](const std::optional<QByteArray>& r) {
+        into = r;
+        answered = true;
+    });
 }
 
 } // namespace
@@ -41,9 +52,9 @@ private slots:
     void replies();
     void logBound_data();
     void logBound();
-    void notConnectedAnswersEmptyAtOnce();
-    void nestedCommandWaitsForTheFirstReply();
-    void nestedCommandIsNotSentBeforeTheFirstReply();
+    void notConnectedAnswersNothingAtOnce();
+    void secondCommandWaitsForTheFirstReply();
+    void secondCommandIsNotSentBeforeTheFirstReply();
 };
 
 void CommandChannelTest::wireBytes_data() {
@@ -66,12 +77,12 @@ void CommandChannelTest::wireBytes() {
     peer.replies = {"REPLY 1\r\n"};
     RecordingSurface surface;
     auto session = Connected(surface, peer.Port());
-    QVERIFY(session->Link().Connected());
+    QVERIFY(session->Connected());
 
-    const QByteArray reply = session->Channel().SendCommand(command);
+    const std::optional<QByteArray> reply = Ask(session->camera, command);
     QCOMPARE(peer.received, wire);
-    QCOMPARE(reply, QByteArray("REPLY 1"));
-    QCOMPARE(session->Link().Address(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(reply, std::optional<QByteArray>("REPLY 1"));
+    QCOMPARE(session->camera.Address(), QStringLiteral("127.0.0.1"));
 }
 
 void CommandChannelTest::busyGate_data() {
@@ -92,20 +103,28 @@ void CommandChannelTest::busyGate() {
     QFETCH(QByteArray, command);
     QFETCH(bool, passes);
     RawPeer peer;
-    peer.replies = {"0 0 0 0\r\n"};
+    // The probe finds a programming run in progress: the gate closes.
+    peer.replies = {"1 155 10 0 0\r\n", "0 0 0 0\r\n"};
     RecordingSurface surface;
     auto session = Connected(surface, peer.Port());
-    session->gate.SetUpdateRunning(true); // a programming run is in progress
+    QSignalSpy probed(&session->camera, &Camera::runProbed);
+    session->camera.ProbeRun();
+    QVERIFY(probed.wait());
+    QVERIFY(session->camera.UpdateRunning());
+    peer.received.clear();
 
-    const QByteArray reply = session->Channel().SendCommand(command);
+    // A refused command is answered before the camera could have answered
+    // anything: with the peer's replies held back.
+    peer.holdReplies = !passes;
+    const std::optional<QByteArray> reply = Ask(session->camera, command);
     if (passes) {
-        QCOMPARE(reply, QByteArray("0 0 0 0"));
+        QCOMPARE(reply, std::optional<QByteArray>("0 0 0 0"));
         QCOMPARE(peer.received, command + "\r\n");
     } else {
-        QCOMPARE(reply, QByteArray("occuped"));
+        QCOMPARE(reply, std::optional<QByteArray>("occuped"));
         QCOMPARE(peer.received, QByteArray());
     }
-    QVERIFY(session->Link().Connected());
+    QVERIFY(session->Connected());
 }
 
 void CommandChannelTest::replies_data() {
@@ -151,14 +170,14 @@ void CommandChannelTest::replies() {
     SimLink rig(options);
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.Link().Connected());
+    QVERIFY(rig.session.Connected());
 
-    QCOMPARE(rig.session.Channel().SendCommand("CAM_GetSerialNumber"), first);
-    QCOMPARE(rig.session.Link().Connected(), stillConnected);
-    // The next exchange is in step with the camera (or answered empty once
-    // the connection is gone).
-    QCOMPARE(rig.session.Channel().SendCommand("CAM_GetCameraType"),
-             stillConnected ? QByteArray("CAM_GETCAMERATYPE 7") : QByteArray());
+    QCOMPARE(AskText(rig.session.camera, "CAM_GetSerialNumber"), first);
+    QCOMPARE(rig.session.Connected(), stillConnected);
+    // The next exchange is in step with the camera (or answered with nothing
+    // once the connection is gone).
+    QCOMPARE(Ask(rig.session.camera, "CAM_GetCameraType"),
+             stillConnected ? std::optional<QByteArray>("CAM_GETCAMERATYPE 7") : std::nullopt);
     QCOMPARE(rig.sim->ReceivedLines().size(), stillConnected ? 2 : 1);
 }
 
@@ -178,69 +197,83 @@ void CommandChannelTest::logBound() {
     peer.replies = {"OK\r\n"};
     RecordingSurface surface;
     auto session = Connected(surface, peer.Port());
-    session->Log().Restart(QString(length, QLatin1Char('x')));
+    session->log.Restart(QString(length, QLatin1Char('x')));
     surface.calls.clear();
-    session->Channel().SendCommand("CAM_PLAYSTOP");
-    QCOMPARE(session->Log().Text().size(), after);
+    QVERIFY(Ask(session->camera, "CAM_PLAYSTOP"));
+    QCOMPARE(session->log.Text().size(), after);
     // The pane is not refreshed by the command itself.
     QVERIFY(!surface.calls.join('\n').contains(QStringLiteral("show log")));
 }
 
-void CommandChannelTest::notConnectedAnswersEmptyAtOnce() {
+void CommandChannelTest::notConnectedAnswersNothingAtOnce() {
+    // Without a connection nothing waits for the reply timeout: the answer
+    // comes from the next turn of the event loop.
     RecordingSurface surface;
-    LinkRig session(surface);
-    QCOMPARE(session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
-    QCOMPARE(surface.waitedMs, 0);
+    LinkRig session(surface, LinkSettingsFor(5000, 60000, 60000));
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(Ask(session.camera, "CAM_GetSerialNumber"), std::nullopt);
+    QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
 }
 
-void CommandChannelTest::nestedCommandWaitsForTheFirstReply() {
-    // A handler that runs inside another one's wait sends its command only
-    // after the first reply is in; each gets its own reply.
+void CommandChannelTest::secondCommandWaitsForTheFirstReply() {
+    // A command asked for while another one's reply is awaited goes out only
+    // after that reply is in; each gets its own reply.
     SimOptions options;
     options.slowBytesMs = 3;
     SimLink rig(options);
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.Link().Connected());
+    QVERIFY(rig.session.Connected());
 
-    QByteArray nestedReply;
-    bool outerDone = false;
-    bool nestedDuringOuter = false;
-    QTimer::singleShot(5, [&] {
-        nestedDuringOuter = !outerDone;
-        nestedReply = rig.session.Channel().SendCommand("CAM_GetCameraType");
-    });
-    const QByteArray outerReply = rig.session.Channel().SendCommand("CAM_GetSerialNumber");
-    outerDone = true;
-    QVERIFY(nestedDuringOuter);
-    QCOMPARE(outerReply, QByteArray("CAM_GETSERIALNUMBER 21040017"));
-    QTRY_COMPARE(nestedReply, QByteArray("CAM_GETCAMERATYPE 7"));
+    QObject context;
+    std::optional<QByteArray> first;
+    std::optional<QByteArray> second;
+    bool firstIn = false;
+    bool secondIn = false;
+    bool secondBeforeFirst = false;
+    SendLater(rig.session.camera, context, "CAM_GetSerialNumber", first, firstIn);
+    rig.session.camera.SendCommand("CAM_GetCameraType", &context,
+                                   [&](const std::optional<QByteArray>& reply) {
+                                       secondBeforeFirst = !firstIn;
+                                       second = reply;
+                                       secondIn = true;
+                                   });
+    QTRY_VERIFY(secondIn);
+    QVERIFY(!secondBeforeFirst);
+    QCOMPARE(first, std::optional<QByteArray>("CAM_GETSERIALNUMBER 21040017"));
+    QCOMPARE(second, std::optional<QByteArray>("CAM_GETCAMERATYPE 7"));
     QCOMPARE(rig.sim->ReceivedLines(),
              (QList<QByteArray>{"CAM_GETSERIALNUMBER", "CAM_GETCAMERATYPE"}));
 }
 
-void CommandChannelTest::nestedCommandIsNotSentBeforeTheFirstReply() {
+void CommandChannelTest::secondCommandIsNotSentBeforeTheFirstReply() {
     // The camera answers one command at a time: a second command must not
     // go out while the first one's reply is still awaited.
     RawPeer peer;
     RecordingSurface surface;
     auto session = Connected(surface, peer.Port());
-    QVERIFY(session->Link().Connected());
+    QVERIFY(session->Connected());
     peer.holdReplies = true;
     peer.replies = {"FIRST\r\n", "SECOND\r\n"};
 
-    QByteArray nestedReply;
-    QByteArray wireBeforeFirstReply;
-    QTimer::singleShot(10, [&] { nestedReply = session->Channel().SendCommand("CAM_LIVESTOP"); });
-    QTimer::singleShot(60, [&] {
-        wireBeforeFirstReply = peer.received;
-        peer.ReleaseReply();
-    });
-    QTimer::singleShot(120, [&] { peer.ReleaseReply(); });
-    QCOMPARE(session->Channel().SendCommand("CAM_PLAYSTOP"), QByteArray("FIRST"));
-    QCOMPARE(wireBeforeFirstReply, QByteArray("CAM_PLAYSTOP\r\n"));
-    QCOMPARE(nestedReply, QByteArray("SECOND"));
-    QCOMPARE(peer.received, QByteArray("CAM_PLAYSTOP\r\nCAM_LIVESTOP\r\n"));
+    QObject context;
+    std::optional<QByteArray> first;
+    std::optional<QByteArray> second;
+    bool firstIn = false;
+    bool secondIn = false;
+    SendLater(session->camera, context, "CAM_PLAYSTOP", first, firstIn);
+    SendLater(session->camera, context, "CAM_LIVESTOP", second, secondIn);
+    QTRY_COMPARE(peer.received, QByteArray("CAM_PLAYSTOP\r\n"));
+    // Held as long as the first reply is: the first line is all there is.
+    peer.ReleaseReply();
+    QTRY_VERIFY(firstIn);
+    QCOMPARE(first, std::optional<QByteArray>("FIRST"));
+    QTRY_COMPARE(peer.received, QByteArray("CAM_PLAYSTOP\r\nCAM_LIVESTOP\r\n"));
+    QVERIFY(!secondIn);
+    peer.ReleaseReply();
+    QTRY_VERIFY(secondIn);
+    QCOMPARE(second, std::optional<QByteArray>("SECOND"));
 }
 
 QTEST_GUILESS_MAIN(CommandChannelTest)

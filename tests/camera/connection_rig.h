@@ -1,54 +1,79 @@
 #pragma once
 
-#include "busy_gate.h"
-#include "command_channel.h"
-#include "connect_sequence.h"
-#include "connector.h"
-#include "line_transport.h"
+#include "camera.h"
 #include "log_book.h"
 #include "recording_surface.h"
 #include "session_events.h"
-#include "session_io.h"
-#include "window_presenter.h"
 #include "sim_thread.h"
+#include "window_presenter.h"
+
+#include <QEventLoop>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace kestrel::test {
 
-// The camera link and the connect sequence, as the window uses them, without
-// the camera operations that run after connecting: the Connect button opens
-// the connection to the surface's address field, reads the greeting and logs
-// the connection line, or disconnects.
+// How long a test waits for the camera before it gives up.
+inline constexpr int kAnswerMs = 15000;
+
+// Sends a command through the camera's busy gate and serves events until its
+// reply is in; nothing when the camera gave none.
+inline std::optional<QByteArray> Ask(Camera& camera, const QByteArray& command) {
+    QObject context;
+    QEventLoop loop;
+    std::optional<QByteArray> answer;
+    bool answered = false;
+    camera.SendCommand(command, &context, [&](const std::optional<QByteArray>& reply) {
+        answer = reply;
+        answered = true;
+        loop.quit();
+    });
+    QTimer::singleShot(kAnswerMs, &loop, &QEventLoop::quit);
+    if (!answered)
+        loop.exec();
+    return answer;
+}
+
+// The reply as a window's log would read it: empty when none came.
+inline QByteArray AskText(Camera& camera, const QByteArray& command) {
+    return Ask(camera, command).value_or(QByteArray());
+}
+
+// The camera link as the window uses it, on a Camera, without the camera
+// operations that run after connecting: the Connect button opens the
+// connection to the surface's address field and reads the greeting (the log
+// starts afresh), or disconnects.
 struct LinkRig {
     explicit LinkRig(RecordingSurface& surface, LinkSettings settings = {})
-        : field(surface), presenter(events, log, surface), transport(settings),
-          channel(SessionIo{log, events, surface}, transport),
-          connector(SessionIo{log, events, surface}, transport, channel, settings),
-          gate(channel), sequence(SessionIo{log, events, surface}, connector, channel, gate) {}
-    void OnBnClickedConnect() {
-        if (connector.Connected()) {
-            sequence.Disconnect();
-            return;
-        }
-        const std::optional<quint64> generation = sequence.Open(field.address);
-        if (generation && sequence.StillConnected(*generation))
-            sequence.Announce(QString(), QString());
+        : field(surface), presenter(events, log, surface),
+          camera(log, events, settings, RunSettings()), port(settings.cameraPort) {}
+
+    // The click itself: starts the connect or the disconnect and returns.
+    void Click() {
+        if (camera.Connected())
+            camera.Disconnect();
+        else
+            camera.Open(field.address, port);
     }
-    LogBook& Log() { return log; }
-    Connector& Link() { return connector; }
-    // Commands go through the busy gate, as the camera operations send them.
-    BusyGate& Channel() { return gate; }
+    // Clicks and serves events until the connect or the disconnect is over.
+    void OnBnClickedConnect() {
+        QSignalSpy opened(&camera, &Camera::openEnded);
+        QSignalSpy closed(&camera, &Camera::disconnected);
+        Click();
+        QTRY_VERIFY_WITH_TIMEOUT(!opened.isEmpty() || !closed.isEmpty(), kAnswerMs);
+    }
+    bool Connected() const { return camera.Connected(); }
 
     RecordingSurface& field;
     LogBook log;
     SessionEvents events;
     WindowPresenter presenter;
-    LineTransport transport;
-    CommandChannel channel;
-    Connector connector;
-    BusyGate gate;
-    ConnectSequence sequence;
+    Camera camera;
+    quint16 port;
 };
 
 inline LinkSettings LinkSettingsFor(quint16 port, int connectMs = 5000, int replyMs = 10000) {

@@ -1,4 +1,3 @@
-#include "command_channel.h"
 #include "connection_rig.h"
 #include "recording_surface.h"
 #include "sim_thread.h"
@@ -14,16 +13,16 @@
 #include <unistd.h>
 #endif
 
+using kestrel::Camera;
 using kestrel::Pane;
 using kestrel::sim::SimOptions;
+using kestrel::test::Ask;
 using kestrel::test::LinkRig;
 using kestrel::test::LinkSettingsFor;
 using kestrel::test::RecordingSurface;
 using kestrel::test::SimLink;
 
 namespace {
-
-const QString kLine = QStringLiteral("Connected to camera n\u00B0 @ IP=127.0.0.1\r\n");
 
 // A port on 127.0.0.1 where nothing listens: bound, then closed again.
 quint16 ClosedPort() {
@@ -71,7 +70,7 @@ private:
 class ConnectorTest : public QObject {
     Q_OBJECT
 private slots:
-    void connectReadsGreetingAndLogsTheLine();
+    void connectReadsTheGreetingAndStartsTheLogAfresh();
     void disconnectSendsCloseAndReconnectWorks();
     void noAddressNeverTouchesTheNetwork();
     void failedConnect_data();
@@ -80,29 +79,26 @@ private slots:
     void lostConnection_data();
     void lostConnection();
     void lossWhileIdleIsNoticed();
-    void lostBeforeTheConnectionLineWritesNoLine();
+    void lostBeforeTheGreetingIsNoConnection();
     void disconnectClickDuringGreeting();
     void clickWhileReplyIsAwaited();
     void closeAnsweredByClosingIsNoLoss();
 };
 
-void ConnectorTest::connectReadsGreetingAndLogsTheLine() {
+void ConnectorTest::connectReadsTheGreetingAndStartsTheLogAfresh() {
     SimLink rig;
     QVERIFY(rig.started);
-    rig.session.Log().Restart(QStringLiteral("old log\r\n"));
+    rig.session.log.Restart(QStringLiteral("old log\r\n"));
 
     rig.session.OnBnClickedConnect();
 
-    QVERIFY(rig.session.Link().Connected());
+    QVERIFY(rig.session.Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Disconnect"));
-    QCOMPARE(rig.session.Log().Text(), kLine);
-    QCOMPARE(rig.surface.paneText[Pane::Log], kLine);
-    QCOMPARE(rig.surface.caret[Pane::Log], kLine.size());
-    QCOMPARE(rig.surface.paneText[Pane::Info], QString());
-    QCOMPARE(rig.session.Link().Address(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(rig.session.log.Text(), QString());
+    QCOMPARE(rig.session.camera.Address(), QStringLiteral("127.0.0.1"));
     // The greeting was consumed: the next reply is the command's own.
-    QCOMPARE(rig.session.Channel().SendCommand("CAM_GetCameraType"),
-             QByteArray("CAM_GETCAMERATYPE 7"));
+    QCOMPARE(Ask(rig.session.camera, "CAM_GetCameraType"),
+             std::optional<QByteArray>("CAM_GETCAMERATYPE 7"));
     QCOMPARE(rig.sim->ReceivedLines(), QList<QByteArray>{"CAM_GETCAMERATYPE"});
     QVERIFY(rig.surface.messageBoxes.isEmpty());
 }
@@ -111,35 +107,39 @@ void ConnectorTest::disconnectSendsCloseAndReconnectWorks() {
     SimLink rig;
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.Link().Connected());
+    QVERIFY(rig.session.Connected());
+    rig.session.log.Write(QStringLiteral("kept\r\n"));
     const qsizetype infoShown = rig.surface.history.value(Pane::Info).size();
 
     rig.session.OnBnClickedConnect(); // disconnect
-    QVERIFY(!rig.session.Link().Connected());
+    QVERIFY(!rig.session.Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
     QCOMPARE(rig.sim->ReceivedLines(), QList<QByteArray>{"CLOSE"});
     QTRY_COMPARE(rig.sim->ConnectionsOpen(), 0);
-    QCOMPARE(rig.session.Log().Text(), kLine); // left as it was
+    QCOMPARE(rig.session.log.Text(), QStringLiteral("kept\r\n")); // left as it was
     QCOMPARE(rig.surface.history.value(Pane::Info).size(), infoShown); // not touched
 
     rig.session.OnBnClickedConnect(); // a fresh connection with a fresh greeting
-    QVERIFY(rig.session.Link().Connected());
+    QVERIFY(rig.session.Connected());
     QCOMPARE(rig.sim->ConnectionsAccepted(), 2);
-    QCOMPARE(rig.session.Channel().SendCommand("GETSERVER_VERSION"),
-             QByteArray("vx_server 3.8.2 build 1187"));
-    QCOMPARE(rig.session.Log().Text(), kLine);
+    QCOMPARE(Ask(rig.session.camera, "GETSERVER_VERSION"),
+             std::optional<QByteArray>("vx_server 3.8.2 build 1187"));
 }
 
 void ConnectorTest::noAddressNeverTouchesTheNetwork() {
     SimLink rig;
     QVERIFY(rig.started);
     rig.surface.address = QStringLiteral("0.0.0.0"); // what an empty field reads
-    rig.session.Log().Restart(QStringLiteral("kept"));
-    rig.session.OnBnClickedConnect();
+    rig.session.log.Restart(QStringLiteral("kept"));
+    QSignalSpy ended(&rig.session.camera, &Camera::openEnded);
+    rig.session.Click();
+    // The message is shown by the click itself.
     QCOMPARE(rig.surface.messageBoxes, QStringList{QStringLiteral("Wrong IP, not connected")});
-    QVERIFY(!rig.session.Link().Connected());
+    QVERIFY(ended.wait());
+    QCOMPARE(ended.first().at(0).toBool(), false);
+    QVERIFY(!rig.session.Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(rig.session.Log().Text(), QStringLiteral("kept"));
+    QCOMPARE(rig.session.log.Text(), QStringLiteral("kept"));
     QCOMPARE(rig.sim->ConnectionsAccepted(), 0);
 }
 
@@ -168,17 +168,17 @@ void ConnectorTest::failedConnect() {
     RecordingSurface surface;
     surface.address = QStringLiteral("127.0.0.1");
     LinkRig session(surface, LinkSettingsFor(port, 500));
-    session.Log().Restart(QStringLiteral("before\r\n"));
+    session.log.Restart(QStringLiteral("before\r\n"));
     session.OnBnClickedConnect();
 
     QCOMPARE(surface.messageBoxes, QStringList{message});
-    QVERIFY(!session.Link().Connected());
+    QVERIFY(!session.Connected());
     QCOMPARE(surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(session.Log().Text(), QStringLiteral("before\r\n"));
+    QCOMPARE(session.log.Text(), QStringLiteral("before\r\n"));
     QVERIFY(!surface.paneText.contains(Pane::Log));
     QVERIFY(!surface.calls.join('\n').contains(QStringLiteral("caption")));
     // Nothing is sent on a connection that is not there.
-    QCOMPARE(session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
+    QCOMPARE(Ask(session.camera, "CAM_GetSerialNumber"), std::nullopt);
 }
 
 void ConnectorTest::secondClickDuringAttemptIsIgnored() {
@@ -189,16 +189,14 @@ void ConnectorTest::secondClickDuringAttemptIsIgnored() {
     RecordingSurface surface;
     surface.address = QStringLiteral("127.0.0.1");
     LinkRig session(surface, LinkSettingsFor(listener.Port(), 400));
-    int nestedClicks = 0;
-    QTimer::singleShot(50, [&] {
-        ++nestedClicks;
-        session.OnBnClickedConnect();
-    });
-    session.OnBnClickedConnect();
-    QCOMPARE(nestedClicks, 1);
-    // One attempt, one message.
+    QSignalSpy ended(&session.camera, &Camera::openEnded);
+    session.Click();
+    session.Click(); // while the attempt is under way
+    QVERIFY(ended.wait());
+    // One attempt, one end, one message.
+    QCOMPARE(ended.size(), 1);
     QCOMPARE(surface.messageBoxes.size(), 1);
-    QVERIFY(!session.Link().Connected());
+    QVERIFY(!session.Connected());
 #endif
 }
 
@@ -230,27 +228,27 @@ void ConnectorTest::lostConnection() {
     SimLink rig(options, 5000, 300);
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.Link().Connected());
+    QVERIFY(rig.session.Connected());
 
-    QCOMPARE(rig.session.Channel().SendCommand("CAM_GetCameraType"),
-             QByteArray("CAM_GETCAMERATYPE 7"));
-    QCOMPARE(rig.session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
-    QVERIFY(!rig.session.Link().Connected());
+    QSignalSpy dropped(&rig.session.camera, &Camera::connectionDropped);
+    QCOMPARE(Ask(rig.session.camera, "CAM_GetCameraType"),
+             std::optional<QByteArray>("CAM_GETCAMERATYPE 7"));
+    QCOMPARE(Ask(rig.session.camera, "CAM_GetSerialNumber"), std::nullopt);
+    QVERIFY(!rig.session.Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(rig.session.Log().Text(), kLine + line);
-    QCOMPARE(rig.surface.paneText[Pane::Log], kLine + line);
+    QCOMPARE(rig.session.log.Text(), line);
+    QCOMPARE(rig.surface.paneText[Pane::Log], line);
     QVERIFY(rig.surface.messageBoxes.isEmpty());
+    QCOMPARE(dropped.size(), 1);
 
-    // Noticed once; later commands answer empty at once, without the wire.
-    const int waitedBefore = rig.surface.waitedMs;
-    QCOMPARE(rig.session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
-    QCOMPARE(rig.session.Log().Text(), kLine + line);
-    QCOMPARE(rig.surface.waitedMs, waitedBefore);
+    // Noticed once; later commands get nothing, without the wire.
+    QCOMPARE(Ask(rig.session.camera, "CAM_GetSerialNumber"), std::nullopt);
+    QCOMPARE(rig.session.log.Text(), line);
     QCOMPARE(rig.sim->ReceivedLines().size(), 2);
 
     // Connect works again.
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.Link().Connected());
+    QVERIFY(rig.session.Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Disconnect"));
 }
 
@@ -258,41 +256,52 @@ void ConnectorTest::lossWhileIdleIsNoticed() {
     SimLink rig;
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.Link().Connected());
+    QVERIFY(rig.session.Connected());
     rig.sim.reset(); // the camera goes away while the tool does nothing
-    QTRY_VERIFY(!rig.session.Link().Connected());
+    QTRY_VERIFY(!rig.session.Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(rig.session.Log().Text(),
-             kLine + QStringLiteral("Connection to the camera lost: the camera closed the "
-                                    "connection\r\n"));
+    QCOMPARE(rig.session.log.Text(),
+             QStringLiteral("Connection to the camera lost: the camera closed the "
+                            "connection\r\n"));
 }
 
-void ConnectorTest::lostBeforeTheConnectionLineWritesNoLine() {
+void ConnectorTest::lostBeforeTheGreetingIsNoConnection() {
     SimOptions options;
     options.noGreeting = true;
     SimLink rig(options, 5000, 300);
     QVERIFY(rig.started);
+    QSignalSpy ended(&rig.session.camera, &Camera::openEnded);
     rig.session.OnBnClickedConnect();
-    QVERIFY(!rig.session.Link().Connected());
+    QCOMPARE(ended.size(), 1);
+    QCOMPARE(ended.first().at(0).toBool(), false);
+    QVERIFY(!rig.session.Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(rig.session.Log().Text(),
+    QCOMPARE(rig.session.log.Text(),
              QStringLiteral("Connection to the camera lost: no answer from the camera within "
                             "0.3 s\r\n"));
+    QCOMPARE(rig.surface.paneText[Pane::Info], QString()); // no camera shown
     QVERIFY(rig.sim->ReceivedLines().isEmpty());
 }
 
 void ConnectorTest::disconnectClickDuringGreeting() {
     // The greeting comes slowly; the operator presses the button again
-    // meanwhile, which disconnects. The first click then writes nothing.
+    // meanwhile, which disconnects (after the greeting: exchanges never
+    // interleave). The connect then ends without a connection.
     SimOptions options;
     options.slowBytesMs = 10;
     SimLink rig(options);
     QVERIFY(rig.started);
-    QTimer::singleShot(30, [&] { rig.session.OnBnClickedConnect(); });
-    rig.session.OnBnClickedConnect();
-    QVERIFY(!rig.session.Link().Connected());
+    QSignalSpy opened(&rig.session.camera, &Camera::openEnded);
+    QSignalSpy closed(&rig.session.camera, &Camera::disconnected);
+    rig.session.Click();
+    QTRY_VERIFY(rig.session.Connected()); // the connection is open; the greeting comes
+    rig.session.Click();
+    QVERIFY(closed.wait());
+    QTRY_COMPARE(opened.size(), 1);
+    QCOMPARE(opened.first().at(0).toBool(), false);
+    QVERIFY(!rig.session.Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
-    QCOMPARE(rig.session.Log().Text(), QString());
+    QCOMPARE(rig.session.log.Text(), QString());
     QTRY_COMPARE(rig.sim->ReceivedLines(), QList<QByteArray>{"CLOSE"});
 }
 
@@ -304,23 +313,24 @@ void ConnectorTest::clickWhileReplyIsAwaited() {
     SimLink rig(options);
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.Link().Connected());
+    QVERIFY(rig.session.Connected());
 
-    bool clickedDuringWait = false;
-    bool outerDone = false;
-    QTimer::singleShot(10, [&] {
-        clickedDuringWait = !outerDone;
-        rig.session.OnBnClickedConnect();
-    });
-    const QByteArray reply = rig.session.Channel().SendCommand("CAM_GetSerialNumber");
-    outerDone = true;
-    QVERIFY(clickedDuringWait);
-    QCOMPARE(reply, QByteArray("CAM_GETSERIALNUMBER 21040017"));
-    QVERIFY(!rig.session.Link().Connected());
+    QObject context;
+    std::optional<QByteArray> reply;
+    bool answered = false;
+    rig.session.camera.SendCommand("CAM_GetSerialNumber", &context,
+                                   [&](const std::optional<QByteArray>& line) {
+                                       reply = line;
+                                       answered = true;
+                                   });
+    rig.session.OnBnClickedConnect(); // disconnect, while the reply is awaited
+    QVERIFY(answered);
+    QCOMPARE(reply, std::optional<QByteArray>("CAM_GETSERIALNUMBER 21040017"));
+    QVERIFY(!rig.session.Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
     QCOMPARE(rig.sim->ReceivedLines(), (QList<QByteArray>{"CAM_GETSERIALNUMBER", "CLOSE"}));
     // The log says nothing of a lost connection: the operator closed it.
-    QCOMPARE(rig.session.Log().Text(), kLine);
+    QCOMPARE(rig.session.log.Text(), QString());
 }
 
 void ConnectorTest::closeAnsweredByClosingIsNoLoss() {
@@ -329,10 +339,10 @@ void ConnectorTest::closeAnsweredByClosingIsNoLoss() {
     SimLink rig(options);
     QVERIFY(rig.started);
     rig.session.OnBnClickedConnect();
-    QVERIFY(rig.session.Link().Connected());
+    QVERIFY(rig.session.Connected());
     rig.session.OnBnClickedConnect();
-    QVERIFY(!rig.session.Link().Connected());
-    QCOMPARE(rig.session.Log().Text(), kLine);
+    QVERIFY(!rig.session.Connected());
+    QCOMPARE(rig.session.log.Text(), QString());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
 }
 

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "camera.h"
+#include "connection_rig.h"
 #include "recording_surface.h"
 #include "tool_session.h"
 
 #include <QByteArrayList>
+#include <QSignalSpy>
+#include <QTest>
 
 #include <memory>
 
@@ -16,7 +20,35 @@ inline std::unique_ptr<ToolSession> SessionAt(RecordingSurface& surface, quint16
                                               const RunSettings& run = {}, LinkSettings link = {}) {
     surface.address = QStringLiteral("127.0.0.1");
     link.cameraPort = port;
-    return std::make_unique<ToolSession>(surface, surface, surface, link, run);
+    return std::make_unique<ToolSession>(surface, surface, link, run);
+}
+
+// Presses Connect and serves events until the click's work is over: the
+// look at the camera after connecting (not a run found then), or the
+// disconnect.
+inline void ClickConnect(ToolSession& session, const RecordingSurface& surface) {
+    Camera& camera = session.TheCamera();
+    QSignalSpy looked(&camera, &Camera::connectEnded);
+    QSignalSpy closed(&camera, &Camera::disconnected);
+    session.OnBnClickedConnect(surface.address);
+    QTRY_VERIFY_WITH_TIMEOUT(!looked.isEmpty() || !closed.isEmpty(), kAnswerMs);
+}
+
+// Serves events until the run started or followed now ends; its outcome.
+inline std::optional<RunOutcome> RunEnd(QSignalSpy& ended, int timeoutMs = 60000) {
+    if (ended.isEmpty() && !ended.wait(timeoutMs))
+        return std::nullopt;
+    return ended.first().at(0).value<RunOutcome>();
+}
+
+// Presses HW Firmware Update and serves events until the run ends; its
+// outcome, or the outcome at once of a press that started nothing.
+inline std::optional<RunOutcome> ClickUpdate(ToolSession& session, int timeoutMs = 60000) {
+    QSignalSpy ended(&session.TheCamera(), &Camera::runEnded);
+    const std::optional<RunOutcome> atOnce = session.TheCamera().Update();
+    if (atOnce)
+        return atOnce;
+    return RunEnd(ended, timeoutMs);
 }
 
 // The command lines a peer received, without their CR LF.

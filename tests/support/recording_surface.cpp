@@ -1,7 +1,5 @@
 #include "recording_surface.h"
 
-#include "event_wait.h"
-
 namespace kestrel::test {
 
 QString PaneName(Pane pane) {
@@ -72,11 +70,6 @@ std::optional<QString> RecordingSurface::ChooseFolder() {
     if (onChooser)
         onChooser();
     return folderAnswers.isEmpty() ? std::nullopt : folderAnswers.takeFirst();
-}
-
-void RecordingSurface::Wait(int ms) {
-    waitedMs += ms;
-    WaitServingEvents(ms);
 }
 
 } // namespace kestrel::test

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "file_chooser_port.h"
-#include "operator_input.h"
 #include "window_surface.h"
 
 #include <QList>
@@ -16,7 +15,7 @@ namespace kestrel::test {
 // A window and its operator for tests: remembers what was shown, answers
 // from a script. Every call is also written to `calls` as one line, so tests
 // can check the order.
-class RecordingSurface : public WindowSurface, public OperatorInput, public FileChooserPort {
+class RecordingSurface : public WindowSurface, public FileChooserPort {
 public:
     void ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) override;
     void SetPaneText(Pane pane, const QString& text) override;
@@ -27,7 +26,6 @@ public:
     std::optional<QString> ChooseExistingFile(const QString& initialName,
                                               const QList<FileFilter>& filters) override;
     std::optional<QString> ChooseFolder() override;
-    void Wait(int ms) override;
 
     // What the window shows now.
     QMap<Pane, QString> paneText;
@@ -49,9 +47,9 @@ public:
     QList<bool> questionAnswers; // taken front first; none left: no
     // Called while a message box is up (before it is dismissed), with its text.
     std::function<void(const QString&)> onMessageBox;
-    // Called while a chooser is up, before it answers.
+    // Called while a chooser is up, before it answers: a chooser held open
+    // is one that serves events meanwhile, as the window's modal ones do.
     std::function<void()> onChooser;
-    int waitedMs = 0;
 };
 
 QString PaneName(Pane pane);
