@@ -30,9 +30,9 @@ int CKestrel_FlashToolApp::InitInstance() {
     CKestrel_FlashToolDlg dlg;
     kestrel::FileChoosers choosers(&dlg);
     // Declared after the window, so it goes first; the window closes only
-    // when no handler of the session runs any more.
-    kestrel::ToolSession session(dlg, dlg, choosers);
-    dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(session, dlg));
+    // when no handler runs and no work of the session is under way.
+    kestrel::ToolSession session(dlg, choosers);
+    kestrel::BindSession(session, dlg);
     dlg.exec();
     return 0;
 }

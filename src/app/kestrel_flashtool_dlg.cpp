@@ -136,10 +136,18 @@ void CKestrel_FlashToolDlg::RunHandler(std::function<void()> handler) {
     ++m_handlerDepth;
     handler();
     --m_handlerDepth;
-    if (m_handlerDepth == 0 && m_closePending) {
-        m_closePending = false;
-        QDialog::reject();
-    }
+    WorkEnded();
+}
+
+bool CKestrel_FlashToolDlg::MustWaitToClose() const {
+    return m_handlerDepth > 0 || (m_busy && m_busy());
+}
+
+void CKestrel_FlashToolDlg::WorkEnded() {
+    if (!m_closePending || MustWaitToClose())
+        return;
+    m_closePending = false;
+    QDialog::reject();
 }
 
 void CKestrel_FlashToolDlg::accept() {
@@ -147,7 +155,7 @@ void CKestrel_FlashToolDlg::accept() {
 }
 
 void CKestrel_FlashToolDlg::reject() {
-    if (m_handlerDepth > 0) {
+    if (MustWaitToClose()) {
         m_closePending = true;
         return;
     }

@@ -2,7 +2,6 @@
 
 #include "button_handlers.h"
 #include "dialog_units.h"
-#include "operator_input.h"
 #include "window_surface.h"
 
 #include <QDialog>
@@ -22,13 +21,14 @@ class PaneEdit;
 // at their template positions and is the window surface through which the
 // tool's logic reaches the operator.
 //
-// Button handlers may wait for the camera in nested event loops, so a second
-// handler can run inside the first one. Closing the window while any handler
-// runs only records the request; the window closes when the outermost
-// handler returns, so that nothing a handler uses goes away under it.
-class CKestrel_FlashToolDlg : public QDialog,
-                              public kestrel::WindowSurface,
-                              public kestrel::OperatorInput {
+// Button handlers start the camera's operations and return; a handler that
+// opens a modal box (a chooser, a question) runs until the box closes, and
+// other handlers can run meanwhile. Closing the window while a handler runs,
+// or while the logic behind the window has work under way (a programming
+// run above all), only records the request; the window closes once neither
+// is the case any more, so that nothing a handler or the work uses goes away
+// under it.
+class CKestrel_FlashToolDlg : public QDialog, public kestrel::WindowSurface {
     Q_OBJECT
 
 public:
@@ -38,9 +38,16 @@ public:
     // What the push buttons run. Until set, the buttons do nothing.
     void SetButtonHandlers(kestrel::ButtonHandlers handlers);
 
+    // Tells whether the logic behind the window has work under way that a
+    // close must wait for; none set: nothing is.
+    void SetBusy(std::function<bool()> busy) { m_busy = std::move(busy); }
+
     // Runs one handler, counted as running until it returns; performs a close
     // that was asked for meanwhile once no handler runs any more.
     void RunHandler(std::function<void()> handler);
+    // Some work behind the window ended: a close asked for meanwhile is
+    // performed, unless a handler runs or work is still under way.
+    void WorkEnded();
     int HandlerDepth() const { return m_handlerDepth; }
     bool IsClosePending() const { return m_closePending; }
 
@@ -70,14 +77,12 @@ public:
     // The camera address field as dotted decimal; empty fields read 0, so an
     // empty field reads "0.0.0.0".
     QString ReadCameraAddress();
-    // kestrel::OperatorInput
-    void Wait(int ms) override;
 
 public slots:
     // Enter never closes the window.
     void accept() override;
     // Esc, the close box and the system menu's Close: deferred while a
-    // handler runs.
+    // handler runs or work is under way.
     void reject() override;
 
 protected:
@@ -88,6 +93,7 @@ protected:
 
 private:
     void CreateControls();
+    bool MustWaitToClose() const;
     void ConnectButtons();
 
     kestrel::DialogUnits m_units;
@@ -107,6 +113,7 @@ private:
     QPushButton* m_btnSelectUsb = nullptr;
 
     kestrel::ButtonHandlers m_handlers;
+    std::function<bool()> m_busy;
     int m_handlerDepth = 0;
     bool m_closePending = false;
     bool m_systemMenuExtended = false;

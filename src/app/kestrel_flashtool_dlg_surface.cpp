@@ -2,7 +2,6 @@
 
 #include "kestrel_flashtool_dlg.h"
 
-#include "event_wait.h"
 #include "ip_address_edit.h"
 #include "pane_edit.h"
 
@@ -53,8 +52,4 @@ bool CKestrel_FlashToolDlg::AskQuestion(const QString& text, const QString& yes,
     box.setEscapeButton(noButton);
     box.exec();
     return box.clickedButton() == yesButton;
-}
-
-void CKestrel_FlashToolDlg::Wait(int ms) {
-    kestrel::WaitServingEvents(ms);
 }

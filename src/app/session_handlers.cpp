@@ -1,5 +1,6 @@
 #include "session_handlers.h"
 
+#include "camera.h"
 #include "kestrel_flashtool_dlg.h"
 #include "tool_session.h"
 
@@ -16,6 +17,18 @@ ButtonHandlers SessionButtonHandlers(ToolSession& session, CKestrel_FlashToolDlg
     handlers.selectSw = [&session] { session.OnBnClickedSelectSw(); };
     handlers.selectUsb = [&session] { session.OnBnClickedSelectUsb(); };
     return handlers;
+}
+
+void BindSession(ToolSession& session, CKestrel_FlashToolDlg& window) {
+    window.SetButtonHandlers(SessionButtonHandlers(session, window));
+    window.SetBusy([&session] { return session.Busy(); });
+    // Where the camera's work ends, a close asked for meanwhile may go ahead.
+    Camera& camera = session.TheCamera();
+    const auto ended = [&window] { window.WorkEnded(); };
+    QObject::connect(&camera, &Camera::connectEnded, &window, ended);
+    QObject::connect(&camera, &Camera::runEnded, &window, ended);
+    QObject::connect(&camera, &Camera::identityRead, &window, ended);
+    QObject::connect(&camera, &Camera::disconnected, &window, ended);
 }
 
 } // namespace kestrel

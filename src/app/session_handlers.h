@@ -12,4 +12,8 @@ class ToolSession;
 // the window's address field.
 ButtonHandlers SessionButtonHandlers(ToolSession& session, CKestrel_FlashToolDlg& window);
 
+// The window on the session: its buttons run the session's handlers, and a
+// close waits for the session's work (a run above all) to end.
+void BindSession(ToolSession& session, CKestrel_FlashToolDlg& window);
+
 } // namespace kestrel

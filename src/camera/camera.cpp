@@ -9,6 +9,7 @@
 #include "command_channel.h"
 #include "connector.h"
 #include "line_transport.h"
+#include "link_texts.h"
 #include "session_io.h"
 
 namespace kestrel {
@@ -157,6 +158,14 @@ void Camera::Stop() {
     m_stopped = true;
     m_run->Stop();
     m_transport->Close();
+}
+
+QString Camera::ConnectionLine(const QString& cameraNumber, const QString& address) {
+    return texts::ConnectedLine(cameraNumber, address);
+}
+
+QString Camera::LossLine(const QString& reason) {
+    return texts::ConnectionLostLine(reason);
 }
 
 void Camera::SendCommand(const QByteArray& command, QObject* context, Reply done) {

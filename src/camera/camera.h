@@ -111,6 +111,11 @@ public:
     // lives ("occuped" when the gate refuses it, nothing without a reply).
     void SendCommand(const QByteArray& command, QObject* context, Reply done);
 
+    // The log's words for connected() and connectionDropped(), as the
+    // window's log has them.
+    static QString ConnectionLine(const QString& cameraNumber, const QString& address);
+    static QString LossLine(const QString& reason);
+
 signals:
     // A connection could not be opened; message is what the operator was told.
     void connectFailed(const QString& message);

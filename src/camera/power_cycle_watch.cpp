@@ -87,6 +87,15 @@ void PowerCycleWatch::Start(const QString& hardwareBefore) {
     LookAtCamera();
 }
 
+void PowerCycleWatch::Stop() {
+    if (m_stage == Stage::Idle)
+        return;
+    m_stage = Stage::Idle; // what the camera still reports is not waited for
+    m_timer.stop();
+    m_afterPause = nullptr;
+    QMetaObject::invokeMethod(this, [this] { EndStopped(); }, Qt::QueuedConnection);
+}
+
 void PowerCycleWatch::LookAtCamera() {
     if (!Present() || m_camera.Stopped()) {
         m_stage = Stage::Away;

@@ -29,6 +29,9 @@ public:
     // Starts the wait, from now on; hardwareBefore is the version before the
     // run (empty when not known).
     void Start(const QString& hardwareBefore);
+    // The program stops following the camera: the wait ends now, and
+    // finished() tells so (stopped) from the event loop.
+    void Stop();
 
     // What the operator is told when the wait begins.
     static QString WaitingLine(int timeoutMs);

@@ -3,14 +3,13 @@
 #include "camera.h"
 #include "firmware_staging.h"
 #include "programmed_cameras.h"
-#include "session_io.h"
 
 namespace kestrel {
 
-ToolSession::ToolSession(WindowSurface& surface, OperatorInput& input, FileChooserPort& choosers,
-                         LinkSettings link, RunSettings run)
-    : m_presenter(m_events, m_log, surface),
-      m_camera(std::make_unique<Camera>(SessionIo{m_log, m_events, input}, link, run)),
+ToolSession::ToolSession(WindowSurface& surface, FileChooserPort& choosers, LinkSettings link,
+                         RunSettings run)
+    : m_link(link), m_presenter(m_events, m_log, surface),
+      m_camera(std::make_unique<Camera>(m_log, m_events, link, run)),
       m_staging(std::make_unique<FirmwareStaging>(m_log, m_events, choosers)) {
     m_staging->SetRunActive([this] { return m_camera->RunActive(); });
     m_programmed = std::make_unique<ProgrammedCameras>(m_log, m_events, *m_camera);
@@ -28,13 +27,17 @@ void ToolSession::OnBnClickedConnect(const QString& address) {
         return;
     }
     ResetBar();
-    m_camera->Connect(address, Camera::FoundRun::Follow);
+    m_camera->Connect(address, m_link.cameraPort, Camera::FoundRun::Follow);
 }
 
 void ToolSession::OnBnClickedFwUpdate() {
     if (m_camera->Connected())
         ResetBar();
     m_camera->Update();
+}
+
+bool ToolSession::Busy() const {
+    return m_camera->Busy() || m_staging->CopyRunning();
 }
 
 void ToolSession::ResetBar() {

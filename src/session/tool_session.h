@@ -13,7 +13,6 @@
 namespace kestrel {
 
 class WindowSurface;
-class OperatorInput;
 class FileChooserPort;
 class Camera;
 class FirmwareStaging;
@@ -21,14 +20,15 @@ class ProgrammedCameras;
 
 // The tool's logic behind the main window: the log and the button
 // handlers. The handlers report to the session's events, which its presenter
-// shows on the WindowSurface it is given, and ask the operator through the
-// OperatorInput and, for files and the stick's folder, the FileChooserPort.
-// Handlers may run nested inside another handler's wait (the waits serve
-// events); the session must outlive every handler that is running.
+// shows on the WindowSurface it is given, and ask the operator for files and
+// the stick's folder through the FileChooserPort. The camera's handlers start
+// its operations and return at once; those go on from the event loop,
+// whatever the window does meanwhile (a chooser or a message box open), and
+// report as they go.
 class ToolSession {
 public:
-    ToolSession(WindowSurface& surface, OperatorInput& input, FileChooserPort& choosers,
-                LinkSettings link = {}, RunSettings run = {});
+    ToolSession(WindowSurface& surface, FileChooserPort& choosers, LinkSettings link = {},
+                RunSettings run = {});
     ~ToolSession();
     ToolSession(const ToolSession&) = delete;
     ToolSession& operator=(const ToolSession&) = delete;
@@ -42,6 +42,10 @@ public:
     void OnBnClickedSelectSw();
     void OnBnClickedSelectUsb();
 
+    // Some work is under way that the window must not close under: a camera
+    // operation (a run above all) or a copy.
+    bool Busy() const;
+
     const LogBook& Log() const { return m_log; }
     LogBook& Log() { return m_log; }
     Camera& TheCamera() { return *m_camera; }
@@ -50,6 +54,7 @@ public:
 private:
     void ResetBar();
 
+    LinkSettings m_link;
     LogBook m_log; // every write to the log goes through here
     SessionEvents m_events;
     WindowPresenter m_presenter;

@@ -50,6 +50,7 @@ private slots:
     void closeBoxDuringAHandlerClosesWhenItReturns();
     void nestedHandlersCloseWhenTheOutermostReturns();
     void modalRunEndsOnlyAfterTheHandler();
+    void closeWaitsForTheWorkBehindTheWindow();
     void unwiredButtonsDoNothing();
 
 private:
@@ -210,7 +211,6 @@ void DialogCloseTest::modalRunEndsOnlyAfterTheHandler() {
         InNestedLoop([&] { QTest::keyClick(m_dlg, Qt::Key_Escape); });
         // The handler still uses the window after the close was asked for.
         m_dlg->ShowTextWithCaret(kestrel::Pane::Log, QStringLiteral("still here"), 10);
-        m_dlg->Wait(20);
         events << "handler returns";
     };
     m_dlg->SetButtonHandlers(handlers);
@@ -220,6 +220,24 @@ void DialogCloseTest::modalRunEndsOnlyAfterTheHandler() {
     events << "exec returns";
     QCOMPARE(events, (QStringList{"handler returns", "exec returns"}));
     QCOMPARE(m_dlg->PaneWidget(kestrel::Pane::Log)->toPlainText(), QStringLiteral("still here"));
+}
+
+void DialogCloseTest::closeWaitsForTheWorkBehindTheWindow() {
+    // A run goes on after its button's handler has returned: a close asked
+    // for meanwhile waits for the work to end, then happens.
+    QSignalSpy rejected(m_dlg, &QDialog::rejected);
+    bool busy = true;
+    m_dlg->SetBusy([&busy] { return busy; });
+    PressKey(Qt::Key_Escape);
+    QVERIFY(m_dlg->isVisible());
+    QVERIFY(m_dlg->IsClosePending());
+    m_dlg->WorkEnded(); // some work ended, not all of it
+    QVERIFY(m_dlg->isVisible());
+    busy = false;
+    m_dlg->WorkEnded();
+    QCOMPARE(rejected.count(), 1);
+    QVERIFY(!m_dlg->isVisible());
+    QVERIFY(!m_dlg->IsClosePending());
 }
 
 void DialogCloseTest::unwiredButtonsDoNothing() {

@@ -4,7 +4,6 @@
 #include "pane_edit.h"
 
 #include <QAbstractButton>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -32,7 +31,6 @@ private slots:
     void progress();
     void messageBox_data();
     void messageBox();
-    void waitServesEvents();
 };
 
 void DialogSurfaceTest::initTestCase() {
@@ -167,17 +165,6 @@ void DialogSurfaceTest::messageBox() {
     QCOMPARE(format, Qt::PlainText);
     QVERIFY(modal);
     QCOMPARE(parent, &dlg);
-}
-
-void DialogSurfaceTest::waitServesEvents() {
-    CKestrel_FlashToolDlg dlg;
-    bool served = false;
-    QTimer::singleShot(10, &dlg, [&] { served = true; });
-    QElapsedTimer clock;
-    clock.start();
-    dlg.Wait(60);
-    QVERIFY(served);
-    QVERIFY(clock.elapsed() >= 55);
 }
 
 QTEST_MAIN(DialogSurfaceTest)

@@ -2,6 +2,7 @@
 #include "file_choosers.h"
 #include "ip_address_edit.h"
 #include "kestrel_flashtool_dlg.h"
+#include "modal_watch.h"
 #include "pane_edit.h"
 #include "run_texts.h"
 #include "session_handlers.h"
@@ -10,18 +11,23 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <memory>
 
+using kestrel::Camera;
 using kestrel::Pane;
+using kestrel::RunOutcome;
 namespace rt = kestrel::runtexts;
 
 namespace {
@@ -42,24 +48,42 @@ struct ScriptedChoosers : kestrel::FileChooserPort {
 // program as the operator runs it, on a port of the test's own.
 struct Tool {
     // With scripted, the choosers are answered by the test.
-    explicit Tool(const kestrel::sim::SimOptions& options, bool scripted = false)
+    explicit Tool(const kestrel::sim::SimOptions& options, bool scripted = false,
+                  kestrel::RunSettings run = Quick())
         : sim(options) {
         if (scripted)
             choosers = std::make_unique<ScriptedChoosers>();
         started = sim.Start();
         kestrel::LinkSettings link;
         link.cameraPort = sim.Port();
+        session = std::make_unique<kestrel::ToolSession>(
+            dlg, choosers ? static_cast<kestrel::FileChooserPort&>(*choosers) : windowChoosers,
+            link, run);
+        kestrel::BindSession(*session, dlg);
+        dlg.show();
+    }
+    static kestrel::RunSettings Quick() {
         kestrel::RunSettings run;
         run.switchPauseMs = 50;
         run.pollIntervalMs = 20;
-        session = std::make_unique<kestrel::ToolSession>(
-            dlg, dlg,
-            choosers ? static_cast<kestrel::FileChooserPort&>(*choosers) : windowChoosers, link,
-            run);
-        dlg.SetButtonHandlers(kestrel::SessionButtonHandlers(*session, dlg));
-        dlg.show();
+        return run;
     }
     QString Pane(Pane pane) const { return dlg.PaneWidget(pane)->toPlainText(); }
+    Camera& TheCamera() { return session->TheCamera(); }
+    // Clicks Connect and serves events until the click's work is over: the
+    // look at the camera, or the disconnect.
+    void ClickConnect() {
+        QSignalSpy looked(&TheCamera(), &Camera::connectEnded);
+        QSignalSpy closed(&TheCamera(), &Camera::disconnected);
+        QTest::mouseClick(dlg.ConnectButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!looked.isEmpty() || !closed.isEmpty(), 15000);
+    }
+    // Clicks HW Firmware Update and serves events until the run has ended.
+    void ClickUpdate() {
+        QSignalSpy ended(&TheCamera(), &Camera::runEnded);
+        QTest::mouseClick(dlg.FwUpdateButton(), Qt::LeftButton);
+        QVERIFY(ended.wait(60000));
+    }
 
     kestrel::sim::SimThread sim;
     bool started = false;
@@ -110,13 +134,14 @@ private slots:
     void refusedConnectAfterACopy();
     void connectingAgainTellsTheVersion_data();
     void connectingAgainTellsTheVersion();
+    void chooserHeldOpenDuringARun();
 };
 
 void WindowSessionTest::connectFillsThePanes() {
     Tool tool(FastCamera());
     QVERIFY(tool.started);
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
-    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
+    tool.ClickConnect();
 
     QCOMPARE(tool.dlg.ConnectButton()->text(), QStringLiteral("Disconnect"));
     QCOMPARE(tool.Pane(Pane::Log),
@@ -129,7 +154,7 @@ void WindowSessionTest::connectFillsThePanes() {
                             "Hardware Firmware (firm.rbf)    = 1.2A.3F\n"
                             "Software Firmware  (vx_server) = vx_server 3.8.2 build 1187"));
 
-    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
+    tool.ClickConnect();
     QCOMPARE(tool.dlg.ConnectButton()->text(), QStringLiteral("Connect"));
     QTRY_COMPARE(tool.sim.ConnectionsOpen(), 0);
 }
@@ -138,17 +163,18 @@ void WindowSessionTest::closingDuringARunWaitsForItsEnd() {
     Tool tool(FastCamera());
     QVERIFY(tool.started);
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
-    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
-    QVERIFY(tool.session->TheCamera().Connected());
+    tool.ClickConnect();
+    QVERIFY(tool.TheCamera().Connected());
 
-    bool escapedDuringRun = false;
-    QTimer::singleShot(200, [&] {
-        escapedDuringRun = tool.session->TheCamera().UpdateRunning();
-        QTest::keyClick(&tool.dlg, Qt::Key_Escape);
-    });
+    QSignalSpy ended(&tool.TheCamera(), &Camera::runEnded);
+    QSignalSpy polled(&tool.TheCamera(), &Camera::figuresRead);
     QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
+    QVERIFY(polled.wait());
+    QVERIFY(tool.TheCamera().UpdateRunning());
+    QTest::keyClick(&tool.dlg, Qt::Key_Escape);
+    QVERIFY(tool.dlg.isVisible()); // the close waits for the run
+    QVERIFY(ended.wait(60000));
 
-    QVERIFY(escapedDuringRun);
     // The run went on to its end while the window waited to close.
     QVERIFY(Shown(tool.session->Log().Text()).endsWith(Shown(rt::kPowerCycle)));
     QCOMPARE(tool.dlg.findChild<QProgressBar*>(QStringLiteral("IDC_PROGRESS"))->value(), 100);
@@ -160,14 +186,19 @@ void WindowSessionTest::disconnectDuringARunKeepsCloseFromTheCamera() {
     Tool tool(FastCamera());
     QVERIFY(tool.started);
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
-    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
+    tool.ClickConnect();
     const qsizetype before = tool.sim.ReceivedLines().size();
 
     // Disconnect pressed in the middle of the run: CLOSE is kept from the
     // camera, the run reports that the camera may still be programming.
-    QTimer::singleShot(200, [&] { QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton); });
+    QSignalSpy ended(&tool.TheCamera(), &Camera::runEnded);
+    QSignalSpy polled(&tool.TheCamera(), &Camera::figuresRead);
     MessageBoxes boxes;
     QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
+    QVERIFY(polled.wait());
+    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
+    QVERIFY(ended.wait(60000));
+    QTRY_COMPARE(boxes.texts.size(), 1);
 
     QCOMPARE(boxes.texts, QStringList{rt::kDisconnectedMessage});
     QVERIFY(Shown(tool.Pane(Pane::Log)).endsWith(Shown(rt::kDisconnected)));
@@ -190,20 +221,20 @@ void WindowSessionTest::secondPressWhileStartingIsIgnored() {
     Tool tool(options);
     QVERIFY(tool.started);
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
-    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
-    QVERIFY(tool.session->TheCamera().Connected());
+    tool.ClickConnect();
+    QVERIFY(tool.TheCamera().Connected());
     const qsizetype before = tool.sim.ReceivedLines().size();
 
     bool pressedAgain = false;
     QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
+    QObject::connect(&watcher, &QTimer::timeout, &watcher, [&] {
         if (pressedAgain || tool.sim.ReceivedLines().size() < before + atLine)
             return;
         pressedAgain = true;
         QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
     });
     watcher.start(1);
-    QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
+    tool.ClickUpdate();
     watcher.stop();
 
     QVERIFY(pressedAgain);
@@ -217,7 +248,7 @@ void WindowSessionTest::secondPressWhileStartingIsIgnored() {
     QVERIFY(!tool.session->TheCamera().UpdateRunning());
 
     // The camera takes commands again: Disconnect says goodbye.
-    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
+    tool.ClickConnect();
     QTRY_COMPARE(tool.sim.ConnectionsOpen(), 0);
     QCOMPARE(tool.sim.ReceivedLines().last(), QByteArray("CLOSE"));
 }
@@ -245,15 +276,17 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
     tool.session->OnBnClickedSelectUsb();
 
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
-    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
+    tool.ClickConnect();
     MessageBoxes boxes;
-    bool copiedDuringRun = false;
-    QTimer::singleShot(150, [&] {
-        copiedDuringRun = tool.session->TheCamera().UpdateRunning();
-        QTest::mouseClick(tool.dlg.findChild<QPushButton*>(QStringLiteral("IDC_COPY_TO_USB")),
-                          Qt::LeftButton);
-    });
+    QSignalSpy ended(&tool.TheCamera(), &Camera::runEnded);
+    QSignalSpy polled(&tool.TheCamera(), &Camera::figuresRead);
     QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
+    QVERIFY(polled.wait());
+    const bool copiedDuringRun = tool.TheCamera().UpdateRunning();
+    QTest::mouseClick(tool.dlg.findChild<QPushButton*>(QStringLiteral("IDC_COPY_TO_USB")),
+                      Qt::LeftButton);
+    QVERIFY(ended.wait(60000));
+    QTRY_COMPARE(boxes.texts.size(), 1);
 
     QVERIFY(copiedDuringRun);
     QCOMPARE(boxes.texts.size(), 1);
@@ -285,8 +318,8 @@ void WindowSessionTest::refusedConnectAfterACopy() {
     Tool tool(FastCamera(), true);
     QVERIFY(tool.started);
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
-    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
-    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton); // disconnect
+    tool.ClickConnect();
+    tool.ClickConnect(); // disconnect
     QVERIFY(tool.Pane(Pane::Info).contains(QStringLiteral("21040017")));
     tool.choosers->files = files;
     tool.choosers->folder = scratch.path();
@@ -299,8 +332,8 @@ void WindowSessionTest::refusedConnectAfterACopy() {
 
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.2")); // nothing listens
     MessageBoxes boxes;
-    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
-    QCOMPARE(boxes.texts.size(), 1);
+    tool.ClickConnect();
+    QTRY_COMPARE(boxes.texts.size(), 1);
     QCOMPARE(bar->value(), 0);
     QCOMPARE(tool.Pane(Pane::Info), QString());
 }
@@ -326,21 +359,70 @@ void WindowSessionTest::connectingAgainTellsTheVersion() {
     Tool tool(options);
     QVERIFY(tool.started);
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
-    QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
-    QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
+    tool.ClickConnect();
+    tool.ClickUpdate();
     QVERIFY(Shown(tool.Pane(Pane::Log)).endsWith(Shown(rt::kPowerCycle)));
     QTRY_VERIFY(!tool.session->TheCamera().Connected()); // the camera went off
 
     // Connect is pressed until the camera is back (refusals are dismissed).
     MessageBoxes boxes;
     const auto pressConnect = [&] {
-        QTest::mouseClick(tool.dlg.ConnectButton(), Qt::LeftButton);
-        return tool.session->TheCamera().Connected();
+        tool.ClickConnect();
+        return tool.TheCamera().Connected();
     };
     QTRY_VERIFY_WITH_TIMEOUT(pressConnect(), 10000);
     QCOMPARE(tool.Pane(Pane::Log),
              QStringLiteral("Connected to camera n\u00B021040017 @ IP=127.0.0.1\n") + line +
                  QLatin1Char('\n'));
+}
+
+void WindowSessionTest::chooserHeldOpenDuringARun() {
+    // The operator presses "Select HW-FW file" while the camera erases and
+    // leaves the chooser open for 12 s; meanwhile the camera finishes
+    // erasing and programming and goes idle. The run goes on under the
+    // chooser and ends normally, with the power-cycle instruction.
+    kestrel::sim::SimOptions options;
+    options.eraseMs = 3000;
+    options.programMs = 5000;
+    options.lingerMs = 2000;
+    kestrel::RunSettings run = Tool::Quick();
+    run.pollIntervalMs = 100;
+    Tool tool(options, false, run);
+    QVERIFY(tool.started);
+    tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
+    tool.ClickConnect();
+    QSignalSpy ended(&tool.TheCamera(), &Camera::runEnded);
+    QSignalSpy polled(&tool.TheCamera(), &Camera::figuresRead);
+    QTest::mouseClick(tool.dlg.FwUpdateButton(), Qt::LeftButton);
+    QVERIFY(polled.wait());
+
+    QElapsedTimer held;
+    qsizetype pollsBefore = -1;
+    qsizetype pollsWhileOpen = -1;
+    bool endedWhileOpen = false;
+    QString logWhileOpen;
+    kestrel::test::WhenShown<QFileDialog>([&](QFileDialog* chooser) {
+        held.start();
+        pollsBefore = polled.size();
+        QTimer::singleShot(12000, chooser, [&, chooser] {
+            pollsWhileOpen = polled.size() - pollsBefore;
+            endedWhileOpen = !ended.isEmpty();
+            logWhileOpen = tool.Pane(Pane::Log);
+            chooser->reject();
+        });
+    });
+    MessageBoxes boxes; // the chooser closed without a choice says so
+    QTest::mouseClick(tool.dlg.SelectHwButton(), Qt::LeftButton);
+
+    QVERIFY(held.elapsed() >= 12000);
+    QVERIFY(endedWhileOpen);
+    QCOMPARE(ended.first().at(0).value<RunOutcome>(), RunOutcome::Finished);
+    QVERIFY2(Shown(logWhileOpen).endsWith(Shown(rt::kPhaseOk + rt::kFinished + rt::kPowerCycle)),
+             qPrintable(logWhileOpen));
+    // About one poll each 100 ms while the camera still had figures to show.
+    QVERIFY2(pollsWhileOpen >= 20, qPrintable(QString::number(pollsWhileOpen)));
+    QCOMPARE(tool.dlg.findChild<QProgressBar*>(QStringLiteral("IDC_PROGRESS"))->value(), 100);
+    QCOMPARE(tool.sim.ReceivedLines().count("CAM_FIRMWAREUPDATE 0"), 1);
 }
 
 QTEST_MAIN(WindowSessionTest)

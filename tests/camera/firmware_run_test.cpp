@@ -12,13 +12,14 @@ using kestrel::Pane;
 using kestrel::RunOutcome;
 using kestrel::RunSettings;
 using kestrel::ToolSession;
+using kestrel::Camera;
+using kestrel::test::ClickConnect;
+using kestrel::test::ClickUpdate;
 using kestrel::test::RawPeer;
 using kestrel::test::RecordingSurface;
 using kestrel::test::SessionAt;
 using kestrel::test::WireLines;
 namespace rt = kestrel::runtexts;
-
-Q_DECLARE_METATYPE(RunOutcome)
 
 namespace {
 
@@ -42,7 +43,7 @@ struct Scripted {
         peer.replies = {"0 0 0 0\r\n", "S 1\r\n", "T 3\r\n", "C 0\r\n",
                         "1\r\n",       "2\r\n",   "3\r\n",   "x\r\n"};
         session = SessionAt(surface, peer.Port(), run);
-        session->OnBnClickedConnect(surface.address);
+        ClickConnect(*session, surface);
         peer.received.clear();
         surface.calls.clear();
         surface.progressHistory.clear();
@@ -86,19 +87,23 @@ private slots:
 
 void FirmwareRunTest::notConnectedRefuses() {
     RecordingSurface surface;
-    ToolSession session(surface, surface, surface);
+    ToolSession session(surface, surface);
     session.Log().Restart(QStringLiteral("kept"));
+    QSignalSpy ended(&session.TheCamera(), &Camera::runEnded);
     session.OnBnClickedFwUpdate();
     QCOMPARE(surface.messageBoxes, QStringList{QStringLiteral("Please first connect to a camera")});
     QCOMPARE(session.Log().Text(), QStringLiteral("kept"));
     QVERIFY(surface.progressHistory.isEmpty());
     QVERIFY(!session.TheCamera().UpdateRunning());
+    QCOMPARE(session.TheCamera().Update(), RunOutcome::NotConnected);
+    QVERIFY(!session.TheCamera().RunActive());
+    QVERIFY(ended.isEmpty());
 }
 
 void FirmwareRunTest::wholeRunOnTheWire() {
     Scripted s;
     s.Script({"1 155 0 0 0", "1 155 154 0 0", "1 155 155 20000 10000", "1 155 155 20000 19999"});
-    QCOMPARE(s.session->TheCamera().Update(), RunOutcome::Finished);
+    QCOMPARE(ClickUpdate(*s.session), RunOutcome::Finished);
     QByteArrayList expected = kStarts;
     for (int i = 0; i < 4; ++i)
         expected << "CAM_FIRMWAREUPDATE 1";
@@ -115,7 +120,7 @@ void FirmwareRunTest::eraseExamplePositionsAndStatusLines() {
     Scripted s;
     s.Script(
         {"1 155 0 0 0", "1 155 77 0 0", "1 155 154 0 0", "1 155 155 0 0", "1 155 155 20000 19999"});
-    s.session->TheCamera().Update();
+    ClickUpdate(*s.session);
     // 0 is not sent again, 50, 100; 100 at the phase end; the programming
     // phase starts at 0, 100, and 100 at its end.
     QCOMPARE(s.surface.progressHistory, (QList<int>{0, 50, 100, 100, 0, 100, 100}));
@@ -146,7 +151,7 @@ void FirmwareRunTest::eraseExamplePositionsAndStatusLines() {
 void FirmwareRunTest::firstEraseReplyWithZeroTotalEndsThePhase() {
     Scripted s;
     s.Script({"1 0 0 0 0", "1 0 0 20000 19999"});
-    QCOMPARE(s.session->TheCamera().Update(), RunOutcome::Finished);
+    QCOMPARE(ClickUpdate(*s.session), RunOutcome::Finished);
     QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + 2);
 }
 
@@ -155,7 +160,7 @@ void FirmwareRunTest::replyWithoutSpaceKeepsTheCounters() {
     // line reads sector 0 of 155, and the next cycle polls again.
     Scripted s;
     s.Script({"", "1 155 154 0 0", "1 155 155 20000 19999"});
-    s.session->TheCamera().Update();
+    ClickUpdate(*s.session);
     QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + 3);
     QCOMPARE(s.session->Log().Text(), FullLog(rt::kStarting));
     const QString eraseLog = rt::kBanner + rt::kStarting + rt::kEraseHeading;
@@ -165,14 +170,14 @@ void FirmwareRunTest::replyWithoutSpaceKeepsTheCounters() {
 void FirmwareRunTest::programTotalOfOneEndsAtOnce() {
     Scripted s;
     s.Script({"1 155 154 0 0", "1 155 155 1 0"});
-    QCOMPARE(s.session->TheCamera().Update(), RunOutcome::Finished);
+    QCOMPARE(ClickUpdate(*s.session), RunOutcome::Finished);
     QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + 2);
 }
 
 void FirmwareRunTest::barNeverMovesBack() {
     Scripted s;
     s.Script({"1 155 100 0 0", "1 155 40 0 0", "1 155 154 0 0", "1 155 155 20000 19999"});
-    s.session->TheCamera().Update();
+    ClickUpdate(*s.session);
     QCOMPARE(s.surface.progressHistory, (QList<int>{0, 65, 100, 100, 0, 100, 100}));
 }
 
@@ -180,11 +185,18 @@ void FirmwareRunTest::alreadyRunningFlagSkipsProbeAndStart() {
     // A probe that found a run in progress leaves the flag set.
     Scripted s;
     s.peer.replies = {"1 155 10 0 0\r\n", "1 155 154 0 0\r\n", "1 155 155 20000 19999\r\n"};
-    s.session->TheCamera().ProbeRun();
-    QVERIFY(s.session->TheCamera().UpdateRunning());
-    QCOMPARE(s.session->TheCamera().ProbeRun(), QByteArray()); // nothing asked while it is set
+    Camera& camera = s.session->TheCamera();
+    QSignalSpy probed(&camera, &Camera::runProbed);
+    camera.ProbeRun();
+    QVERIFY(probed.wait());
+    QVERIFY(camera.UpdateRunning());
+    camera.ProbeRun();
+    QVERIFY(probed.wait());
+    // Nothing asked while it is set: an empty reply, as answered.
+    QCOMPARE(probed.at(1), (QList<QVariant>{QByteArray(), true}));
+    QCOMPARE(WireLines(s.peer.received), QByteArrayList{"CAM_FIRMWAREUPDATE 1"});
     s.peer.received.clear();
-    QCOMPARE(s.session->TheCamera().Update(), RunOutcome::Finished);
+    QCOMPARE(ClickUpdate(*s.session), RunOutcome::Finished);
     QCOMPARE(WireLines(s.peer.received),
              (QByteArrayList{"CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1"}));
     QCOMPARE(s.session->Log().Text(), FullLog(rt::kAlreadyRunning));
@@ -197,17 +209,21 @@ void FirmwareRunTest::busyGateDuringRun() {
     QByteArrayList refused;
     bool flagSeen = false;
     QTimer poke;
-    QObject::connect(&poke, &QTimer::timeout, [&] {
+    const auto collect = [&refused](const std::optional<QByteArray>& reply) {
+        refused << reply.value_or("(no reply)");
+    };
+    QObject::connect(&poke, &QTimer::timeout, &poke, [&] {
         if (!s.session->TheCamera().UpdateRunning())
             return;
         flagSeen = true;
-        refused << s.session->TheCamera().SendCommand("CAM_GetSerialNumber")
-                << s.session->TheCamera().SendCommand("CLOSE");
+        s.session->TheCamera().SendCommand("CAM_GetSerialNumber", &poke, collect);
+        s.session->TheCamera().SendCommand("CLOSE", &poke, collect);
     });
     poke.start(0);
-    s.session->TheCamera().Update();
+    ClickUpdate(*s.session);
     poke.stop();
     QVERIFY(flagSeen);
+    QVERIFY(!refused.isEmpty());
     for (const QByteArray& reply : refused)
         QCOMPARE(reply, QByteArray("occuped"));
     for (const QByteArray& line : WireLines(s.peer.received).mid(kStarts.size()))
@@ -235,7 +251,7 @@ void FirmwareRunTest::prematureIdle() {
     QFETCH(QString, tail);
     Scripted s;
     s.Script(polls);
-    QCOMPARE(s.session->TheCamera().Update(), outcome);
+    QCOMPARE(ClickUpdate(*s.session), outcome);
     QVERIFY(s.session->Log().Text().endsWith(tail));
     QVERIFY(!s.session->TheCamera().UpdateRunning());
     const bool success = outcome == RunOutcome::Finished;
@@ -253,7 +269,7 @@ void FirmwareRunTest::neverStarted() {
     for (int i = 0; i < 100; ++i)
         polls << "0 0 0 0";
     s.Script(polls);
-    QCOMPARE(s.session->TheCamera().Update(), RunOutcome::NeverStarted);
+    QCOMPARE(ClickUpdate(*s.session), RunOutcome::NeverStarted);
     QVERIFY(s.session->Log().Text().endsWith(rt::NeverStarted(0)));
     QCOMPARE(s.surface.messageBoxes, QStringList{rt::kNeverStartedMessage});
     // The camera may begin yet: nothing invites touching the stick or the power.
@@ -267,7 +283,7 @@ void FirmwareRunTest::neverStarted() {
 void FirmwareRunTest::zeroProgramTotalLeavesTheBar() {
     Scripted s;
     s.Script({"1 155 154 0 0", "1 155 155 0 500", "1 155 155 20000 19999"});
-    QCOMPARE(s.session->TheCamera().Update(), RunOutcome::Finished);
+    QCOMPARE(ClickUpdate(*s.session), RunOutcome::Finished);
     QCOMPARE(s.surface.progressHistory, (QList<int>{0, 100, 100, 0, 100, 100}));
     const QString programLog =
         rt::kBanner + rt::kStarting + rt::kEraseHeading + rt::kPhaseOk + rt::kProgramHeading;

@@ -162,7 +162,7 @@ void KeepAwakeTest::heldWhileTheRunIsFollowed() {
     run.reconnectPauseMs = 50;
     kestrel::test::RecordingSurface surface;
     const auto session = kestrel::test::SessionAt(surface, sim->Port(), run);
-    session->OnBnClickedConnect(surface.address);
+    kestrel::test::ClickConnect(*session, surface);
     const qsizetype before = m_logind.Calls().size();
 
     int heldDuring = -1;
@@ -181,7 +181,7 @@ void KeepAwakeTest::heldWhileTheRunIsFollowed() {
         }
     });
     surface.onMessageBox = [&](const QString&) { heldAtEnd = m_logind.Held(); };
-    QCOMPARE(session->TheCamera().Update(), outcome);
+    QCOMPARE(kestrel::test::ClickUpdate(*session), outcome);
     QCOMPARE(heldDuring, 1);
     QCOMPARE(heldAtEnd < 0 ? m_logind.Held() : heldAtEnd, 0);
     QCOMPARE(m_logind.Calls().mid(before), QStringList{kCall});

@@ -5,6 +5,8 @@
 #include "sim_thread.h"
 #include "tool_session.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTest>
 #include <QTimer>
 
@@ -17,7 +19,12 @@ using kestrel::RunSettings;
 using kestrel::ToolSession;
 using kestrel::sim::SimOptions;
 using kestrel::sim::SimThread;
+using kestrel::Camera;
+using kestrel::test::AskText;
+using kestrel::test::ClickConnect;
+using kestrel::test::ClickUpdate;
 using kestrel::test::RecordingSurface;
+using kestrel::test::RunEnd;
 using kestrel::test::SessionAt;
 namespace rt = kestrel::runtexts;
 
@@ -43,6 +50,7 @@ struct Rig {
         session = SessionAt(surface, sim->Port(), run, link);
     }
     QByteArrayList Received() const { return sim->ReceivedLines(); }
+    void Connect() { ClickConnect(*session, surface); }
 
     std::unique_ptr<SimThread> sim;
     bool started = false;
@@ -64,16 +72,17 @@ private slots:
     void cameraAbortsTheRun();
     void startDelayIsNoEnd();
     void operatorDisconnectsDuringTheRun();
+    void runGoesOnWhileAChooserIsHeldOpen();
 };
 
 void RunAgainstSimTest::wholeRunChangesTheFirmware() {
     Rig rig(FastCamera());
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect(rig.surface.address);
+    rig.Connect();
     QVERIFY(rig.session->TheCamera().Info().contains(QStringLiteral("= 1.2A.3F\r\n")));
     const qsizetype before = rig.Received().size();
 
-    rig.session->OnBnClickedFwUpdate();
+    QCOMPARE(ClickUpdate(*rig.session), RunOutcome::Finished);
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.endsWith(kFinishedTail), qPrintable(log));
     QVERIFY(log.startsWith(rt::kBanner + rt::kStarting + rt::kEraseHeading + rt::kPhaseOk +
@@ -89,9 +98,11 @@ void RunAgainstSimTest::wholeRunChangesTheFirmware() {
         QCOMPARE(line, QByteArray("CAM_FIRMWAREUPDATE 1"));
 
     // Once the camera has finished, it reports the new hardware firmware.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        rig.session->TheCamera().SendCommand("CAM_FIRMWAREUPDATE 1") == "0 0 0 0", 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(AskText(rig.session->TheCamera(), "CAM_FIRMWAREUPDATE 1") == "0 0 0 0",
+                             5000);
+    QSignalSpy read(&rig.session->TheCamera(), &Camera::identityRead);
     rig.session->TheCamera().ReadIdentity();
+    QVERIFY(read.wait());
     QVERIFY(rig.session->TheCamera().Info().contains(QStringLiteral("= 1.2B.05\r\n")));
 }
 
@@ -100,7 +111,11 @@ void RunAgainstSimTest::runInProgressAtConnectIsFollowed() {
     options.runInProgress = true;
     Rig rig(options);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect(rig.surface.address);
+    QSignalSpy ended(&rig.session->TheCamera(), &Camera::runEnded);
+    QSignalSpy readAgain(&rig.session->TheCamera(), &Camera::identityRead);
+    rig.Connect();
+    QCOMPARE(RunEnd(ended), RunOutcome::Finished);
+    QVERIFY(readAgain.wait());
 
     // The information pane said so, the log first showed the connection line.
     QVERIFY(rig.surface.history[Pane::Info].contains(rt::kUpdateRunningInfo));
@@ -120,16 +135,20 @@ void RunAgainstSimTest::runInProgressAtConnectIsFollowed() {
 }
 
 void RunAgainstSimTest::secondPressFollowsTheRunAgain() {
+    // A second press while the phases are followed takes the run over: the
+    // log starts again with the banner, and one run ends, once.
     Rig rig(FastCamera());
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect(rig.surface.address);
-    bool nested = false;
-    QTimer::singleShot(300, [&] {
-        nested = rig.session->TheCamera().UpdateRunning();
-        rig.session->OnBnClickedFwUpdate();
-    });
+    rig.Connect();
+    Camera& camera = rig.session->TheCamera();
+    QSignalSpy ended(&camera, &Camera::runEnded);
+    QSignalSpy erasing(&camera, &Camera::figuresRead);
     rig.session->OnBnClickedFwUpdate();
-    QVERIFY(nested);
+    QVERIFY(erasing.wait());
+    QVERIFY(camera.UpdateRunning());
+    rig.session->OnBnClickedFwUpdate();
+    QCOMPARE(RunEnd(ended), RunOutcome::Finished);
+    QCOMPARE(ended.size(), 1);
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.startsWith(rt::kBanner + rt::kAlreadyRunning), qPrintable(log));
     QVERIFY(log.endsWith(kFinishedTail));
@@ -145,8 +164,8 @@ void RunAgainstSimTest::reconnectsAfterLostConnections() {
     run.reconnectPauseMs = 20;
     Rig rig(options, run);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect(rig.surface.address);
-    rig.session->OnBnClickedFwUpdate();
+    rig.Connect();
+    QCOMPARE(ClickUpdate(*rig.session), RunOutcome::Finished);
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.endsWith(kFinishedTail), qPrintable(log));
     QVERIFY(log.contains(QStringLiteral("Connection to the camera lost: the camera closed the "
@@ -166,13 +185,13 @@ void RunAgainstSimTest::cameraGoneForGood() {
     run.reconnectPauseMs = 50;
     Rig rig(options, run);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect(rig.surface.address);
+    rig.Connect();
     QTimer::singleShot(200, [&] { rig.sim.reset(); });
     rig.surface.onMessageBox = [&](const QString&) {
         // While the warning is up, the run is already over.
         QVERIFY(!rig.session->TheCamera().UpdateRunning());
     };
-    rig.session->OnBnClickedFwUpdate();
+    QCOMPARE(ClickUpdate(*rig.session), RunOutcome::ConnectionLost);
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.endsWith(rt::CouldNotReconnect(400)), qPrintable(log));
     QVERIFY(!log.contains(rt::kPowerCycle));
@@ -189,8 +208,8 @@ void RunAgainstSimTest::stalledRun() {
     run.stallTimeoutMs = 300;
     Rig rig(options, run);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect(rig.surface.address);
-    rig.session->OnBnClickedFwUpdate();
+    rig.Connect();
+    QCOMPARE(ClickUpdate(*rig.session), RunOutcome::Stalled);
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.contains(QStringLiteral("The camera's figures have not changed for 0.3 s "
                                          "(programming, page 10000 of 20000)")),
@@ -199,7 +218,7 @@ void RunAgainstSimTest::stalledRun() {
     QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kStalledMessage});
     QVERIFY(!rig.session->TheCamera().UpdateRunning());
     // Other commands reach the camera again.
-    QCOMPARE(rig.session->TheCamera().SendCommand("CAM_GetCameraType"),
+    QCOMPARE(AskText(rig.session->TheCamera(), "CAM_GetCameraType"),
              QByteArray("CAM_GETCAMERATYPE 7"));
 }
 
@@ -208,8 +227,8 @@ void RunAgainstSimTest::cameraAbortsTheRun() {
     options.abortAtPercent = 40;
     Rig rig(options);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect(rig.surface.address);
-    rig.session->OnBnClickedFwUpdate();
+    rig.Connect();
+    QCOMPARE(ClickUpdate(*rig.session), RunOutcome::CameraStopped);
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.contains(QStringLiteral("The camera ended the programming run before reporting "
                                          "its end (last seen: programming, page ")),
@@ -225,8 +244,8 @@ void RunAgainstSimTest::startDelayIsNoEnd() {
     options.startDelayMs = 7000;
     Rig rig(options);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect(rig.surface.address);
-    rig.session->OnBnClickedFwUpdate();
+    rig.Connect();
+    QCOMPARE(ClickUpdate(*rig.session), RunOutcome::Finished);
     QVERIFY(rig.session->Log().Text().endsWith(kFinishedTail));
     // Meanwhile the status line said what the tool waited for.
     const QString waiting = rt::WaitingToBegin(kestrel::runrules::kStartWaitMs);
@@ -238,9 +257,13 @@ void RunAgainstSimTest::operatorDisconnectsDuringTheRun() {
     options.eraseMs = 60000;
     Rig rig(options);
     QVERIFY(rig.started);
-    rig.session->OnBnClickedConnect(rig.surface.address);
-    QTimer::singleShot(200, [&] { rig.session->OnBnClickedConnect(rig.surface.address); });
+    rig.Connect();
+    QSignalSpy ended(&rig.session->TheCamera(), &Camera::runEnded);
+    QSignalSpy erasing(&rig.session->TheCamera(), &Camera::figuresRead);
     rig.session->OnBnClickedFwUpdate();
+    QVERIFY(erasing.wait());
+    rig.session->OnBnClickedConnect(rig.surface.address); // Disconnect
+    QCOMPARE(RunEnd(ended), RunOutcome::Disconnected);
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.endsWith(rt::kDisconnected), qPrintable(log));
     QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kDisconnectedMessage});
@@ -248,6 +271,67 @@ void RunAgainstSimTest::operatorDisconnectsDuringTheRun() {
     QVERIFY(!rig.session->TheCamera().UpdateRunning());
     // The busy gate kept CLOSE away from a camera that is programming.
     QVERIFY(!rig.Received().contains("CLOSE"));
+}
+
+void RunAgainstSimTest::runGoesOnWhileAChooserIsHeldOpen() {
+    // The operator opens a chooser during the erase phase and holds it open
+    // for 12 s, while the camera finishes erasing, programs, lingers on its
+    // final figures and goes idle. The chooser is modal: it serves events,
+    // and nothing of the run waits beneath it, so the polls go on at their
+    // rate and the run ends normally, with the power-cycle instruction,
+    // while the chooser is still open.
+    SimOptions options;
+    options.eraseMs = 3000;
+    options.programMs = 5000;
+    options.lingerMs = 2000;
+    RunSettings run;
+    run.pollIntervalMs = 100;
+    Rig rig(options, run);
+    QVERIFY(rig.started);
+    rig.Connect();
+    Camera& camera = rig.session->TheCamera();
+    QSignalSpy ended(&camera, &Camera::runEnded);
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> pollTimes;
+    QObject::connect(&camera, &Camera::figuresRead, &camera,
+                     [&] { pollTimes << clock.elapsed(); });
+    rig.session->OnBnClickedFwUpdate();
+    QTRY_VERIFY(!pollTimes.isEmpty());
+
+    qint64 openedAt = 0;
+    qint64 closedAt = 0;
+    bool endedWhileOpen = false;
+    rig.surface.onChooser = [&] {
+        openedAt = clock.elapsed();
+        QEventLoop chooser; // the chooser's own modal loop
+        QTimer::singleShot(12000, &chooser, &QEventLoop::quit);
+        chooser.exec();
+        closedAt = clock.elapsed();
+        endedWhileOpen = !ended.isEmpty();
+    };
+    rig.session->OnBnClickedSelectHw();
+
+    QVERIFY(endedWhileOpen);
+    QCOMPARE(ended.first().at(0).value<RunOutcome>(), RunOutcome::Finished);
+    const QString log = rig.session->Log().Text();
+    QVERIFY2(log.endsWith(kFinishedTail), qPrintable(log));
+    // The run told the operator nothing; the chooser, closed without a
+    // choice, says so.
+    QCOMPARE(rig.surface.messageBoxes, QStringList{QStringLiteral("No valid file selected")});
+    // The polls went on while the chooser was open, none far behind the one
+    // before: no more than a few poll intervals apart.
+    qint64 longestGap = 0;
+    int whileOpen = 0;
+    for (qsizetype i = 1; i < pollTimes.size(); ++i) {
+        if (pollTimes[i] < openedAt || pollTimes[i] > closedAt)
+            continue;
+        ++whileOpen;
+        longestGap = std::max(longestGap, pollTimes[i] - pollTimes[i - 1]);
+    }
+    QVERIFY2(whileOpen >= 20, qPrintable(QString::number(whileOpen)));
+    QVERIFY2(longestGap < 1500, qPrintable(QString::number(longestGap)));
+    QCOMPARE(rig.Received().count("CAM_FIRMWAREUPDATE 0"), 1);
 }
 
 QTEST_GUILESS_MAIN(RunAgainstSimTest)

@@ -131,7 +131,7 @@ void StickEjectorTest::offeredAfterTheCopy() {
     QVERIFY(QDir(m_stick).removeRecursively() && QDir().mkpath(m_stick));
     m_udisks.Calls(); // what earlier rows left
     kestrel::test::RecordingSurface surface;
-    kestrel::ToolSession session(surface, surface, surface);
+    kestrel::ToolSession session(surface, surface);
     surface.fileAnswers = {m_dir.filePath(hwFile), m_dir.filePath("vx_server_1")};
     surface.folderAnswers = {m_stick};
     session.OnBnClickedSelectHw();
