@@ -1,17 +1,9 @@
 #include "camera_job.h"
 
-#include "camera.h"
-#include "camera_commands.h"
 #include "conversation_tap.h"
-#include "job_presenter.h"
-#include "log_book.h"
 #include "plan_job.h"
-#include "power_cycle_watch.h"
-#include "session_events.h"
-#include "session_io.h"
+#include "run_texts.h"
 #include "version_target.h"
-
-#include <QElapsedTimer>
 
 namespace kestrel::cli {
 
@@ -23,158 +15,205 @@ JobState StateOf(FlashPhase phase) {
 
 } // namespace
 
-CameraJob::CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink,
-                     const JobStop& stop)
-    : m_job(job), m_address(std::move(address)), m_plan(plan), m_sink(sink), m_stop(stop) {}
+CameraJob::CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink)
+    : m_job(job), m_address(std::move(address)), m_plan(plan),
+      m_tap(std::make_unique<ConversationTap>(plan.records, job, sink)),
+      m_surface(job, *m_tap), m_camera(m_log, m_events, plan.link, plan.run) {
+    m_surface.Present(m_events);
+    m_tap->Follow(m_camera);
+    m_pause.setSingleShot(true);
+    connect(&m_pause, &QTimer::timeout, this, &CameraJob::ReadAfterRun);
 
-JobResult CameraJob::Run() {
-    QElapsedTimer clock;
-    clock.start();
-    JobResult result;
-    ConversationTap tap(m_plan.records, m_job, m_sink);
-    JobPresenter surface(m_job, tap, &m_stop);
-    LinkSettings link = m_plan.link;
-    link.cameraPort = m_address.port;
-    LogBook log;
-    SessionEvents events;
-    surface.FollowLog(log);
-    surface.Present(events);
-    Camera camera(SessionIo{log, events, surface}, link, m_plan.run);
-    tap.Follow(camera);
+    // What the camera says, as the window's log has it.
+    connect(&m_camera, &Camera::connected, this, [this] {
+        m_surface.Say(Camera::ConnectionLine(m_camera.CameraNumber(), m_camera.Address()));
+    });
+    connect(&m_camera, &Camera::connectionDropped, this,
+            [this](const QString& reason) { m_surface.Say(Camera::LossLine(reason)); });
+    connect(&m_camera, &Camera::connectFailed, this,
+            [this](const QString& message) { m_refusal = message; });
+    connect(&m_camera, &Camera::connectEnded, this, &CameraJob::OnConnectEnded);
 
-    // A stop closes the connection: every wait for the camera ends, and a run
-    // being followed ends at its next step.
-    QObject stopContext; // in this thread: the stop is carried out here
-    QObject::connect(&m_stop, &JobStop::requested, &stopContext, [&camera] { camera.Stop(); });
-
-    QString refusal;
-    QObject::connect(&camera, &Camera::connectFailed,
-                     [&refusal](const QString& message) { refusal = message; });
-    surface.PostState(JobState::Connecting);
-    // What follows the look at the camera is this job's choice.
-    if (!m_stop.Requested())
-        camera.Connect(m_address.host, Camera::FoundRun::Report);
-    if (!camera.Connected()) {
-        result.Set(ResultCode::ConnectFailed,
-                   refusal.isEmpty() ? TextOf(ResultCode::ConnectFailed) : refusal);
-    } else {
-        result.before = camera.Identity();
-        result.runInProgress = camera.UpdateRunning();
-        JobEvent connected;
-        connected.kind = JobEvent::Kind::Connected;
-        connected.identity = result.before;
-        connected.runInProgress = result.runInProgress;
-        connected.text = camera.Info();
-        surface.Post(connected);
-
-        switch (m_plan.command) {
-        case Command::Info:
-        case Command::Stage:
-        case Command::Scan:
-            result.Set(ResultCode::Ok, QString());
-            break;
-        case Command::Watch:
-            if (!result.runInProgress) {
-                result.Set(ResultCode::NoRun, TextOf(ResultCode::NoRun));
-                break;
-            }
-            FollowRun(camera, surface, result, &Camera::Watch);
-            break;
-        case Command::Update:
-            // A camera that already runs the target version is left alone.
-            if (!result.runInProgress && SkipAsCurrent(result, m_plan)) {
-                surface.PostLog(result.detail);
-                break;
-            }
-            FollowRun(camera, surface, result, &Camera::Update);
-            break;
-        case Command::Plan:
-            break; // said below, reached or not
-        }
-    }
-    if (m_plan.command == Command::Plan)
-        surface.Post(PlanCamera(result, m_plan));
-    if (camera.Connected())
-        camera.Disconnect();
-    surface.PostState(JobState::Done);
-    result.elapsedMs = clock.elapsed();
-    return result;
+    // The run.
+    connect(&m_camera, &Camera::announced, this, [this](bool alreadyRunning) {
+        m_surface.Say(runtexts::kBanner +
+                      (alreadyRunning ? runtexts::kAlreadyRunning : runtexts::kStarting));
+    });
+    connect(&m_camera, &Camera::phaseStarted, this, [this](FlashPhase phase) {
+        m_surface.Say(phase == FlashPhase::Erase ? runtexts::kEraseHeading
+                                                 : runtexts::kProgramHeading);
+        m_surface.PostState(StateOf(phase));
+    });
+    connect(&m_camera, &Camera::phaseEnded, this, [this] { m_surface.Say(runtexts::kPhaseOk); });
+    // Each poll reads the figures; only a change is news.
+    connect(&m_camera, &Camera::figuresRead, this, [this](FlashPhase phase, int done, int total) {
+        JobEvent& last = m_lastFigures;
+        const JobState state = StateOf(phase);
+        if (last.kind == JobEvent::Kind::Figures && last.state == state && last.done == done &&
+            last.total == total)
+            return;
+        last.kind = JobEvent::Kind::Figures;
+        last.state = state;
+        last.done = done;
+        last.total = total;
+        m_surface.Post(last);
+    });
+    connect(&m_camera, &Camera::reconnecting, this, [this](int windowMs) {
+        m_surface.Say(runtexts::TryingToReconnect(windowMs));
+        m_surface.PostState(JobState::Reconnecting);
+    });
+    connect(&m_camera, &Camera::reconnected, this,
+            [this](const QString& address) { m_surface.Say(runtexts::Reconnected(address)); });
+    // Changed: the start command went out in this job.
+    connect(&m_camera, &Camera::startSent, this, [this] { m_result.changed = true; });
+    connect(&m_camera, &Camera::runEnded, this,
+            [this](RunOutcome outcome, const QString& message, const QString& logText) {
+                m_surface.Say(logText);
+                OnRunEnded(outcome, message);
+            });
+    connect(&m_camera, &Camera::identityRead, this, [this] {
+        if (!m_reading)
+            return;
+        m_reading = false;
+        m_result.after = m_camera.Identity();
+        Finish();
+    });
+    connect(&m_camera, &Camera::disconnected, this, [this] {
+        if (m_ending)
+            End();
+    });
 }
 
-void CameraJob::FollowRun(Camera& camera, JobPresenter& surface, JobResult& result,
-                          RunOutcome (Camera::*follow)()) {
-    QObject::connect(&camera, &Camera::phaseStarted,
-                     [&surface](FlashPhase phase) { surface.PostState(StateOf(phase)); });
-    // Each poll reads the figures; only a change is news.
-    QObject::connect(&camera, &Camera::figuresRead,
-                     [&surface, last = JobEvent()](FlashPhase phase, int done, int total) mutable {
-                         const JobState state = StateOf(phase);
-                         if (last.kind == JobEvent::Kind::Figures && last.state == state &&
-                             last.done == done && last.total == total)
-                             return;
-                         last.kind = JobEvent::Kind::Figures;
-                         last.state = state;
-                         last.done = done;
-                         last.total = total;
-                         surface.Post(last);
-                     });
-    QObject::connect(&camera, &Camera::reconnecting,
-                     [&surface] { surface.PostState(JobState::Reconnecting); });
+CameraJob::~CameraJob() = default;
 
-    // Changed: the start command went out in this job.
-    QObject::connect(&camera, &Camera::lineSent, [&result](const QByteArray& bytes) {
-        if (bytes == commands::kStartRun + "\r\n")
-            result.changed = true;
-    });
+void CameraJob::Start() {
+    m_clock.start();
+    m_surface.PostState(JobState::Connecting);
+    // What follows the look at the camera is this job's choice.
+    m_camera.Connect(m_address.host, m_address.port, Camera::FoundRun::Report);
+}
 
-    QString told; // what the run told the operator at its end
-    QObject::connect(&camera, &Camera::runEnded,
-                     [&told](RunOutcome, const QString& message) { told = message; });
-
-    if (!camera.UpdateRunning())
-        surface.PostState(JobState::Starting);
-    const RunOutcome outcome = (camera.*follow)();
-    result.SetRunEnd(outcome, told);
-    if (!result.Ok())
+void CameraJob::Stop() {
+    if (m_stopped || m_ended)
         return;
+    m_stopped = true;
+    // The connection closes: every wait for the camera ends, and a run being
+    // followed ends as interrupted.
+    m_camera.Stop();
+    if (m_watch)
+        m_watch->Stop();
+    if (m_pause.isActive()) {
+        m_pause.stop();
+        ReadAfterRun();
+    }
+}
 
+void CameraJob::OnConnectEnded(bool connected) {
+    if (!connected) {
+        m_result.Set(ResultCode::ConnectFailed,
+                     m_refusal.isEmpty() ? TextOf(ResultCode::ConnectFailed) : m_refusal);
+        Finish();
+        return;
+    }
+    m_result.before = m_camera.Identity();
+    m_result.runInProgress = m_camera.UpdateRunning();
+    JobEvent event;
+    event.kind = JobEvent::Kind::Connected;
+    event.identity = m_result.before;
+    event.runInProgress = m_result.runInProgress;
+    event.text = m_camera.Info();
+    m_surface.Post(event);
+
+    switch (m_plan.command) {
+    case Command::Info:
+    case Command::Stage:
+    case Command::Scan:
+        m_result.Set(ResultCode::Ok, QString());
+        break;
+    case Command::Watch:
+        if (!m_result.runInProgress) {
+            m_result.Set(ResultCode::NoRun, TextOf(ResultCode::NoRun));
+            break;
+        }
+        FollowRun(true);
+        return;
+    case Command::Update:
+        // A camera that already runs the target version is left alone.
+        if (!m_result.runInProgress && SkipAsCurrent(m_result, m_plan)) {
+            m_surface.PostLog(m_result.detail);
+            break;
+        }
+        FollowRun(false);
+        return;
+    case Command::Plan:
+        break; // said below, reached or not
+    }
+    Finish();
+}
+
+void CameraJob::FollowRun(bool watch) {
+    if (!m_camera.UpdateRunning())
+        m_surface.PostState(JobState::Starting);
+    m_following = true;
+    const std::optional<RunOutcome> atOnce = watch ? m_camera.Watch() : m_camera.Update();
+    if (atOnce)
+        OnRunEnded(*atOnce, QString());
+}
+
+void CameraJob::OnRunEnded(RunOutcome outcome, const QString& message) {
+    if (!m_following)
+        return;
+    m_following = false;
+    m_result.SetRunEnd(outcome, message);
+    if (!m_result.Ok()) {
+        Finish();
+        return;
+    }
     if (m_plan.confirmReboot) {
-        ConfirmPowerCycle(camera, surface, result);
-        // With a target, only that version will do.
-        const QString checked = result.detail;
-        if (!TargetReached(result, m_plan))
-            surface.PostMessage(result.detail);
-        else if (result.detail != checked)
-            surface.PostLog(result.detail);
+        ConfirmPowerCycle();
         return;
     }
     // The information as the camera gives it now, for the record.
-    surface.Wait(m_plan.run.afterRunQueryDelayMs);
-    if (camera.Connected() && !camera.UpdateRunning()) {
-        camera.ReadIdentity();
-        result.after = camera.Identity();
-    }
+    m_pause.start(m_plan.run.afterRunQueryDelayMs);
 }
 
-void CameraJob::ConfirmPowerCycle(Camera& camera, JobPresenter& surface, JobResult& result) {
-    PowerCycleWatch watch(camera, surface, {m_plan.rebootTimeoutMs, m_plan.powerCyclePollMs});
-    QObject::connect(&watch, &PowerCycleWatch::gone,
-                     [&surface] { surface.PostState(JobState::WaitingForCamera); });
-    surface.PostState(JobState::WaitingForPowerCycle);
-    surface.PostLog(PowerCycleWatch::WaitingLine(m_plan.rebootTimeoutMs));
-    const PowerCycleResult cycle = watch.Confirm(result.before.hardware);
+void CameraJob::ReadAfterRun() {
+    if (!m_camera.Connected() || m_camera.UpdateRunning()) {
+        Finish();
+        return;
+    }
+    m_reading = true;
+    m_camera.ReadIdentity();
+}
+
+void CameraJob::ConfirmPowerCycle() {
+    m_watch = std::make_unique<PowerCycleWatch>(
+        m_camera, PowerCycleSettings{m_plan.rebootTimeoutMs, m_plan.powerCyclePollMs});
+    connect(m_watch.get(), &PowerCycleWatch::gone, this,
+            [this] { m_surface.PostState(JobState::WaitingForCamera); });
+    connect(m_watch.get(), &PowerCycleWatch::finished, this, &CameraJob::OnPowerCycle);
+    m_surface.PostState(JobState::WaitingForPowerCycle);
+    m_surface.PostLog(PowerCycleWatch::WaitingLine(m_plan.rebootTimeoutMs));
+    m_watch->Start(m_result.before.hardware);
+}
+
+void CameraJob::OnPowerCycle(const PowerCycleResult& cycle) {
+    JobResult& result = m_result;
     if (cycle.stopped) {
         result.Set(ResultCode::Interrupted, QString());
+        Finish();
         return;
     }
     switch (cycle.end) {
     case PowerCycleEnd::NotPowerCycled:
         result.Set(ResultCode::NoPowerCycle, cycle.detail);
-        surface.PostMessage(result.detail);
+        m_surface.PostMessage(result.detail);
+        Finish();
         return;
     case PowerCycleEnd::NotBack:
         result.Set(ResultCode::NotBack, cycle.detail);
-        surface.PostMessage(result.detail);
+        m_surface.PostMessage(result.detail);
+        Finish();
         return;
     case PowerCycleEnd::VersionUnchanged:
         result.Set(ResultCode::VersionUnchanged, cycle.detail);
@@ -189,7 +228,36 @@ void CameraJob::ConfirmPowerCycle(Camera& camera, JobPresenter& surface, JobResu
         break;
     }
     result.after = cycle.after;
-    surface.PostLog(result.detail);
+    m_surface.PostLog(result.detail);
+    // With a target, only that version will do.
+    const QString checked = result.detail;
+    if (!TargetReached(result, m_plan))
+        m_surface.PostMessage(result.detail);
+    else if (result.detail != checked)
+        m_surface.PostLog(result.detail);
+    Finish();
+}
+
+void CameraJob::Finish() {
+    if (m_ending)
+        return;
+    m_ending = true;
+    if (m_plan.command == Command::Plan)
+        m_surface.Post(PlanCamera(m_result, m_plan));
+    if (!m_camera.Connected()) {
+        End();
+        return;
+    }
+    m_camera.Disconnect(); // disconnected() ends the job
+}
+
+void CameraJob::End() {
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_surface.PostState(JobState::Done);
+    m_result.elapsedMs = m_clock.elapsed();
+    emit finished(m_job, m_result);
 }
 
 } // namespace kestrel::cli

@@ -11,11 +11,11 @@ class Camera;
 
 namespace kestrel::cli {
 
-// Puts one camera job on record, in the job's thread: the lines its
-// connection sends and receives, the connection opened and lost, the run
-// reconnected, and from the job's events every change of phase and the
-// camera's serial number, which names the record. The events go on to the
-// next sink unchanged. Without a book it only passes them on.
+// Puts one camera job on record: the lines its connection sends and
+// receives, the connection opened and lost, the run reconnected, and from
+// the job's events every change of phase and the camera's serial number,
+// which names the record. The events go on to the next sink unchanged.
+// Without a book it only passes them on.
 class ConversationTap : public JobSink {
 public:
     ConversationTap(RecordBook* book, int job, JobSink& next);

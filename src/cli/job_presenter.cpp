@@ -1,18 +1,12 @@
 #include "job_presenter.h"
 
-#include "event_wait.h"
-
-#include <QEventLoop>
-#include <QTimer>
-
 namespace kestrel::cli {
 
 namespace {
 const QString kLineEnd = QStringLiteral("\r\n");
 } // namespace
 
-JobPresenter::JobPresenter(int job, JobSink& sink, const JobStop* stop)
-    : m_job(job), m_sink(sink), m_stop(stop) {}
+JobPresenter::JobPresenter(int job, JobSink& sink) : m_job(job), m_sink(sink) {}
 
 void JobPresenter::Post(JobEvent event) {
     event.job = m_job;
@@ -37,12 +31,7 @@ void JobPresenter::PostLog(const QString& line) {
     PostText(JobEvent::Kind::Log, line);
 }
 
-void JobPresenter::FollowLog(const LogBook& log) {
-    QObject::connect(&log, &LogBook::restarted, [this] { m_partial.clear(); });
-    QObject::connect(&log, &LogBook::written, [this](const QString& text) { AddToLog(text); });
-}
-
-void JobPresenter::AddToLog(const QString& text) {
+void JobPresenter::Say(const QString& text) {
     m_partial += text;
     qsizetype from = 0;
     for (;;) {
@@ -58,9 +47,9 @@ void JobPresenter::AddToLog(const QString& text) {
 }
 
 void JobPresenter::Present(const SessionEvents& events) {
-    QObject::connect(&events, &SessionEvents::progress,
+    QObject::connect(&events, &SessionEvents::progress, &events,
                      [this](int position) { PostProgress(position); });
-    QObject::connect(&events, &SessionEvents::message,
+    QObject::connect(&events, &SessionEvents::message, &events,
                      [this](const QString& text) { PostMessage(text); });
 }
 
@@ -76,23 +65,6 @@ void JobPresenter::PostProgress(int position) {
 
 void JobPresenter::PostMessage(const QString& text) {
     PostText(JobEvent::Kind::Message, text);
-}
-
-void JobPresenter::Wait(int ms) {
-    if (!m_stop) {
-        WaitServingEvents(ms);
-        return;
-    }
-    QEventLoop loop;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QObject::connect(m_stop, &JobStop::requested, &loop, &QEventLoop::quit);
-    timer.start(ms);
-    // A stop asked before the connection above is seen here.
-    if (!m_stop->Requested())
-        loop.exec();
 }
 
 } // namespace kestrel::cli

@@ -4,7 +4,6 @@
 #include "stage_job.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QThread>
 
 namespace kestrel::cli {
@@ -48,16 +47,16 @@ void JobRunner::RunStage(const CliOptions& options) {
     Begin(Command::Stage, {options.folder});
     RunStageJob(options, *this); // its events come here as they happen
     m_output.End();
+    QMetaObject::invokeMethod(this, &JobRunner::finished, Qt::QueuedConnection);
 }
 
-void JobRunner::Run(const QList<CameraAddress>& cameras, const JobPlan& plan) {
+void JobRunner::Start(const QList<CameraAddress>& cameras, const JobPlan& plan) {
     QStringList names;
     for (const CameraAddress& camera : cameras)
         names.append(camera.Text());
     Begin(plan.command, names);
     m_records = plan.records;
-    QEventLoop loop;
-    m_loop = &loop;
+    m_running = true;
 
     if (m_records) // a record that stops is told about as a message of its job
         m_records->Start([this](int job, const QString& text) {
@@ -68,25 +67,24 @@ void JobRunner::Run(const QList<CameraAddress>& cameras, const JobPlan& plan) {
             Post(event);
         });
     for (int i = 0; i < static_cast<int>(cameras.size()); ++i) {
-        const CameraAddress address = cameras.at(i);
-        m_stops.push_back(std::make_unique<JobStop>());
-        const JobStop& stop = *m_stops.back();
-        m_threads.emplace_back(QThread::create([this, i, address, plan, &stop] {
-            // Everything of this camera is built, used and destroyed here.
-            CameraJob job(i, address, plan, *this, stop);
-            JobEvent finished;
-            finished.job = i;
-            finished.kind = JobEvent::Kind::Finished;
-            finished.result = job.Run();
-            Post(finished);
-        }));
-        m_threads.back()->start();
+        m_cameraJobs.push_back(std::make_unique<CameraJob>(i, cameras.at(i), plan, *this));
+        connect(m_cameraJobs.back().get(), &CameraJob::finished, this,
+                [this](int job, const JobResult& result) {
+                    JobEvent finished;
+                    finished.job = job;
+                    finished.kind = JobEvent::Kind::Finished;
+                    finished.result = result;
+                    Post(finished);
+                });
     }
-    if (m_pending > 0)
-        loop.exec();
-    m_loop = nullptr;
-    for (const auto& thread : m_threads)
-        thread->wait();
+    for (const auto& job : m_cameraJobs)
+        job->Start();
+    if (m_pending == 0)
+        Close();
+}
+
+void JobRunner::Close() {
+    m_running = false;
     if (m_records) {
         m_records->Close();
         // What the last writes told reaches the output before the summary.
@@ -95,18 +93,18 @@ void JobRunner::Run(const QList<CameraAddress>& cameras, const JobPlan& plan) {
             m_jobs[i].result.record = m_records->File(i);
     }
     m_output.End();
+    emit finished();
 }
 
 void JobRunner::Interrupt() {
-    if (m_interrupted || !m_loop)
+    if (m_interrupted || !m_running)
         return;
     m_interrupted = true;
     for (int i = 0; i < static_cast<int>(m_jobs.size()); ++i) {
-        JobRecord& job = m_jobs[i];
-        if (job.finished)
+        if (m_jobs[i].finished)
             continue;
-        job.Stop();
-        m_stops.at(static_cast<std::size_t>(i))->Request();
+        m_jobs[i].Stop();
+        m_cameraJobs.at(static_cast<std::size_t>(i))->Stop();
     }
 }
 
@@ -159,8 +157,8 @@ void JobRunner::Deliver(const JobEvent& event) {
         return;
     if (m_records) // the result as told, an interruption included
         m_records->End(event.job, event.result);
-    if (--m_pending == 0 && m_loop)
-        m_loop->quit();
+    if (--m_pending == 0 && m_running)
+        Close();
 }
 
 } // namespace kestrel::cli

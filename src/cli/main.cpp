@@ -45,8 +45,14 @@ int main(int argc, char** argv) {
         return parsed.exitCode;
     }
     const CliOptions& options = *parsed.options;
-    if (options.command == Command::Scan)
-        return RunScan(options.scan);
+    if (options.command == Command::Scan) {
+        ScanCommand scan(options.scan);
+        QObject::connect(&scan, &ScanCommand::finished, &app, &QCoreApplication::exit,
+                         Qt::QueuedConnection);
+        if (!scan.Start())
+            return 1;
+        return QCoreApplication::exec();
+    }
 
     std::unique_ptr<ReportFile> report;
     if (!options.reportPath.isEmpty()) {
@@ -74,6 +80,14 @@ int main(int argc, char** argv) {
 
     const std::unique_ptr<ProgressOutput> output = MakeOutput(options);
     JobRunner runner(*output);
+    // Every camera is driven from this thread's event loop, which runs until
+    // the last job has ended.
+    QObject::connect(&runner, &JobRunner::finished, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    // Ctrl-C stops following the cameras, not a camera that is programming;
+    // the operator is told so, camera by camera, before the program ends.
+    StopSignals stop;
+    QObject::connect(&stop, &StopSignals::stopRequested, &runner, &JobRunner::Interrupt);
     if (options.command == Command::Stage) {
         runner.RunStage(options);
     } else {
@@ -84,13 +98,10 @@ int main(int argc, char** argv) {
         plan.records = records.get();
         plan.targetHwVersion = options.targetHwVersion;
         plan.reinstall = options.reinstall;
-        // Ctrl-C stops following the cameras, not a camera that is programming;
-        // the operator is told so, camera by camera, before the program ends.
-        StopSignals stop;
-        QObject::connect(&stop, &StopSignals::stopRequested, &runner, &JobRunner::Interrupt);
         stop.Install();
-        runner.Run(options.cameras, plan);
+        runner.Start(options.cameras, plan);
     }
+    QCoreApplication::exec();
 
     if (report) {
         QString error;

@@ -1,58 +1,47 @@
 #include "scan_command.h"
 
-#include "camera_scanner.h"
-#include "progress_output.h"
-#include "scan_output.h"
-#include "stop_signals.h"
-#include "terminal_text.h"
 #include "terminal.h"
-
-#include <QEventLoop>
+#include "terminal_text.h"
 
 namespace kestrel::cli {
 
-int RunScan(const ScanOptions& options) {
-    ScanOutput output(stdout, options);
-    CameraScanner scanner(options.settings);
-    // On a terminal, how far the search has got, on one line of the error
-    // stream that the results leave alone.
-    const bool showProgress = IsTerminal(stderr);
-    int found = 0;
-    QObject::connect(&scanner, &CameraScanner::cameraFound, &scanner,
-                     [&](const ScanFinding& finding) {
-                         ++found;
-                         output.OnFound(finding);
-                     });
-    if (showProgress) {
-        QObject::connect(&scanner, &CameraScanner::progress, &scanner,
-                         [&](qint64 tried, qint64 total) {
-                             WriteText(stderr, QStringLiteral("\rsearching: %1 of %2 addresses, "
-                                                              "%3 found\x1b[K")
-                                                   .arg(tried)
-                                                   .arg(total)
-                                                   .arg(found));
-                         });
-    }
-    bool interrupted = false;
-    StopSignals stop;
-    QObject::connect(&stop, &StopSignals::stopRequested, &scanner, [&] {
-        interrupted = true;
-        scanner.Stop();
+ScanCommand::ScanCommand(const ScanOptions& options)
+    : m_options(options), m_output(stdout, options), m_scanner(options.settings),
+      // On a terminal, how far the search has got, on one line of the error
+      // stream that the results leave alone.
+      m_showProgress(IsTerminal(stderr)) {
+    connect(&m_scanner, &CameraScanner::cameraFound, this, [this](const ScanFinding& finding) {
+        ++m_found;
+        m_output.OnFound(finding);
     });
-    stop.Install();
+    if (m_showProgress) {
+        connect(&m_scanner, &CameraScanner::progress, this, [this](qint64 tried, qint64 total) {
+            WriteText(stderr, QStringLiteral("\rsearching: %1 of %2 addresses, %3 found\x1b[K")
+                                  .arg(tried)
+                                  .arg(total)
+                                  .arg(m_found));
+        });
+    }
+    connect(&m_stop, &StopSignals::stopRequested, this, [this] {
+        m_interrupted = true;
+        m_scanner.Stop();
+    });
+    connect(&m_scanner, &CameraScanner::finished, this, &ScanCommand::OnFinished);
+}
 
-    QEventLoop loop;
-    QObject::connect(&scanner, &CameraScanner::finished, &loop, &QEventLoop::quit);
-    output.Begin();
-    if (!scanner.Start(options.targets))
-        return 1;
-    loop.exec();
-    if (showProgress)
+bool ScanCommand::Start() {
+    m_stop.Install();
+    m_output.Begin();
+    return m_scanner.Start(m_options.targets);
+}
+
+void ScanCommand::OnFinished() {
+    if (m_showProgress)
         WriteText(stderr, QStringLiteral("\r\x1b[K"));
-    output.End(interrupted);
-    if (interrupted)
+    m_output.End(m_interrupted);
+    if (m_interrupted)
         WriteText(stderr, QStringLiteral("kestrel-flash: search interrupted\n"));
-    return found > 0 && !interrupted ? 0 : 1;
+    emit finished(m_found > 0 && !m_interrupted ? 0 : 1);
 }
 
 } // namespace kestrel::cli

@@ -173,26 +173,17 @@ void CliPartsTest::durations() {
 void CliPartsTest::logBecomesCompleteLines() {
     RecordingSink sink;
     JobPresenter surface(3, sink);
-    kestrel::LogBook log;
-    kestrel::SessionEvents events;
-    surface.FollowLog(log);
-    surface.Present(events);
-    log.Restart("!! DO NOT POWER OFF !!\r\n\r\n");
-    log.Write("Programming\r\n");
-    // What the window shows beside the log (a status line, the panes) is not
-    // the log.
-    emit events.statusLine("\t=> Erasing: sector 1 of 9\r\n");
-    emit events.infoShown("Camera Serial Number = 1\r\n");
-    emit events.logShown();
-    log.Write("\t=> Erasing: ");
-    log.Write("ok \r\n");
-    // A log that starts afresh drops an unfinished line.
-    log.Write("\t=> Programming: ");
-    log.Restart("Copying\r\n");
-    log.Write("\t=> a copied\r\n");
+    surface.Say("!! DO NOT POWER OFF !!\r\n\r\n");
+    surface.Say("Programming\r\n");
+    // A heading waits for the words that complete its line.
+    surface.Say("\t=> Erasing: ");
+    QCOMPARE(sink.Texts(JobEvent::Kind::Log), (QStringList{"!! DO NOT POWER OFF !!", "Programming"}));
+    surface.Say("ok \r\n");
+    surface.Say("\t=> Programming: ");
+    surface.Say("\r\nThe camera stopped.\r\nDo NOT power it off.\r\n");
     QCOMPARE(sink.Texts(JobEvent::Kind::Log),
-             (QStringList{"!! DO NOT POWER OFF !!", "Programming", "=> Erasing: ok", "Copying",
-                          "=> a copied"}));
+             (QStringList{"!! DO NOT POWER OFF !!", "Programming", "=> Erasing: ok",
+                          "=> Programming:", "The camera stopped.", "Do NOT power it off."}));
     for (const JobEvent& event : sink.events)
         QCOMPARE(event.job, 3);
 }

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -71,7 +72,10 @@ JobResult Recorded(Command command, const SimOptions& camera, const QString& fol
     plan.records = &book;
     Quiet output;
     JobRunner runner(output);
-    runner.Run({where}, plan);
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    runner.Start({where}, plan);
+    if (!finished.wait(60000))
+        return {};
     return runner.Records().at(0).result;
 }
 
