@@ -4,6 +4,7 @@
 // run.
 
 #include "camera.h"
+#include "camera_waits.h"
 #include "blocking_client.h"
 #include "paired_runs.h"
 #include "quiet_surface.h"
@@ -74,25 +75,25 @@ void BM_ConnectToInformation(benchmark::State& state) {
     QuietSurface surface;
     LinkSettings link;
     link.cameraPort = camera.Port();
-    ToolSession session(surface, surface, surface, link);
+    ToolSession session(surface, surface, link);
 
     // A first connect shows that the blocking client below asks exactly what
     // the tool asks.
-    session.OnBnClickedConnect(surface.address);
+    ClickConnect(session, surface.address);
     if (!InfoFilled(session.TheCamera().Info(), options) ||
         camera.ReceivedLines() != ConnectCommands()) {
         state.SkipWithError("the first connect did not ask the expected commands");
         return;
     }
-    session.OnBnClickedConnect(surface.address); // disconnect
+    ClickConnect(session, surface.address); // disconnect
 
     const auto runTool = [&] {
         const Clock::time_point start = Clock::now();
-        session.OnBnClickedConnect(surface.address);
+        ClickConnect(session, surface.address);
         const double ms = MsSince(start);
         const bool ok =
             session.TheCamera().Connected() && InfoFilled(session.TheCamera().Info(), options);
-        session.OnBnClickedConnect(surface.address); // disconnect, not timed
+        ClickConnect(session, surface.address); // disconnect, not timed
         return std::pair{ms, ok ? 0 : 1};
     };
     const auto runBlocking = [&] {
@@ -131,8 +132,8 @@ void BM_FollowProgrammingRun(benchmark::State& state) {
     QuietSurface surface;
     LinkSettings link;
     link.cameraPort = camera.Port();
-    ToolSession session(surface, surface, surface, link, RunSettings{});
-    session.OnBnClickedConnect(surface.address);
+    ToolSession session(surface, surface, link, RunSettings{});
+    ClickConnect(session, surface.address);
     if (!session.TheCamera().Connected() || session.TheCamera().UpdateRunning()) {
         state.SkipWithError("the tool did not connect to an idle camera");
         return;
@@ -142,7 +143,9 @@ void BM_FollowProgrammingRun(benchmark::State& state) {
     CpuSample sample;
     for (auto _ : state) {
         CpuShare share;
+        QSignalSpy ended(&session.TheCamera(), &Camera::runEnded);
         session.OnBnClickedFwUpdate();
+        ended.wait(kCameraMs);
         sample = share.Elapsed();
         state.SetIterationTime(sample.wallMs / 1000.0);
     }

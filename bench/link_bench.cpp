@@ -2,15 +2,18 @@
 // event-loop transport compared with a bare blocking socket, and how little
 // CPU the tool burns while it waits for a camera that does not answer.
 
-#include "bare_link.h"
 #include "blocking_client.h"
 #include "camera.h"
-#include "command_channel.h"
+#include "camera_waits.h"
+#include "log_book.h"
 #include "paired_runs.h"
 #include "quiet_surface.h"
 #include "sim_thread.h"
+#include "session_events.h"
 #include "thread_cpu.h"
 #include "tool_session.h"
+
+#include <QSignalSpy>
 
 #include <benchmark/benchmark.h>
 
@@ -46,8 +49,8 @@ void BM_SerialNumberExchanges(benchmark::State& state) {
     QuietSurface surface;
     LinkSettings link;
     link.cameraPort = camera.Port();
-    ToolSession session(surface, surface, surface, link);
-    session.OnBnClickedConnect(surface.address);
+    ToolSession session(surface, surface, link);
+    ClickConnect(session, surface.address);
     if (!session.TheCamera().Connected()) {
         state.SkipWithError("the tool did not connect");
         return;
@@ -62,7 +65,7 @@ void BM_SerialNumberExchanges(benchmark::State& state) {
         int wrong = 0;
         const Clock::time_point start = Clock::now();
         for (int i = 0; i < kExchanges; ++i) {
-            if (session.TheCamera().SendCommand(kSerialCommand) != expected)
+            if (Ask(session.TheCamera(), kSerialCommand) != expected)
                 ++wrong;
         }
         return std::pair{MsSince(start), wrong};
@@ -97,26 +100,28 @@ void BM_SilentCameraWait(benchmark::State& state) {
         state.SkipWithError("the simulated camera did not start");
         return;
     }
-    QuietSurface surface;
+    // The camera link alone: connected and greeted, nothing asked.
+    LogBook log;
+    SessionEvents events;
     LinkSettings link;
-    link.cameraPort = camera.Port();
     link.replyTimeoutMs = kSilenceMs;
-    BareLink rig(surface, link);
-    rig.Connect(surface.address);
-    if (!rig.connector.Connected()) {
+    Camera tool(log, events, link, RunSettings());
+    QSignalSpy opened(&tool, &Camera::openEnded);
+    tool.Open(QStringLiteral("127.0.0.1"), camera.Port());
+    if (!opened.wait(kCameraMs) || !tool.Connected()) {
         state.SkipWithError("the tool did not connect");
         return;
     }
 
     CpuSample sample;
-    QByteArray reply;
+    std::optional<QByteArray> reply;
     for (auto _ : state) {
         CpuShare share;
-        reply = rig.channel.SendCommand(kSerialCommand);
+        reply = Ask(tool, kSerialCommand);
         sample = share.Elapsed();
         state.SetIterationTime(sample.wallMs / 1000.0);
     }
-    if (!reply.isEmpty() || rig.transport.IsOpen()) {
+    if (reply || tool.ConnectionOpen()) {
         state.SkipWithError("the silent camera answered");
         return;
     }

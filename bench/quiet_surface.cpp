@@ -1,7 +1,5 @@
 #include "quiet_surface.h"
 
-#include "event_wait.h"
-
 namespace kestrel::bench {
 
 void QuietSurface::ShowTextWithCaret(Pane pane, const QString& text, qsizetype) {
@@ -23,10 +21,6 @@ void QuietSurface::ShowMessageBox(const QString&) {
 
 std::optional<QString> QuietSurface::ChooseExistingFile(const QString&, const QList<FileFilter>&) {
     return std::nullopt;
-}
-
-void QuietSurface::Wait(int ms) {
-    WaitServingEvents(ms);
 }
 
 } // namespace kestrel::bench

@@ -1,15 +1,13 @@
 #pragma once
 
 #include "file_chooser_port.h"
-#include "operator_input.h"
 #include "window_surface.h"
 
 namespace kestrel::bench {
 
 // A window that shows nothing and remembers only the latest pane texts, so
-// that a benchmark measures the tool's logic and not a recorder. Its waits
-// serve events like the real window's.
-class QuietSurface : public WindowSurface, public OperatorInput, public FileChooserPort {
+// that a benchmark measures the tool's logic and not a recorder.
+class QuietSurface : public WindowSurface, public FileChooserPort {
 public:
     void ShowTextWithCaret(Pane pane, const QString& text, qsizetype caretPos) override;
     void SetPaneText(Pane pane, const QString& text) override;
@@ -21,7 +19,6 @@ public:
     std::optional<QString> ChooseExistingFile(const QString& initialName,
                                               const QList<FileFilter>& filters) override;
     std::optional<QString> ChooseFolder() override { return std::nullopt; }
-    void Wait(int ms) override;
 
     QString address = QStringLiteral("127.0.0.1");
     QString log;

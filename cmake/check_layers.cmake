@@ -1,6 +1,6 @@
 # Checks that the folders of src/ include one another only downwards:
 #
-#   core                      shared types, the window surface, waiting, stop signals
+#   core                      shared types, the window surface, the log, stop signals
 #                             (no file choosers: those are staging's)
 #   link, staging             the camera connection; the copy onto the USB stick
 #   camera                    the camera operations, on the link
@@ -75,13 +75,13 @@ foreach(folder IN LISTS layers)
     endforeach()
 endforeach()
 
-# The ground floor holds waiting for everyone; the file and folder choosers
+# The ground floor holds what everyone shares; the file and folder choosers
 # are the staging pickers' own port.
 file(GLOB sources RELATIVE ${SRC} ${SRC}/core/*.h ${SRC}/core/*.cpp)
 foreach(source IN LISTS sources)
     file(STRINGS ${SRC}/${source} choosers REGEX "ChooseExistingFile|ChooseFolder|FileFilter")
     if(choosers)
-        list(APPEND problems "${source}: a file chooser in src/core, where only waiting belongs (choosers are src/staging's)")
+        list(APPEND problems "${source}: a file chooser in src/core, where only what every layer shares belongs (choosers are src/staging's)")
     endif()
 endforeach()
 
