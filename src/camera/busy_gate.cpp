@@ -1,5 +1,7 @@
 #include "busy_gate.h"
 
+#include "call_later.h"
+
 #include "camera_commands.h"
 
 #include <QObject>
@@ -16,8 +18,7 @@ void BusyGate::SendCommand(const QByteArray& command, QObject* context,
         m_channel.SendCommand(command, context, std::move(done), std::move(written));
         return;
     }
-    QMetaObject::invokeMethod(context, [done = std::move(done)] { done(kOccupied); },
-                              Qt::QueuedConnection);
+    CallLater(context, [done = std::move(done)] { done(kOccupied); });
 }
 
 bool BusyGate::Passes(const QByteArray& command) const {

@@ -1,5 +1,7 @@
 #include "camera.h"
 
+#include "call_later.h"
+
 #include "after_connect_check.h"
 #include "busy_gate.h"
 #include "camera_info_query.h"
@@ -45,7 +47,7 @@ Camera::Camera(LogBook& log, SessionEvents& events, LinkSettings link, RunSettin
 Camera::~Camera() = default;
 
 void Camera::Later(std::function<void()> call) {
-    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    CallLater(this, std::move(call));
 }
 
 void Camera::Connect(const QString& address, quint16 port, FoundRun found) {

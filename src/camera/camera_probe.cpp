@@ -59,10 +59,8 @@ CameraProbe::CameraProbe(const ScanSettings& settings, QObject* parent)
         Close(!m_aborted, true);
     });
     connect(m_camera.get(), &Camera::disconnected, this, [this] {
-        if (m_stage != Stage::Closing)
-            return;
-        m_stage = Stage::Idle;
-        emit looked(m_found && !m_aborted, m_finding);
+        if (m_stage == Stage::Closing)
+            Done();
     });
 }
 
@@ -85,12 +83,22 @@ bool CameraProbe::Present() const {
 }
 
 void CameraProbe::Close(bool found, bool polite) {
-    m_stage = Stage::Closing;
     m_found = found;
+    // Nobody on the line: nothing to close.
+    if (!m_camera->Connected() && !m_camera->ConnectionOpen()) {
+        Done();
+        return;
+    }
+    m_stage = Stage::Closing;
     if (polite)
         m_camera->Disconnect();
     else
         m_camera->Drop();
+}
+
+void CameraProbe::Done() {
+    m_stage = Stage::Idle;
+    emit looked(m_found && !m_aborted, m_finding);
 }
 
 void CameraProbe::Abort() {

@@ -46,6 +46,8 @@ private:
     // Ends the look: politely (goodbye unless the busy gate holds it back)
     // with a camera found, or with nothing said to whoever answered.
     void Close(bool found, bool polite);
+    // The look is over: told, and the probe free for the next.
+    void Done();
 
     std::unique_ptr<LogBook> m_log;          // the camera's, read by nobody
     std::unique_ptr<SessionEvents> m_events; // the camera's, shown nowhere

@@ -1,5 +1,7 @@
 #include "connect_sequence.h"
 
+#include "call_later.h"
+
 #include "busy_gate.h"
 #include "camera_commands.h"
 
@@ -29,8 +31,7 @@ bool ConnectSequence::Open(const QString& address, quint16 port, Opened done) {
         return false;
     if (address == kNoAddress) {
         Refuse(QStringLiteral("Wrong IP, not connected"));
-        QMetaObject::invokeMethod(this, [done = std::move(done)] { done(std::nullopt); },
-                                  Qt::QueuedConnection);
+        CallLater(this, [done = std::move(done)] { done(std::nullopt); });
         return true;
     }
     m_opening = true;

@@ -1,6 +1,7 @@
 #include "firmware_run.h"
 
 #include "busy_gate.h"
+#include "call_later.h"
 #include "byte_view.h"
 #include "camera_commands.h"
 #include "connect_sequence.h"
@@ -83,9 +84,7 @@ void FirmwareRun::Stop() {
         return;
     // The run is over now; whoever follows it hears so from the event loop.
     Quiet();
-    QMetaObject::invokeMethod(
-        this, [this] { emit ended(RunOutcome::Interrupted, QString(), QString()); },
-        Qt::QueuedConnection);
+    CallLater(this, [this] { emit ended(RunOutcome::Interrupted, QString(), QString()); });
 }
 
 void FirmwareRun::After(int ms, std::function<void()> step) {

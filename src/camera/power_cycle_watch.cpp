@@ -1,5 +1,7 @@
 #include "power_cycle_watch.h"
 
+#include "call_later.h"
+
 #include "byte_view.h"
 #include "camera.h"
 #include "camera_commands.h"
@@ -93,7 +95,7 @@ void PowerCycleWatch::Stop() {
     m_stage = Stage::Idle; // what the camera still reports is not waited for
     m_timer.stop();
     m_afterPause = nullptr;
-    QMetaObject::invokeMethod(this, [this] { EndStopped(); }, Qt::QueuedConnection);
+    CallLater(this, [this] { EndStopped(); });
 }
 
 void PowerCycleWatch::LookAtCamera() {

@@ -1,5 +1,7 @@
 #include "update_probe.h"
 
+#include "call_later.h"
+
 #include "busy_gate.h"
 #include "byte_view.h"
 #include "camera_commands.h"
@@ -29,8 +31,7 @@ bool RunInProgress(const QByteArray& reply) {
 
 void ProbeUpdateStatus(BusyGate& gate, QObject* context, ProbeReply done) {
     if (gate.UpdateRunning()) {
-        QMetaObject::invokeMethod(context, [done = std::move(done)] { done(QByteArray()); },
-                                  Qt::QueuedConnection);
+        CallLater(context, [done = std::move(done)] { done(QByteArray()); });
         return;
     }
     gate.SendCommand(commands::kRunStatus, context,

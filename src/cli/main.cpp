@@ -19,6 +19,10 @@
 #include <cstdio>
 #include <memory>
 
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
+
 namespace {
 
 using namespace kestrel::cli;
@@ -30,6 +34,18 @@ std::unique_ptr<ProgressOutput> MakeOutput(const CliOptions& options) {
     if (!options.plain && IsTerminal(stdout) && EnableTerminalSequences(stdout))
         return std::make_unique<LiveOutput>(stdout);
     return std::make_unique<PlainOutput>(stdout);
+}
+
+// A bench of many cameras needs a connection, a file, for each: the soft
+// limit on open files is raised as far as the system allows.
+void RaiseOpenFileLimit() {
+#ifdef Q_OS_UNIX
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+#endif
 }
 
 } // namespace
@@ -45,6 +61,7 @@ int main(int argc, char** argv) {
         return parsed.exitCode;
     }
     const CliOptions& options = *parsed.options;
+    RaiseOpenFileLimit();
     if (options.command == Command::Scan) {
         ScanCommand scan(options.scan);
         QObject::connect(&scan, &ScanCommand::finished, &app, &QCoreApplication::exit,

@@ -1,5 +1,7 @@
 #include "connector.h"
 
+#include "call_later.h"
+
 #include "command_channel.h"
 #include "line_transport.h"
 #include "link_texts.h"
@@ -32,8 +34,7 @@ void Connector::Open(const QString& address, quint16 port, Opened done) {
 
 void Connector::Reopen(std::function<void(bool open)> done) {
     if (m_bConnected || m_bConnecting || m_bDisconnecting || m_address.isEmpty()) {
-        QMetaObject::invokeMethod(this, [done = std::move(done)] { done(false); },
-                                  Qt::QueuedConnection);
+        CallLater(this, [done = std::move(done)] { done(false); });
         return;
     }
     Open(m_address, m_port, [done = std::move(done)](const LineTransport::ConnectOutcome& outcome) {
@@ -66,7 +67,7 @@ void Connector::Close(const std::function<void()>& done) {
     emit m_events.connectionChanged(false);
     m_bDisconnecting = false;
     if (done)
-        QMetaObject::invokeMethod(this, done, Qt::QueuedConnection);
+        CallLater(this, done);
 }
 
 void Connector::OnConnectionLost(const QString& reason) {

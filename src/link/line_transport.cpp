@@ -1,5 +1,7 @@
 #include "line_transport.h"
 
+#include "call_later.h"
+
 #include "link_texts.h"
 
 #include <QTcpSocket>
@@ -16,11 +18,16 @@ constexpr std::size_t kMaxUnclaimedLines = 256;
 } // namespace
 
 LineTransport::LineTransport(LinkSettings settings, QObject* parent)
-    : QObject(parent), m_settings(settings) {
+    : QObject(parent), m_settings(settings), m_socket(new QTcpSocket(this)) {
+    // One socket serves every connection, one after the other.
+    connect(m_socket, &QTcpSocket::connected, this, &LineTransport::OnConnected);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &LineTransport::OnSocketError);
+    connect(m_socket, &QTcpSocket::readyRead, this, &LineTransport::OnReadyRead);
+    connect(m_socket, &QTcpSocket::disconnected, this,
+            [this] { Lose(texts::CameraClosedConnection()); });
     m_replyTimer.setSingleShot(true);
     m_replyTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_replyTimer, &QTimer::timeout, this,
-            [this] { Lose(texts::NoAnswerWithin(m_settings.replyTimeoutMs)); });
+    connect(&m_replyTimer, &QTimer::timeout, this, &LineTransport::OnReplyTimer);
     m_attemptTimer.setSingleShot(true);
     m_attemptTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_attemptTimer, &QTimer::timeout, this, &LineTransport::OnAttemptTimeout);
@@ -34,18 +41,13 @@ void LineTransport::Connect(const QString& host, quint16 port, QObject* context,
                             ConnectHandler done) {
     Shut(true);
     m_attempt = Attempt{context, std::move(done)};
-    auto* socket = new QTcpSocket(this);
-    m_socket = socket;
-    connect(socket, &QTcpSocket::connected, this, &LineTransport::OnConnected);
-    connect(socket, &QTcpSocket::errorOccurred, this, &LineTransport::OnSocketError);
-    connect(socket, &QTcpSocket::readyRead, this, &LineTransport::OnReadyRead);
-    connect(socket, &QTcpSocket::disconnected, this,
-            [this] { Lose(texts::CameraClosedConnection()); });
     m_attemptTimer.start(m_settings.connectTimeoutMs);
-    socket->connectToHost(host, port);
+    m_socket->connectToHost(host, port);
 }
 
 void LineTransport::OnConnected() {
+    if (!m_attempt)
+        return;
     m_attemptTimer.stop();
     m_open = true;
     ++m_generation;
@@ -135,14 +137,11 @@ void LineTransport::Answer(const std::optional<QByteArray>& line) {
 }
 
 void LineTransport::Hand(const QPointer<QObject>& context, std::function<void()> call) {
-    const bool hasContext = !context.isNull();
-    QMetaObject::invokeMethod(
-        this,
-        [context, hasContext, call = std::move(call)] {
-            if (!hasContext || context)
-                call();
-        },
-        Qt::QueuedConnection);
+    // Both the caller's context and the transport must still be there.
+    CallLater(this, [context, hasContext = !context.isNull(), call = std::move(call)] {
+        if (!hasContext || context)
+            call();
+    });
 }
 
 void LineTransport::Close() {
@@ -150,6 +149,8 @@ void LineTransport::Close() {
 }
 
 void LineTransport::OnReadyRead() {
+    if (!m_open)
+        return;
     const QByteArray bytes = m_socket->readAll();
     std::vector<std::string> lines;
     m_assembler.Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
@@ -190,12 +191,9 @@ void LineTransport::Shut(bool tell) {
     queue.swap(m_queue);
     std::optional<Attempt> attempt;
     attempt.swap(m_attempt);
-    if (m_socket) {
-        m_socket->disconnect(this);
-        m_socket->abort();
-        m_socket->deleteLater();
-        m_socket = nullptr;
-    }
+    // Whatever the socket still says of this connection is not listened to:
+    // the flags above are down.
+    m_socket->abort();
     if (!tell)
         return;
     if (attempt)
@@ -208,11 +206,24 @@ void LineTransport::Shut(bool tell) {
 
 void LineTransport::ArmReplyTimer() {
     // The camera must send a line within the timeout for as long as an
-    // exchange waits; every line it sends restarts the clock.
-    if (m_queue.empty() || !m_queue.front().out)
-        m_replyTimer.stop();
-    else
+    // exchange waits; every line it sends restarts the clock. The timer is
+    // not restarted for each line: with many cameras that would be most of
+    // the work.
+    if (!Awaiting())
+        return;
+    m_replyDeadline = QDeadlineTimer(m_settings.replyTimeoutMs, Qt::PreciseTimer);
+    if (!m_replyTimer.isActive())
         m_replyTimer.start(m_settings.replyTimeoutMs);
+}
+
+void LineTransport::OnReplyTimer() {
+    if (!Awaiting())
+        return;
+    if (m_replyDeadline.hasExpired()) {
+        Lose(texts::NoAnswerWithin(m_settings.replyTimeoutMs));
+        return;
+    }
+    m_replyTimer.start(static_cast<int>(m_replyDeadline.remainingTime()));
 }
 
 } // namespace kestrel

@@ -4,6 +4,7 @@
 #include "link_settings.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -106,9 +107,11 @@ private:
     // Drops the socket; with tell, whoever waits is told that nothing came.
     void Shut(bool tell);
     void ArmReplyTimer();
+    void OnReplyTimer();
+    bool Awaiting() const { return !m_queue.empty() && m_queue.front().out; }
 
     LinkSettings m_settings;
-    QTcpSocket* m_socket = nullptr;
+    QTcpSocket* m_socket; // a child, kept from one connection to the next
     bool m_open = false;
     quint64 m_generation = 0;
     LineAssembler m_assembler;
@@ -116,7 +119,10 @@ private:
     std::deque<Pending> m_queue;        // exchanges, oldest first
     std::deque<QByteArray> m_unclaimed; // lines nobody has asked for yet
     QTimer m_attemptTimer;
+    // The camera owes a line until m_replyDeadline; the timer, left running
+    // from one line to the next, looks at the deadline when it fires.
     QTimer m_replyTimer;
+    QDeadlineTimer m_replyDeadline;
 };
 
 } // namespace kestrel
