@@ -51,6 +51,11 @@ void RaiseOpenFileLimit() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Qt's own event loop rather than GLib's: with a connection per camera
+    // it wakes the loop once per turn, not once per event posted, and the
+    // terminal program needs nothing of GLib. Set before the application
+    // object, which picks the loop.
+    qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestrel-flash"));
 
