@@ -99,6 +99,8 @@ void PowerCycleWatch::Stop() {
 }
 
 void PowerCycleWatch::LookAtCamera() {
+    if (m_stage == Stage::Idle)
+        return; // stopped meanwhile
     if (!Present() || m_camera.Stopped()) {
         m_stage = Stage::Away;
         emit gone();
@@ -123,6 +125,8 @@ void PowerCycleWatch::LookAtCamera() {
 }
 
 void PowerCycleWatch::TryToReach() {
+    if (m_stage == Stage::Idle)
+        return; // stopped meanwhile
     if (m_camera.Stopped()) {
         EndStopped();
         return;

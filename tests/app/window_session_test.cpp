@@ -404,7 +404,7 @@ void WindowSessionTest::chooserHeldOpenDuringARun() {
     kestrel::test::WhenShown<QFileDialog>([&](QFileDialog* chooser) {
         held.start();
         pollsBefore = polled.size();
-        QTimer::singleShot(12000, chooser, [&, chooser] {
+        QTimer::singleShot(12000, Qt::PreciseTimer, chooser, [&, chooser] {
             pollsWhileOpen = polled.size() - pollsBefore;
             endedWhileOpen = !ended.isEmpty();
             logWhileOpen = tool.Pane(Pane::Log);

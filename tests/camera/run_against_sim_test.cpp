@@ -1,4 +1,5 @@
 #include "camera.h"
+#include "power_cycle_watch.h"
 #include "recording_surface.h"
 #include "run_texts.h"
 #include "session_rig.h"
@@ -73,6 +74,7 @@ private slots:
     void startDelayIsNoEnd();
     void operatorDisconnectsDuringTheRun();
     void runGoesOnWhileAChooserIsHeldOpen();
+    void powerCycleWaitEndsWhenStopped();
 };
 
 void RunAgainstSimTest::wholeRunChangesTheFirmware() {
@@ -305,7 +307,7 @@ void RunAgainstSimTest::runGoesOnWhileAChooserIsHeldOpen() {
     rig.surface.onChooser = [&] {
         openedAt = clock.elapsed();
         QEventLoop chooser; // the chooser's own modal loop
-        QTimer::singleShot(12000, &chooser, &QEventLoop::quit);
+        QTimer::singleShot(12000, Qt::PreciseTimer, &chooser, &QEventLoop::quit);
         chooser.exec();
         closedAt = clock.elapsed();
         endedWhileOpen = !ended.isEmpty();
@@ -332,6 +334,29 @@ void RunAgainstSimTest::runGoesOnWhileAChooserIsHeldOpen() {
     QVERIFY2(whileOpen >= 20, qPrintable(QString::number(whileOpen)));
     QVERIFY2(longestGap < 1500, qPrintable(QString::number(longestGap)));
     QCOMPARE(rig.Received().count("CAM_FIRMWAREUPDATE 0"), 1);
+}
+
+void RunAgainstSimTest::powerCycleWaitEndsWhenStopped() {
+    // Ctrl-C while the operator is to power-cycle the camera: the wait ends
+    // at once, as stopped, and says nothing of the camera.
+    Rig rig(FastCamera());
+    QVERIFY(rig.started);
+    rig.Connect();
+    Camera& camera = rig.session->TheCamera();
+    kestrel::PowerCycleWatch watch(camera, {60000, 50});
+    QSignalSpy gone(&watch, &kestrel::PowerCycleWatch::gone);
+    QSignalSpy finished(&watch, &kestrel::PowerCycleWatch::finished);
+    watch.Start(camera.Identity().hardware);
+    QTRY_VERIFY(rig.Received().contains("CAM_FIRMWAREUPDATE 1")); // looked at, still there
+    camera.Stop();
+    watch.Stop();
+    QVERIFY(finished.isEmpty()); // told from the event loop
+    QVERIFY(finished.wait());
+    QCOMPARE(finished.size(), 1);
+    const auto result = finished.first().at(0).value<kestrel::PowerCycleResult>();
+    QVERIFY(result.stopped);
+    QCOMPARE(result.detail, QString());
+    QVERIFY(gone.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(RunAgainstSimTest)
