@@ -1,20 +1,29 @@
 // The parts of kestrel-flash that need no camera: addresses, the text shown
-// on the terminal, the log as lines, the report line and the summary.
+// on the terminal, the log as lines, the report line and the summary, and
+// what Ctrl-C does.
 
 #include "camera_address.h"
 #include "job_presenter.h"
+#include "job_runner.h"
 #include "live_output.h"
 #include "plain_output.h"
 #include "report_file.h"
 #include "summary_table.h"
+#include "stop_signals.h"
 #include "terminal_text.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <cstdio>
 
 using namespace kestrel::cli;
+using kestrel::StopSignals;
 
 namespace {
 
@@ -50,6 +59,20 @@ void Feed(QList<JobRecord>& records, ProgressOutput& output, const JobEvent& eve
     output.OnEvent(event, changed);
 }
 
+// Keeps the events; Ctrl-C comes once the copy has begun.
+class InterruptingOutput : public ProgressOutput {
+public:
+    void Begin(Command, const QList<JobRecord>&) override {}
+    void OnEvent(const JobEvent& event, bool) override {
+        events.append(event);
+        if (event.kind == JobEvent::Kind::State && event.state == JobState::Copying)
+            runner->Interrupt();
+    }
+    void End() override {}
+    JobRunner* runner = nullptr;
+    QList<JobEvent> events;
+};
+
 class RecordingSink : public JobSink {
 public:
     void Post(const JobEvent& event) override { events.append(event); }
@@ -83,6 +106,8 @@ private slots:
     void failureReasonToldOnce();
     void liveBarsRedrawInPlace();
     void moreJobsThanLinesShowThoseAtWork();
+    void startsOnlyWhenCtrlCCanBeCaught();
+    void ctrlCLetsTheCopyEnd();
 };
 
 void CliPartsTest::goodAddresses_data() {
@@ -372,6 +397,53 @@ void CliPartsTest::moreJobsThanLinesShowThoseAtWork() {
         output.End();
     }
     std::fclose(file);
+}
+
+void CliPartsTest::startsOnlyWhenCtrlCCanBeCaught() {
+    InterruptingOutput output;
+    JobRunner runner(output);
+    StopSignals first; // one instance per process holds the handlers
+    QVERIFY(first.Install());
+    for (const Command command :
+         {Command::Info, Command::Update, Command::Watch, Command::Stage, Command::Plan}) {
+        StopSignals refused;
+        QString refusal;
+        const bool needed =
+            command == Command::Update || command == Command::Watch || command == Command::Stage;
+        QCOMPARE(runner.FollowStopRequests(refused, command, &refusal), !needed);
+        QCOMPARE(refusal.startsWith(CommandName(command) +
+                                    " was not started: Ctrl-C and SIGTERM cannot be caught here"),
+                 needed);
+    }
+    // The refused instances took nothing from the first one.
+    QSignalSpy stopped(&first, &StopSignals::stopRequested);
+    std::raise(SIGINT);
+    QVERIFY(stopped.wait());
+}
+
+void CliPartsTest::ctrlCLetsTheCopyEnd() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("stick"));
+    for (const char* name : {"hw.rbf", "vx"}) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(name) > 0);
+    }
+    CliOptions options;
+    options.hwFile = dir.filePath("hw.rbf");
+    options.swFile = dir.filePath("vx");
+    options.folder = dir.filePath("stick");
+    InterruptingOutput output;
+    JobRunner runner(output);
+    output.runner = &runner;
+    runner.RunStage(options);
+    QCOMPARE(runner.Records().first().result.code, kestrel::ResultCode::Ok);
+    QStringList messages;
+    for (const JobEvent& event : output.events) {
+        if (event.kind == JobEvent::Kind::Message)
+            messages << event.text;
+    }
+    QCOMPARE(messages, {"The copy goes on to its end, so that no file on the stick is left "
+                        "half-written."});
 }
 
 QTEST_MAIN(CliPartsTest)
