@@ -159,8 +159,6 @@ void TestSimOptions::goodOptions_data() {
                                                  "ERR\\x01"}
                                   << "newhw"
                                   << "ERR\x01.ERR\x01.ERR\x01";
-    QTest::newRow("new hw reply empty") << QStringList{"--new-hw-reply="} << "newhw"
-                                        << "..";
     QTest::newRow("server version") << QStringList{"--server-version", "vx 1"} << "server"
                                     << "vx 1";
     QTest::newRow("totals") << QStringList{"--erase-total", "0", "--program-total", "7"} << "totals"
