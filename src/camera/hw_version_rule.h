@@ -49,8 +49,8 @@ enum class HwVersionChange {
 HwVersionChange CompareHwVersions(std::string_view before, std::string_view after);
 
 // What the camera gave for its version, in double quotes, fit for a sentence:
-// printable ASCII as it is, a backslash or a quote after a backslash, every
-// other byte as \xNN.
+// printable ASCII as it is, except a backslash or a quote, which get a
+// backslash before them; every other byte as \xNN.
 std::string QuotedHwVersion(std::string_view text);
 
 } // namespace kestrel

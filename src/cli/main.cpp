@@ -75,7 +75,8 @@ int main(int argc, char** argv) {
     const std::unique_ptr<ProgressOutput> output = MakeOutput(options);
     JobRunner runner(*output);
     // Ctrl-C stops following the cameras, not a camera that is programming;
-    // the operator is told so, camera by camera, before the program ends.
+    // the operator is told so, camera by camera, before the program ends. A
+    // copy onto a stick goes on to its end.
     StopSignals stop;
     QString refusal;
     if (!runner.FollowStopRequests(stop, options.command, &refusal)) {
