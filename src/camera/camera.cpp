@@ -66,6 +66,10 @@ bool Camera::ReconnectUntil(const std::function<bool()>& keepGoing, int pauseMs)
     return m_sequence->ReconnectUntil(keepGoing, pauseMs);
 }
 
+void Camera::ExpectPowerCycle(bool expected) {
+    m_connector->ExpectLoss(expected);
+}
+
 void Camera::ReadIdentity() {
     m_info->QueryCameraInfo();
 }

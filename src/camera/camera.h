@@ -57,6 +57,9 @@ public:
     // Connects again to the last address, attempt after attempt, pauseMs
     // apart, until connected or keepGoing() says to give up.
     bool ReconnectUntil(const std::function<bool()>& keepGoing, int pauseMs);
+    // While the operator power-cycles the camera, its connections ending are
+    // expected: the log does not call them lost.
+    void ExpectPowerCycle(bool expected);
 
     // Asks the camera who it is and which firmware it runs, and shows it.
     void ReadIdentity();

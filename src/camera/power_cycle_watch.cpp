@@ -3,16 +3,23 @@
 #include "byte_view.h"
 #include "camera.h"
 #include "camera_commands.h"
+#include "hw_version_rule.h"
 #include "power_cycle_rule.h"
 #include "run_texts.h"
 
 #include "operator_input.h"
 
 #include <QElapsedTimer>
+#include <QScopeGuard>
 
 namespace kestrel {
 
 namespace {
+
+// What the camera gave for its version, quoted and escaped by the version rule.
+QString Quoted(const QString& version) {
+    return QString::fromStdString(QuotedHwVersion(version.toLatin1().toStdString()));
+}
 
 QString Sentence(PowerCycleEnd end, int timeoutMs, const QString& before, const QString& after) {
     const QString seconds = runtexts::Seconds(timeoutMs);
@@ -26,14 +33,19 @@ QString Sentence(PowerCycleEnd end, int timeoutMs, const QString& before, const 
                               "start of the wait: check its power and network.")
             .arg(seconds);
     case PowerCycleEnd::VersionUnknown:
+        if (!before.isEmpty())
+            return QStringLiteral("The camera is back with hardware firmware %1 (its version "
+                                  "before the run could not be read: %2).")
+                .arg(after, Quoted(before));
         return QStringLiteral("The camera is back with hardware firmware %1 (its version before "
                               "the run is not known: the run was already in progress when "
                               "connected).")
             .arg(after);
     case PowerCycleEnd::VersionUnread:
-        return QStringLiteral("The camera is back but gave no hardware firmware version: the new "
-                              "firmware is not confirmed. Read its information again "
-                              "(kestrel-flash info) before it goes on.");
+        return QStringLiteral("The camera is back but gave no hardware firmware version (read "
+                              "as %1): the new firmware is not confirmed. Read its information "
+                              "again (kestrel-flash info) before it goes on.")
+            .arg(Quoted(after));
     case PowerCycleEnd::VersionUnchanged:
         return QStringLiteral("The camera restarted with the same hardware firmware version "
                               "(%1): the new firmware was not loaded.")
@@ -59,6 +71,10 @@ QString PowerCycleWatch::WaitingLine(int timeoutMs) {
         .arg(runtexts::Seconds(timeoutMs));
 }
 
+QString PowerCycleWatch::GoneLine() {
+    return QStringLiteral("The camera went away (power cycle); waiting for it to come back");
+}
+
 bool PowerCycleWatch::Present() const {
     return m_camera.Connected() && m_camera.ConnectionOpen();
 }
@@ -68,6 +84,9 @@ bool PowerCycleWatch::Stopped() const {
 }
 
 PowerCycleResult PowerCycleWatch::Confirm(const QString& hardwareBefore) {
+    // The camera going away is what the operator was asked for.
+    m_camera.ExpectPowerCycle(true);
+    const auto expectNoMore = qScopeGuard([this] { m_camera.ExpectPowerCycle(false); });
     QElapsedTimer clock;
     clock.start();
     const QByteArray before = hardwareBefore.toLatin1();

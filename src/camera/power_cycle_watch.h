@@ -24,11 +24,14 @@ public:
     // (empty when not known).
     PowerCycleResult Confirm(const QString& hardwareBefore);
 
-    // What the operator is told when the wait begins.
+    // What the operator is told when the wait begins, and once when the
+    // camera has gone away (the connections that end while it restarts are
+    // not reported one by one).
     static QString WaitingLine(int timeoutMs);
+    static QString GoneLine();
 
 signals:
-    // The camera went away; it is waited for now.
+    // The camera went away; it is waited for now. Once per wait.
     void gone();
 
 private:

@@ -42,13 +42,14 @@ JobResult CameraJob::Run() {
     Camera camera(SessionIo{log, events, surface}, link, m_plan.run);
     tap.Follow(camera);
 
+    QString refusal;
+    // The connections below end with this object, before the locals they use.
+    // It lives in this thread: a stop is carried out here.
+    QObject context;
     // A stop closes the connection: every wait for the camera ends, and a run
     // being followed ends at its next step.
-    QObject stopContext; // in this thread: the stop is carried out here
-    QObject::connect(&m_stop, &JobStop::requested, &stopContext, [&camera] { camera.Stop(); });
-
-    QString refusal;
-    QObject::connect(&camera, &Camera::connectFailed,
+    QObject::connect(&m_stop, &JobStop::requested, &context, [&camera] { camera.Stop(); });
+    QObject::connect(&camera, &Camera::connectFailed, &context,
                      [&refusal](const QString& message) { refusal = message; });
     surface.PostState(JobState::Connecting);
     // What follows the look at the camera is this job's choice.
@@ -81,9 +82,13 @@ JobResult CameraJob::Run() {
             FollowRun(camera, surface, result, &Camera::Watch);
             break;
         case Command::Update:
-            // A camera that already runs the target version is left alone.
-            if (!result.runInProgress && SkipAsCurrent(result, m_plan)) {
-                surface.PostLog(result.detail);
+            // A camera that already runs the target version is left alone, and
+            // so is one whose version cannot be checked against the target.
+            if (!result.runInProgress && SkipByVersion(result, m_plan)) {
+                if (result.Ok())
+                    surface.PostLog(result.detail);
+                else
+                    surface.PostMessage(result.detail);
                 break;
             }
             FollowRun(camera, surface, result, &Camera::Update);
@@ -103,10 +108,13 @@ JobResult CameraJob::Run() {
 
 void CameraJob::FollowRun(Camera& camera, JobPresenter& surface, JobResult& result,
                           RunOutcome (Camera::*follow)()) {
-    QObject::connect(&camera, &Camera::phaseStarted,
+    QString told; // what the run told the operator at its end
+    // The connections below end with this call, before told goes.
+    QObject context;
+    QObject::connect(&camera, &Camera::phaseStarted, &context,
                      [&surface](FlashPhase phase) { surface.PostState(StateOf(phase)); });
     // Each poll reads the figures; only a change is news.
-    QObject::connect(&camera, &Camera::figuresRead,
+    QObject::connect(&camera, &Camera::figuresRead, &context,
                      [&surface, last = JobEvent()](FlashPhase phase, int done, int total) mutable {
                          const JobState state = StateOf(phase);
                          if (last.kind == JobEvent::Kind::Figures && last.state == state &&
@@ -118,17 +126,16 @@ void CameraJob::FollowRun(Camera& camera, JobPresenter& surface, JobResult& resu
                          last.total = total;
                          surface.Post(last);
                      });
-    QObject::connect(&camera, &Camera::reconnecting,
+    QObject::connect(&camera, &Camera::reconnecting, &context,
                      [&surface] { surface.PostState(JobState::Reconnecting); });
 
     // Changed: the start command went out in this job.
-    QObject::connect(&camera, &Camera::lineSent, [&result](const QByteArray& bytes) {
+    QObject::connect(&camera, &Camera::lineSent, &context, [&result](const QByteArray& bytes) {
         if (bytes == commands::kStartRun + "\r\n")
             result.changed = true;
     });
 
-    QString told; // what the run told the operator at its end
-    QObject::connect(&camera, &Camera::runEnded,
+    QObject::connect(&camera, &Camera::runEnded, &context,
                      [&told](RunOutcome, const QString& message) { told = message; });
 
     if (!camera.UpdateRunning())
@@ -158,8 +165,10 @@ void CameraJob::FollowRun(Camera& camera, JobPresenter& surface, JobResult& resu
 
 void CameraJob::ConfirmPowerCycle(Camera& camera, JobPresenter& surface, JobResult& result) {
     PowerCycleWatch watch(camera, surface, {m_plan.rebootTimeoutMs, m_plan.powerCyclePollMs});
-    QObject::connect(&watch, &PowerCycleWatch::gone,
-                     [&surface] { surface.PostState(JobState::WaitingForCamera); });
+    QObject::connect(&watch, &PowerCycleWatch::gone, &watch, [&surface] {
+        surface.PostState(JobState::WaitingForCamera);
+        surface.PostLog(PowerCycleWatch::GoneLine());
+    });
     surface.PostState(JobState::WaitingForPowerCycle);
     surface.PostLog(PowerCycleWatch::WaitingLine(m_plan.rebootTimeoutMs));
     const PowerCycleResult cycle = watch.Confirm(result.before.hardware);
@@ -189,7 +198,11 @@ void CameraJob::ConfirmPowerCycle(Camera& camera, JobPresenter& surface, JobResu
         break;
     }
     result.after = cycle.after;
-    surface.PostLog(result.detail);
+    // A failure's reason is told once: in the summary, not also as a log line.
+    if (result.Ok())
+        surface.PostLog(result.detail);
+    else
+        surface.PostMessage(result.detail);
 }
 
 } // namespace kestrel::cli

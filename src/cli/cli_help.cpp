@@ -32,7 +32,9 @@ const char* const kTargetHelp =
     "                     the hardware firmware version wanted, as the camera's\n"
     "                     information shows it (three hexadecimal parts, either\n"
     "                     case: 1.2B.05); a camera that already runs it is left\n"
-    "                     alone (update: result current; plan: skip)\n"
+    "                     alone (update: result current; plan: skip), and so is\n"
+    "                     one whose version cannot be read (version-unread, a\n"
+    "                     failure)\n"
     "  --reinstall        program a camera that already runs the target version\n";
 
 const char* const kRecordHelp =
@@ -110,13 +112,14 @@ QString CommandHelp(Command command) {
                               "nothing: only the\nupdate status question, the information "
                               "commands and the goodbye reach the\ncamera.\nFor each camera: program (older, "
                               "newer, reinstall, no target), skip: current,\nfollow: run in "
-                              "progress, or unreachable; with the information read.\n\n") +
+                              "progress, unreachable, or version-unread (with a target);\nwith "
+                              "the information read.\n\n") +
                QString::fromLatin1(kAddressHelp) + QStringLiteral("\nOptions:\n") +
                QString::fromLatin1(kTargetHelp) + QString::fromLatin1(kRecordHelp) +
                QString::fromLatin1(kOutputHelp) +
                QStringLiteral("  -h, --help         show this help\n\n"
-                              "Exit status: 0 when every camera could be asked, 1 otherwise, "
-                              "2 for a usage\nerror.\n");
+                              "Exit status: 0 when every camera could be asked (and, with a "
+                              "target, told\nits version), 1 otherwise, 2 for a usage error.\n");
         return text;
     case Command::Watch:
         text = QStringLiteral("Usage: kestrel-flash watch [OPTIONS] ADDRESS\n\n"

@@ -38,8 +38,9 @@ void JobPresenter::PostLog(const QString& line) {
 }
 
 void JobPresenter::FollowLog(const LogBook& log) {
-    QObject::connect(&log, &LogBook::restarted, [this] { m_partial.clear(); });
-    QObject::connect(&log, &LogBook::written, [this](const QString& text) { AddToLog(text); });
+    QObject::connect(&log, &LogBook::restarted, &m_context, [this] { m_partial.clear(); });
+    QObject::connect(&log, &LogBook::written, &m_context,
+                     [this](const QString& text) { AddToLog(text); });
 }
 
 void JobPresenter::AddToLog(const QString& text) {
@@ -58,9 +59,9 @@ void JobPresenter::AddToLog(const QString& text) {
 }
 
 void JobPresenter::Present(const SessionEvents& events) {
-    QObject::connect(&events, &SessionEvents::progress,
+    QObject::connect(&events, &SessionEvents::progress, &m_context,
                      [this](int position) { PostProgress(position); });
-    QObject::connect(&events, &SessionEvents::message,
+    QObject::connect(&events, &SessionEvents::message, &m_context,
                      [this](const QString& text) { PostMessage(text); });
 }
 

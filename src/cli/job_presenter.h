@@ -45,6 +45,7 @@ private:
     const JobStop* m_stop;
     QString m_partial; // the log's text after its last complete line
     int m_percent = -1;
+    QObject m_context; // the connections end with this object
 };
 
 } // namespace kestrel::cli

@@ -46,8 +46,22 @@ void JobRunner::Begin(Command command, const QStringList& names) {
 
 void JobRunner::RunStage(const CliOptions& options) {
     Begin(Command::Stage, {options.folder});
+    m_staging = true;
     RunStageJob(options, *this); // its events come here as they happen
+    m_staging = false;
     m_output.End();
+}
+
+bool JobRunner::FollowStopRequests(StopSignals& stop, Command command, QString* refusal) {
+    connect(&stop, &StopSignals::stopRequested, this, &JobRunner::Interrupt);
+    if (stop.Install() ||
+        (command != Command::Update && command != Command::Watch && command != Command::Stage))
+        return true;
+    *refusal = QStringLiteral("%1 was not started: Ctrl-C and SIGTERM cannot be caught here "
+                              "(the system refused the handlers), and an interruption would end "
+                              "the program without telling what it left unfinished.")
+                   .arg(CommandName(command));
+    return false;
 }
 
 void JobRunner::Run(const QList<CameraAddress>& cameras, const JobPlan& plan) {
@@ -98,9 +112,18 @@ void JobRunner::Run(const QList<CameraAddress>& cameras, const JobPlan& plan) {
 }
 
 void JobRunner::Interrupt() {
-    if (m_interrupted || !m_loop)
+    if (m_interrupted || !(m_loop || m_staging))
         return;
     m_interrupted = true;
+    if (m_staging) { // the copy is never cut off in the middle of a file
+        JobEvent event;
+        event.job = 0;
+        event.kind = JobEvent::Kind::Message;
+        event.text = QStringLiteral("The copy goes on to its end, so that no file on the stick "
+                                    "is left half-written.");
+        Post(event);
+        return;
+    }
     for (int i = 0; i < static_cast<int>(m_jobs.size()); ++i) {
         JobRecord& job = m_jobs[i];
         if (job.finished)

@@ -4,6 +4,7 @@
 #include "job_record.h"
 #include "job_stop.h"
 #include "progress_output.h"
+#include "stop_signals.h"
 
 #include <QList>
 #include <QObject>
@@ -33,8 +34,14 @@ public:
     // The operator asked to stop (Ctrl-C): every job still at work is asked
     // to stop, ends within moments as interrupted, with what that means for
     // its camera as it stood then, and Run returns once every thread has
-    // ended.
+    // ended. A copy onto a stick goes on to its end; the operator is told so.
     void Interrupt();
+
+    // Ctrl-C and SIGTERM call Interrupt once stop is installed. update, watch
+    // and stage must be able to tell what an interruption left unfinished:
+    // when the handlers cannot be installed, they refuse to start (false,
+    // and the reason in *refusal). The other commands go on without them.
+    bool FollowStopRequests(StopSignals& stop, Command command, QString* refusal);
 
     // From any thread; the event reaches the output in the main thread.
     void Post(const JobEvent& event) override;
@@ -53,6 +60,7 @@ private:
     qsizetype m_pending = 0;
     QList<JobRecord> m_jobs;
     bool m_interrupted = false;
+    bool m_staging = false; // RunStage is copying
     RecordBook* m_records = nullptr;
     std::vector<std::unique_ptr<JobStop>> m_stops;
     std::vector<std::unique_ptr<QThread>> m_threads;

@@ -30,7 +30,7 @@ bool ShowsBar(JobState state) {
 
 LiveOutput::LiveOutput(std::FILE* stream) : m_stream(stream) {
     m_timer.setInterval(kRedrawMs);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
         // Redrawn when something changed, and once a second for the times.
         const qint64 second = m_clock.elapsed() / 1000;
         if (m_dirty || second != m_drawnSecond)

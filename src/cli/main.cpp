@@ -74,6 +74,15 @@ int main(int argc, char** argv) {
 
     const std::unique_ptr<ProgressOutput> output = MakeOutput(options);
     JobRunner runner(*output);
+    // Ctrl-C stops following the cameras, not a camera that is programming;
+    // the operator is told so, camera by camera, before the program ends. A
+    // copy onto a stick goes on to its end.
+    StopSignals stop;
+    QString refusal;
+    if (!runner.FollowStopRequests(stop, options.command, &refusal)) {
+        WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(refusal));
+        return 1;
+    }
     if (options.command == Command::Stage) {
         runner.RunStage(options);
     } else {
@@ -84,11 +93,6 @@ int main(int argc, char** argv) {
         plan.records = records.get();
         plan.targetHwVersion = options.targetHwVersion;
         plan.reinstall = options.reinstall;
-        // Ctrl-C stops following the cameras, not a camera that is programming;
-        // the operator is told so, camera by camera, before the program ends.
-        StopSignals stop;
-        QObject::connect(&stop, &StopSignals::stopRequested, &runner, &JobRunner::Interrupt);
-        stop.Install();
         runner.Run(options.cameras, plan);
     }
 

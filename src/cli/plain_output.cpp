@@ -7,7 +7,7 @@ namespace kestrel::cli {
 
 PlainOutput::PlainOutput(std::FILE* stream, int progressEveryMs) : m_stream(stream) {
     m_timer.setInterval(progressEveryMs);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] { ShowProgress(); });
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { ShowProgress(); });
 }
 
 void PlainOutput::Begin(Command command, const QList<JobRecord>& jobs) {

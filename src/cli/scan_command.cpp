@@ -39,7 +39,9 @@ int RunScan(const ScanOptions& options) {
         interrupted = true;
         scanner.Stop();
     });
-    stop.Install();
+    // Without the handlers, Ctrl-C ends the search at once, without its
+    // summary: it changes no camera, so it goes on all the same.
+    [[maybe_unused]] const bool stoppable = stop.Install();
 
     QEventLoop loop;
     QObject::connect(&scanner, &CameraScanner::finished, &loop, &QEventLoop::quit);

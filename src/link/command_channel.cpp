@@ -16,17 +16,15 @@ QByteArray CommandChannel::SendCommand(const QByteArray& command) {
     // first; only then does this command go out.
     m_transport.WaitUntilAnswered();
     QByteArray reply;
-    if (m_transport.IsOpen()) {
-        SendLine(line);
+    // A line that could not be written gets no reply: no wait for one.
+    if (m_transport.IsOpen() && SendLine(line) == 1)
         reply = ReadLine();
-    }
     BoundLog();
     return reply;
 }
 
 int CommandChannel::SendLine(const QByteArray& text) {
-    SendAll(text + "\r\n");
-    return 1;
+    return SendAll(text + "\r\n");
 }
 
 int CommandChannel::SendAll(const QByteArray& bytes) {

@@ -19,14 +19,15 @@ public:
     CommandChannel(SessionIo io, LineTransport& transport);
 
     // Sends the command and returns its reply line without the line end;
-    // empty when the connection is not open, ends, or the camera does not
-    // answer in time.
+    // empty when the connection is not open, the line could not be written
+    // (at once), the connection ends, or the camera does not answer in time.
     QByteArray SendCommand(const QByteArray& command);
 
-    // Sends the text followed by the bytes 13, 10. Always 1.
+    // Sends the text followed by the bytes 13, 10; SendAll's result.
     int SendLine(const QByteArray& text);
 
-    // 1 when every byte was handed to the connection, 0 otherwise.
+    // 1 when every byte was handed to the connection, 0 otherwise (the
+    // connection is then lost, and the log says why).
     int SendAll(const QByteArray& bytes);
 
     // The next line from the camera; empty on failure.

@@ -44,6 +44,10 @@ public:
     // The address of the last connection that was opened.
     QString Address() const { return m_address; }
 
+    // While set, the end of a connection is expected (the camera is being
+    // power-cycled) and not logged as lost; it counts as lost all the same.
+    void ExpectLoss(bool expected) { m_bLossExpected = expected; }
+
     // Tells one opened connection from the next.
     quint64 Generation() const { return m_transport.Generation(); }
     // Still connected through the connection of that generation.
@@ -65,6 +69,7 @@ private:
     bool m_bConnected = false;
     bool m_bConnecting = false;
     bool m_bDisconnecting = false;
+    bool m_bLossExpected = false;
 };
 
 } // namespace kestrel

@@ -87,8 +87,11 @@ bool LineTransport::Write(const QByteArray& bytes) {
     if (!m_open)
         return false;
     const qint64 written = m_socket->write(bytes);
-    if (written != bytes.size())
+    if (written != bytes.size()) {
+        // A connection that refuses a command is not waited on for its reply.
+        Lose(texts::CouldNotSend(m_socket->errorString()));
         return false;
+    }
     m_socket->flush();
     emit sent(bytes);
     return true;

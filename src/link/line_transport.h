@@ -44,7 +44,7 @@ public:
     quint64 Generation() const { return m_generation; }
 
     // Hands the bytes to the socket. False when the connection is not open
-    // or the socket refused them.
+    // or the socket refused them; a refusal ends the connection as lost.
     bool Write(const QByteArray& bytes);
 
     // Waits for the next line that nobody else has asked for. Nothing when the

@@ -93,7 +93,9 @@ QString ShownAs(const std::wstring& volumeName) {
     return FromWide(volumeName.c_str());
 }
 
-// Every volume on the disk; the one holding the folder first.
+// Every volume on the disk (a number read, not -1); the one holding the
+// folder first. A volume whose disk cannot be told is never taken for one on
+// it.
 std::vector<Volume> VolumesOfDisk(const Volume& first, long disk) {
     std::vector<Volume> volumes{first};
     wchar_t name[MAX_PATH + 1] = {};
@@ -192,6 +194,11 @@ EjectOutcome EjectNow(const QString& folder) {
     if (at.verdict == Result::NotRemovable)
         return Refused(at.verdict, t::NotRemovable(folder, shown));
     const long disk = DiskNumber(at.volume.name);
+    // Without its disk, the stick's other volumes and its device cannot be
+    // told from any other drive's: nothing is locked or dismounted.
+    if (disk < 0)
+        return Refused(Result::Failed,
+                       t::Failed(shown, QStringLiteral("the disk it lies on could not be told")));
     QStringList done;
     // Each volume is written out, locked (nothing else has it open) and
     // dismounted; the locks are held until the medium is out.
@@ -204,7 +211,9 @@ EjectOutcome EjectNow(const QString& folder) {
                 return Refused(Result::NotAuthorized, t::NotAuthorized(volume.shownAs), done);
             return Refused(Result::Failed, t::Failed(volume.shownAs, SystemReason(error)), done);
         }
-        ::FlushFileBuffers(handle.h);
+        if (!::FlushFileBuffers(handle.h))
+            return Refused(Result::Failed,
+                           t::Failed(volume.shownAs, SystemReason(::GetLastError())), done);
         if (!Control(handle, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0))
             return Refused(Result::Busy, t::Busy(volume.shownAs, volume.shownAs), done);
         if (!Control(handle, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0))

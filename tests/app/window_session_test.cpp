@@ -314,6 +314,9 @@ void WindowSessionTest::connectingAgainTellsTheVersion_data() {
     QTest::newRow("same firmware") << QByteArray("2a")
                                    << "Hardware firmware still 1.2A.3F: the update did not take "
                                       "effect; run the firmware update again.";
+    QTest::newRow("no version") << QByteArray("ERR") // 1.ERR.05
+                                << "The camera gave no hardware firmware version: the new "
+                                   "firmware is not confirmed.";
 }
 
 void WindowSessionTest::connectingAgainTellsTheVersion() {

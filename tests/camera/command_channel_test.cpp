@@ -4,6 +4,9 @@
 #include "recording_surface.h"
 #include "sim_thread.h"
 
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -42,6 +45,7 @@ private slots:
     void logBound_data();
     void logBound();
     void notConnectedAnswersEmptyAtOnce();
+    void refusedWriteFailsAtOnce();
     void nestedCommandWaitsForTheFirstReply();
     void nestedCommandIsNotSentBeforeTheFirstReply();
 };
@@ -191,6 +195,28 @@ void CommandChannelTest::notConnectedAnswersEmptyAtOnce() {
     LinkRig session(surface);
     QCOMPARE(session.Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
     QCOMPARE(surface.waitedMs, 0);
+}
+
+void CommandChannelTest::refusedWriteFailsAtOnce() {
+    RawPeer peer;
+    RecordingSurface surface;
+    auto session = Connected(surface, peer.Port(), 60000);
+    QVERIFY(session->Link().Connected());
+    // The socket refuses every byte from now on; the link is not told.
+    auto* socket = session->transport.findChild<QTcpSocket*>();
+    QVERIFY(socket);
+    socket->blockSignals(true);
+    socket->abort();
+    socket->blockSignals(false);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("QIODevice::write.*not open"));
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(session->Channel().SendCommand("CAM_GetSerialNumber"), QByteArray());
+    QVERIFY(clock.elapsed() < 60000); // the reply timeout was not waited out
+    QVERIFY(!session->Link().Connected());
+    QVERIFY2(session->Log().Text().contains(
+                 "Connection to the camera lost: a command could not be sent ("),
+             qPrintable(session->Log().Text()));
 }
 
 void CommandChannelTest::nestedCommandWaitsForTheFirstReply() {

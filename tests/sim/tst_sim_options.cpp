@@ -155,6 +155,10 @@ void TestSimOptions::goodOptions_data() {
                                       << "1.2a.3f";
     QTest::newRow("new hw version") << QStringList{"--new-hw-version", "2.0.ffffffff"} << "newhw"
                                     << "2.0.ffffffff";
+    QTest::newRow("new hw reply") << QStringList{"--new-hw-version", "2.0.1", "--new-hw-reply",
+                                                 "ERR\\x01"}
+                                  << "newhw"
+                                  << "ERR\x01.ERR\x01.ERR\x01";
     QTest::newRow("server version") << QStringList{"--server-version", "vx 1"} << "server"
                                     << "vx 1";
     QTest::newRow("totals") << QStringList{"--erase-total", "0", "--program-total", "7"} << "totals"
@@ -260,6 +264,8 @@ void TestSimOptions::badOptions_data() {
     QTest::newRow("hw too long") << QStringList{"--new-hw-version", "123456789.1.1"}
                                  << "--new-hw-version:";
     QTest::newRow("hw prefix") << QStringList{"--hw-version", "0x1.2.3"} << "--hw-version:";
+    QTest::newRow("new hw reply escape")
+        << QStringList{"--new-hw-reply", "\\q"} << "--new-hw-reply: '\\q' unknown escape \\q";
     QTest::newRow("erase total") << QStringList{"--erase-total", "-1"} << "--erase-total: '-1'";
     QTest::newRow("program total")
         << QStringList{"--program-total", "many"} << "--program-total: 'many'";
@@ -344,6 +350,7 @@ void TestSimOptions::helpTextNamesOptions() {
                                "--bayer",
                                "--hw-version",
                                "--new-hw-version",
+                               "--new-hw-reply",
                                "--server-version",
                                "--erase-total",
                                "--erase-seconds",
