@@ -1,6 +1,7 @@
 #include "stick_copy.h"
 
 #include "copy_report.h"
+#include "file_stager.h"
 #include "staging_task.h"
 #include "staging_texts.h"
 
@@ -45,6 +46,19 @@ StickCopyResult CopyFirmwareToStick(const StickCopyRequest& request,
     result.reportLines = CopyReportLines(plan, outcome, request.layout);
     if (!outcome.succeeded)
         result.failure = CopyFailureMessage(plan, outcome);
+    return result;
+}
+
+StickCopyResult CheckFirmwareForStick(const StickCopyRequest& request) {
+    const StagingPlan plan = PlanFor(request);
+    const StagingOutcome outcome = CheckStagingSources(plan, [](const StagingProgress&) {});
+    StickCopyResult result;
+    result.succeeded = outcome.succeeded;
+    result.folder = plan.folder;
+    result.files = StagedFiles(plan, outcome);
+    result.reportLines = CheckReportLines(plan, outcome);
+    if (!outcome.succeeded)
+        result.failure = CheckFailureMessage(plan, outcome);
     return result;
 }
 

@@ -1,3 +1,4 @@
+#include "ed25519_check.h"
 #include "scratch_files.h"
 #include "staging_rig.h"
 
@@ -56,6 +57,8 @@ private slots:
     void leftoverChosenAsSourceIsRefused();
     void pressesDuringCopyAreRefused();
     void progressAndStatusLine();
+    void signaturesWithoutOpenSsl_data();
+    void signaturesWithoutOpenSsl();
 };
 
 void StagingCopyTest::refusedWithoutChoices_data() {
@@ -387,6 +390,39 @@ void StagingCopyTest::progressAndStatusLine() {
     QCOMPARE(rig.surface.caret.value(Pane::Log), heading.size());
     QCOMPARE(rig.surface.paneText.value(Pane::Log), rig.log.Text());
     QVERIFY(rig.log.Text().startsWith(heading));
+}
+
+// Only a build without OpenSSL (preset no-openssl) gets here; the other
+// builds check signatures (staging_signature_test).
+void StagingCopyTest::signaturesWithoutOpenSsl_data() {
+    QTest::addColumn<QString>("file"); // beside the firmware, or the policy
+    QTest::addColumn<QString>("reason");
+    const QString build = " but this build of the tool cannot check signatures (it was built "
+                          "without OpenSSL); use a build that checks them";
+    QTest::newRow("a signed set") << "sources/SHA256SUMS.sig"
+                                  << "\"%1\" signs the firmware," + build;
+    QTest::newRow("the policy") << "policy.conf"
+                                << "the site's policy \"%1\" requires signed firmware," + build;
+}
+
+void StagingCopyTest::signaturesWithoutOpenSsl() {
+    if (kestrel::SignatureChecksAvailable())
+        QSKIP("this build checks signatures: staging_signature_test covers them");
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
+    Firmware f;
+    QVERIFY(f.written);
+    const QString path = f.rig.root.filePath(file);
+    QVERIFY(WriteFile(path, "require-signature = yes\n"));
+    const QByteArray keptPolicy = qgetenv("KESTREL_FLASH_POLICY");
+    qputenv("KESTREL_FLASH_POLICY", f.rig.root.filePath("policy.conf").toLocal8Bit());
+    const auto restore = qScopeGuard([&] { qputenv("KESTREL_FLASH_POLICY", keptPolicy); });
+    f.rig.Choose(f.hwPath, f.swPath, f.rig.StickPath());
+
+    QVERIFY(!f.rig.staging.CopyToStick());
+    QCOMPARE(f.rig.surface.messageBoxes,
+             QStringList{FailureBox("board_3.rbf: " + reason.arg(Native(path)))});
+    QCOMPARE(FolderEntries(f.rig.StickPath()), QStringList());
 }
 
 QTEST_MAIN(StagingCopyTest)
