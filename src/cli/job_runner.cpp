@@ -50,6 +50,12 @@ void JobRunner::RunStage(const CliOptions& options) {
     m_output.End();
 }
 
+void JobRunner::RunVerify(const CliOptions& options) {
+    Begin(Command::Verify, {VerifyJobName(options)});
+    RunVerifyJob(options, *this);
+    m_output.End();
+}
+
 void JobRunner::Run(const QList<CameraAddress>& cameras, const JobPlan& plan) {
     QStringList names;
     for (const CameraAddress& camera : cameras)
