@@ -52,7 +52,16 @@ void JobRunner::RunStage(const CliOptions& options) {
 
 void JobRunner::RunVerify(const CliOptions& options) {
     Begin(Command::Verify, {VerifyJobName(options)});
-    RunVerifyJob(options, *this);
+    QEventLoop loop;
+    m_loop = &loop;
+    // The files are read in a thread of their own: the output stays alive
+    // meanwhile, and the loop ends with the job's last event.
+    const std::unique_ptr<QThread> reader(
+        QThread::create([this, options] { RunVerifyJob(options, *this); }));
+    reader->start();
+    loop.exec();
+    reader->wait();
+    m_loop = nullptr;
     m_output.End();
 }
 

@@ -21,7 +21,7 @@ namespace kestrel::cli {
 // connection, or the copy onto a stick in the calling thread. Each event is
 // taken into its job's record, then shown by the output, in the main
 // thread; the run returns when every job has ended. The checks of verify
-// run in the calling thread too.
+// run in a thread of their own as well.
 class JobRunner : public QObject, public JobSink {
     Q_OBJECT
 public:

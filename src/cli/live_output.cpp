@@ -23,7 +23,7 @@ QString Bar(int percent) {
 
 bool ShowsBar(JobState state) {
     return state == JobState::Erasing || state == JobState::Programming ||
-           state == JobState::Copying;
+           state == JobState::Copying || state == JobState::Checking;
 }
 
 } // namespace

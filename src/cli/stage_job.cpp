@@ -101,7 +101,13 @@ JobResult RunVerifyJob(const CliOptions& options, JobSink& sink) {
         surface.PostMessage(problem);
         result.Set(ResultCode::Refused, problem);
     } else {
-        const StickCopyResult check = CheckFirmwareForStick(RequestFor(options));
+        surface.PostState(JobState::Checking);
+        surface.PostProgress(0);
+        const StickCopyResult check =
+            CheckFirmwareForStick(RequestFor(options), [&](const StickCopyProgress& progress) {
+                if (progress.percentRose)
+                    surface.PostProgress(progress.percent);
+            });
         PostLines(surface, check.reportLines);
         result.files = check.files;
         if (check.succeeded) {

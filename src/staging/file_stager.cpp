@@ -135,11 +135,15 @@ private:
     bool CheckSources() {
         // Read once for the whole copy, so that every file is judged alike.
         const SiteTrust trust = ReadSiteTrust(SiteKeyFolders(), SitePolicyFile());
+        qint64 before = 0; // bytes of the items checked before this one
         for (int i = 0; i < m_plan.items.size(); ++i) {
             const qint64 size = m_sizes[static_cast<size_t>(i)];
-            const auto checking = [this, i, size](qint64 done) {
-                m_progress({i, StagingProgress::Phase::Checking, done, size, 0, m_total});
+            // A copy counts what it writes and reads back; the checks alone, what they read.
+            const auto checking = [this, i, size, before](qint64 done) {
+                m_progress({i, StagingProgress::Phase::Checking, done, size,
+                            m_checkOnly ? before + done : 0, m_checkOnly ? m_total / 2 : m_total});
             };
+            before += size;
             QString reason;
             if (!CheckSource(m_plan.items[i], *m_sources[static_cast<size_t>(i)], size, trust,
                              checking, m_checked.emplace_back(), reason, m_checkOnly))

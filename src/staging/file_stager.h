@@ -28,7 +28,8 @@ StagingOutcome StageFiles(const StagingPlan& plan, const StagingProgressSink& pr
 
 // The checks of StageFiles before anything on the stick changes, and
 // nothing else: each source is read, its SHA-256 taken and checked against
-// the checksums given and published and their signature. On success,
+// the checksums given and published and their signature; the progress counts
+// the bytes read of all items. On success,
 // `verified` holds each item's size, SHA-256, matched checksums and signer;
 // the folder is not looked at.
 StagingOutcome CheckStagingSources(const StagingPlan& plan, const StagingProgressSink& progress);

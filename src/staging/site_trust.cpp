@@ -87,6 +87,15 @@ void ReadPolicy(SiteTrust& trust) {
     trust.requireSignature = policy.requireSignature;
 }
 
+#ifdef Q_OS_WIN
+// The site's settings on Windows: "%ProgramData%\\Kestrel FlashTool".
+QString SiteFolder() {
+    return QDir::fromNativeSeparators(
+               qEnvironmentVariable("ProgramData", QStringLiteral("C:\\ProgramData"))) +
+           QStringLiteral("/Kestrel FlashTool");
+}
+#endif
+
 } // namespace
 
 SmallFileRead ReadSmallFile(const QString& path, qint64 limit, QByteArray& bytes, QString& why) {
@@ -121,13 +130,23 @@ QStringList SiteKeyFolders() {
     const QStringList folders = given.split(QDir::listSeparator(), Qt::SkipEmptyParts);
     if (!folders.isEmpty())
         return folders;
+#ifdef Q_OS_WIN
+    return {SiteFolder() + QStringLiteral("/keys")};
+#else
     return {QStringLiteral("/usr/share/kestrel-flash/keys"),
             QStringLiteral("/etc/kestrel-flash/keys")};
+#endif
 }
 
 QString SitePolicyFile() {
     const QString given = qEnvironmentVariable("KESTREL_FLASH_POLICY");
-    return given.isEmpty() ? QStringLiteral("/etc/kestrel-flash/policy.conf") : given;
+    if (!given.isEmpty())
+        return given;
+#ifdef Q_OS_WIN
+    return SiteFolder() + QStringLiteral("/policy.conf");
+#else
+    return QStringLiteral("/etc/kestrel-flash/policy.conf");
+#endif
 }
 
 SiteTrust ReadSiteTrust(const QStringList& keyFolders, const QString& policyFile) {

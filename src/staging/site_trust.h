@@ -41,10 +41,12 @@ SmallFileRead ReadSmallFile(const QString& path, qint64 limit, QByteArray& bytes
 
 // The key folders: those of KESTREL_FLASH_KEYS (DIR[:DIR...], ';' between
 // them on Windows) where it is set and not empty, else
-// /usr/share/kestrel-flash/keys and /etc/kestrel-flash/keys.
+// /usr/share/kestrel-flash/keys and /etc/kestrel-flash/keys (on Windows
+// "%ProgramData%\Kestrel FlashTool\keys").
 QStringList SiteKeyFolders();
 // KESTREL_FLASH_POLICY where it is set and not empty, else
-// /etc/kestrel-flash/policy.conf.
+// /etc/kestrel-flash/policy.conf (on Windows
+// "%ProgramData%\Kestrel FlashTool\policy.conf").
 QString SitePolicyFile();
 
 // Reads every "*.pub" and the file "revoked" of each key folder (a missing

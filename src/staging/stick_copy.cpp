@@ -5,6 +5,8 @@
 #include "staging_task.h"
 #include "staging_texts.h"
 
+#include <algorithm>
+
 namespace kestrel {
 
 namespace {
@@ -49,9 +51,16 @@ StickCopyResult CopyFirmwareToStick(const StickCopyRequest& request,
     return result;
 }
 
-StickCopyResult CheckFirmwareForStick(const StickCopyRequest& request) {
+StickCopyResult CheckFirmwareForStick(const StickCopyRequest& request,
+                                      const StickCopyProgressSink& progress) {
     const StagingPlan plan = PlanFor(request);
-    const StagingOutcome outcome = CheckStagingSources(plan, [](const StagingProgress&) {});
+    int shownPercent = 0;
+    const StagingOutcome outcome = CheckStagingSources(plan, [&](const StagingProgress& step) {
+        const int percent = CopyPercent(step);
+        const bool rose = percent > shownPercent;
+        shownPercent = std::max(shownPercent, percent);
+        progress({percent, rose, CopyStatusLine(plan, step)});
+    });
     StickCopyResult result;
     result.succeeded = outcome.succeeded;
     result.folder = plan.folder;

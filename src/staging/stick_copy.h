@@ -47,7 +47,9 @@ StickCopyResult CopyFirmwareToStick(const StickCopyRequest& request,
 // their signature under what the site trusts. Runs in the calling thread and
 // blocks until done. `files` holds the files that passed (storedAs: the name
 // they would have), `reportLines` what CheckReportLines says, `failure` why
-// the copy would be refused.
-StickCopyResult CheckFirmwareForStick(const StickCopyRequest& request);
+// the copy would be refused. The sink is told how far the reading is, in
+// this thread or another, one call at a time.
+StickCopyResult CheckFirmwareForStick(const StickCopyRequest& request,
+                                      const StickCopyProgressSink& progress);
 
 } // namespace kestrel

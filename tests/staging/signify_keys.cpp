@@ -2,6 +2,7 @@
 
 #include "scratch_files.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -44,6 +45,18 @@ bool SignList(const QString& secretKey, const QString& list, bool embedded) {
 QString KeyNumberOf(const QString& publicKey) {
     const QByteArrayList lines = ReadAll(publicKey).split('\n');
     return QString::fromLatin1(QByteArray::fromBase64(lines.value(1)).mid(2, 8).toHex());
+}
+
+QString SignFiles(const QStringList& files, const QString& keyFolder, const QString& key) {
+    QByteArray list;
+    for (const QString& file : files)
+        list += QCryptographicHash::hash(ReadAll(file), QCryptographicHash::Sha256).toHex() + "  " +
+                QFileInfo(file).fileName().toUtf8() + '\n';
+    const QString path = QFileInfo(files.value(0)).dir().filePath("SHA256SUMS");
+    const QString base = QDir(keyFolder).filePath(key);
+    return WriteFile(path, list) && SignList(base + ".sec", path, false)
+               ? KeyNumberOf(base + ".pub")
+               : QString();
 }
 
 } // namespace kestrel::test

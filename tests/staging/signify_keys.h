@@ -21,4 +21,9 @@ bool SignList(const QString& secretKey, const QString& list, bool embedded);
 // The key number of a public key file: 16 lower-case hex digits.
 QString KeyNumberOf(const QString& publicKey);
 
+// Lists the files (all in one folder) by name and SHA-256 in a SHA256SUMS
+// beside them and signs it, detached, with KEYFOLDER/KEY.sec; the key's
+// number, or nothing when that failed.
+QString SignFiles(const QStringList& files, const QString& keyFolder, const QString& key);
+
 } // namespace kestrel::test

@@ -392,17 +392,13 @@ void StagingCopyTest::progressAndStatusLine() {
     QVERIFY(rig.log.Text().startsWith(heading));
 }
 
-// Only a build without OpenSSL (preset no-openssl) gets here; the other
-// builds check signatures (staging_signature_test).
+// A build without OpenSSL (preset no-openssl); the others check signatures.
 void StagingCopyTest::signaturesWithoutOpenSsl_data() {
-    QTest::addColumn<QString>("file"); // beside the firmware, or the policy
+    QTest::addColumn<QString>("file"); // made: a signature beside the firmware, or the policy
     QTest::addColumn<QString>("reason");
-    const QString build = " but this build of the tool cannot check signatures (it was built "
-                          "without OpenSSL); use a build that checks them";
-    QTest::newRow("a signed set") << "sources/SHA256SUMS.sig"
-                                  << "\"%1\" signs the firmware," + build;
+    QTest::newRow("a signed set") << "sources/SHA256SUMS.sig" << "\"%1\" signs the firmware,";
     QTest::newRow("the policy") << "policy.conf"
-                                << "the site's policy \"%1\" requires signed firmware," + build;
+                                << "the site's policy \"%1\" requires signed firmware,";
 }
 
 void StagingCopyTest::signaturesWithoutOpenSsl() {
@@ -411,17 +407,16 @@ void StagingCopyTest::signaturesWithoutOpenSsl() {
     QFETCH(QString, file);
     QFETCH(QString, reason);
     Firmware f;
-    QVERIFY(f.written);
     const QString path = f.rig.root.filePath(file);
-    QVERIFY(WriteFile(path, "require-signature = yes\n"));
-    const QByteArray keptPolicy = qgetenv("KESTREL_FLASH_POLICY");
+    QVERIFY(f.written && WriteFile(path, "require-signature = yes\n"));
     qputenv("KESTREL_FLASH_POLICY", f.rig.root.filePath("policy.conf").toLocal8Bit());
-    const auto restore = qScopeGuard([&] { qputenv("KESTREL_FLASH_POLICY", keptPolicy); });
     f.rig.Choose(f.hwPath, f.swPath, f.rig.StickPath());
 
     QVERIFY(!f.rig.staging.CopyToStick());
     QCOMPARE(f.rig.surface.messageBoxes,
-             QStringList{FailureBox("board_3.rbf: " + reason.arg(Native(path)))});
+             QStringList{FailureBox("board_3.rbf: " + reason.arg(Native(path)) +
+                                    " but this build of the tool cannot check signatures (it was "
+                                    "built without OpenSSL); use a build that checks them")});
     QCOMPARE(FolderEntries(f.rig.StickPath()), QStringList());
 }
 

@@ -19,6 +19,9 @@ namespace {
 
 // What happens to the signed set before the copy.
 enum class Spoil { Nothing, ListByte, FileByte, NoList, GarbageSignature, GarbageKey };
+const QMap<Spoil, QString> kSpoiled{{Spoil::NoList, "%DIR/SHA256SUMS"},
+                                    {Spoil::GarbageSignature, "%DIR/SHA256SUMS.sig"},
+                                    {Spoil::GarbageKey, "%KEYS/junk.pub"}};
 
 struct SignatureCase {
     QByteArray list; // SHA256SUMS before it is signed
@@ -26,8 +29,8 @@ struct SignatureCase {
     bool embedded = false;
     Spoil spoil = Spoil::Nothing;
     bool policy = false; // require-signature = yes
+    QString result{};    // accepted: the signer as the report names it; else why not
     bool accepted = true;
-    QString result{}; // accepted: the signer as the report names it; else why not
 };
 
 const QByteArray kBoth = "%HW  board_3.rbf\n%SW  vx_server_24\n";
@@ -56,13 +59,11 @@ void StagingSignatureTest::initTestCase() {
     if (SignifyProgram().isEmpty())
         QSKIP("signify-openbsd is not installed (Debian package signify-openbsd)");
     QVERIFY(QDir().mkpath(m_keys) && QDir().mkpath(m_rolled) && QDir().mkpath(m_secret));
-    const QMap<QString, QString> comments{{"maker", "maker release key"},
-                                          {"rolled", "rolled release key"},
-                                          {"old", "old release key"},
-                                          {"stranger", "maker release key"}};
-    for (auto key = comments.cbegin(); key != comments.cend(); ++key) {
-        QVERIFY(MakeSignifyKey(m_secret, key.key(), key.value()));
-        m_numbers[key.key()] = KeyNumberOf(m_secret + '/' + key.key() + ".pub");
+    for (const QString key : {"maker", "rolled", "old", "stranger"}) {
+        // The stranger's key calls itself the maker's: its comment is not to be trusted.
+        QVERIFY(
+            MakeSignifyKey(m_secret, key, (key == "stranger" ? "maker" : key) + " release key"));
+        m_numbers[key] = KeyNumberOf(m_secret + '/' + key + ".pub");
     }
     for (const QString trusted : {"maker", "old"})
         QVERIFY(QFile::rename(m_secret + '/' + trusted + ".pub", m_keys + '/' + trusted + ".pub"));
@@ -76,61 +77,48 @@ void StagingSignatureTest::initTestCase() {
 void StagingSignatureTest::signedSets_data() {
     QTest::addColumn<SignatureCase>("sign");
     const QString maker = "signed by key %maker (maker release key)";
-    const QString getBoth = "; get both files again from the firmware's maker";
-    auto accept = [](const char* row, SignatureCase sign) { QTest::newRow(row) << sign; };
-    auto refuse = [](const char* row, SignatureCase sign, const QString& reason) {
-        sign.accepted = false;
-        sign.result = reason;
-        QTest::newRow(row) << sign;
+    auto row = [](const char* name, SignatureCase sign, const QString& refusal = {}) {
+        sign.accepted = refusal.isEmpty();
+        sign.result += refusal;
+        QTest::newRow(name) << sign;
     };
-    accept("detached", {kBoth, "maker", false, Spoil::Nothing, false, true, maker});
-    accept("embedded", {kBoth, "maker", true, Spoil::Nothing, false, true, maker});
-    accept("embedded, no SHA256SUMS beside",
-           {kBoth, "maker", true, Spoil::NoList, false, true, maker});
-    accept("rolled: the second trusted key", {kBoth, "rolled", false, Spoil::Nothing, false, true,
-                                              "signed by key %rolled (rolled release key)"});
-    accept("the policy with a signed set",
-           {kBoth, "maker", false, Spoil::Nothing, true, true, maker});
-    accept("unsigned without the policy",
-           {kBoth, "", false, Spoil::Nothing, false, true, "not signed"});
-    refuse("list changed by one byte", {kBoth, "maker", false, Spoil::ListByte},
-           "the signature " + kSig +
-               " does not match the checksum list \"%DIR/SHA256SUMS\": the "
-               "list was changed after it was signed" +
-               getBoth);
-    refuse("embedded list changed by one byte", {kBoth, "maker", true, Spoil::ListByte},
-           "the signature in " + kSig +
-               " does not match the checksum list it holds: the list was "
-               "changed after it was signed; get the file again from the firmware's maker");
-    refuse("file changed by one byte", {kBoth, "maker", false, Spoil::FileByte},
-           "\"%DIR/board_3.rbf\" has SHA-256 %HW, but SHA256SUMS gives %OLDHW");
-    refuse("unknown key", {kBoth, "stranger"},
-           kSig +
-               " is signed by key %stranger, which is none of the trusted keys in \"%KEYS\" and "
+    using enum Spoil;
+    row("detached", {kBoth, "maker", false, Nothing, false, maker});
+    row("embedded", {kBoth, "maker", true, Nothing, false, maker});
+    row("embedded, no SHA256SUMS beside", {kBoth, "maker", true, NoList, false, maker});
+    row("rolled: the second trusted key",
+        {kBoth, "rolled", false, Nothing, false, "signed by key %rolled (rolled release key)"});
+    row("unsigned without the policy", {kBoth, "", false, Nothing, false, "not signed"});
+    row("list changed by one byte", {kBoth, "maker", false, ListByte},
+        "the signature " + kSig +
+            " does not match the checksum list \"%DIR/SHA256SUMS\": the list "
+            "was changed after it was signed; get both files again from the firmware's maker");
+    row("embedded list changed by one byte", {kBoth, "maker", true, ListByte},
+        "the signature in " + kSig +
+            " does not match the checksum list it holds: the list was "
+            "changed after it was signed; get the file again from the firmware's maker");
+    row("file changed by one byte", {kBoth, "maker", false, FileByte},
+        "\"%DIR/board_3.rbf\" has SHA-256 %HW, but SHA256SUMS gives %OLDHW");
+    row("unknown key", {kBoth, "stranger"},
+        kSig + " is signed by key %stranger, which is none of the trusted keys in \"%KEYS\" and "
                "\"%ROLLED\"; use firmware signed by a trusted key, or have the maker's public key "
                "installed there");
-    refuse("revoked key", {kBoth, "old"},
-           kSig +
-               " is signed by key %old (old release key), which is revoked in \"%KEYS/revoked\"; "
+    row("revoked key", {kBoth, "old"},
+        kSig + " is signed by key %old (old release key), which is revoked in \"%KEYS/revoked\"; "
                "get the firmware signed with the maker's current key");
-    refuse("file missing from the list", {"%SW  vx_server_24\n", "maker"},
-           "the signed checksum list \"%DIR/SHA256SUMS\" does not list board_3.rbf; choose a file "
-           "it lists, or get the signed list for this file from the firmware's maker");
-    refuse("listed twice with different sums", {kBoth + "%SW  board_3.rbf\n", "maker"},
-           "the signed checksum list \"%DIR/SHA256SUMS\" lists board_3.rbf twice with different "
-           "checksums (lines 1 and 3); get a correct list from the firmware's maker");
-    refuse("detached signature without its list", {kBoth, "maker", false, Spoil::NoList},
-           "the signature " + kSig +
-               " has no checksum list \"%DIR/SHA256SUMS\" beside it; get the "
-               "list from the firmware's maker and put it beside the signature");
-    refuse("garbage .sig", {kBoth, "maker", false, Spoil::GarbageSignature},
-           kSig + " is not a signature as signify writes it (its first line is not an \"untrusted "
-                  "comment:\" line); get it again from the firmware's maker");
-    refuse("garbage .pub", {kBoth, "maker", false, Spoil::GarbageKey},
-           "the trusted key file \"%KEYS/junk.pub\" is not a public key as signify writes it (its "
-           "second line is not base64); have it replaced by the maker's key file or removed");
-    refuse(
-        "the policy with an unsigned set", {kBoth, "", false, Spoil::Nothing, true},
+    row("file missing from the list", {"%SW  vx_server_24\n", "maker"},
+        "the signed checksum list \"%DIR/SHA256SUMS\" does not list board_3.rbf; choose a file it "
+        "lists, or get the signed list for this file from the firmware's maker");
+    row("listed twice with different sums", {kBoth + "%SW  board_3.rbf\n", "maker"},
+        "the signed checksum list \"%DIR/SHA256SUMS\" lists board_3.rbf twice with different "
+        "checksums (lines 1 and 3); get a correct list from the firmware's maker");
+    row("garbage .sig", {kBoth, "maker", false, GarbageSignature},
+        kSig + " is not a signature as signify writes it (its second line is not base64); get it "
+               "again from the firmware's maker");
+    row("garbage .pub", {kBoth, "maker", false, GarbageKey},
+        "the trusted key file \"%KEYS/junk.pub\" is not a public key as signify writes it (its "
+        "second line is not base64); have it replaced by the maker's key file or removed");
+    row("the policy with an unsigned set", {kBoth, "", false, Nothing, true},
         "there is no signature SHA256SUMS.sig beside \"%DIR/board_3.rbf\", and the site's policy "
         "\"%POLICY\" requires firmware signed by a trusted key; get the firmware with its signed "
         "checksum list from its maker");
@@ -142,50 +130,44 @@ void StagingSignatureTest::signedSets() {
     QVERIFY(bench.ok);
     const QString list = bench.Source("SHA256SUMS");
     const QString signature = list + ".sig";
-    const QString junk = m_keys + "/junk.pub";
-    const auto removeJunk = qScopeGuard([&] { QFile::remove(junk); });
+    const QString policy = m_dir.filePath("policy.conf");
+    const auto cleanUp =
+        qScopeGuard([&] { QFile::remove(m_keys + "/junk.pub"), QFile::remove(policy); });
     const QString oldHw = QCryptographicHash::hash(bench.hw, QCryptographicHash::Sha256).toHex();
     QVERIFY(WriteFile(list, bench.Filled(sign.list).toLatin1()));
     if (!sign.key.isEmpty())
         QVERIFY(SignList(m_secret + '/' + sign.key + ".sec", list, sign.embedded));
-    QFile::remove(m_dir.filePath("policy.conf"));
     if (sign.policy)
-        QVERIFY(WriteFile(m_dir.filePath("policy.conf"), "require-signature = yes\n"));
-    switch (sign.spoil) {
-    case Spoil::Nothing:
-        break;
-    case Spoil::ListByte: // the same byte in the list and in the list embedded
+        QVERIFY(WriteFile(policy, "require-signature = yes\n"));
+    const auto filled = [&](const QString& text) {
+        QString done = bench.Filled(text)
+                           .replace("%OLDHW", oldHw)
+                           .replace("%KEYS", QDir::toNativeSeparators(m_keys))
+                           .replace("%ROLLED", QDir::toNativeSeparators(m_rolled))
+                           .replace("%POLICY", QDir::toNativeSeparators(policy));
+        for (auto number = m_numbers.cbegin(); number != m_numbers.cend(); ++number)
+            done.replace('%' + number.key(), number.value());
+        return done;
+    };
+    if (sign.spoil == Spoil::ListByte) // the same byte in the list and in the list embedded
         for (const QString& path : {list, signature})
             QVERIFY(WriteFile(path, ReadAll(path).replace("vx_server_24\n", "vx_server_25\n")));
-        break;
-    case Spoil::FileByte:
+    if (sign.spoil == Spoil::FileByte) {
         bench.hw[1000] = char(bench.hw[1000] ^ 1);
         QVERIFY(WriteFile(bench.Source(kHwName), bench.hw));
-        break;
-    case Spoil::NoList:
-        QVERIFY(QFile::remove(list));
-        break;
-    case Spoil::GarbageSignature:
-        QVERIFY(WriteFile(signature, "RWQ garbage\n"));
-        break;
-    case Spoil::GarbageKey:
-        QVERIFY(WriteFile(junk, "untrusted comment: junk\nnot base64!\n"));
-        break;
     }
+    const QString spoiled = filled(kSpoiled.value(sign.spoil));
+    if (sign.spoil == Spoil::NoList)
+        QVERIFY(QFile::remove(spoiled));
+    else if (!spoiled.isEmpty()) // a signature, or a key file, that is not one
+        QVERIFY(WriteFile(spoiled, "untrusted comment: junk\nnot base64!\n"));
 
     const StagingOutcome outcome = StageFiles({bench.stick,
                                                {{bench.Source(kHwName), kHwName, "firm.rbf"},
                                                 {bench.Source(kSwName), kSwName, "vx_server"}}},
                                               [](const StagingProgress&) {});
 
-    QString expected =
-        bench.Filled(sign.result)
-            .replace("%OLDHW", oldHw)
-            .replace("%KEYS", QDir::toNativeSeparators(m_keys))
-            .replace("%ROLLED", QDir::toNativeSeparators(m_rolled))
-            .replace("%POLICY", QDir::toNativeSeparators(m_dir.filePath("policy.conf")));
-    for (auto number = m_numbers.cbegin(); number != m_numbers.cend(); ++number)
-        expected.replace('%' + number.key(), number.value());
+    const QString expected = filled(sign.result);
     QCOMPARE(outcome.succeeded, sign.accepted);
     if (!sign.accepted) {
         QCOMPARE(outcome.failedItem, 0);
