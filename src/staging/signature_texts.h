@@ -49,6 +49,11 @@ inline QString PolicyLineBad(const QString& path, qsizetype line) {
                           "or \"require-signature = no\"; have the policy corrected")
         .arg(QString::number(line), path);
 }
+inline QString KeyFolderUnreadable(const QString& folder) {
+    return QStringLiteral("the key folder \"%1\" cannot be read as a folder; have it made "
+                          "readable, or removed when it holds no keys")
+        .arg(folder);
+}
 inline QString KeyFileUnreadable(const QString& path, const QString& why) {
     return QStringLiteral("cannot read the trusted key file \"%1\": %2; have it made readable or "
                           "removed")

@@ -37,6 +37,11 @@ bool ReadSetting(const QString& path, QByteArray& bytes, QString& why) {
 
 void ReadKeys(const QString& folder, SiteTrust& trust) {
     const QDir dir(folder);
+    // A folder that cannot be listed would look like one without keys.
+    if (QFileInfo::exists(folder) && (!QFileInfo(folder).isDir() || !dir.isReadable())) {
+        trust.keyFault = st::KeyFolderUnreadable(Shown(folder));
+        return;
+    }
     const QStringList names =
         dir.entryList({QStringLiteral("*.pub")}, QDir::Files | QDir::Hidden, QDir::Name);
     for (const QString& name : names) {

@@ -71,8 +71,6 @@ void FlashUsageTest::usageErrorsExitTwo_data() {
     row("verify without sw", {"verify", "--hw", "a.rbf"}, "verify needs --hw FILE and --sw FILE");
     row("verify with a folder", {"verify", "--hw", "a.rbf", "--sw", "vx", "/a"},
         "verify takes no FOLDER: it copies nothing");
-    row("eject on verify", {"verify", "--eject", "--hw", "a.rbf", "--sw", "vx"},
-        "Unknown option 'eject'.");
     row("target of three digits", {"plan", "--target-hw-version", "1.2B.005", "10.0.0.1"},
         "--target-hw-version takes a version as the camera shows it");
     row("target of two parts", {"update", "--target-hw-version", "1.2B", "10.0.0.1"},

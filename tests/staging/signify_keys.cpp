@@ -54,6 +54,8 @@ QString SignFiles(const QStringList& files, const QString& keyFolder, const QStr
                 QFileInfo(file).fileName().toUtf8() + '\n';
     const QString path = QFileInfo(files.value(0)).dir().filePath("SHA256SUMS");
     const QString base = QDir(keyFolder).filePath(key);
+    if (!QFileInfo::exists(base + ".sec") && !MakeSignifyKey(keyFolder, key, key + " release key"))
+        return {};
     return WriteFile(path, list) && SignList(base + ".sec", path, false)
                ? KeyNumberOf(base + ".pub")
                : QString();

@@ -3,27 +3,22 @@
 #include <QString>
 #include <QStringList>
 
-// Keys and signatures made by Debian's signify-openbsd, as a firmware's
-// maker makes them.
+// Keys and signed checksum lists made by Debian's signify-openbsd.
 namespace kestrel::test {
 
-// The program's path; empty when it is not installed.
-QString SignifyProgram();
+QString SignifyProgram(); // empty when it is not installed
 
-// Makes FOLDER/NAME.pub and FOLDER/NAME.sec without a passphrase; signify
-// comments the public key "COMMENT public key".
+// FOLDER/NAME.pub (commented "COMMENT public key") and FOLDER/NAME.sec.
 bool MakeSignifyKey(const QString& folder, const QString& name, const QString& comment);
 
-// Signs the list with the secret key into SHA256SUMS.sig beside it: detached
-// (signify -S) or with the list embedded (signify -S -e).
+// SHA256SUMS.sig beside the list: detached, or with the list embedded.
 bool SignList(const QString& secretKey, const QString& list, bool embedded);
 
 // The key number of a public key file: 16 lower-case hex digits.
 QString KeyNumberOf(const QString& publicKey);
 
-// Lists the files (all in one folder) by name and SHA-256 in a SHA256SUMS
-// beside them and signs it, detached, with KEYFOLDER/KEY.sec; the key's
-// number, or nothing when that failed.
+// A SHA256SUMS of the files (in one folder) beside them, signed detached with
+// KEYFOLDER/KEY.sec, made ("KEY release key") if missing; the key's number.
 QString SignFiles(const QStringList& files, const QString& keyFolder, const QString& key);
 
 } // namespace kestrel::test

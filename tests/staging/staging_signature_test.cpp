@@ -18,9 +18,8 @@ using namespace kestrel::test;
 namespace {
 
 // What happens to the signed set before the copy.
-enum class Spoil { Nothing, ListByte, FileByte, NoList, GarbageSignature, GarbageKey };
-const QMap<Spoil, QString> kSpoiled{{Spoil::NoList, "%DIR/SHA256SUMS"},
-                                    {Spoil::GarbageSignature, "%DIR/SHA256SUMS.sig"},
+enum class Spoil { Nothing, ListByte, FileByte, GarbageSignature, GarbageKey };
+const QMap<Spoil, QString> kGarbage{{Spoil::GarbageSignature, "%DIR/SHA256SUMS.sig"},
                                     {Spoil::GarbageKey, "%KEYS/junk.pub"}};
 
 struct SignatureCase {
@@ -49,25 +48,24 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
-    QString m_keys = m_dir.filePath("keys");     // maker.pub, old.pub and revoked
-    QString m_rolled = m_dir.filePath("rolled"); // rolled.pub: the maker's next key
-    QString m_secret = m_dir.filePath("secret"); // the secret keys, and stranger.pub
-    QMap<QString, QString> m_numbers;            // key name: key number
+    QString m_keys = m_dir.filePath("keys");     // maker's, old (revoked in "revoked")
+    QString m_rolled = m_dir.filePath("rolled"); // the maker's next key
+    QMap<QString, QString> m_folders{{"maker", m_keys},
+                                     {"old", m_keys},
+                                     {"rolled", m_rolled},
+                                     {"stranger", m_dir.path()}}; // where each key is
+    QMap<QString, QString> m_numbers;                             // key name: key number
 };
 
 void StagingSignatureTest::initTestCase() {
     if (SignifyProgram().isEmpty())
         QSKIP("signify-openbsd is not installed (Debian package signify-openbsd)");
-    QVERIFY(QDir().mkpath(m_keys) && QDir().mkpath(m_rolled) && QDir().mkpath(m_secret));
-    for (const QString key : {"maker", "rolled", "old", "stranger"}) {
+    QVERIFY(QDir().mkpath(m_keys) && QDir().mkpath(m_rolled));
+    for (auto [key, folder] : m_folders.asKeyValueRange()) {
         // The stranger's key calls itself the maker's: its comment is not to be trusted.
-        QVERIFY(
-            MakeSignifyKey(m_secret, key, (key == "stranger" ? "maker" : key) + " release key"));
-        m_numbers[key] = KeyNumberOf(m_secret + '/' + key + ".pub");
+        QVERIFY(MakeSignifyKey(folder, key, (key == "stranger" ? "maker" : key) + " release key"));
+        m_numbers[key] = KeyNumberOf(folder + '/' + key + ".pub");
     }
-    for (const QString trusted : {"maker", "old"})
-        QVERIFY(QFile::rename(m_secret + '/' + trusted + ".pub", m_keys + '/' + trusted + ".pub"));
-    QVERIFY(QFile::rename(m_secret + "/rolled.pub", m_rolled + "/rolled.pub"));
     QVERIFY(
         WriteFile(m_keys + "/revoked", "# withdrawn\n" + m_numbers["old"].toUpper().toLatin1()));
     qputenv("KESTREL_FLASH_KEYS", (m_keys + QDir::listSeparator() + m_rolled).toLocal8Bit());
@@ -85,7 +83,6 @@ void StagingSignatureTest::signedSets_data() {
     using enum Spoil;
     row("detached", {kBoth, "maker", false, Nothing, false, maker});
     row("embedded", {kBoth, "maker", true, Nothing, false, maker});
-    row("embedded, no SHA256SUMS beside", {kBoth, "maker", true, NoList, false, maker});
     row("rolled: the second trusted key",
         {kBoth, "rolled", false, Nothing, false, "signed by key %rolled (rolled release key)"});
     row("unsigned without the policy", {kBoth, "", false, Nothing, false, "not signed"});
@@ -127,16 +124,14 @@ void StagingSignatureTest::signedSets_data() {
 void StagingSignatureTest::signedSets() {
     QFETCH(SignatureCase, sign);
     ChecksumBench bench({});
-    QVERIFY(bench.ok);
     const QString list = bench.Source("SHA256SUMS");
-    const QString signature = list + ".sig";
     const QString policy = m_dir.filePath("policy.conf");
     const auto cleanUp =
         qScopeGuard([&] { QFile::remove(m_keys + "/junk.pub"), QFile::remove(policy); });
     const QString oldHw = QCryptographicHash::hash(bench.hw, QCryptographicHash::Sha256).toHex();
-    QVERIFY(WriteFile(list, bench.Filled(sign.list).toLatin1()));
+    QVERIFY(bench.ok && WriteFile(list, bench.Filled(sign.list).toLatin1()));
     if (!sign.key.isEmpty())
-        QVERIFY(SignList(m_secret + '/' + sign.key + ".sec", list, sign.embedded));
+        QVERIFY(SignList(m_folders[sign.key] + '/' + sign.key + ".sec", list, sign.embedded));
     if (sign.policy)
         QVERIFY(WriteFile(policy, "require-signature = yes\n"));
     const auto filled = [&](const QString& text) {
@@ -150,17 +145,14 @@ void StagingSignatureTest::signedSets() {
         return done;
     };
     if (sign.spoil == Spoil::ListByte) // the same byte in the list and in the list embedded
-        for (const QString& path : {list, signature})
+        for (const QString& path : {list, list + ".sig"})
             QVERIFY(WriteFile(path, ReadAll(path).replace("vx_server_24\n", "vx_server_25\n")));
     if (sign.spoil == Spoil::FileByte) {
         bench.hw[1000] = char(bench.hw[1000] ^ 1);
         QVERIFY(WriteFile(bench.Source(kHwName), bench.hw));
     }
-    const QString spoiled = filled(kSpoiled.value(sign.spoil));
-    if (sign.spoil == Spoil::NoList)
-        QVERIFY(QFile::remove(spoiled));
-    else if (!spoiled.isEmpty()) // a signature, or a key file, that is not one
-        QVERIFY(WriteFile(spoiled, "untrusted comment: junk\nnot base64!\n"));
+    if (kGarbage.contains(sign.spoil)) // a signature, or a key file, that is not one
+        QVERIFY(WriteFile(filled(kGarbage[sign.spoil]), "untrusted comment: junk\nnot base64!\n"));
 
     const StagingOutcome outcome = StageFiles({bench.stick,
                                                {{bench.Source(kHwName), kHwName, "firm.rbf"},
