@@ -72,6 +72,7 @@ JobResult CameraJob::Run() {
         case Command::Info:
         case Command::Stage:
         case Command::Scan:
+        case Command::Verify:
             result.Set(ResultCode::Ok, QString());
             break;
         case Command::Watch:

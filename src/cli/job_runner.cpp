@@ -64,6 +64,21 @@ bool JobRunner::FollowStopRequests(StopSignals& stop, Command command, QString* 
     return false;
 }
 
+void JobRunner::RunVerify(const CliOptions& options) {
+    Begin(Command::Verify, {VerifyJobName(options)});
+    QEventLoop loop;
+    m_loop = &loop;
+    // The files are read in a thread of their own: the output stays alive
+    // meanwhile, and the loop ends with the job's last event.
+    const std::unique_ptr<QThread> reader(
+        QThread::create([this, options] { RunVerifyJob(options, *this); }));
+    reader->start();
+    loop.exec();
+    reader->wait();
+    m_loop = nullptr;
+    m_output.End();
+}
+
 void JobRunner::Run(const QList<CameraAddress>& cameras, const JobPlan& plan) {
     QStringList names;
     for (const CameraAddress& camera : cameras)

@@ -21,7 +21,8 @@ namespace kestrel::cli {
 // address, all at once, each in a thread of its own with its own
 // connection, or the copy onto a stick in the calling thread. Each event is
 // taken into its job's record, then shown by the output, in the main
-// thread; the run returns when every job has ended.
+// thread; the run returns when every job has ended. The checks of verify
+// run in a thread of their own as well.
 class JobRunner : public QObject, public JobSink {
     Q_OBJECT
 public:
@@ -30,6 +31,7 @@ public:
 
     void Run(const QList<CameraAddress>& cameras, const JobPlan& plan);
     void RunStage(const CliOptions& options);
+    void RunVerify(const CliOptions& options);
 
     // The operator asked to stop (Ctrl-C): every job still at work is asked
     // to stop, ends within moments as interrupted, with what that means for

@@ -23,7 +23,7 @@ QString Bar(int percent) {
 
 bool ShowsBar(JobState state) {
     return state == JobState::Erasing || state == JobState::Programming ||
-           state == JobState::Copying;
+           state == JobState::Copying || state == JobState::Checking;
 }
 
 } // namespace
@@ -59,7 +59,7 @@ void LiveOutput::End() {
     m_timer.stop();
     m_pending += TakeHeld();
     // The bars give way to the summary, which says the same and more.
-    WriteText(m_stream, TakeBarsAway() + SummaryTable(Jobs(), m_command == Command::Stage));
+    WriteText(m_stream, TakeBarsAway() + SummaryTable(Jobs(), m_command));
 }
 
 QString LiveOutput::TakeBarsAway() {

@@ -85,6 +85,8 @@ int main(int argc, char** argv) {
     }
     if (options.command == Command::Stage) {
         runner.RunStage(options);
+    } else if (options.command == Command::Verify) {
+        runner.RunVerify(options);
     } else {
         JobPlan plan;
         plan.command = options.command;

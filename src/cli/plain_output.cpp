@@ -43,7 +43,7 @@ void PlainOutput::ShowProgress() {
 
 void PlainOutput::End() {
     m_timer.stop();
-    WriteText(m_stream, TakeHeld() + SummaryTable(Jobs(), m_command == Command::Stage));
+    WriteText(m_stream, TakeHeld() + SummaryTable(Jobs(), m_command));
 }
 
 } // namespace kestrel::cli

@@ -24,7 +24,7 @@ QString ProblemWith(const CliOptions& options) {
     if (!sw.isFile())
         return QStringLiteral("The software firmware file %1 does not exist or is not a file.")
             .arg(options.swFile);
-    if (!folder.isDir())
+    if (options.command == Command::Stage && !folder.isDir())
         return QStringLiteral("The folder %1 does not exist.").arg(options.folder);
     return QString();
 }
@@ -63,7 +63,66 @@ void EjectStick(JobPresenter& surface, const StickCopyResult& copy, JobResult& r
     }
 }
 
+// The two files as the request of a copy: hardware, software, with the
+// SHA-256s given for them.
+StickCopyRequest RequestFor(const CliOptions& options) {
+    const QFileInfo hw(options.hwFile);
+    const QFileInfo sw(options.swFile);
+    return {options.folder.isEmpty() ? QString() : QDir(options.folder).absolutePath(),
+            {hw.absoluteFilePath(), hw.fileName(),
+             Given(options.hwSha256, QStringLiteral("--hw-sha256"))},
+            {sw.absoluteFilePath(), sw.fileName(),
+             Given(options.swSha256, QStringLiteral("--sw-sha256"))}};
+}
+
+void PostFinished(JobPresenter& surface, JobResult& result, const QElapsedTimer& clock) {
+    surface.PostState(JobState::Done);
+    result.elapsedMs = clock.elapsed();
+    JobEvent finished;
+    finished.kind = JobEvent::Kind::Finished;
+    finished.result = result;
+    surface.Post(finished);
+}
+
 } // namespace
+
+QString VerifyJobName(const CliOptions& options) {
+    return QFileInfo(options.hwFile).fileName() + QStringLiteral(" + ") +
+           QFileInfo(options.swFile).fileName();
+}
+
+JobResult RunVerifyJob(const CliOptions& options, JobSink& sink) {
+    QElapsedTimer clock;
+    clock.start();
+    JobResult result;
+    JobPresenter surface(0, sink);
+    const QString problem = ProblemWith(options);
+    if (!problem.isEmpty()) {
+        surface.PostMessage(problem);
+        result.Set(ResultCode::Refused, problem);
+    } else {
+        surface.PostState(JobState::Checking);
+        surface.PostProgress(0);
+        const StickCopyResult check =
+            CheckFirmwareForStick(RequestFor(options), [&](const StickCopyProgress& progress) {
+                if (progress.percentRose)
+                    surface.PostProgress(progress.percent);
+            });
+        PostLines(surface, check.reportLines);
+        result.files = check.files;
+        if (check.succeeded) {
+            result.Set(ResultCode::Ok,
+                       QStringLiteral("%1 and %2 pass every check of a copy to a USB stick.")
+                           .arg(QFileInfo(options.hwFile).fileName(),
+                                QFileInfo(options.swFile).fileName()));
+        } else {
+            surface.PostMessage(check.failure);
+            result.Set(ResultCode::Refused, check.failure);
+        }
+    }
+    PostFinished(surface, result, clock);
+    return result;
+}
 
 JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
     QElapsedTimer clock;
@@ -75,14 +134,7 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
         surface.PostMessage(problem);
         result.Set(ResultCode::CopyFailed, problem);
     } else {
-        const QFileInfo hw(options.hwFile);
-        const QFileInfo sw(options.swFile);
-        const StickCopyRequest request{
-            QDir(options.folder).absolutePath(),
-            {hw.absoluteFilePath(), hw.fileName(),
-             Given(options.hwSha256, QStringLiteral("--hw-sha256"))},
-            {sw.absoluteFilePath(), sw.fileName(),
-             Given(options.swSha256, QStringLiteral("--sw-sha256"))}};
+        const StickCopyRequest request = RequestFor(options);
         surface.PostState(JobState::Copying);
         PostLines(surface, staging_texts::CopyingLine(request.folder));
         surface.PostProgress(0);
@@ -105,12 +157,7 @@ JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
             result.Set(ResultCode::CopyFailed, copy.failure);
         }
     }
-    surface.PostState(JobState::Done);
-    result.elapsedMs = clock.elapsed();
-    JobEvent finished;
-    finished.kind = JobEvent::Kind::Finished;
-    finished.result = result;
-    surface.Post(finished);
+    PostFinished(surface, result, clock);
     return result;
 }
 

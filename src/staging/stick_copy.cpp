@@ -1,8 +1,11 @@
 #include "stick_copy.h"
 
 #include "copy_report.h"
+#include "file_stager.h"
 #include "staging_task.h"
 #include "staging_texts.h"
+
+#include <algorithm>
 
 namespace kestrel {
 
@@ -45,6 +48,26 @@ StickCopyResult CopyFirmwareToStick(const StickCopyRequest& request,
     result.reportLines = CopyReportLines(plan, outcome, request.layout);
     if (!outcome.succeeded)
         result.failure = CopyFailureMessage(plan, outcome);
+    return result;
+}
+
+StickCopyResult CheckFirmwareForStick(const StickCopyRequest& request,
+                                      const StickCopyProgressSink& progress) {
+    const StagingPlan plan = PlanFor(request);
+    int shownPercent = 0;
+    const StagingOutcome outcome = CheckStagingSources(plan, [&](const StagingProgress& step) {
+        const int percent = CopyPercent(step);
+        const bool rose = percent > shownPercent;
+        shownPercent = std::max(shownPercent, percent);
+        progress({percent, rose, CopyStatusLine(plan, step)});
+    });
+    StickCopyResult result;
+    result.succeeded = outcome.succeeded;
+    result.folder = plan.folder;
+    result.files = StagedFiles(plan, outcome);
+    result.reportLines = CheckReportLines(plan, outcome);
+    if (!outcome.succeeded)
+        result.failure = CheckFailureMessage(plan, outcome);
     return result;
 }
 

@@ -42,4 +42,14 @@ using StickCopyProgressSink = std::function<void(const StickCopyProgress&)>;
 StickCopyResult CopyFirmwareToStick(const StickCopyRequest& request,
                                     const StickCopyProgressSink& progress);
 
+// The checks that CopyFirmwareToStick makes before the stick is touched,
+// without copying: each file read and checked against its checksums and
+// their signature under what the site trusts. Runs in the calling thread and
+// blocks until done. `files` holds the files that passed (storedAs: the name
+// they would have), `reportLines` what CheckReportLines says, `failure` why
+// the copy would be refused. The sink is told how far the reading is, in
+// this thread or another, one call at a time.
+StickCopyResult CheckFirmwareForStick(const StickCopyRequest& request,
+                                      const StickCopyProgressSink& progress);
+
 } // namespace kestrel

@@ -4,7 +4,9 @@
 #include "kestrel_flashtool_dlg.h"
 #include "pane_edit.h"
 #include "run_texts.h"
+#include "scratch_files.h"
 #include "session_handlers.h"
+#include "signify_keys.h"
 #include "sim_thread.h"
 #include "tool_session.h"
 
@@ -107,6 +109,8 @@ private slots:
     void secondPressWhileStartingIsIgnored_data();
     void secondPressWhileStartingIsIgnored();
     void copyDuringARunKeepsTheRunInTheLog();
+    void copySignedFirmware_data();
+    void copySignedFirmware();
     void refusedConnectAfterACopy();
     void connectingAgainTellsTheVersion_data();
     void connectingAgainTellsTheVersion();
@@ -271,6 +275,52 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
              qPrintable(report));
     QCOMPARE(QFileInfo(stick + QStringLiteral("/firm.rbf")).size(), QFileInfo(hw).size());
     QCOMPARE(QFileInfo(stick + QStringLiteral("/vx_server")).size(), QFileInfo(sw).size());
+}
+
+void WindowSessionTest::copySignedFirmware_data() {
+    QTest::addColumn<QString>("signer"); // the key that signs SHA256SUMS; only maker is trusted
+    QTest::newRow("the maker's key: the report names it") << "maker";
+    QTest::newRow("an unknown key: refused in a message box") << "stranger";
+}
+
+void WindowSessionTest::copySignedFirmware() {
+    QFETCH(QString, signer);
+    namespace kt = kestrel::test;
+    if (kt::SignifyProgram().isEmpty())
+        QSKIP("signify-openbsd is not installed (Debian package signify-openbsd)");
+    QTemporaryDir scratch;
+    const QString keys = scratch.filePath("keys");
+    const QString stick = scratch.filePath("stick");
+    const QStringList files{scratch.filePath("camera_2_6.rbf"), scratch.filePath("vx_server_3_9")};
+    QVERIFY(QDir().mkpath(keys) && QDir().mkpath(stick));
+    QVERIFY(kt::WriteFile(files[0], QByteArray(5000, 'h')) && kt::WriteFile(files[1], "sw"));
+    const QString number = kt::SignFiles(files, signer == "maker" ? keys : scratch.path(), signer);
+    qputenv("KESTREL_FLASH_KEYS", keys.toLocal8Bit()); // gone with the test: then no keys
+
+    Tool tool(FastCamera(), true); // the camera is not asked
+    tool.choosers->files = files;
+    tool.choosers->folder = stick;
+    tool.session->OnBnClickedSelectHw();
+    tool.session->OnBnClickedSelectSw();
+    tool.session->OnBnClickedSelectUsb();
+    MessageBoxes boxes;
+    QTest::mouseClick(tool.dlg.findChild<QPushButton*>(QStringLiteral("IDC_COPY_TO_USB")),
+                      Qt::LeftButton);
+
+    const QString log = Shown(tool.Pane(Pane::Log));
+    if (signer == "maker") {
+        QCOMPARE(boxes.texts, QStringList());
+        QCOMPARE(log.count("\t   signed by key " + number + " (maker release key)\n"), 2);
+        QCOMPARE(kt::ReadAll(stick + "/firm.rbf"), kt::ReadAll(files[0]));
+        return;
+    }
+    // The whole sentence is the staging table's; here: the box, and the stick left alone.
+    const QString why = "\"" + QDir::toNativeSeparators(scratch.filePath("SHA256SUMS.sig")) +
+                        "\" is signed by key " + number + ", which is none of the trusted keys";
+    QTRY_COMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].contains("USB stick failed: camera_2_6.rbf: " + why), qPrintable(log));
+    QVERIFY(log.contains("\t=> camera_2_6.rbf NOT copied: " + why));
+    QCOMPARE(kt::FolderEntries(stick), QStringList());
 }
 
 void WindowSessionTest::refusedConnectAfterACopy() {

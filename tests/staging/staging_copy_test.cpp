@@ -1,3 +1,4 @@
+#include "ed25519_check.h"
 #include "scratch_files.h"
 #include "staging_rig.h"
 
@@ -56,6 +57,8 @@ private slots:
     void leftoverChosenAsSourceIsRefused();
     void pressesDuringCopyAreRefused();
     void progressAndStatusLine();
+    void signaturesWithoutOpenSsl_data();
+    void signaturesWithoutOpenSsl();
 };
 
 void StagingCopyTest::refusedWithoutChoices_data() {
@@ -387,6 +390,33 @@ void StagingCopyTest::progressAndStatusLine() {
     QCOMPARE(rig.surface.caret.value(Pane::Log), heading.size());
     QCOMPARE(rig.surface.paneText.value(Pane::Log), rig.log.Text());
     QVERIFY(rig.log.Text().startsWith(heading));
+}
+
+// A build without OpenSSL (preset no-openssl); the others check signatures.
+void StagingCopyTest::signaturesWithoutOpenSsl_data() {
+    QTest::addColumn<QString>("file"); // made: a signature beside the firmware, or the policy
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a signed set") << "sources/SHA256SUMS.sig" << "\"%1\" signs the firmware,";
+    QTest::newRow("the policy") << "policy.conf"
+                                << "the site's policy \"%1\" requires signed firmware,";
+}
+
+void StagingCopyTest::signaturesWithoutOpenSsl() {
+    if (kestrel::SignatureChecksAvailable())
+        QSKIP("this build checks signatures: staging_signature_test covers them");
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
+    Firmware f;
+    const QString path = f.rig.root.filePath(file);
+    QVERIFY(f.written && WriteFile(path, "require-signature = yes\n"));
+    qputenv("KESTREL_FLASH_POLICY", f.rig.root.filePath("policy.conf").toLocal8Bit());
+    f.rig.Choose(f.hwPath, f.swPath, f.rig.StickPath());
+    QVERIFY(!f.rig.staging.CopyToStick());
+    QCOMPARE(f.rig.surface.messageBoxes.value(0),
+             FailureBox("board_3.rbf: " + reason.arg(Native(path)) + " but this build of the tool "
+                        "cannot check signatures (it was built without OpenSSL); use a build "
+                        "that checks them"));
+    QCOMPARE(FolderEntries(f.rig.StickPath()), QStringList());
 }
 
 QTEST_MAIN(StagingCopyTest)

@@ -64,6 +64,7 @@ QString Report(const QString& folder, const QList<CopiedFile>& copied, const QSt
                    " bytes, SHA-256 " + QString::fromLatin1(hash.toHex()) + "\r\n";
         if (!file.matched.isEmpty())
             details += "\t   checksum matches " + file.matched + "\r\n";
+        details += "\t   " + file.signer + "\r\n";
     }
     return lines + rest + (details.isEmpty() ? QString() : "\r\n" + details);
 }
