@@ -46,8 +46,13 @@ void JobRunner::Begin(Command command, const QStringList& names) {
 
 void JobRunner::RunStage(const CliOptions& options) {
     Begin(Command::Stage, {options.folder});
-    RunStageJob(options, *this); // its events come here as they happen
-    m_output.End();
+    // Its events come here as they happen; it stays, with its result.
+    auto* job = new StageJob(options, *this, this);
+    connect(job, &StageJob::finished, this, [this] {
+        m_output.End();
+        emit stageEnded();
+    });
+    job->Start();
 }
 
 void JobRunner::Run(const QList<CameraAddress>& cameras, const JobPlan& plan) {

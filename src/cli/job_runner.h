@@ -18,9 +18,9 @@ namespace kestrel::cli {
 
 // Runs the jobs of one command and keeps their records: one camera job per
 // address, all at once, each in a thread of its own with its own
-// connection, or the copy onto a stick in the calling thread. Each event is
-// taken into its job's record, then shown by the output, in the main
-// thread; the run returns when every job has ended.
+// connection, or the copy onto a stick. Each event is taken into its job's
+// record, then shown by the output, in the main thread; the run returns when
+// every job has ended.
 class JobRunner : public QObject, public JobSink {
     Q_OBJECT
 public:
@@ -28,6 +28,8 @@ public:
     ~JobRunner() override;
 
     void Run(const QList<CameraAddress>& cameras, const JobPlan& plan);
+    // Starts the copy onto a stick and returns; stageEnded follows, from the
+    // events of this thread, once it has ended and the output has ended.
     void RunStage(const CliOptions& options);
 
     // The operator asked to stop (Ctrl-C): every job still at work is asked
@@ -43,6 +45,9 @@ public:
     const QList<JobRecord>& Records() const { return m_jobs; }
     // True when every job ended well.
     bool AllSucceeded() const;
+
+signals:
+    void stageEnded();
 
 private:
     void Begin(Command command, const QStringList& names);

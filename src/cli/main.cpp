@@ -75,7 +75,9 @@ int main(int argc, char** argv) {
     const std::unique_ptr<ProgressOutput> output = MakeOutput(options);
     JobRunner runner(*output);
     if (options.command == Command::Stage) {
+        QObject::connect(&runner, &JobRunner::stageEnded, &app, &QCoreApplication::quit);
         runner.RunStage(options);
+        QCoreApplication::exec();
     } else {
         JobPlan plan;
         plan.command = options.command;

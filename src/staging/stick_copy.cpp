@@ -26,26 +26,36 @@ QList<StagedFile> StagedFiles(const StagingPlan& plan, const StagingOutcome& out
 
 } // namespace
 
-StickCopyResult CopyFirmwareToStick(const StickCopyRequest& request,
-                                    const StickCopyProgressSink& progress) {
-    const StagingPlan plan = PlanFor(request);
-    int shownPercent = 0;
-    StagingTask task(plan);
-    const StagingOutcome outcome = task.Run([&](const StagingProgress& step) {
-        const int percent = CopyPercent(step);
-        const bool rose = percent > shownPercent;
-        if (rose)
-            shownPercent = percent;
-        progress({percent, rose, CopyStatusLine(plan, step)});
-    });
+StickCopy::StickCopy(StickCopyRequest request, QObject* parent)
+    : QObject(parent), m_request(std::move(request)), m_plan(PlanFor(m_request)),
+      m_task(new StagingTask(m_plan, this)) {
+    connect(m_task, &StagingTask::progressed, this, &StickCopy::TellProgress);
+    connect(m_task, &StagingTask::finished, this, &StickCopy::TellEnd);
+}
+
+StickCopy::~StickCopy() = default;
+
+void StickCopy::Start() {
+    m_task->Start();
+}
+
+void StickCopy::TellProgress(const StagingProgress& step) {
+    const int percent = CopyPercent(step);
+    const bool rose = percent > m_shownPercent;
+    if (rose)
+        m_shownPercent = percent;
+    emit progressed({percent, rose, CopyStatusLine(m_plan, step)});
+}
+
+void StickCopy::TellEnd(const StagingOutcome& outcome) {
     StickCopyResult result;
     result.succeeded = outcome.succeeded;
-    result.folder = plan.folder;
-    result.files = StagedFiles(plan, outcome);
-    result.reportLines = CopyReportLines(plan, outcome, request.layout);
+    result.folder = m_plan.folder;
+    result.files = StagedFiles(m_plan, outcome);
+    result.reportLines = CopyReportLines(m_plan, outcome, m_request.layout);
     if (!outcome.succeeded)
-        result.failure = CopyFailureMessage(plan, outcome);
-    return result;
+        result.failure = CopyFailureMessage(m_plan, outcome);
+    emit finished(result);
 }
 
 } // namespace kestrel

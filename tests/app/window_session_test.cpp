@@ -295,7 +295,7 @@ void WindowSessionTest::refusedConnectAfterACopy() {
     tool.session->OnBnClickedSelectUsb();
     tool.session->OnBnClickedCopyToUsb();
     const auto* bar = tool.dlg.findChild<QProgressBar*>(QStringLiteral("IDC_PROGRESS"));
-    QCOMPARE(bar->value(), 100);
+    QTRY_COMPARE(bar->value(), 100);
 
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.2")); // nothing listens
     MessageBoxes boxes;

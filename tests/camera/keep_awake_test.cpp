@@ -16,6 +16,7 @@
 #include <QMutex>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -91,6 +92,7 @@ private slots:
     void oneLockForEveryHolder();
     void heldWhileTheRunIsFollowed_data();
     void heldWhileTheRunIsFollowed();
+    void heldWhileTheFilesAreWritten_data();
     void heldWhileTheFilesAreWritten();
     void cleanupTestCase();
 
@@ -187,20 +189,33 @@ void KeepAwakeTest::heldWhileTheRunIsFollowed() {
     QCOMPARE(m_logind.Calls().mid(before), QStringList{kCall});
 }
 
+void KeepAwakeTest::heldWhileTheFilesAreWritten_data() {
+    QTest::addColumn<bool>("copied");
+    QTest::newRow("copied") << true;
+    // The second file is missing: the copy fails, the lock goes all the same.
+    QTest::newRow("failed") << false;
+}
+
 void KeepAwakeTest::heldWhileTheFilesAreWritten() {
+    QFETCH(bool, copied);
     QTemporaryDir dir;
     QFile source(dir.filePath(QStringLiteral("a.rbf")));
-    QVERIFY(source.open(QIODevice::WriteOnly) && source.write(QByteArray(1 << 20, 'f')) > 0);
+    QVERIFY(source.open(QIODevice::WriteOnly) && source.write(QByteArray(32 << 20, 'f')) > 0);
     source.close();
+    if (copied)
+        QVERIFY(QFile::copy(source.fileName(), dir.filePath(QStringLiteral("vx_server_1"))));
     const qsizetype before = m_logind.Calls().size();
-    int heldDuring = -1;
-    QTimer::singleShot(0, [&] { heldDuring = m_logind.Held(); }); // while the copy runs
-    // The second file is missing: the copy fails, the lock goes all the same.
     kestrel::StagingTask task({dir.path(),
                                {{source.fileName(), "a.rbf", "firm.rbf"},
                                 {dir.filePath("vx_server_1"), "vx_server_1", "vx_server"}}});
-    QVERIFY(!task.Run([](const kestrel::StagingProgress&) {}).succeeded);
-    QCOMPARE(heldDuring, 1);
+    QSignalSpy finished(&task, &kestrel::StagingTask::finished);
+    task.Start();
+    if (copied) {
+        QTRY_COMPARE(m_logind.Held(), 1);
+        QVERIFY(finished.isEmpty()); // held while the files are written
+    }
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(qvariant_cast<kestrel::StagingOutcome>(finished.first().first()).succeeded, copied);
     QCOMPARE(m_logind.Calls().mid(before), QStringList{kCall});
     QTRY_COMPARE(m_logind.Held(), 0);
 }
