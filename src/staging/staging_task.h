@@ -26,7 +26,6 @@ public:
 
     // Starts the copy; a second call does nothing.
     void Start();
-    bool Running() const { return m_worker.joinable(); }
 
 signals:
     // The latest progress, at most about 20 times a second.
