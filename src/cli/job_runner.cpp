@@ -45,11 +45,17 @@ void JobRunner::Begin(Command command, const QStringList& names) {
 }
 
 void JobRunner::RunStage(const CliOptions& options) {
-    Begin(Command::Stage, {options.folder});
-    m_staging = true;
-    RunStageJob(options, *this); // its events come here as they happen
-    m_staging = false;
-    m_output.End();
+    Begin(options.command,
+          {options.command == Command::Verify ? VerifyJobName(options) : options.folder});
+    // Its events come here as they happen; it stays, with its result.
+    auto* job = new StageJob(options, *this, this);
+    m_staging = true; // Ctrl-C lets the copy (or the check) go on to its end
+    connect(job, &StageJob::finished, this, [this] {
+        m_staging = false;
+        m_output.End();
+        emit stageEnded();
+    });
+    job->Start();
 }
 
 bool JobRunner::FollowStopRequests(StopSignals& stop, Command command, QString* refusal) {
@@ -62,21 +68,6 @@ bool JobRunner::FollowStopRequests(StopSignals& stop, Command command, QString* 
                               "the program without telling what it left unfinished.")
                    .arg(CommandName(command));
     return false;
-}
-
-void JobRunner::RunVerify(const CliOptions& options) {
-    Begin(Command::Verify, {VerifyJobName(options)});
-    QEventLoop loop;
-    m_loop = &loop;
-    // The files are read in a thread of their own: the output stays alive
-    // meanwhile, and the loop ends with the job's last event.
-    const std::unique_ptr<QThread> reader(
-        QThread::create([this, options] { RunVerifyJob(options, *this); }));
-    reader->start();
-    loop.exec();
-    reader->wait();
-    m_loop = nullptr;
-    m_output.End();
 }
 
 void JobRunner::Run(const QList<CameraAddress>& cameras, const JobPlan& plan) {

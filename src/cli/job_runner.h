@@ -19,10 +19,9 @@ namespace kestrel::cli {
 
 // Runs the jobs of one command and keeps their records: one camera job per
 // address, all at once, each in a thread of its own with its own
-// connection, or the copy onto a stick in the calling thread. Each event is
-// taken into its job's record, then shown by the output, in the main
-// thread; the run returns when every job has ended. The checks of verify
-// run in a thread of their own as well.
+// connection, or the copy onto a stick. Each event is taken into its job's
+// record, then shown by the output, in the main thread; the run returns when
+// every job has ended.
 class JobRunner : public QObject, public JobSink {
     Q_OBJECT
 public:
@@ -30,8 +29,10 @@ public:
     ~JobRunner() override;
 
     void Run(const QList<CameraAddress>& cameras, const JobPlan& plan);
+    // Starts the copy onto a stick and returns; stageEnded follows, from the
+    // events of this thread, once it has ended and the output has ended.
+    // Verify is the same job without a copy.
     void RunStage(const CliOptions& options);
-    void RunVerify(const CliOptions& options);
 
     // The operator asked to stop (Ctrl-C): every job still at work is asked
     // to stop, ends within moments as interrupted, with what that means for
@@ -53,6 +54,9 @@ public:
     // True when every job ended well.
     bool AllSucceeded() const;
 
+signals:
+    void stageEnded();
+
 private:
     void Begin(Command command, const QStringList& names);
     void Deliver(const JobEvent& event);
@@ -62,7 +66,7 @@ private:
     qsizetype m_pending = 0;
     QList<JobRecord> m_jobs;
     bool m_interrupted = false;
-    bool m_staging = false; // RunStage is copying
+    bool m_staging = false; // the job of RunStage is at work
     RecordBook* m_records = nullptr;
     std::vector<std::unique_ptr<JobStop>> m_stops;
     std::vector<std::unique_ptr<QThread>> m_threads;

@@ -83,10 +83,10 @@ int main(int argc, char** argv) {
         WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(refusal));
         return 1;
     }
-    if (options.command == Command::Stage) {
+    if (options.command == Command::Stage || options.command == Command::Verify) {
+        QObject::connect(&runner, &JobRunner::stageEnded, &app, &QCoreApplication::quit);
         runner.RunStage(options);
-    } else if (options.command == Command::Verify) {
-        runner.RunVerify(options);
+        QCoreApplication::exec();
     } else {
         JobPlan plan;
         plan.command = options.command;

@@ -41,6 +41,10 @@ bool CameraSimServer::Listen(const QHostAddress& address, quint16 port) {
     return true;
 }
 
+void CameraSimServer::Close() {
+    server_.close();
+}
+
 quint16 CameraSimServer::Port() const {
     return port_;
 }

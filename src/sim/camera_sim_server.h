@@ -31,6 +31,8 @@ public:
     // Starts listening; port 0 takes any free port. With --run-in-progress
     // the run starts here. False, with ErrorString(), when it cannot listen.
     bool Listen(const QHostAddress& address, quint16 port);
+    // Stops listening, for a listen that is given up; a run started stays.
+    void Close();
     // The port listened on, also while a power cycle has the camera off.
     quint16 Port() const;
     // How often the camera has tried to come back on since it went off last.

@@ -2,6 +2,7 @@
 
 #include "camera_sim_server.h"
 #include "escapes.h"
+#include "sim_cameras.h"
 
 #include <QTime>
 
@@ -28,27 +29,35 @@ QString Shown(QByteArray bytes) {
 
 } // namespace
 
-ConsoleLog::ConsoleLog(CameraSimServer& server, QObject* parent) : QObject(parent) {
+ConsoleLog::ConsoleLog(const SimCameras& cameras, QObject* parent) : QObject(parent) {
+    for (int i = 0; i < cameras.Count(); ++i) {
+        Follow(cameras.Camera(i), cameras.Count() > 1);
+    }
+}
+
+void ConsoleLog::Follow(const CameraSimServer& server, bool namePort) {
+    const CameraSimServer* named = namePort ? &server : nullptr;
     connect(&server, &CameraSimServer::ConnectionOpened, this,
-            [](int connection, const QString& peer) {
-                PrintFor(connection, QStringLiteral("connected from %1").arg(peer));
+            [named](int connection, const QString& peer) {
+                PrintFor(named, connection, QStringLiteral("connected from %1").arg(peer));
             });
-    connect(&server, &CameraSimServer::ConnectionClosed, this,
-            [](int connection) { PrintFor(connection, QStringLiteral("disconnected")); });
+    connect(&server, &CameraSimServer::ConnectionClosed, this, [named](int connection) {
+        PrintFor(named, connection, QStringLiteral("disconnected"));
+    });
     connect(&server, &CameraSimServer::LineReceived, this,
-            [](int connection, const QByteArray& line) {
-                PrintFor(connection, QStringLiteral("<- ") + Shown(line));
+            [named](int connection, const QByteArray& line) {
+                PrintFor(named, connection, QStringLiteral("<- ") + Shown(line));
             });
     connect(&server, &CameraSimServer::BytesSent, this,
-            [](int connection, const QByteArray& bytes) {
-                PrintFor(connection, QStringLiteral("-> ") + Shown(bytes));
+            [named](int connection, const QByteArray& bytes) {
+                PrintFor(named, connection, QStringLiteral("-> ") + Shown(bytes));
             });
     connect(&server, &CameraSimServer::Note, this,
-            [](int connection, const QString& text) { PrintFor(connection, text); });
+            [named](int connection, const QString& text) { PrintFor(named, connection, text); });
     connect(&server, &CameraSimServer::RunPhaseChanged, this,
-            [](const QString& text) { Print(text); });
+            [named](const QString& text) { PrintFor(named, 0, text); });
     connect(&server, &CameraSimServer::PowerChanged, this,
-            [](const QString& text) { Print(text); });
+            [named](const QString& text) { PrintFor(named, 0, text); });
 }
 
 void ConsoleLog::Print(const QString& text) {
@@ -59,12 +68,14 @@ void ConsoleLog::Print(const QString& text) {
     std::fflush(stdout);
 }
 
-void ConsoleLog::PrintFor(int connection, const QString& text) {
-    if (connection == 0) {
-        Print(text); // the camera as a whole
-        return;
+void ConsoleLog::PrintFor(const CameraSimServer* named, int connection, const QString& text) {
+    QString shown = connection == 0 // the camera as a whole
+                        ? text
+                        : QStringLiteral("#%1 %2").arg(connection).arg(text);
+    if (named) {
+        shown = QStringLiteral("port %1 %2").arg(named->Port()).arg(shown);
     }
-    Print(QStringLiteral("#%1 %2").arg(connection).arg(text));
+    Print(shown);
 }
 
 } // namespace kestrel::sim

@@ -3,6 +3,7 @@
 
 #include "camera_sim_server.h"
 #include "console_log.h"
+#include "sim_cameras.h"
 #include "sim_options.h"
 #include "stop_signals.h"
 
@@ -39,10 +40,10 @@ int main(int argc, char** argv) {
     }
     const SimOptions& options = parsed.options;
 
-    CameraSimServer server(options);
+    SimCameras cameras(options);
     std::unique_ptr<ConsoleLog> log;
     if (!options.quiet) {
-        log = std::make_unique<ConsoleLog>(server);
+        log = std::make_unique<ConsoleLog>(cameras);
     }
     kestrel::StopSignals stopSignals;
     QObject::connect(&stopSignals, &kestrel::StopSignals::stopRequested, &app,
@@ -50,16 +51,29 @@ int main(int argc, char** argv) {
     if (!stopSignals.Install()) {
         Write(stderr, QStringLiteral("kestrel-camera-sim: cannot catch Ctrl-C and SIGTERM\n"));
     }
-    if (!server.Listen(options.listenAddress, options.port)) {
+    if (!cameras.Listen(options.listenAddress, options.port)) {
         Write(stderr, QStringLiteral("kestrel-camera-sim: cannot listen on %1 port %2: %3\n")
                           .arg(options.listenAddress.toString())
-                          .arg(options.port)
-                          .arg(server.ErrorString()));
+                          .arg(cameras.FailedPort())
+                          .arg(cameras.ErrorString()));
         return 1;
     }
-    ConsoleLog::Print(QStringLiteral("listening on %1 port %2")
-                          .arg(options.listenAddress.toString())
-                          .arg(server.Port()));
+    const CameraSimServer& first = cameras.Camera(0);
+    if (cameras.Count() == 1) {
+        ConsoleLog::Print(QStringLiteral("listening on %1 port %2")
+                              .arg(options.listenAddress.toString())
+                              .arg(first.Port()));
+    } else {
+        const CameraSimServer& last = cameras.Camera(cameras.Count() - 1);
+        ConsoleLog::Print(
+            QStringLiteral("listening on %1 ports %2 to %3: %4 cameras, serial numbers %5 to %6")
+                .arg(options.listenAddress.toString())
+                .arg(first.Port())
+                .arg(last.Port())
+                .arg(cameras.Count())
+                .arg(QString::fromUtf8(options.serial),
+                     QString::fromUtf8(CountedSerial(options.serial, cameras.Count() - 1))));
+    }
     const int status = QCoreApplication::exec();
     if (!options.quiet) {
         ConsoleLog::Print(QStringLiteral("stopped"));

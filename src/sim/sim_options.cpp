@@ -16,6 +16,7 @@ constexpr int kMaxCount = 100'000'000;
 constexpr double kMaxSeconds = 86400.0;
 constexpr int kMaxMs = 86'400'000;
 constexpr int kMaxOverlong = 16 * 1024 * 1024;
+constexpr int kMaxPort = 65535;
 
 void AddOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(QStringLiteral(
@@ -31,6 +32,10 @@ void AddOptions(QCommandLineParser& parser) {
     add(QStringLiteral("port"), QStringLiteral("TCP port (default 5000; 0 = any free port)."),
         QStringLiteral("port"));
     add(QStringLiteral("quiet"), QStringLiteral("Print only where it listens and errors."));
+    add(QStringLiteral("cameras"),
+        QStringLiteral("Serve N cameras, each with its own state, on N consecutive ports from "
+                       "--port on; their serial numbers count on from --serial's (default 1)."),
+        QStringLiteral("N"));
 
     add(QStringLiteral("greeting"),
         QStringLiteral("Greeting line (default \"KESTREL VX CAMERA SERVER READY\")."),
@@ -273,8 +278,9 @@ QString ReadAll(const QCommandLineParser& parser, SimOptions& o) {
 
     Reader r(parser);
     int port = o.port;
-    r.Int("port", 0, 65535, port);
+    r.Int("port", 0, kMaxPort, port);
     o.port = static_cast<quint16>(port);
+    r.Int("cameras", 1, kMaxPort, o.cameras);
     r.Text("greeting", o.greeting);
     r.Text("serial", o.serial);
     r.Int("type", INT_MIN, INT_MAX, o.cameraType);
@@ -303,6 +309,12 @@ QString ReadAll(const QCommandLineParser& parser, SimOptions& o) {
     if (!r.error.isEmpty()) {
         return r.error;
     }
+    if (o.port != 0 && o.port + o.cameras - 1 > kMaxPort) {
+        return QStringLiteral("--cameras: %1 cameras from port %2 on go past port %3")
+            .arg(o.cameras)
+            .arg(o.port)
+            .arg(kMaxPort);
+    }
     return ReadFixedReplies(parser.values(QStringLiteral("reply")), o.fixedReplies);
 }
 
@@ -312,6 +324,34 @@ void SimOptions::UseFastTiming() {
     eraseMs = 400;
     programMs = 600;
     lingerMs = 500;
+}
+
+SimOptions SimOptions::ForCamera(int index) const {
+    SimOptions camera = *this;
+    camera.serial = CountedSerial(serial, index);
+    return camera;
+}
+
+QByteArray CountedSerial(const QByteArray& serial, int steps) {
+    qsizetype start = serial.size();
+    while (start > 0 && serial.at(start - 1) >= '0' && serial.at(start - 1) <= '9') {
+        --start;
+    }
+    if (start == serial.size()) {
+        return steps == 0 ? serial : serial + QByteArray::number(steps);
+    }
+    // Added digit by digit from the right, so that no width is too long.
+    QByteArray digits = serial.mid(start);
+    qint64 carry = steps;
+    for (qsizetype i = digits.size() - 1; i >= 0 && carry > 0; --i) {
+        const qint64 sum = (digits.at(i) - '0') + carry;
+        digits[i] = static_cast<char>('0' + sum % 10);
+        carry = sum / 10;
+    }
+    if (carry > 0) {
+        digits.prepend(QByteArray::number(carry));
+    }
+    return serial.left(start) + digits;
 }
 
 ParsedSimOptions ParseSimOptions(const QStringList& arguments) {

@@ -28,6 +28,11 @@ struct SimOptions {
     QHostAddress listenAddress = QHostAddress(QHostAddress::LocalHost);
     quint16 port = 5000;
     bool quiet = false;
+    // How many cameras the program serves: the first on port, each further
+    // one on the next port, its serial number counted on from serial's. Each
+    // has its own state, connections and power cycle; the other options are
+    // the same for all.
+    int cameras = 1;
 
     // Who the camera is.
     QByteArray greeting = "KESTREL VX CAMERA SERVER READY";
@@ -74,7 +79,16 @@ struct SimOptions {
 
     // The short run for tests: erase 0.4 s, program 0.6 s, linger 0.5 s.
     void UseFastTiming();
+
+    // The options of camera index (0 is the first): the serial counted on.
+    SimOptions ForCamera(int index) const;
 };
+
+// A serial number counted on by steps: its trailing decimal digits count up
+// as one number, their width kept with leading zeros ("0099" + 1 is
+// "0100") and widened when they run over ("99" + 1 is "100"). A serial
+// without trailing digits gets steps as a number appended.
+QByteArray CountedSerial(const QByteArray& serial, int steps);
 
 // What ParseSimOptions found.
 struct ParsedSimOptions {

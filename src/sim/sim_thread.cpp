@@ -1,6 +1,7 @@
 #include "sim_thread.h"
 
 #include "camera_sim_server.h"
+#include "sim_cameras.h"
 
 #include <QEventLoop>
 #include <QMutexLocker>
@@ -18,25 +19,48 @@ SimThread::~SimThread() {
         thread_.quit();
         thread_.wait();
     } else {
-        delete server_; // never moved to a running thread
+        delete cameras_; // never moved to a running thread
     }
 }
 
 bool SimThread::Start(const QHostAddress& address, quint16 port) {
-    if (server_) {
+    if (cameras_) {
         return false;
     }
-    server_ = new CameraSimServer(options_);
+    cameras_ = new SimCameras(options_);
+    for (int i = 0; i < cameras_->Count(); ++i) {
+        Record(cameras_->Camera(i));
+    }
+    QObject::connect(&thread_, &QThread::finished, cameras_, &QObject::deleteLater);
+    cameras_->moveToThread(&thread_);
+    thread_.start();
+
+    bool listening = false;
+    SimCameras* cameras = cameras_;
+    QMetaObject::invokeMethod(
+        cameras_,
+        [this, cameras, &address, port] {
+            const bool ok = cameras->Listen(address, port);
+            QMutexLocker lock(&mutex_);
+            port_ = ok ? cameras->Camera(0).Port() : 0;
+            error_ = ok ? QString() : cameras->ErrorString();
+            return ok;
+        },
+        Qt::BlockingQueuedConnection, &listening);
+    return listening;
+}
+
+void SimThread::Record(CameraSimServer& server) {
     // Recorded in the server's thread, before any queued receiver hears of it.
     QObject::connect(
-        server_, &CameraSimServer::LineReceived, server_,
+        &server, &CameraSimServer::LineReceived, &server,
         [this](int, const QByteArray& line) {
             QMutexLocker lock(&mutex_);
             lines_.append(line);
         },
         Qt::DirectConnection);
     QObject::connect(
-        server_, &CameraSimServer::ConnectionOpened, server_,
+        &server, &CameraSimServer::ConnectionOpened, &server,
         [this](int, const QString&) {
             QMutexLocker lock(&mutex_);
             ++accepted_;
@@ -44,29 +68,12 @@ bool SimThread::Start(const QHostAddress& address, quint16 port) {
         },
         Qt::DirectConnection);
     QObject::connect(
-        server_, &CameraSimServer::ConnectionClosed, server_,
+        &server, &CameraSimServer::ConnectionClosed, &server,
         [this](int) {
             QMutexLocker lock(&mutex_);
             --open_;
         },
         Qt::DirectConnection);
-    QObject::connect(&thread_, &QThread::finished, server_, &QObject::deleteLater);
-    server_->moveToThread(&thread_);
-    thread_.start();
-
-    bool listening = false;
-    CameraSimServer* server = server_;
-    QMetaObject::invokeMethod(
-        server_,
-        [this, server, &address, port] {
-            const bool ok = server->Listen(address, port);
-            QMutexLocker lock(&mutex_);
-            port_ = ok ? server->Port() : 0;
-            error_ = ok ? QString() : server->ErrorString();
-            return ok;
-        },
-        Qt::BlockingQueuedConnection, &listening);
-    return listening;
 }
 
 quint16 SimThread::Port() const {
@@ -103,7 +110,7 @@ bool SimThread::WaitForReceivedLines(int count, int timeoutMs) {
     if (LineCount() >= count) {
         return true;
     }
-    if (!server_) {
+    if (!cameras_) {
         return false;
     }
     QEventLoop loop;
@@ -111,11 +118,14 @@ bool SimThread::WaitForReceivedLines(int count, int timeoutMs) {
     timeout.setSingleShot(true);
     QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
     // Queued to this thread: wakes the loop for every line that arrives.
-    QObject::connect(server_, &CameraSimServer::LineReceived, &loop, [this, count, &loop] {
-        if (LineCount() >= count) {
-            loop.quit();
-        }
-    });
+    for (int i = 0; i < cameras_->Count(); ++i) {
+        QObject::connect(&cameras_->Camera(i), &CameraSimServer::LineReceived, &loop,
+                         [this, count, &loop] {
+                             if (LineCount() >= count) {
+                                 loop.quit();
+                             }
+                         });
+    }
     // A line may have come between the first look and the connection.
     if (LineCount() >= count) {
         return true;

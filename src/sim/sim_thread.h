@@ -12,11 +12,13 @@
 namespace kestrel::sim {
 
 class CameraSimServer;
+class SimCameras;
 
-// A simulated camera serving from a thread of its own, for tests and
-// benchmarks in which the calling thread plays the tool. Every accessor may be
-// called from any thread. The calling thread needs a QCoreApplication for
-// WaitForReceivedLines.
+// Simulated cameras (SimOptions::cameras of them, on consecutive ports)
+// serving from one thread of their own, for tests and benchmarks in which the
+// calling thread plays the tool. Every accessor may be called from any
+// thread; the counts and lines are those of all cameras together. The calling
+// thread needs a QCoreApplication for WaitForReceivedLines.
 class SimThread {
 public:
     explicit SimThread(SimOptions options);
@@ -31,6 +33,7 @@ public:
     bool Start(const QHostAddress& address = QHostAddress(QHostAddress::LocalHost),
                quint16 port = 0);
 
+    // The first camera's port; camera i listens on Port() + i.
     quint16 Port() const;
     QString ErrorString() const;
 
@@ -46,11 +49,12 @@ public:
     bool WaitForReceivedLines(int count, int timeoutMs);
 
 private:
+    void Record(CameraSimServer& server);
     qsizetype LineCount() const;
 
     const SimOptions options_;
     QThread thread_;
-    CameraSimServer* server_ = nullptr; // lives in thread_, deleted when it ends
+    SimCameras* cameras_ = nullptr; // lives in thread_, deleted when it ends
 
     mutable QMutex mutex_;
     QList<QByteArray> lines_;

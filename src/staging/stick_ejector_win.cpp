@@ -3,7 +3,6 @@
 #include "eject_texts.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QList>
 #include <QMetaObject>
 
@@ -251,21 +250,39 @@ EjectOutcome EjectNow(const QString& folder) {
 
 } // namespace
 
-bool StickEjector::OnRemovableDrive(const QString& folder) {
-    return Locate(folder).verdict == Result::Ejected;
+// One call, its system calls (which block, an eject for seconds) on a thread
+// of its own; the answer goes to the owner's thread.
+class StickEjector::Work {
+public:
+    template <typename Job> explicit Work(Job job) : m_thread(std::move(job)) {}
+    ~Work() { m_thread.join(); }
+    Work(const Work&) = delete;
+    Work& operator=(const Work&) = delete;
+
+private:
+    std::thread m_thread;
+};
+
+StickEjector::StickEjector(QObject* parent) : QObject(parent) {}
+
+StickEjector::~StickEjector() = default;
+
+void StickEjector::CheckRemovable(const QString& folder) {
+    m_work.reset(); // the call before has ended first
+    const quint64 call = ++m_calls;
+    m_work = std::make_unique<Work>([this, call, folder] {
+        const bool removable = Locate(folder).verdict == Result::Ejected;
+        Tell(call, [this, removable] { emit removableChecked(removable); });
+    });
 }
 
-EjectOutcome StickEjector::Eject(const QString& folder) {
-    // The system's calls block; the window is served meanwhile.
-    EjectOutcome outcome;
-    QEventLoop loop;
-    std::thread worker([&] {
-        outcome = EjectNow(folder);
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+void StickEjector::Eject(const QString& folder) {
+    m_work.reset();
+    const quint64 call = ++m_calls;
+    m_work = std::make_unique<Work>([this, call, folder] {
+        const EjectOutcome outcome = EjectNow(folder);
+        Tell(call, [this, outcome] { emit ejected(outcome); });
     });
-    loop.exec();
-    worker.join();
-    return outcome;
 }
 
 } // namespace kestrel

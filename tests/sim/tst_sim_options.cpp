@@ -23,6 +23,8 @@ QString Field(const SimOptions& o, const QString& name) {
         return QString::number(o.port);
     if (name == "quiet")
         return QString::number(o.quiet);
+    if (name == "cameras")
+        return QString::number(o.cameras);
     if (name == "greeting")
         return EscapeBytes(o.greeting);
     if (name == "serial")
@@ -79,6 +81,13 @@ QString Field(const SimOptions& o, const QString& name) {
     return QStringLiteral("unknown field ") + name;
 }
 
+// Every field Field names.
+constexpr const char* kFields[] = {
+    "cameras",   "listen",     "port",  "quiet",   "greeting", "serial",     "type",
+    "color",     "bayer",      "hw",    "newhw",   "server",   "totals",     "timing",
+    "delay",     "inprogress", "stall", "abort",   "power",    "closeafter", "closemid",
+    "stopafter", "nogreeting", "slow",  "garbage", "overlong", "barelf",     "replies"};
+
 } // namespace
 
 class TestSimOptions : public QObject {
@@ -91,17 +100,15 @@ private slots:
     void goodOptions();
     void badOptions_data();
     void badOptions();
+    void countedSerial_data();
+    void countedSerial();
     void help();
     void helpTextNamesOptions();
 };
 
 void TestSimOptions::defaults_data() {
     QTest::addColumn<QString>("field");
-    for (const char* field :
-         {"listen",     "port",  "quiet",   "greeting", "serial",     "type",     "color",
-          "bayer",      "hw",    "newhw",   "server",   "totals",     "timing",   "delay",
-          "inprogress", "stall", "abort",   "power",    "closeafter", "closemid", "stopafter",
-          "nogreeting", "slow",  "garbage", "overlong", "barelf",     "replies"}) {
+    for (const char* field : kFields) {
         QTest::newRow(field) << QString::fromLatin1(field);
     }
 }
@@ -137,6 +144,14 @@ void TestSimOptions::goodOptions_data() {
                                  << "6000";
     QTest::newRow("quiet") << QStringList{"--quiet"} << "quiet"
                            << "1";
+    QTest::newRow("cameras") << QStringList{"--cameras", "1000"} << "cameras"
+                             << "1000";
+    QTest::newRow("cameras up to the last port")
+        << QStringList{"--port", "64536", "--cameras", "1000"} << "cameras"
+        << "1000";
+    QTest::newRow("cameras on any free ports")
+        << QStringList{"--port", "0", "--cameras", "65535"} << "cameras"
+        << "65535";
     QTest::newRow("greeting") << QStringList{"--greeting", "HELLO CAM"} << "greeting"
                               << "HELLO CAM";
     QTest::newRow("empty greeting") << QStringList{"--greeting", ""} << "greeting"
@@ -248,6 +263,12 @@ void TestSimOptions::badOptions_data() {
                                   << "--port: '65536' is not a whole number from 0 to 65535";
     QTest::newRow("port negative") << QStringList{"--port", "-1"} << "--port: '-1'";
     QTest::newRow("port text") << QStringList{"--port", "http"} << "--port: 'http'";
+    QTest::newRow("no cameras") << QStringList{"--cameras", "0"}
+                                << "--cameras: '0' is not a whole number from 1 to 65535";
+    QTest::newRow("cameras text") << QStringList{"--cameras", "ten"} << "--cameras: 'ten'";
+    QTest::newRow("cameras past the last port")
+        << QStringList{"--port", "64537", "--cameras", "1000"}
+        << "--cameras: 1000 cameras from port 64537 on go past port 65535";
     QTest::newRow("listen") << QStringList{"--listen", "camera.local"}
                             << "--listen: 'camera.local' is not an IP address";
     QTest::newRow("type") << QStringList{"--type", "seven"} << "--type: 'seven'";
@@ -328,6 +349,44 @@ void TestSimOptions::badOptions() {
     QVERIFY(!parsed.helpRequested);
 }
 
+void TestSimOptions::countedSerial_data() {
+    QTest::addColumn<QByteArray>("serial");
+    QTest::addColumn<int>("steps");
+    QTest::addColumn<QByteArray>("counted");
+
+    QTest::newRow("first camera") << QByteArray("21040017") << 0 << QByteArray("21040017");
+    QTest::newRow("second camera") << QByteArray("21040017") << 1 << QByteArray("21040018");
+    QTest::newRow("thousandth camera") << QByteArray("21040017") << 999 << QByteArray("21041016");
+    QTest::newRow("carry, width kept") << QByteArray("0099") << 1 << QByteArray("0100");
+    QTest::newRow("carry, widened") << QByteArray("99") << 1 << QByteArray("100");
+    QTest::newRow("widened by steps") << QByteArray("9") << 999 << QByteArray("1008");
+    QTest::newRow("letters kept") << QByteArray("SN 7") << 3 << QByteArray("SN 10");
+    QTest::newRow("digits inside kept") << QByteArray("A1B2") << 9 << QByteArray("A1B11");
+    QTest::newRow("longer than a number")
+        << QByteArray("99999999999999999999") << 1 << QByteArray("100000000000000000000");
+    QTest::newRow("no digits, third") << QByteArray("ABC") << 2 << QByteArray("ABC2");
+    QTest::newRow("empty") << QByteArray() << 5 << QByteArray("5");
+}
+
+void TestSimOptions::countedSerial() {
+    QFETCH(QByteArray, serial);
+    QFETCH(int, steps);
+    QFETCH(QByteArray, counted);
+    QCOMPARE(kestrel::sim::CountedSerial(serial, steps), counted);
+    // A camera's options differ from the first camera's in the serial alone.
+    const auto parsed =
+        ParseSimOptions({"kestrel-camera-sim", "--serial", QString::fromLatin1(serial), "--cameras",
+                         QString::number(steps + 1), "--fast", "--close-after", "3"});
+    QCOMPARE(parsed.error, QString());
+    const SimOptions camera = parsed.options.ForCamera(steps);
+    for (const char* field : kFields) {
+        if (QByteArray(field) == "serial")
+            QCOMPARE(Field(camera, field), EscapeBytes(counted));
+        else
+            QCOMPARE(Field(camera, field), Field(parsed.options, field));
+    }
+}
+
 void TestSimOptions::help() {
     for (const QString& option :
          {QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("--help-all")}) {
@@ -341,6 +400,7 @@ void TestSimOptions::helpTextNamesOptions() {
     const QString help = kestrel::sim::SimOptionsHelp();
     for (const char* option : {"--listen",
                                "--port",
+                               "--cameras",
                                "--quiet",
                                "--greeting",
                                "--serial",

@@ -69,6 +69,7 @@ private slots:
     void logsTraffic();
     void logsPowerCycle();
     void quiet();
+    void servesSeveralCameras();
 };
 
 void TestSimProgram::help() {
@@ -195,6 +196,36 @@ void TestSimProgram::quiet() {
     QCOMPARE(sim.process.exitCode(), 0);
     sim.output += sim.process.readAllStandardOutput();
     QCOMPARE(sim.output.count('\n'), 1); // the listening line alone
+}
+
+void TestSimProgram::servesSeveralCameras() {
+    RunningSim sim({"--cameras", "2", "--serial", "0099", "--fast"});
+    const QString stamp = QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d ");
+    const QRegularExpressionMatch listening =
+        sim.WaitForLine(stamp + "listening on 127\\.0\\.0\\.1 ports (\\d+) to (\\d+): 2 cameras, "
+                                "serial numbers 0099 to 0100$");
+    QVERIFY2(listening.hasMatch(), sim.output.constData());
+    const quint16 port = static_cast<quint16>(listening.captured(1).toUInt());
+    QCOMPARE(listening.captured(2).toUInt(), port + 1u);
+
+    LineClient first(port);
+    LineClient second(port + 1);
+    QCOMPARE(first.ReadLine(), QByteArray("KESTREL VX CAMERA SERVER READY\r\n"));
+    QCOMPARE(second.ReadLine(), QByteArray("KESTREL VX CAMERA SERVER READY\r\n"));
+    QCOMPARE(first.Command("CAM_GETSERIALNUMBER"), QByteArray("CAM_GETSERIALNUMBER 0099\r\n"));
+    QCOMPARE(second.Command("CAM_GETSERIALNUMBER"), QByteArray("CAM_GETSERIALNUMBER 0100\r\n"));
+    // Each camera has its own state: a run on the second leaves the first idle.
+    QCOMPARE(second.Command("CAM_FIRMWAREUPDATE 0"), QByteArray("OK\r\n"));
+    QVERIFY(second.Ask("CAM_FIRMWAREUPDATE 1").startsWith("1 155 "));
+    QCOMPARE(first.Ask("CAM_FIRMWAREUPDATE 1"), QByteArray("0 0 0 0"));
+    // Each log line names its camera's port.
+    const QString secondPort = QStringLiteral("port %1 ").arg(port + 1);
+    QVERIFY(sim.WaitForLine(stamp + secondPort + "#1 <- CAM_FIRMWAREUPDATE 0$").hasMatch());
+    QVERIFY(
+        sim.WaitForLine(stamp + secondPort + "run: erasing 155 sectors in 0\\.4 s$").hasMatch());
+    QVERIFY(sim.WaitForLine(stamp + QStringLiteral("port %1 ").arg(port) +
+                            "#1 -> CAM_GETSERIALNUMBER 0099$")
+                .hasMatch());
 }
 
 QTEST_MAIN(TestSimProgram)

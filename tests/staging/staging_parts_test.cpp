@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -390,14 +391,20 @@ void StagingPartsTest::progressIsThrottled() {
     bool onCallingThread = true;
     qint64 lastDone = -1;
     bool forward = true;
-    QElapsedTimer clock;
-    clock.start();
-    const StagingOutcome outcome = task.Run([&](const StagingProgress& progress) {
+    connect(&task, &StagingTask::progressed, this, [&](const StagingProgress& progress) {
         ++calls;
         onCallingThread = onCallingThread && QThread::currentThread() == thread();
         forward = forward && progress.overallDone >= lastDone;
         lastDone = progress.overallDone;
     });
+    StagingOutcome outcome;
+    connect(&task, &StagingTask::finished, this,
+            [&](const StagingOutcome& ended) { outcome = ended; });
+    QSignalSpy finished(&task, &StagingTask::finished);
+    QElapsedTimer clock;
+    clock.start();
+    task.Start();
+    QVERIFY(finished.wait(60000));
     const qint64 elapsed = clock.elapsed();
 
     QVERIFY2(outcome.succeeded, qPrintable(outcome.reason));

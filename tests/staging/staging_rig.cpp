@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QSignalSpy>
 
 namespace kestrel::test {
 
@@ -38,6 +39,16 @@ void StagingRig::Choose(const QString& hwPath, const QString& swPath, const QStr
     staging.ChooseSwFile();
     staging.ChooseStickFolder();
     ForgetRecorded();
+}
+
+bool StagingRig::Copy() {
+    QSignalSpy copied(&staging, &FirmwareStaging::copyEnded);
+    QSignalSpy ended(&staging, &FirmwareStaging::workEnded);
+    staging.CopyToStick();
+    if (!staging.CopyRunning())
+        return false; // refused, with a message
+    constexpr int kCopyWaitMs = 60000;
+    return ended.wait(kCopyWaitMs) && copied.size() == 1 && copied.first().first().toBool();
 }
 
 void StagingRig::ForgetRecorded() {

@@ -36,6 +36,9 @@ public:
     // operator would; the recorded calls are cleared afterwards.
     void Choose(const QString& hwPath, const QString& swPath, const QString& folder);
     void ForgetRecorded();
+    // Presses Copy and, when a copy began, serves events until it and what
+    // followed it have ended; true when the copy succeeded.
+    bool Copy();
 
     QTemporaryDir root;
     LogBook log;
