@@ -49,7 +49,9 @@ void JobRunner::RunStage(const CliOptions& options) {
           {options.command == Command::Verify ? VerifyJobName(options) : options.folder});
     // Its events come here as they happen; it stays, with its result.
     auto* job = new StageJob(options, *this, this);
-    m_staging = true; // Ctrl-C lets the copy (or the check) go on to its end
+    // Ctrl-C lets the copy go on to its end (a check has nothing to cut off,
+    // and ends on its own moments later).
+    m_staging = options.command == Command::Stage;
     connect(job, &StageJob::finished, this, [this] {
         m_staging = false;
         m_output.End();
