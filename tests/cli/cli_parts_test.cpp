@@ -415,14 +415,17 @@ void CliPartsTest::ctrlCLetsTheCopyEnd() {
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(name) > 0);
     }
     CliOptions options;
+    options.command = Command::Stage;
     options.hwFile = dir.filePath("hw.rbf");
     options.swFile = dir.filePath("vx");
     options.folder = dir.filePath("stick");
     std::FILE* file = std::tmpfile();
     PlainOutput output(file);
     JobRunner runner(output);
+    QSignalSpy ended(&runner, &JobRunner::stageEnded);
     QTimer::singleShot(0, &runner, &JobRunner::Interrupt); // Ctrl-C while it copies
     runner.RunStage(options);
+    QVERIFY(ended.wait());
     QVERIFY(runner.AllSucceeded());
     QVERIFY(Written(file).contains(": ! The copy goes on to its end, so that no file on the "
                                    "stick is left half-written.\n"));

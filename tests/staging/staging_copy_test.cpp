@@ -411,7 +411,7 @@ void StagingCopyTest::signaturesWithoutOpenSsl() {
     QVERIFY(f.written && WriteFile(path, "require-signature = yes\n"));
     qputenv("KESTREL_FLASH_POLICY", f.rig.root.filePath("policy.conf").toLocal8Bit());
     f.rig.Choose(f.hwPath, f.swPath, f.rig.StickPath());
-    QVERIFY(!f.rig.staging.CopyToStick());
+    QVERIFY(!f.rig.Copy());
     QCOMPARE(f.rig.surface.messageBoxes.value(0),
              FailureBox("board_3.rbf: " + reason.arg(Native(path)) + " but this build of the tool "
                         "cannot check signatures (it was built without OpenSSL); use a build "
