@@ -2,7 +2,8 @@
 // reply reader, as the replies of a run by the run tracker, and as a received
 // stream by the line assembler, whose lines are then read as replies in their
 // turn; the same bytes are also read as a list of checksums beside a firmware
-// file, as a camera's hardware firmware version and a target, as a target
+// file, as a signify key and signature, as a site's policy and list of
+// revoked keys, as a camera's hardware firmware version and a target, as a target
 // of a search for cameras, and as a machine's drives for the eject plan. A
 // broken invariant traps.
 
@@ -12,6 +13,7 @@
 #include "reply_checks.h"
 #include "run_checks.h"
 #include "scan_checks.h"
+#include "signify_checks.h"
 #include "version_checks.h"
 
 #include <cstddef>
@@ -25,6 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kestrel::fuzz::CheckRunTracker(bytes);
     kestrel::fuzz::CheckPowerCycleRule(bytes);
     kestrel::fuzz::CheckChecksumList(bytes);
+    kestrel::fuzz::CheckSignifyFiles(bytes);
+    kestrel::fuzz::CheckSiteRules(bytes);
     kestrel::fuzz::CheckHwVersionRule(bytes);
     kestrel::fuzz::CheckScanRules(bytes);
     kestrel::fuzz::CheckEjectPlan(bytes);

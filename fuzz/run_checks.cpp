@@ -1,5 +1,6 @@
 #include "run_checks.h"
 
+#include "hw_version_rule.h"
 #include "power_cycle_rule.h"
 #include "require.h"
 #include "run_tracker.h"
@@ -148,10 +149,13 @@ void CheckPowerCycleRule(std::string_view bytes) {
         Require(there.waitMs >= (inTime ? 1 : 0) && there.waitMs <= kPollMs);
         const PowerCycleStep back = rule.Reached(true, reply.text, reply.ms);
         Require(back.end == rule.Verdict(reply.text) && back.end != PowerCycleEnd::None);
+        // What is not a version never counts as changed, nor as unchanged.
+        const bool read = ReadHwVersion(reply.text).has_value();
+        Require((back.end == PowerCycleEnd::VersionUnread) == !read);
+        Require((back.end == PowerCycleEnd::VersionUnknown) ==
+                (read && !ReadHwVersion(before).has_value()));
         Require((back.end == PowerCycleEnd::VersionUnchanged) ==
-                (!before.empty() && reply.text == before));
-        // A camera that tells no version never counts as changed.
-        Require((back.end == PowerCycleEnd::VersionUnread) == reply.text.empty());
+                SameHwVersion(before, reply.text));
         Require(rule.Reached(false, reply.text, reply.ms).end == PowerCycleEnd::None);
     }
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the fuzz target of the reply readers, the line assembler and the
-# checksum list reader with clang (preset "fuzz") and fuzzes it for a bounded
-# time, starting from a copy of fuzz/corpus/. Exits non-zero when the fuzzer
+# Builds the fuzz target of the reply readers, the line assembler, the
+# checksum list reader and the readers of signify keys and signatures, the
+# site's policy and its revoked keys with clang (preset "fuzz") and fuzzes it
+# for a bounded time, starting from a copy of fuzz/corpus/. Exits non-zero when the fuzzer
 # finds an input that breaks an invariant, crashes or hangs; the input is kept
 # in <build>/findings/.
 #

@@ -11,11 +11,12 @@ run_packages=(cmake ninja-build g++ ccache pkg-config
 # (dpkg-shlibdeps, lintian, the desktop entry and AppStream validators, the
 # installed window's X properties), the syntax check of the Windows code, the
 # private message bus of the keep-awake test, the check of kestrel-flash's JSON
-# output against its schema, and Ansible (with ansible-core) for the collection
-# kestrel.flash and its tests.
+# output against its schema, Ansible (with ansible-core) for the collection
+# kestrel.flash and its tests, and signify-openbsd for the keys and signed
+# checksum lists of the signature tests.
 test_packages=(clang libclang-rt-14-dev help2man dpkg-dev file lintian desktop-file-utils
                appstream x11-utils g++-mingw-w64-x86-64-posix dbus-daemon python3-jsonschema
-               ansible)
+               ansible signify-openbsd)
 
 case "${1:-test}" in
     run) packages=("${run_packages[@]}") ;;

@@ -30,7 +30,10 @@ Camera::Camera(LogBook& log, SessionEvents& events, LinkSettings link, RunSettin
     connect(m_sequence.get(), &ConnectSequence::connectFailed, this, &Camera::connectFailed);
     connect(m_transport.get(), &LineTransport::opened, this, &Camera::opened);
     connect(m_transport.get(), &LineTransport::connectionLost, this, &Camera::connectionLost);
-    connect(m_connector.get(), &Connector::connectionLost, this, &Camera::connectionDropped);
+    connect(m_connector.get(), &Connector::connectionLost, this, [this](const QString& reason) {
+        if (!m_connector->LossExpected())
+            emit connectionDropped(reason);
+    });
     connect(m_transport.get(), &LineTransport::sent, this, &Camera::lineSent);
     connect(m_transport.get(), &LineTransport::lineReceived, this, &Camera::lineReceived);
     connect(m_check.get(), &AfterConnectCheck::readAgain, this, &Camera::identityRead);
@@ -108,6 +111,10 @@ void Camera::Reconnect() {
 
 QString Camera::Address() const {
     return m_connector->Address();
+}
+
+void Camera::ExpectPowerCycle(bool expected) {
+    m_connector->ExpectLoss(expected);
 }
 
 void Camera::ReadIdentity() {

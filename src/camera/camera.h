@@ -73,6 +73,9 @@ public:
     void Reconnect();
     // The address of the last connection.
     QString Address() const;
+    // While the operator power-cycles the camera, its connections ending are
+    // expected: the log does not call them lost.
+    void ExpectPowerCycle(bool expected);
 
     // Asks the camera who it is and which firmware it runs, and shows it;
     // identityRead() once done.
@@ -124,7 +127,8 @@ signals:
     void opened();
     void connectionLost(const QString& reason);
     // The connection ended while the tool counted itself connected, without
-    // the operator asking: the log says so.
+    // the operator asking, and not while a power cycle was expected: the log
+    // says so.
     void connectionDropped(const QString& reason);
     // Connected: the connection line is written and both panes are shown; a
     // run found in progress is followed only after this.

@@ -70,10 +70,36 @@ VersionDecision DecideByVersion(std::string_view cameraVersion, std::string_view
         return {true, "no target"};
     const std::optional<HwVersionParts> running = ReadHwVersion(cameraVersion);
     if (!running)
-        return {true, ""}; // not known to be current
+        return {false, "unread"}; // neither current nor known to be older
     if (*running == *wanted)
         return reinstall ? VersionDecision{true, "reinstall"} : VersionDecision{false, "current"};
     return {true, *running < *wanted ? "older" : "newer"};
+}
+
+HwVersionChange CompareHwVersions(std::string_view before, std::string_view after) {
+    const std::optional<HwVersionParts> now = ReadHwVersion(after);
+    if (!now)
+        return HwVersionChange::Unread;
+    const std::optional<HwVersionParts> then = ReadHwVersion(before);
+    if (!then)
+        return HwVersionChange::Unknown;
+    return *now == *then ? HwVersionChange::Unchanged : HwVersionChange::Changed;
+}
+
+std::string QuotedHwVersion(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string quoted(1, '"');
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\' || c == '"')
+            quoted.append(1, '\\').append(1, c);
+        else if (byte >= 0x20 && byte < 0x7F)
+            quoted.append(1, c);
+        else
+            quoted.append("\\x").append(1, kHex[byte >> 4]).append(1, kHex[byte & 0xF]);
+    }
+    quoted.append(1, '"');
+    return quoted;
 }
 
 } // namespace kestrel

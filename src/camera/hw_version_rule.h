@@ -24,17 +24,33 @@ std::string NormalizedHwVersion(std::string_view text);
 bool SameHwVersion(std::string_view a, std::string_view b);
 
 // What an update does with a camera, by its version: program it, or leave it
-// as it is because it already runs the target.
+// as it is because it already runs the target, or because its version cannot
+// be read and so cannot be checked against the target.
 struct VersionDecision {
     bool program = true;
-    // Why: "current" (left alone); "no target", "reinstall", "older",
-    // "newer", or "" for a version that cannot be read (programmed).
+    // Why: "current" or "unread" (left alone); "no target", "reinstall",
+    // "older" or "newer" (programmed).
     std::string_view reason;
+    bool Unread() const { return reason == "unread"; }
 };
 
 // cameraVersion as the camera's information shows it; target empty: no
 // target version was given. reinstall programs a camera that is current.
 VersionDecision DecideByVersion(std::string_view cameraVersion, std::string_view target,
                                 bool reinstall);
+
+// The version a camera told after its power cycle, against the one before.
+enum class HwVersionChange {
+    Unread,    // after is not a version: nothing is confirmed
+    Unknown,   // before is not a version: whether it changed cannot be told
+    Unchanged, // the same version, part by part
+    Changed,
+};
+HwVersionChange CompareHwVersions(std::string_view before, std::string_view after);
+
+// What the camera gave for its version, in double quotes, fit for a sentence:
+// printable ASCII as it is, except a backslash or a quote, which get a
+// backslash before them; every other byte as \xNN.
+std::string QuotedHwVersion(std::string_view text);
 
 } // namespace kestrel

@@ -1,5 +1,7 @@
 #include "power_cycle_rule.h"
 
+#include "hw_version_rule.h"
+
 #include <algorithm>
 
 namespace kestrel {
@@ -33,13 +35,18 @@ PowerCycleStep PowerCycleRule::Reached(bool identified, std::string_view hardwar
 }
 
 PowerCycleEnd PowerCycleRule::Verdict(std::string_view hardwareAfter) const {
-    // No version is not another version: it confirms nothing.
-    if (hardwareAfter.empty())
+    // What is not a version is not another version: it confirms nothing.
+    switch (CompareHwVersions(m_before, hardwareAfter)) {
+    case HwVersionChange::Unread:
         return PowerCycleEnd::VersionUnread;
-    if (m_before.empty())
+    case HwVersionChange::Unknown:
         return PowerCycleEnd::VersionUnknown;
-    return hardwareAfter == m_before ? PowerCycleEnd::VersionUnchanged
-                                     : PowerCycleEnd::VersionChanged;
+    case HwVersionChange::Unchanged:
+        return PowerCycleEnd::VersionUnchanged;
+    case HwVersionChange::Changed:
+        break;
+    }
+    return PowerCycleEnd::VersionChanged;
 }
 
 } // namespace kestrel

@@ -9,14 +9,15 @@
 // The rules of the wait for the operator's power cycle after a finished run:
 // the camera has to go away (its connection ends), come back and say who it
 // is within the time allowed, with a hardware firmware version other than
-// the one it had before the run. Fed what the tool sees with the time of a
-// monotonic clock in milliseconds. Plain C++, no Qt and no sockets.
+// the one it had before the run (both read by the version rule). Fed what
+// the tool sees with the time of a monotonic clock in milliseconds. Plain
+// C++, no Qt and no sockets.
 namespace kestrel {
 
 class PowerCycleRule {
 public:
     // The wait begins at nowMs; hardwareBefore is the camera's version before
-    // the run, empty when it is not known.
+    // the run, empty (or not a version) when it is not known.
     PowerCycleRule(std::string_view hardwareBefore, std::int64_t nowMs, int timeoutMs,
                    int pollMs);
 

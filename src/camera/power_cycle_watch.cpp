@@ -5,11 +5,17 @@
 #include "byte_view.h"
 #include "camera.h"
 #include "camera_commands.h"
+#include "hw_version_rule.h"
 #include "run_texts.h"
 
 namespace kestrel {
 
 namespace {
+
+// What the camera gave for its version, quoted and escaped by the version rule.
+QString Quoted(const QString& version) {
+    return QString::fromStdString(QuotedHwVersion(version.toLatin1().toStdString()));
+}
 
 QString Sentence(PowerCycleEnd end, int timeoutMs, const QString& before, const QString& after) {
     const QString seconds = runtexts::Seconds(timeoutMs);
@@ -23,14 +29,19 @@ QString Sentence(PowerCycleEnd end, int timeoutMs, const QString& before, const 
                               "start of the wait: check its power and network.")
             .arg(seconds);
     case PowerCycleEnd::VersionUnknown:
+        if (!before.isEmpty())
+            return QStringLiteral("The camera is back with hardware firmware %1 (its version "
+                                  "before the run could not be read: %2).")
+                .arg(after, Quoted(before));
         return QStringLiteral("The camera is back with hardware firmware %1 (its version before "
                               "the run is not known: the run was already in progress when "
                               "connected).")
             .arg(after);
     case PowerCycleEnd::VersionUnread:
-        return QStringLiteral("The camera is back but gave no hardware firmware version: the new "
-                              "firmware is not confirmed. Read its information again "
-                              "(kestrel-flash info) before it goes on.");
+        return QStringLiteral("The camera is back but gave no hardware firmware version (read "
+                              "as %1): the new firmware is not confirmed. Read its information "
+                              "again (kestrel-flash info) before it goes on.")
+            .arg(Quoted(after));
     case PowerCycleEnd::VersionUnchanged:
         return QStringLiteral("The camera restarted with the same hardware firmware version "
                               "(%1): the new firmware was not loaded.")
@@ -75,6 +86,10 @@ QString PowerCycleWatch::WaitingLine(int timeoutMs) {
         .arg(runtexts::Seconds(timeoutMs));
 }
 
+QString PowerCycleWatch::GoneLine() {
+    return QStringLiteral("The camera went away (power cycle); waiting for it to come back");
+}
+
 bool PowerCycleWatch::Present() const {
     return m_camera.Connected() && m_camera.ConnectionOpen();
 }
@@ -86,6 +101,8 @@ void PowerCycleWatch::Start(const QString& hardwareBefore) {
     m_rule.emplace(View(before), 0, m_settings.timeoutMs, m_settings.pollMs);
     m_result = {};
     m_stage = Stage::Present;
+    // The camera going away is what the operator was asked for.
+    m_camera.ExpectPowerCycle(true);
     LookAtCamera();
 }
 
@@ -165,6 +182,7 @@ void PowerCycleWatch::After(int ms, std::function<void()> step) {
 
 void PowerCycleWatch::End(PowerCycleEnd end) {
     m_stage = Stage::Idle;
+    m_camera.ExpectPowerCycle(false);
     m_result.end = end;
     m_result.detail = Sentence(end, m_rule->TimeoutMs(), m_before, m_result.after.hardware);
     emit finished(m_result);
@@ -172,6 +190,7 @@ void PowerCycleWatch::End(PowerCycleEnd end) {
 
 void PowerCycleWatch::EndStopped() {
     m_stage = Stage::Idle;
+    m_camera.ExpectPowerCycle(false);
     m_result = {};
     m_result.stopped = true;
     emit finished(m_result);

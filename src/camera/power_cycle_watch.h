@@ -33,11 +33,14 @@ public:
     // finished() tells so (stopped) from the event loop.
     void Stop();
 
-    // What the operator is told when the wait begins.
+    // What the operator is told when the wait begins, and once when the
+    // camera has gone away (the connections that end while it restarts are
+    // not reported one by one).
     static QString WaitingLine(int timeoutMs);
+    static QString GoneLine();
 
 signals:
-    // The camera went away; it is waited for now.
+    // The camera went away; it is waited for now. Once per wait.
     void gone();
     // The wait is over.
     void finished(const kestrel::PowerCycleResult& result);

@@ -6,7 +6,7 @@ namespace {
 
 using enum ResultCode;
 
-constexpr std::array<ResultCodeEntry, 24> kCodes{{
+constexpr std::array<ResultCodeEntry, 25> kCodes{{
     {Ok, true, "ok", "ok", "Programming finished: power-cycle the camera to load the new firmware."},
     {ConnectFailed, false, "connect-failed", "could not connect",
      "The connection to the camera ended before its information was read."},
@@ -36,6 +36,8 @@ constexpr std::array<ResultCodeEntry, 24> kCodes{{
     {Skip, true, "skip", "skip: current", ""},
     {Follow, true, "follow", "follow: run in progress", ""},
     {Unreachable, false, "unreachable", "unreachable", ""},
+    // verify: the checks of a copy, without the copy
+    {Refused, false, "refused", "refused", ""},
 }};
 
 constexpr bool InEnumOrder() {
@@ -43,7 +45,7 @@ constexpr bool InEnumOrder() {
         if (static_cast<std::size_t>(kCodes.at(i).value) != i)
             return false;
     }
-    return static_cast<std::size_t>(Unreachable) + 1 == kCodes.size();
+    return static_cast<std::size_t>(Refused) + 1 == kCodes.size();
 }
 static_assert(InEnumOrder(), "one entry per result code, in the order of the enum");
 
@@ -53,7 +55,7 @@ const ResultCodeEntry& EntryOf(ResultCode value) {
 
 } // namespace
 
-const std::array<ResultCodeEntry, 24>& ResultCodes() {
+const std::array<ResultCodeEntry, 25>& ResultCodes() {
     return kCodes;
 }
 

@@ -37,6 +37,7 @@ enum class ResultCode {
     Skip,         // plan: update would leave it alone (current)
     Follow,       // plan: update would follow the run in progress
     Unreachable,  // plan: the camera could not be asked
+    Refused,      // verify: a copy of the files would be refused
 };
 
 struct ResultCodeEntry {
@@ -48,7 +49,7 @@ struct ResultCodeEntry {
 };
 
 // Every value once, in the order of the enum.
-const std::array<ResultCodeEntry, 24>& ResultCodes();
+const std::array<ResultCodeEntry, 25>& ResultCodes();
 
 QString CodeOf(ResultCode value);
 QString LabelOf(ResultCode value);

@@ -128,6 +128,7 @@ void CameraJob::OnConnectEnded(bool connected) {
     case Command::Info:
     case Command::Stage:
     case Command::Scan:
+    case Command::Verify:
         m_result.Set(ResultCode::Ok, QString());
         break;
     case Command::Watch:
@@ -138,9 +139,13 @@ void CameraJob::OnConnectEnded(bool connected) {
         FollowRun(true);
         return;
     case Command::Update:
-        // A camera that already runs the target version is left alone.
-        if (!m_result.runInProgress && SkipAsCurrent(m_result, m_plan)) {
-            m_surface.PostLog(m_result.detail);
+        // A camera that already runs the target version is left alone, and
+        // so is one whose version cannot be checked against the target.
+        if (!m_result.runInProgress && SkipByVersion(m_result, m_plan)) {
+            if (m_result.Ok())
+                m_surface.PostLog(m_result.detail);
+            else
+                m_surface.PostMessage(m_result.detail);
             break;
         }
         FollowRun(false);
@@ -189,8 +194,10 @@ void CameraJob::ReadAfterRun() {
 void CameraJob::ConfirmPowerCycle() {
     m_watch = std::make_unique<PowerCycleWatch>(
         m_camera, PowerCycleSettings{m_plan.rebootTimeoutMs, m_plan.powerCyclePollMs});
-    connect(m_watch.get(), &PowerCycleWatch::gone, this,
-            [this] { m_surface.PostState(JobState::WaitingForCamera); });
+    connect(m_watch.get(), &PowerCycleWatch::gone, this, [this] {
+        m_surface.PostState(JobState::WaitingForCamera);
+        m_surface.PostLog(PowerCycleWatch::GoneLine());
+    });
     connect(m_watch.get(), &PowerCycleWatch::finished, this, &CameraJob::OnPowerCycle);
     m_surface.PostState(JobState::WaitingForPowerCycle);
     m_surface.PostLog(PowerCycleWatch::WaitingLine(m_plan.rebootTimeoutMs));
@@ -228,7 +235,11 @@ void CameraJob::OnPowerCycle(const PowerCycleResult& cycle) {
         break;
     }
     result.after = cycle.after;
-    m_surface.PostLog(result.detail);
+    // A failure's reason is told once: in the summary, not also as a log line.
+    if (result.Ok())
+        m_surface.PostLog(result.detail);
+    else
+        m_surface.PostMessage(result.detail);
     // With a target, only that version will do.
     const QString checked = result.detail;
     if (!TargetReached(result, m_plan))

@@ -32,7 +32,9 @@ const char* const kTargetHelp =
     "                     the hardware firmware version wanted, as the camera's\n"
     "                     information shows it (three hexadecimal parts, either\n"
     "                     case: 1.2B.05); a camera that already runs it is left\n"
-    "                     alone (update: result current; plan: skip)\n"
+    "                     alone (update: result current; plan: skip), and so is\n"
+    "                     one whose version cannot be read (version-unread, a\n"
+    "                     failure)\n"
     "  --reinstall        program a camera that already runs the target version\n";
 
 const char* const kRecordHelp =
@@ -40,6 +42,20 @@ const char* const kRecordHelp =
     "                     own in DIR, named after its serial number and the time:\n"
     "                     every line sent and received, with times, and the\n"
     "                     tool's events\n";
+
+const char* const kSignatureHelp =
+    "A signature SHA256SUMS.sig beside SHA256SUMS (signify-openbsd -S, detached or\n"
+    "with the list embedded) must be by a trusted key that is not revoked and\n"
+    "match the list's exact bytes; the file's SHA-256 must then be the one the\n"
+    "signed list gives. The report names the signer (\"signed by key\n"
+    "1a2b3c4d5e6f7a8b (maker release key)\": the key number, then the comment of\n"
+    "its key file without the \" public key\" signify adds) or says \"not signed\".\n"
+    "Trusted keys: every NAME.pub in /usr/share/kestrel-flash/keys and\n"
+    "/etc/kestrel-flash/keys (KESTREL_FLASH_KEYS=DIR[:DIR...] instead); key numbers\n"
+    "in a key folder's file \"revoked\" (16 hexadecimal digits a line) are refused.\n"
+    "\"require-signature = yes\" in /etc/kestrel-flash/policy.conf\n"
+    "(KESTREL_FLASH_POLICY=FILE instead) refuses firmware that is not signed.\n"
+    "A build without OpenSSL refuses signed firmware and that policy.\n";
 
 const char* const kExitHelp =
     "Exit status: 0 when every camera succeeded, 1 when any failed, 2 for a\n"
@@ -63,6 +79,9 @@ QString ProgramHelp() {
                "  watch ADDRESS        follow a programming run already in progress\n"
                "  stage --hw FILE --sw FILE FOLDER\n"
                "                       copy the firmware files onto a USB stick and verify them\n"
+               "  verify --hw FILE --sw FILE\n"
+               "                       say whether stage would accept the firmware files (their\n"
+               "                       checksums and signature), copying nothing\n"
                "  scan TARGET...       find the cameras among addresses, networks or ranges\n"
                "\n"
                "Run \"kestrel-flash COMMAND --help\" for the options of a command.\n"
@@ -110,13 +129,14 @@ QString CommandHelp(Command command) {
                               "nothing: only the\nupdate status question, the information "
                               "commands and the goodbye reach the\ncamera.\nFor each camera: program (older, "
                               "newer, reinstall, no target), skip: current,\nfollow: run in "
-                              "progress, or unreachable; with the information read.\n\n") +
+                              "progress, unreachable, or version-unread (with a target);\nwith "
+                              "the information read.\n\n") +
                QString::fromLatin1(kAddressHelp) + QStringLiteral("\nOptions:\n") +
                QString::fromLatin1(kTargetHelp) + QString::fromLatin1(kRecordHelp) +
                QString::fromLatin1(kOutputHelp) +
                QStringLiteral("  -h, --help         show this help\n\n"
-                              "Exit status: 0 when every camera could be asked, 1 otherwise, "
-                              "2 for a usage\nerror.\n");
+                              "Exit status: 0 when every camera could be asked (and, with a "
+                              "target, told\nits version), 1 otherwise, 2 for a usage error.\n");
         return text;
     case Command::Watch:
         text = QStringLiteral("Usage: kestrel-flash watch [OPTIONS] ADDRESS\n\n"
@@ -136,19 +156,39 @@ QString CommandHelp(Command command) {
                            "SHA-256 given\nfor it and against the checksum files beside it "
                            "(FILE.sha256, SHA256SUMS,\nsha256sums.txt, as sha256sum writes "
                            "them); a mismatch, or a checksum file\nthat cannot be read or "
-                           "does not list the file, refuses the copy.\n\n"
-                           "Options:\n"
-                           "  --hw FILE          the hardware firmware image (.rbf)\n"
-                           "  --sw FILE          the software firmware file (vx_server...)\n"
-                           "  --hw-sha256 HEX    the SHA-256 the hardware file must have\n"
-                           "  --sw-sha256 HEX    the SHA-256 the software file must have\n"
-                           "  --eject            after a successful copy, eject the stick: its\n"
-                           "                     file systems unmounted, then powered off; a\n"
-                           "                     folder on a fixed disk is never ejected; a failed\n"
-                           "                     eject fails as %1, the copy valid\n")
+                           "does not list the file, refuses the copy.\n\n") +
+            QString::fromLatin1(kSignatureHelp) +
+            QStringLiteral(
+                "\nOptions:\n"
+                "  --hw FILE          the hardware firmware image (.rbf)\n"
+                "  --sw FILE          the software firmware file (vx_server...)\n"
+                "  --hw-sha256 HEX    the SHA-256 the hardware file must have\n"
+                "  --sw-sha256 HEX    the SHA-256 the software file must have\n"
+                "  --eject            after a successful copy, eject the stick: its\n"
+                "                     file systems unmounted, then powered off; a\n"
+                "                     folder on a fixed disk is never ejected; a failed\n"
+                "                     eject fails as %1, the copy valid\n")
                 .arg(CodeOf(ResultCode::EjectFailed)) +
             QString::fromLatin1(kOutputHelp);
         break;
+    case Command::Verify:
+        text = QStringLiteral("Usage: kestrel-flash verify [OPTIONS] --hw FILE --sw FILE\n\n"
+                              "Makes the checks that stage makes before anything is written, and "
+                              "copies\nnothing: each file is read, its SHA-256 taken and checked "
+                              "against the one\ngiven for it and the checksum files beside it, "
+                              "under the signature and the\nsite's policy as below. Fails as "
+                              "refused when stage would refuse the files.\n\n") +
+               QString::fromLatin1(kSignatureHelp) +
+               QStringLiteral("\nOptions:\n"
+                              "  --hw FILE          the hardware firmware image (.rbf)\n"
+                              "  --sw FILE          the software firmware file (vx_server...)\n"
+                              "  --hw-sha256 HEX    the SHA-256 the hardware file must have\n"
+                              "  --sw-sha256 HEX    the SHA-256 the software file must have\n") +
+               QString::fromLatin1(kOutputHelp) +
+               QStringLiteral("  -h, --help         show this help\n\n"
+                              "Exit status: 0 when both files would be accepted, 1 when they "
+                              "would be\nrefused, 2 for a usage error.\n");
+        return text;
     case Command::Scan:
         return ScanHelp() + QStringLiteral("  -h, --help         show this help\n\n"
                                            "Exit status: 0 when a camera was found, 1 when "

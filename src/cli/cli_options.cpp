@@ -16,7 +16,7 @@ constexpr quint16 kCameraPort = 5000;
 constexpr int kMaxRebootTimeoutS = 24 * 3600;
 
 constexpr std::array kCommands{Command::Info, Command::Update, Command::Watch, Command::Stage,
-                               Command::Plan, Command::Scan};
+                               Command::Plan, Command::Scan, Command::Verify};
 
 std::optional<Command> CommandNamed(const QString& name) {
     for (const Command command : kCommands) {
@@ -101,6 +101,8 @@ QString CommandName(Command command) {
         return QStringLiteral("plan");
     case Command::Scan:
         return QStringLiteral("scan");
+    case Command::Verify:
+        return QStringLiteral("verify");
     }
     return QString();
 }
@@ -147,8 +149,12 @@ ParsedCli ParseCli(const QStringList& arguments) {
     const bool runs = *command == Command::Update || *command == Command::Watch;
     if (runs)
         parser.addOptions({report, confirm, rebootTimeout});
+    // stage and verify take the same files; verify no folder.
+    const bool files = *command == Command::Stage || *command == Command::Verify;
     if (*command == Command::Stage)
         parser.addOptions({hw, sw, hwSha256, swSha256, eject});
+    else if (*command == Command::Verify)
+        parser.addOptions({hw, sw, hwSha256, swSha256});
     else
         parser.addOption(logDir);
 
@@ -179,18 +185,22 @@ ParsedCli ParseCli(const QStringList& arguments) {
         return UsageError(QStringLiteral("--json and --plain cannot be used together"), hint);
     const QStringList positional = parser.positionalArguments();
 
-    if (*command == Command::Stage) {
+    if (files) {
         if (!parser.isSet(hw) || !parser.isSet(sw))
-            return UsageError(QStringLiteral("stage needs --hw FILE and --sw FILE"), hint);
+            return UsageError(QStringLiteral("%1 needs --hw FILE and --sw FILE").arg(name), hint);
         if (parser.values(hw).size() > 1 || parser.values(sw).size() > 1)
             return UsageError(QStringLiteral("--hw and --sw are given once each"), hint);
-        if (positional.size() != 1)
+        const bool stage = *command == Command::Stage;
+        if (stage && positional.size() != 1)
             return UsageError(QStringLiteral("stage needs exactly one FOLDER"), hint);
+        if (!stage && !positional.isEmpty())
+            return UsageError(QStringLiteral("verify takes no FOLDER: it copies nothing"), hint);
         options.hwFile = parser.value(hw);
         options.swFile = parser.value(sw);
-        options.folder = positional.first();
-        options.eject = parser.isSet(eject);
-        if (options.hwFile.isEmpty() || options.swFile.isEmpty() || options.folder.isEmpty())
+        options.folder = stage ? positional.first() : QString();
+        options.eject = stage && parser.isSet(eject);
+        if (options.hwFile.isEmpty() || options.swFile.isEmpty() ||
+            (stage && options.folder.isEmpty()))
             return UsageError(QStringLiteral("empty file or folder name"), hint);
         QString error;
         if (!ReadSha256Option(parser, hwSha256, options.hwSha256, error) ||

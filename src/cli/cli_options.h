@@ -12,7 +12,7 @@
 
 namespace kestrel::cli {
 
-enum class Command { Info, Update, Watch, Stage, Plan, Scan };
+enum class Command { Info, Update, Watch, Stage, Plan, Scan, Verify };
 
 // What the command line asks for.
 struct CliOptions {

@@ -17,18 +17,18 @@ void ConversationTap::Follow(Camera& camera) {
         return;
     using Mark = RecordBook::Mark;
     // The camera's bytes are shown as the camera operations read them.
-    QObject::connect(&camera, &Camera::lineSent, &camera, [this](const QByteArray& bytes) {
+    QObject::connect(&camera, &Camera::lineSent, &m_context, [this](const QByteArray& bytes) {
         Add(Mark::Sent, QString::fromLatin1(bytes.endsWith("\r\n") ? bytes.chopped(2) : bytes));
     });
-    QObject::connect(&camera, &Camera::lineReceived, &camera, [this](const QByteArray& line) {
+    QObject::connect(&camera, &Camera::lineReceived, &m_context, [this](const QByteArray& line) {
         Add(Mark::Received, QString::fromLatin1(line));
     });
-    QObject::connect(&camera, &Camera::opened, &camera,
+    QObject::connect(&camera, &Camera::opened, &m_context,
                      [this] { Add(Mark::Event, QStringLiteral("connected")); });
-    QObject::connect(&camera, &Camera::connectionLost, &camera, [this](const QString& reason) {
+    QObject::connect(&camera, &Camera::connectionLost, &m_context, [this](const QString& reason) {
         Add(Mark::Event, QStringLiteral("connection lost: ") + reason);
     });
-    QObject::connect(&camera, &Camera::reconnected, &camera, [this] {
+    QObject::connect(&camera, &Camera::reconnected, &m_context, [this] {
         Add(Mark::Event, QStringLiteral("reconnected, following the run"));
     });
 }

@@ -3,6 +3,8 @@
 #include "job_sink.h"
 #include "record_book.h"
 
+#include <QObject>
+
 #include <optional>
 
 namespace kestrel {
@@ -32,6 +34,7 @@ private:
     int m_job;
     JobSink& m_next;
     std::optional<JobState> m_state;
+    QObject m_context; // the connections end with this object
 };
 
 } // namespace kestrel::cli

@@ -47,9 +47,9 @@ void JobPresenter::Say(const QString& text) {
 }
 
 void JobPresenter::Present(const SessionEvents& events) {
-    QObject::connect(&events, &SessionEvents::progress, &events,
+    QObject::connect(&events, &SessionEvents::progress, &m_context,
                      [this](int position) { PostProgress(position); });
-    QObject::connect(&events, &SessionEvents::message, &events,
+    QObject::connect(&events, &SessionEvents::message, &m_context,
                      [this](const QString& text) { PostMessage(text); });
 }
 

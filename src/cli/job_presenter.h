@@ -39,6 +39,7 @@ private:
     JobSink& m_sink;
     QString m_partial; // the words after the last complete line
     int m_percent = -1;
+    QObject m_context; // the connections end with this object
 };
 
 } // namespace kestrel::cli

@@ -44,10 +44,31 @@ void JobRunner::Begin(Command command, const QStringList& names) {
 }
 
 void JobRunner::RunStage(const CliOptions& options) {
-    Begin(Command::Stage, {options.folder});
-    RunStageJob(options, *this); // its events come here as they happen
-    m_output.End();
-    QMetaObject::invokeMethod(this, &JobRunner::finished, Qt::QueuedConnection);
+    Begin(options.command,
+          {options.command == Command::Verify ? VerifyJobName(options) : options.folder});
+    // Its events come here as they happen; it stays, with its result.
+    auto* job = new StageJob(options, *this, this);
+    // Ctrl-C lets the copy go on to its end (a check has nothing to cut off,
+    // and ends on its own moments later).
+    m_staging = options.command == Command::Stage;
+    connect(job, &StageJob::finished, this, [this] {
+        m_staging = false;
+        m_output.End();
+        emit finished();
+    });
+    job->Start();
+}
+
+bool JobRunner::FollowStopRequests(StopSignals& stop, Command command, QString* refusal) {
+    connect(&stop, &StopSignals::stopRequested, this, &JobRunner::Interrupt);
+    if (stop.Install() ||
+        (command != Command::Update && command != Command::Watch && command != Command::Stage))
+        return true;
+    *refusal = QStringLiteral("%1 was not started: Ctrl-C and SIGTERM cannot be caught here "
+                              "(the system refused the handlers), and an interruption would end "
+                              "the program without telling what it left unfinished.")
+                   .arg(CommandName(command));
+    return false;
 }
 
 void JobRunner::Start(const QList<CameraAddress>& cameras, const JobPlan& plan) {
@@ -97,9 +118,18 @@ void JobRunner::Close() {
 }
 
 void JobRunner::Interrupt() {
-    if (m_interrupted || !m_running)
+    if (m_interrupted || !(m_running || m_staging))
         return;
     m_interrupted = true;
+    if (m_staging) { // the copy is never cut off in the middle of a file
+        JobEvent event;
+        event.job = 0;
+        event.kind = JobEvent::Kind::Message;
+        event.text = QStringLiteral("The copy goes on to its end, so that no file on the stick "
+                                    "is left half-written.");
+        Post(event);
+        return;
+    }
     for (int i = 0; i < static_cast<int>(m_jobs.size()); ++i) {
         if (m_jobs[i].finished)
             continue;

@@ -3,6 +3,7 @@
 #include "camera_job.h"
 #include "job_record.h"
 #include "progress_output.h"
+#include "stop_signals.h"
 
 #include <QList>
 #include <QObject>
@@ -14,7 +15,7 @@ namespace kestrel::cli {
 
 // Runs the jobs of one command and keeps their records: one camera job per
 // address, all at once, all in the calling thread on its event loop, each
-// with its own connection; or the copy onto a stick. Each event is taken
+// with its own connection; or the copy onto a stick (or the check of verify). Each event is taken
 // into its job's record, then shown by the output; finished() once every
 // job has ended, the records are closed and the output has ended.
 class JobRunner : public QObject, public JobSink {
@@ -26,13 +27,22 @@ public:
     // Starts the camera jobs and returns; their work goes on in this thread's
     // event loop.
     void Start(const QList<CameraAddress>& cameras, const JobPlan& plan);
-    // The copy, in the calling thread; finished() follows once it is done.
+    // Starts the copy onto a stick and returns; finished() follows once it
+    // has ended and the output has ended. Verify is the same job without a
+    // copy.
     void RunStage(const CliOptions& options);
 
     // The operator asked to stop (Ctrl-C): every job still at work stops
     // where it stands and ends as interrupted, with what that means for its
-    // camera as it stood then.
+    // camera as it stood then. A copy onto a stick goes on to its end; the
+    // operator is told so.
     void Interrupt();
+
+    // Ctrl-C and SIGTERM call Interrupt once stop is installed. update, watch
+    // and stage must be able to tell what an interruption left unfinished:
+    // when the handlers cannot be installed, they refuse to start (false,
+    // and the reason in *refusal). The other commands go on without them.
+    bool FollowStopRequests(StopSignals& stop, Command command, QString* refusal);
 
     // From any thread; the event reaches the output in the runner's thread.
     void Post(const JobEvent& event) override;
@@ -55,6 +65,7 @@ private:
     QList<JobRecord> m_jobs;
     bool m_interrupted = false;
     bool m_running = false;
+    bool m_staging = false; // the job of RunStage is at work
     RecordBook* m_records = nullptr;
     std::vector<std::unique_ptr<CameraJob>> m_cameraJobs;
 };

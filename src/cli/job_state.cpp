@@ -22,6 +22,8 @@ QString StateLabel(JobState state) {
         return QStringLiteral("waiting for camera");
     case JobState::Copying:
         return QStringLiteral("copying");
+    case JobState::Checking:
+        return QStringLiteral("checking");
     case JobState::Done:
         return QStringLiteral("done");
     }

@@ -15,6 +15,7 @@ enum class JobState {
     WaitingForPowerCycle, // the run is done; the operator power-cycles the camera
     WaitingForCamera,     // the camera went away; waiting for it to come back
     Copying,
+    Checking, // verify: reading the files and checking them
     Done,
 };
 

@@ -23,14 +23,14 @@ QString Bar(int percent) {
 
 bool ShowsBar(JobState state) {
     return state == JobState::Erasing || state == JobState::Programming ||
-           state == JobState::Copying;
+           state == JobState::Copying || state == JobState::Checking;
 }
 
 } // namespace
 
 LiveOutput::LiveOutput(std::FILE* stream) : m_stream(stream) {
     m_timer.setInterval(kRedrawMs);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
         // Redrawn when something changed, and once a second for the times.
         const qint64 second = m_clock.elapsed() / 1000;
         if (m_dirty || second != m_drawnSecond)
@@ -59,7 +59,7 @@ void LiveOutput::End() {
     m_timer.stop();
     m_pending += TakeHeld();
     // The bars give way to the summary, which says the same and more.
-    WriteText(m_stream, TakeBarsAway() + SummaryTable(Jobs(), m_command == Command::Stage));
+    WriteText(m_stream, TakeBarsAway() + SummaryTable(Jobs(), m_command));
 }
 
 QString LiveOutput::TakeBarsAway() {

@@ -107,10 +107,15 @@ int main(int argc, char** argv) {
     QObject::connect(&runner, &JobRunner::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     // Ctrl-C stops following the cameras, not a camera that is programming;
-    // the operator is told so, camera by camera, before the program ends.
+    // the operator is told so, camera by camera, before the program ends. A
+    // copy onto a stick goes on to its end.
     StopSignals stop;
-    QObject::connect(&stop, &StopSignals::stopRequested, &runner, &JobRunner::Interrupt);
-    if (options.command == Command::Stage) {
+    QString refusal;
+    if (!runner.FollowStopRequests(stop, options.command, &refusal)) {
+        WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(refusal));
+        return 1;
+    }
+    if (options.command == Command::Stage || options.command == Command::Verify) {
         runner.RunStage(options);
     } else {
         JobPlan plan;
@@ -120,7 +125,6 @@ int main(int argc, char** argv) {
         plan.records = records.get();
         plan.targetHwVersion = options.targetHwVersion;
         plan.reinstall = options.reinstall;
-        stop.Install();
         runner.Start(options.cameras, plan);
     }
     QCoreApplication::exec();

@@ -7,7 +7,7 @@ namespace kestrel::cli {
 
 PlainOutput::PlainOutput(std::FILE* stream, int progressEveryMs) : m_stream(stream) {
     m_timer.setInterval(progressEveryMs);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] { ShowProgress(); });
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { ShowProgress(); });
 }
 
 void PlainOutput::Begin(Command command, const QList<JobRecord>& jobs) {
@@ -43,7 +43,7 @@ void PlainOutput::ShowProgress() {
 
 void PlainOutput::End() {
     m_timer.stop();
-    WriteText(m_stream, TakeHeld() + SummaryTable(Jobs(), m_command == Command::Stage));
+    WriteText(m_stream, TakeHeld() + SummaryTable(Jobs(), m_command));
 }
 
 } // namespace kestrel::cli

@@ -7,8 +7,9 @@ namespace kestrel::cli {
 
 // plan: what update would do with the camera the job has looked at (connected
 // or not, the information read unless it was programming). Sets the result:
-// its code the action ("program", "skip", "follow", "unreachable"), its detail
-// why; ok unless the camera could not be asked; nothing changed. Returns the
+// its code the action ("program", "skip", "follow", "unreachable",
+// "version-unread"), its detail why; ok unless the camera could not be asked,
+// or its version checked against the target; nothing changed. Returns the
 // plan event that tells it.
 JobEvent PlanCamera(JobResult& result, const JobPlan& plan);
 

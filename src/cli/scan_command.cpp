@@ -30,7 +30,9 @@ ScanCommand::ScanCommand(const ScanOptions& options)
 }
 
 bool ScanCommand::Start() {
-    m_stop.Install();
+    // Without the handlers, Ctrl-C ends the search at once, without its
+    // summary: it changes no camera, so it goes on all the same.
+    [[maybe_unused]] const bool stoppable = m_stop.Install();
     m_output.Begin();
     return m_scanner.Start(m_options.targets);
 }

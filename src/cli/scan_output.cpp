@@ -1,5 +1,6 @@
 #include "scan_output.h"
 
+#include "hw_version_rule.h"
 #include "json_output.h"
 #include "progress_output.h"
 #include "terminal_text.h"
@@ -18,12 +19,21 @@ QString Cell(const QString& text) {
     return text.isEmpty() ? QStringLiteral("-") : Escaped(text);
 }
 
+// A version as the rule reads it; what is not one is "unread" (JSON keeps
+// what the camera gave).
+QString VersionCell(const QString& text) {
+    if (text.isEmpty())
+        return Cell(text);
+    const std::string version = NormalizedHwVersion(text.toLatin1().toStdString());
+    return version.empty() ? QStringLiteral("unread") : QString::fromStdString(version);
+}
+
 std::array<QString, 6> Cells(const ScanFinding& finding) {
     return {finding.Endpoint(),
             ScanFinding::StateName(finding.state),
             Cell(finding.identity.serial),
             Cell(finding.identity.model),
-            Cell(finding.identity.hardware),
+            VersionCell(finding.identity.hardware),
             Cell(finding.identity.software)};
 }
 

@@ -1,13 +1,12 @@
 #include "stage_job.h"
 
-#include "job_presenter.h"
 #include "staging_texts.h"
 #include "stick_copy.h"
 #include "stick_eject.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMetaObject>
 
 namespace kestrel::cli {
 
@@ -24,7 +23,7 @@ QString ProblemWith(const CliOptions& options) {
     if (!sw.isFile())
         return QStringLiteral("The software firmware file %1 does not exist or is not a file.")
             .arg(options.swFile);
-    if (!folder.isDir())
+    if (options.command == Command::Stage && !folder.isDir())
         return QStringLiteral("The folder %1 does not exist.").arg(options.folder);
     return QString();
 }
@@ -44,74 +43,126 @@ QList<ExpectedSha256> Given(const QByteArray& digest, const QString& option) {
     return {{option, digest}};
 }
 
-// Ejects the stick the copy went to: the outcome goes to the log and the
-// result; a failed eject fails the command, the copy staying valid.
-void EjectStick(JobPresenter& surface, const StickCopyResult& copy, JobResult& result) {
-    const std::optional<StickEjectResult> eject = EjectStickAfterCopy(copy);
-    if (!eject)
-        return;
-    const EjectOutcome& outcome = eject->outcome;
-    PostLines(surface, eject->reportLines);
-    result.eject = outcome.result;
-    const QString detail = result.detail + QLatin1Char(' ') + outcome.message;
-    if (outcome.Removable()) {
-        PostLines(surface, outcome.message);
-        result.Set(result.code, detail);
-    } else {
-        surface.PostMessage(outcome.message);
-        result.Set(ResultCode::EjectFailed, detail);
-    }
-}
-
-} // namespace
-
-JobResult RunStageJob(const CliOptions& options, JobSink& sink) {
-    QElapsedTimer clock;
-    clock.start();
-    JobResult result;
-    JobPresenter surface(0, sink);
-    const QString problem = ProblemWith(options);
-    if (!problem.isEmpty()) {
-        surface.PostMessage(problem);
-        result.Set(ResultCode::CopyFailed, problem);
-    } else {
-        const QFileInfo hw(options.hwFile);
-        const QFileInfo sw(options.swFile);
-        const StickCopyRequest request{
-            QDir(options.folder).absolutePath(),
+// The two files as the request of a copy: hardware, software, with the
+// SHA-256s given for them.
+StickCopyRequest RequestFor(const CliOptions& options) {
+    const QFileInfo hw(options.hwFile);
+    const QFileInfo sw(options.swFile);
+    return {options.folder.isEmpty() ? QString() : QDir(options.folder).absolutePath(),
             {hw.absoluteFilePath(), hw.fileName(),
              Given(options.hwSha256, QStringLiteral("--hw-sha256"))},
             {sw.absoluteFilePath(), sw.fileName(),
              Given(options.swSha256, QStringLiteral("--sw-sha256"))}};
-        surface.PostState(JobState::Copying);
-        PostLines(surface, staging_texts::CopyingLine(request.folder));
-        surface.PostProgress(0);
-        const StickCopyResult copy =
-            CopyFirmwareToStick(request, [&](const StickCopyProgress& progress) {
-                if (progress.percentRose)
-                    surface.PostProgress(progress.percent);
-            });
-        PostLines(surface, copy.reportLines);
-        result.files = copy.files;
-        surface.PostProgress(copy.succeeded ? 100 : 0);
-        if (copy.succeeded) {
-            result.Set(ResultCode::Ok, QStringLiteral("%1 and %2 copied to %3 and verified.")
-                                           .arg(staging_texts::HwDestinationName(),
-                                                staging_texts::SwDestinationName(), copy.folder));
-            if (options.eject)
-                EjectStick(surface, copy, result);
-        } else {
-            surface.PostMessage(copy.failure);
-            result.Set(ResultCode::CopyFailed, copy.failure);
-        }
+}
+
+} // namespace
+
+QString VerifyJobName(const CliOptions& options) {
+    return QFileInfo(options.hwFile).fileName() + QStringLiteral(" + ") +
+           QFileInfo(options.swFile).fileName();
+}
+
+StageJob::StageJob(CliOptions options, JobSink& sink, QObject* parent)
+    : QObject(parent), m_options(std::move(options)), m_surface(0, sink) {}
+
+StageJob::~StageJob() = default;
+
+bool StageJob::Verifying() const {
+    return m_options.command == Command::Verify;
+}
+
+void StageJob::Start() {
+    if (m_started)
+        return;
+    m_started = true;
+    m_clock.start();
+    const QString problem = ProblemWith(m_options);
+    if (!problem.isEmpty()) {
+        m_surface.PostMessage(problem);
+        m_result.Set(Verifying() ? ResultCode::Refused : ResultCode::CopyFailed, problem);
+        // Told from the events, as every other end: never inside Start.
+        QMetaObject::invokeMethod(this, &StageJob::End, Qt::QueuedConnection);
+        return;
     }
-    surface.PostState(JobState::Done);
-    result.elapsedMs = clock.elapsed();
-    JobEvent finished;
-    finished.kind = JobEvent::Kind::Finished;
-    finished.result = result;
-    surface.Post(finished);
-    return result;
+    StickCopyRequest request = RequestFor(m_options);
+    if (Verifying()) {
+        m_surface.PostState(JobState::Checking);
+    } else {
+        m_surface.PostState(JobState::Copying);
+        PostLines(m_surface, staging_texts::CopyingLine(request.folder));
+    }
+    m_surface.PostProgress(0);
+    m_copy = new StickCopy(std::move(request),
+                           Verifying() ? StickCopy::Mode::CheckOnly : StickCopy::Mode::Copy, this);
+    connect(m_copy, &StickCopy::progressed, this, [this](const StickCopyProgress& progress) {
+        if (progress.percentRose)
+            m_surface.PostProgress(progress.percent);
+    });
+    connect(m_copy, &StickCopy::finished, this, &StageJob::Copied);
+    m_copy->Start();
+}
+
+void StageJob::Copied(const StickCopyResult& copy) {
+    m_copy->deleteLater();
+    m_copy = nullptr;
+    PostLines(m_surface, copy.reportLines);
+    m_result.files = copy.files;
+    if (Verifying())
+        return Checked(copy);
+    m_surface.PostProgress(copy.succeeded ? 100 : 0);
+    if (!copy.succeeded) {
+        m_surface.PostMessage(copy.failure);
+        m_result.Set(ResultCode::CopyFailed, copy.failure);
+        return End();
+    }
+    m_result.Set(ResultCode::Ok, QStringLiteral("%1 and %2 copied to %3 and verified.")
+                                     .arg(staging_texts::HwDestinationName(),
+                                          staging_texts::SwDestinationName(), copy.folder));
+    if (!m_options.eject)
+        return End();
+    m_eject = new StickEject(this);
+    connect(m_eject, &StickEject::ended, this, &StageJob::Ejected);
+    m_eject->Eject(copy);
+}
+
+void StageJob::Checked(const StickCopyResult& check) {
+    if (check.succeeded) {
+        m_result.Set(ResultCode::Ok,
+                     QStringLiteral("%1 and %2 pass every check of a copy to a USB stick.")
+                         .arg(QFileInfo(m_options.hwFile).fileName(),
+                              QFileInfo(m_options.swFile).fileName()));
+    } else {
+        m_surface.PostMessage(check.failure);
+        m_result.Set(ResultCode::Refused, check.failure);
+    }
+    End();
+}
+
+// The eject's outcome goes to the log and the result; a failed eject fails
+// the command, the copy staying valid.
+void StageJob::Ejected(const StickEjectResult& eject) {
+    const EjectOutcome& outcome = eject.outcome;
+    PostLines(m_surface, eject.reportLines);
+    m_result.eject = outcome.result;
+    const QString detail = m_result.detail + QLatin1Char(' ') + outcome.message;
+    if (outcome.Removable()) {
+        PostLines(m_surface, outcome.message);
+        m_result.Set(m_result.code, detail);
+    } else {
+        m_surface.PostMessage(outcome.message);
+        m_result.Set(ResultCode::EjectFailed, detail);
+    }
+    End();
+}
+
+void StageJob::End() {
+    m_surface.PostState(JobState::Done);
+    m_result.elapsedMs = m_clock.elapsed();
+    JobEvent finishedEvent;
+    finishedEvent.kind = JobEvent::Kind::Finished;
+    finishedEvent.result = m_result;
+    m_surface.Post(finishedEvent);
+    emit finished(m_result);
 }
 
 } // namespace kestrel::cli

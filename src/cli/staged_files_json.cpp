@@ -6,6 +6,17 @@
 
 namespace kestrel::cli {
 
+namespace {
+
+QJsonValue SignerJson(const FirmwareSigner& signer) {
+    if (!signer.Signed())
+        return QJsonValue::Null;
+    return QJsonObject{{QStringLiteral("key"), signer.keyNumber},
+                       {QStringLiteral("name"), signer.name}};
+}
+
+} // namespace
+
 QJsonArray StagedFilesJson(const QList<StagedFile>& files) {
     QJsonArray array;
     for (const StagedFile& file : files) {
@@ -14,7 +25,8 @@ QJsonArray StagedFilesJson(const QList<StagedFile>& files) {
                                  {QStringLiteral("bytes"), file.verified.size},
                                  {QStringLiteral("sha256"), DigestHex(file.verified.sha256)},
                                  {QStringLiteral("checksums"),
-                                  QJsonArray::fromStringList(file.verified.checksumsMatched)}});
+                                  QJsonArray::fromStringList(file.verified.checksumsMatched)},
+                                 {QStringLiteral("signedBy"), SignerJson(file.verified.signer)}});
     }
     return array;
 }

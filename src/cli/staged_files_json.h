@@ -8,8 +8,9 @@
 namespace kestrel::cli {
 
 // The files for scripts, one object each: "name", "storedAs", "bytes",
-// "sha256" (all 64 hexadecimal digits) and "checksums" (where the SHA-256 it
-// was checked against before the copy came from; empty when nowhere).
+// "sha256" (all 64 hexadecimal digits), "checksums" (where the SHA-256 it
+// was checked against before the copy came from; empty when nowhere) and
+// "signedBy" (the signer's "key" number and "name", null when not signed).
 QJsonArray StagedFilesJson(const QList<StagedFile>& files);
 
 } // namespace kestrel::cli

@@ -6,9 +6,11 @@
 
 namespace kestrel::cli {
 
-QString SummaryTable(const QList<JobRecord>& jobs, bool copies) {
-    // A copy onto a stick has a folder and no serial number.
-    const QString nameHeader = copies ? QStringLiteral("FOLDER") : QStringLiteral("CAMERA");
+QString SummaryTable(const QList<JobRecord>& jobs, Command command) {
+    const bool withoutSerial = command == Command::Stage || command == Command::Verify;
+    const QString nameHeader = command == Command::Stage    ? QStringLiteral("FOLDER")
+                               : command == Command::Verify ? QStringLiteral("FILES")
+                                                            : QStringLiteral("CAMERA");
     const QString serialHeader = QStringLiteral("SERIAL");
     const QString resultHeader = QStringLiteral("RESULT");
     qsizetype nameWidth = nameHeader.size();
@@ -26,7 +28,8 @@ QString SummaryTable(const QList<JobRecord>& jobs, bool copies) {
     auto line = [&](const QString& name, const QString& serial, const QString& result,
                     const QString& time) {
         return name.leftJustified(nameWidth) + QStringLiteral("  ") +
-               (copies ? QString() : serial.leftJustified(serialWidth) + QStringLiteral("  ")) +
+               (withoutSerial ? QString()
+                              : serial.leftJustified(serialWidth) + QStringLiteral("  ")) +
                result.leftJustified(resultWidth) + QStringLiteral("  ") + time + QLatin1Char('\n');
     };
     QString text =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli_options.h"
 #include "job_record.h"
 
 #include <QList>
@@ -7,8 +8,9 @@
 namespace kestrel::cli {
 
 // The summary at the end: each job's name, serial, result and time, then the
-// reasons of the failures; texts from cameras escaped. copies: the jobs are
-// copies onto sticks, named by their folders.
-QString SummaryTable(const QList<JobRecord>& jobs, bool copies = false);
+// reasons of the failures; texts from cameras escaped. The jobs of stage are
+// copies onto sticks, named by their folders, those of verify checks of
+// files, named by the files: neither has a serial number.
+QString SummaryTable(const QList<JobRecord>& jobs, Command command = Command::Info);
 
 } // namespace kestrel::cli

@@ -12,13 +12,25 @@ std::string Bytes(const QString& text) {
 
 } // namespace
 
-bool SkipAsCurrent(JobResult& result, const JobPlan& plan) {
+QString VersionNotRead(const QString& hardware, const QString& target) {
+    return QStringLiteral("The camera's hardware firmware version could not be read (read as "
+                          "%1), so it cannot be checked against the target %2: it is not "
+                          "programmed.")
+        .arg(QString::fromStdString(QuotedHwVersion(Bytes(hardware))), target);
+}
+
+bool SkipByVersion(JobResult& result, const JobPlan& plan) {
     if (plan.targetHwVersion.isEmpty())
         return false;
     const VersionDecision decision =
         DecideByVersion(Bytes(result.before.hardware), Bytes(plan.targetHwVersion), plan.reinstall);
     if (decision.program)
         return false;
+    if (decision.Unread()) {
+        result.Set(ResultCode::VersionUnread,
+                   VersionNotRead(result.before.hardware, plan.targetHwVersion));
+        return true;
+    }
     result.Set(ResultCode::Current,
                QStringLiteral("The camera already runs hardware firmware %1, the target version: "
                               "nothing was changed.")

@@ -7,4 +7,12 @@ namespace kestrel {
 KeepAwake::KeepAwake() = default;
 KeepAwake::~KeepAwake() = default;
 
+bool KeepAwake::Granted() const {
+    return false;
+}
+
+bool KeepAwake::Answered() const {
+    return true;
+}
+
 } // namespace kestrel

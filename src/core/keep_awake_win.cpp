@@ -16,7 +16,6 @@ thread_local bool t_granted = false;
 KeepAwake::KeepAwake() {
     if (t_holders++ == 0)
         t_granted = SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED) != 0;
-    m_granted = t_granted;
 }
 
 KeepAwake::~KeepAwake() {
@@ -24,6 +23,14 @@ KeepAwake::~KeepAwake() {
         SetThreadExecutionState(ES_CONTINUOUS);
         t_granted = false;
     }
+}
+
+bool KeepAwake::Granted() const {
+    return t_granted; // asked from the holder's thread
+}
+
+bool KeepAwake::Answered() const {
+    return true; // the system answers at once
 }
 
 } // namespace kestrel

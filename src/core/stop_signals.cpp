@@ -34,9 +34,10 @@ BOOL WINAPI OnConsoleControl(DWORD) {
 StopSignals::StopSignals(QObject* parent) : QObject(parent) {}
 
 StopSignals::~StopSignals() {
+    if (g_instance != this)
+        return; // another instance's handler stays
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
-    if (g_instance == this)
-        g_instance = nullptr;
+    g_instance = nullptr;
 }
 
 bool StopSignals::Install() {
@@ -63,7 +64,7 @@ extern "C" void OnStopSignal(int) {
 StopSignals::StopSignals(QObject* parent) : QObject(parent) {}
 
 StopSignals::~StopSignals() {
-    if (g_signalPipe[0] >= 0) {
+    if (m_installed) { // not when another instance has the handlers
         std::signal(SIGINT, SIG_DFL);
         std::signal(SIGTERM, SIG_DFL);
         qDeleteAll(findChildren<QSocketNotifier*>()); // before its descriptor goes
@@ -78,8 +79,10 @@ bool StopSignals::Install() {
         return false; // one instance per process
     }
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) {
+        g_signalPipe[0] = g_signalPipe[1] = -1;
         return false;
     }
+    m_installed = true;
     auto* notifier = new QSocketNotifier(g_signalPipe[1], QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [this, notifier] {
         notifier->setEnabled(false);

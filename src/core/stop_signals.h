@@ -14,12 +14,16 @@ public:
     explicit StopSignals(QObject* parent = nullptr);
     ~StopSignals() override;
 
-    // Installs the handlers; false when the system refused.
-    bool Install();
+    // Installs the handlers; false when the system refused, or when another
+    // instance has them (one per process).
+    [[nodiscard]] bool Install();
 
 signals:
     // Emitted in the application's thread, once per request.
     void stopRequested();
+
+private:
+    bool m_installed = false; // this instance holds the handlers' pipe
 };
 
 } // namespace kestrel

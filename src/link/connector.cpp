@@ -75,8 +75,10 @@ void Connector::OnConnectionLost(const QString& reason) {
     if (m_bDisconnecting || !m_bConnected)
         return;
     m_bConnected = false;
-    m_log.Write(texts::ConnectionLostLine(reason));
-    emit m_events.logShown();
+    if (!m_bLossExpected) {
+        m_log.Write(texts::ConnectionLostLine(reason));
+        emit m_events.logShown();
+    }
     emit m_events.connectionChanged(false);
     emit connectionLost(reason);
 }

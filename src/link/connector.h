@@ -54,6 +54,11 @@ public:
     QString Address() const { return m_address; }
     quint16 Port() const { return m_port; }
 
+    // While set, the end of a connection is expected (the camera is being
+    // power-cycled) and not logged as lost; it counts as lost all the same.
+    void ExpectLoss(bool expected) { m_bLossExpected = expected; }
+    bool LossExpected() const { return m_bLossExpected; }
+
     // Tells one opened connection from the next.
     quint64 Generation() const { return m_transport.Generation(); }
     // Still connected through the connection of that generation, and no
@@ -77,6 +82,7 @@ private:
     bool m_bConnected = false;
     bool m_bConnecting = false;
     bool m_bDisconnecting = false;
+    bool m_bLossExpected = false;
 };
 
 } // namespace kestrel

@@ -111,7 +111,7 @@ void LineTransport::SendNext() {
             if (m_socket->write(next.bytes) != next.bytes.size()) {
                 // A connection that takes no bytes is gone: every exchange
                 // ends at once.
-                Lose(m_socket->errorString());
+                Lose(texts::CouldNotSend(m_socket->errorString()));
                 return;
             }
             m_socket->flush();

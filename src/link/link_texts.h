@@ -20,6 +20,9 @@ inline QString HostNotFound() {
 inline QString AttemptCancelled() {
     return QStringLiteral("the connection attempt was cancelled");
 }
+inline QString CouldNotSend(const QString& socketError) {
+    return QStringLiteral("a command could not be sent (%1)").arg(socketError);
+}
 inline QString TooManyLines() {
     return QStringLiteral("the camera sent lines that nobody asked for");
 }

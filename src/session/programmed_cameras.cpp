@@ -7,6 +7,15 @@
 
 namespace kestrel {
 
+namespace {
+
+// Camera texts are 8-bit: one byte is one character.
+std::string Bytes(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+} // namespace
+
 ProgrammedCameras::ProgrammedCameras(LogBook& log, SessionEvents& events, Camera& camera)
     : m_log(log), m_events(events), m_camera(camera) {
     QObject::connect(&camera, &Camera::connected, &m_context, [this] { OnConnected(); });
@@ -21,14 +30,19 @@ QString ProgrammedCameras::Line(const CameraIdentity& camera) const {
     if (camera.serial.isEmpty() || found == m_programmed.constEnd())
         return QString();
     const QString& before = *found;
-    // No version is not a new version: nothing is confirmed.
-    if (camera.hardware.isEmpty())
+    switch (CompareHwVersions(Bytes(before), Bytes(camera.hardware))) {
+    case HwVersionChange::Unread: // what is not a version confirms nothing
         return QStringLiteral("The camera gave no hardware firmware version: the new firmware "
                               "is not confirmed.\r\n");
-    if (SameHwVersion(before.toLatin1().toStdString(), camera.hardware.toLatin1().toStdString()))
+    case HwVersionChange::Unknown: // not remembered
+        return QString();
+    case HwVersionChange::Unchanged:
         return QStringLiteral("Hardware firmware still %1: the update did not take effect; run "
                               "the firmware update again.\r\n")
             .arg(before);
+    case HwVersionChange::Changed:
+        break;
+    }
     return QStringLiteral("Hardware firmware %1 -> %2: the new firmware is running.\r\n")
         .arg(before, camera.hardware);
 }
@@ -44,7 +58,8 @@ void ProgrammedCameras::OnConnected() {
 }
 
 void ProgrammedCameras::OnRunFinished() {
-    if (!m_current.serial.isEmpty())
+    // A version that could not be read is nothing to compare with later.
+    if (!m_current.serial.isEmpty() && ReadHwVersion(Bytes(m_current.hardware)))
         m_programmed.insert(m_current.serial, m_current.hardware);
 }
 

@@ -16,8 +16,10 @@ class Camera;
 // session, by serial number, with the hardware firmware version each ran
 // then. When the operator connects to one of them again, the log tells
 // whether the version changed: the new firmware is running, or the update
-// did not take effect. The version before is the one read on connecting; a
-// run found in progress on connecting has none, and is not remembered.
+// did not take effect, or, when it gives no version now, that nothing is
+// confirmed. The version before is the one read on connecting; a run found in
+// progress on connecting has none, and is not remembered, nor is a camera
+// whose version could not be read.
 class ProgrammedCameras {
 public:
     ProgrammedCameras(LogBook& log, SessionEvents& events, Camera& camera);

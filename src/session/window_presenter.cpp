@@ -27,25 +27,25 @@ WindowPresenter::WindowPresenter(const SessionEvents& events, const LogBook& log
     : m_surface(surface) {
     WindowSurface* s = &surface;
     const LogBook* l = &log;
-    QObject::connect(&events, &SessionEvents::logShown,
+    QObject::connect(&events, &SessionEvents::logShown, &m_context,
                      [s, l] { s->ShowAtEnd(Pane::Log, l->Text()); });
-    QObject::connect(&events, &SessionEvents::logRefreshed,
+    QObject::connect(&events, &SessionEvents::logRefreshed, &m_context,
                      [s, l] { s->SetPaneText(Pane::Log, l->Text()); });
     // The status line follows the log with the caret before it.
-    QObject::connect(&events, &SessionEvents::statusLine, [s, l](const QString& line) {
+    QObject::connect(&events, &SessionEvents::statusLine, &m_context, [s, l](const QString& line) {
         s->ShowTextWithCaret(Pane::Log, l->Text() + line, l->Text().size());
     });
-    QObject::connect(&events, &SessionEvents::infoShown,
+    QObject::connect(&events, &SessionEvents::infoShown, &m_context,
                      [s](const QString& text) { s->ShowAtEnd(Pane::Info, text); });
-    QObject::connect(&events, &SessionEvents::choiceShown, [s](Choice choice, const QString& text) {
-        s->SetPaneText(PaneOf(choice), text);
-    });
-    QObject::connect(&events, &SessionEvents::connectionChanged, [s](bool connected) {
+    QObject::connect(
+        &events, &SessionEvents::choiceShown, &m_context,
+        [s](Choice choice, const QString& text) { s->SetPaneText(PaneOf(choice), text); });
+    QObject::connect(&events, &SessionEvents::connectionChanged, &m_context, [s](bool connected) {
         s->SetConnectCaption(connected ? QStringLiteral("Disconnect") : QStringLiteral("Connect"));
     });
-    QObject::connect(&events, &SessionEvents::progress,
+    QObject::connect(&events, &SessionEvents::progress, &m_context,
                      [s](int position) { s->SetProgress(position); });
-    QObject::connect(&events, &SessionEvents::message,
+    QObject::connect(&events, &SessionEvents::message, &m_context,
                      [s](const QString& text) { s->ShowMessageBox(text); });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 namespace kestrel {
@@ -20,6 +21,7 @@ public:
 
 private:
     WindowSurface& m_surface;
+    QObject m_context; // the connections end with this object
 };
 
 } // namespace kestrel

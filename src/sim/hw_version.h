@@ -10,7 +10,8 @@ namespace kestrel::sim {
 
 // The hardware firmware version as the camera keeps it: three parts, each
 // lower-case hex without a prefix, read one by one with REG_READ 6E80,
-// REG_READ 6F80 and REG_READ 1F80.
+// REG_READ 6F80 and REG_READ 1F80 (or any text a faulty camera answers
+// there, --new-hw-reply).
 struct HwVersion {
     std::array<QByteArray, 3> parts;
 

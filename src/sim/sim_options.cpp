@@ -54,6 +54,11 @@ void AddOptions(QCommandLineParser& parser) {
     add(QStringLiteral("new-hw-version"),
         QStringLiteral("Hardware firmware version after a completed run (default 1.2b.05)."),
         QStringLiteral("a.b.c"));
+    add(QStringLiteral("new-hw-reply"),
+        QStringLiteral("After a completed run, each of the three version registers answers "
+                       "TEXT instead (\"ERR\", or empty for an empty line; escapes as for "
+                       "--reply). Wins over --new-hw-version."),
+        QStringLiteral("text"));
     add(QStringLiteral("server-version"),
         QStringLiteral("Server version (default \"vx_server 3.8.2 build 1187\")."),
         QStringLiteral("text"));
@@ -198,6 +203,19 @@ public:
         });
     }
 
+    // Any text, escapes decoded, for each of the version's three parts.
+    void VersionReply(const char* name, HwVersion& target) {
+        Take(name, [&](const QString& value) {
+            QString problem;
+            const std::optional<QByteArray> text = DecodeEscapes(value.toUtf8(), &problem);
+            if (!text) {
+                return problem;
+            }
+            target.parts = {*text, *text, *text};
+            return QString();
+        });
+    }
+
 private:
     const QCommandLineParser& parser_;
 };
@@ -269,6 +287,7 @@ QString ReadAll(const QCommandLineParser& parser, SimOptions& o) {
     r.Int("bayer", INT_MIN, INT_MAX, o.bayerType);
     r.Version("hw-version", o.hwVersion);
     r.Version("new-hw-version", o.newHwVersion);
+    r.VersionReply("new-hw-reply", o.newHwVersion);
     r.Text("server-version", o.serverVersion);
     r.Int("erase-total", 0, kMaxCount, o.eraseTotal);
     r.Seconds("erase-seconds", o.eraseMs);

@@ -41,7 +41,9 @@ struct SimOptions {
     bool colorSensor = true;
     int bayerType = 2;
     HwVersion hwVersion{{"1", "2a", "3f"}};
-    HwVersion newHwVersion{{"1", "2b", "05"}}; // after a completed run
+    // After a completed run; its parts may be any text (--new-hw-reply), for
+    // a camera that answers its version registers with something else.
+    HwVersion newHwVersion{{"1", "2b", "05"}};
     QByteArray serverVersion = "vx_server 3.8.2 build 1187";
 
     // The programming run: the erase phase, then the programming phase, then

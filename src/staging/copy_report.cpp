@@ -1,5 +1,6 @@
 #include "copy_report.h"
 
+#include "signature_texts.h"
 #include "staging_texts.h"
 
 namespace kestrel {
@@ -18,7 +19,42 @@ QString EnglishList(const QStringList& items) {
            items.last();
 }
 
+// A file's size, SHA-256, the checksums it matched and its signer.
+QString Verification(const VerifiedFile& file, const QString& firstLine) {
+    QString lines = firstLine;
+    if (!file.checksumsMatched.isEmpty())
+        lines += t::ChecksumMatchesLine(EnglishList(file.checksumsMatched));
+    return lines + t::SignerLine(SignerText(file.signer));
+}
+
 } // namespace
+
+QString SignerText(const FirmwareSigner& signer) {
+    return signer.Signed() ? signature_texts::SignedBy(signer.keyNumber, signer.name)
+                           : signature_texts::NotSigned();
+}
+
+QString CheckReportLines(const StagingPlan& plan, const StagingOutcome& outcome) {
+    QString lines;
+    for (int i = 0; i < plan.items.size(); ++i) {
+        const QString& name = plan.items[i].sourceName;
+        if (i == outcome.failedItem) {
+            lines += t::RefusedLine(name, outcome.reason);
+        } else if (i < outcome.verified.size()) {
+            const VerifiedFile& file = outcome.verified[i];
+            lines += Verification(file, t::AcceptedLine(name) +
+                                            t::CheckedLine(file.size, DigestHex(file.sha256)));
+        }
+    }
+    return lines + (outcome.succeeded ? t::AcceptedClosing() : t::RefusedClosing());
+}
+
+QString CheckFailureMessage(const StagingPlan& plan, const StagingOutcome& outcome) {
+    const bool aboutItem = outcome.failedItem >= 0 && outcome.failedItem < plan.items.size();
+    return t::RefusedMessage(aboutItem ? plan.items[outcome.failedItem].sourceName +
+                                             QStringLiteral(": ") + outcome.reason
+                                       : outcome.reason);
+}
 
 QString CopyReportLines(const StagingPlan& plan, const StagingOutcome& outcome,
                         ReportLayout layout) {
@@ -34,9 +70,8 @@ QString CopyReportLines(const StagingPlan& plan, const StagingOutcome& outcome,
             continue;
         lines += t::CopiedLine(name);
         const VerifiedFile& file = outcome.verified[i];
-        QString verification = t::VerifiedLine(file.size, DigestHex(file.sha256));
-        if (!file.checksumsMatched.isEmpty())
-            verification += t::ChecksumMatchesLine(EnglishList(file.checksumsMatched));
+        const QString verification =
+            Verification(file, t::VerifiedLine(file.size, DigestHex(file.sha256)));
         if (layout == ReportLayout::DetailsUnderEachFile)
             lines += verification;
         else

@@ -18,6 +18,17 @@ enum class ReportLayout { DetailsUnderEachFile, DetailsAfterReport };
 QString CopyReportLines(const StagingPlan& plan, const StagingOutcome& outcome,
                         ReportLayout layout);
 
+// What a file's signature says for the operator: "signed by key
+// 1a2b3c4d5e6f7a8b (maker release key)", or "not signed".
+QString SignerText(const FirmwareSigner& signer);
+
+// The report of the checks alone (kestrel-flash verify): per file whether it
+// is accepted, with its size, SHA-256, matched checksums and signer, or why
+// it is refused; then the closing lines.
+QString CheckReportLines(const StagingPlan& plan, const StagingOutcome& outcome);
+// The one sentence after refused checks.
+QString CheckFailureMessage(const StagingPlan& plan, const StagingOutcome& outcome);
+
 // The message box after a failed copy.
 QString CopyFailureMessage(const StagingPlan& plan, const StagingOutcome& outcome);
 

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include <algorithm>
 #include <future>
 #include <memory>
 #include <optional>
@@ -45,6 +46,21 @@ public:
             m_finalPaths << JoinFolderAndName(plan.folder, item.finalName);
             m_tempPaths << JoinFolderAndName(plan.folder, TemporaryNameFor(item.finalName));
         }
+    }
+
+    // The checks a copy makes before the stick is touched, and no more; each
+    // source is read whether or not a SHA-256 is expected for it.
+    StagingOutcome Check() {
+        m_checkOnly = true;
+        m_outcome.succeeded = OpenSources() && CheckSources();
+        // The files before a refused one passed.
+        const std::size_t passed =
+            m_outcome.succeeded ? m_checked.size()
+                                : std::min(m_checked.size(), std::size_t(m_outcome.failedItem));
+        for (std::size_t i = 0; i < passed; ++i)
+            m_outcome.verified << VerifiedFile{m_sizes[i], m_checked[i].digest, m_checked[i].from,
+                                               m_checked[i].signer};
+        return m_outcome;
     }
 
     StagingOutcome Run() {
@@ -117,14 +133,20 @@ private:
     }
 
     bool CheckSources() {
+        // Read once for the whole copy, so that every file is judged alike.
+        const SiteTrust trust = ReadSiteTrust(SiteKeyFolders(), SitePolicyFile());
+        qint64 before = 0; // bytes of the items checked before this one
         for (int i = 0; i < m_plan.items.size(); ++i) {
             const qint64 size = m_sizes[static_cast<size_t>(i)];
-            const auto checking = [this, i, size](qint64 done) {
-                m_progress({i, StagingProgress::Phase::Checking, done, size, 0, m_total});
+            // A copy counts what it writes and reads back; the checks alone, what they read.
+            const auto checking = [this, i, size, before](qint64 done) {
+                m_progress({i, StagingProgress::Phase::Checking, done, size,
+                            m_checkOnly ? before + done : 0, m_checkOnly ? m_total / 2 : m_total});
             };
+            before += size;
             QString reason;
-            if (!CheckSource(m_plan.items[i], *m_sources[static_cast<size_t>(i)], size, checking,
-                             m_checked.emplace_back(), reason))
+            if (!CheckSource(m_plan.items[i], *m_sources[static_cast<size_t>(i)], size, trust,
+                             checking, m_checked.emplace_back(), reason, m_checkOnly))
                 return Fail(i, reason);
         }
         return true;
@@ -200,8 +222,8 @@ private:
         const QString reason = check.failure.get();
         if (!reason.isEmpty())
             return Fail(check.item, reason);
-        m_outcome.verified << VerifiedFile{check.size, check.digest,
-                                           m_checked[static_cast<size_t>(check.item)].from};
+        const CheckedSource& checked = m_checked[static_cast<size_t>(check.item)];
+        m_outcome.verified << VerifiedFile{check.size, check.digest, checked.from, checked.signer};
         return true;
     }
 
@@ -248,6 +270,7 @@ private:
     std::vector<qint64> m_sizes;
     std::vector<CheckedSource> m_checked;
     qint64 m_total = 0;
+    bool m_checkOnly = false;
     StagingOutcome m_outcome;
 };
 
@@ -255,6 +278,10 @@ private:
 
 StagingOutcome StageFiles(const StagingPlan& plan, const StagingProgressSink& progress) {
     return FileStager(plan, progress).Run();
+}
+
+StagingOutcome CheckStagingSources(const StagingPlan& plan, const StagingProgressSink& progress) {
+    return FileStager(plan, progress).Check();
 }
 
 } // namespace kestrel

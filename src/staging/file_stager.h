@@ -26,4 +26,12 @@ using StagingProgressSink = std::function<void(const StagingProgress&)>;
 // interrupted copy left behind are removed first.
 StagingOutcome StageFiles(const StagingPlan& plan, const StagingProgressSink& progress);
 
+// The checks of StageFiles before anything on the stick changes, and
+// nothing else: each source is read, its SHA-256 taken and checked against
+// the checksums given and published and their signature; the progress counts
+// the bytes read of all items. On success,
+// `verified` holds each item's size, SHA-256, matched checksums and signer;
+// the folder is not looked at.
+StagingOutcome CheckStagingSources(const StagingPlan& plan, const StagingProgressSink& progress);
+
 } // namespace kestrel

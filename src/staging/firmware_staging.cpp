@@ -5,9 +5,9 @@
 #include "session_events.h"
 #include "staging_texts.h"
 #include "stick_copy.h"
+#include "stick_eject.h"
 
 #include <QFileInfo>
-#include <QScopeGuard>
 
 #include <optional>
 
@@ -40,7 +40,12 @@ QString AnswerPath(const std::optional<QString>& answer) {
 } // namespace
 
 FirmwareStaging::FirmwareStaging(LogBook& log, SessionEvents& events, FileChooserPort& choosers)
-    : m_log(log), m_events(events), m_choosers(choosers) {}
+    : m_log(log), m_events(events), m_choosers(choosers), m_eject(new StickEject(this)) {
+    connect(m_eject, &StickEject::offerChecked, this, &FirmwareStaging::OfferEject);
+    connect(m_eject, &StickEject::ended, this, &FirmwareStaging::ShowEject);
+}
+
+FirmwareStaging::~FirmwareStaging() = default;
 
 bool FirmwareStaging::RefuseDuringCopy() {
     if (!m_copyRunning)
@@ -103,59 +108,67 @@ void FirmwareStaging::ChooseStickFolder() {
     m_choices.m_bUsbSelected = true;
 }
 
-bool FirmwareStaging::CopyToStick() {
+void FirmwareStaging::CopyToStick() {
     if (m_copyRunning) {
         emit m_events.message(t::CopyAlreadyRunning());
-        return false;
+        return;
     }
     if (!m_choices.m_bUsbSelected) {
         emit m_events.message(t::NoFolderToCopyTo());
-        return false;
+        return;
     }
     if (!m_choices.m_bHwSelected || !m_choices.m_bSwSelected) {
         emit m_events.message(t::SelectBothFiles());
-        return false;
+        return;
     }
     // The choices are read once: handlers running during the copy cannot
     // change what it copies.
-    const StickCopyRequest request{m_choices.m_strUsbPath,
-                                   {m_choices.m_strHwPath, m_choices.m_strHwName},
-                                   {m_choices.m_strSwPath, m_choices.m_strSwName},
-                                   // The pane shows the report from its top: its own lines first.
-                                   ReportLayout::DetailsAfterReport};
+    StickCopyRequest request{m_choices.m_strUsbPath,
+                             {m_choices.m_strHwPath, m_choices.m_strHwName},
+                             {m_choices.m_strSwPath, m_choices.m_strSwName},
+                             // The pane shows the report from its top: its own lines first.
+                             ReportLayout::DetailsAfterReport};
 
     m_copyRunning = true;
-    auto running = qScopeGuard([this] { m_copyRunning = false; });
-
-    const QString heading = t::CopyingLine(request.folder);
+    m_heading = t::CopyingLine(request.folder);
     // The log is the copy's unless a programming run writes it: the run's
     // warning and lines stay in view, and the copy's report goes in a message.
-    const bool ownLog = !RunActive();
-    if (ownLog)
-        m_log.Restart(heading);
-    const quint64 headingWrite = m_log.Writes();
-    const auto logIsOurs = [&] { return ownLog && !RunActive() && m_log.Writes() == headingWrite; };
-    if (ownLog) {
+    m_ownLog = !RunActive();
+    if (m_ownLog)
+        m_log.Restart(m_heading);
+    m_headingWrite = m_log.Writes();
+    if (m_ownLog)
         emit m_events.progress(0);
-    }
-    const StickCopyResult copy =
-        CopyFirmwareToStick(request, [&](const StickCopyProgress& progress) {
-            if (!logIsOurs())
-                return;
-            if (progress.percentRose)
-                emit m_events.progress(progress.percent);
-            emit m_events.statusLine(progress.statusLine);
-        });
+    m_copy = new StickCopy(std::move(request), StickCopy::Mode::Copy, this);
+    connect(m_copy, &StickCopy::progressed, this, &FirmwareStaging::ShowProgress);
+    connect(m_copy, &StickCopy::finished, this, &FirmwareStaging::ShowReport);
+    m_copy->Start();
+}
 
-    const QString report = heading + copy.reportLines;
-    const bool inLog = logIsOurs();
+bool FirmwareStaging::LogIsOurs() const {
+    // Nothing else has written the log since the heading, and no run has
+    // begun meanwhile.
+    return m_ownLog && !RunActive() && m_log.Writes() == m_headingWrite;
+}
+
+void FirmwareStaging::ShowProgress(const StickCopyProgress& progress) {
+    if (!LogIsOurs())
+        return;
+    if (progress.percentRose)
+        emit m_events.progress(progress.percent);
+    emit m_events.statusLine(progress.statusLine);
+}
+
+void FirmwareStaging::ShowReport(const StickCopyResult& copy) {
+    m_copy->deleteLater();
+    m_copy = nullptr;
+    const QString report = m_heading + copy.reportLines;
+    const bool inLog = LogIsOurs();
     if (inLog) {
         m_log.Restart(report);
         emit m_events.logRefreshed();
         emit m_events.progress(copy.succeeded ? 100 : 0);
     }
-    running.dismiss();
-    m_copyRunning = false;
     if (!inLog) {
         QString message = report;
         message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -165,9 +178,17 @@ bool FirmwareStaging::CopyToStick() {
     } else if (!copy.succeeded) {
         emit m_events.message(copy.failure);
     }
-    if (copy.succeeded)
-        OfferEject(copy); // nothing is offered after a failed copy
-    return copy.succeeded;
+    emit copyEnded(copy.succeeded);
+    // Nothing is offered after a failed copy.
+    if (!copy.succeeded || !m_ask)
+        return EndWork();
+    m_copied = copy;
+    m_eject->CheckOffer(copy);
+}
+
+void FirmwareStaging::EndWork() {
+    m_copyRunning = false;
+    emit workEnded();
 }
 
 } // namespace kestrel

@@ -3,12 +3,16 @@
 #include "byte_view.h"
 #include "checksum_list.h"
 #include "copy_report.h"
+#include "ed25519_check.h"
+#include "signature_texts.h"
+#include "signed_sums.h"
 #include "staging_texts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
 #include <string_view>
 
 namespace kestrel {
@@ -16,6 +20,7 @@ namespace kestrel {
 namespace {
 
 namespace t = staging_texts;
+namespace st = signature_texts;
 
 // Far beyond a release's list of checksums (about 70 bytes a file).
 constexpr qint64 kMaxListBytes = 1024 * 1024;
@@ -24,22 +29,52 @@ QString Shown(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-bool ReadList(const QString& path, QByteArray& text, QString& reason) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason = t::ChecksumFileUnreadable(Shown(path), file.errorString());
+// The list's bytes; none when it does not exist.
+bool ReadList(const QString& path, std::optional<QByteArray>& text, QString& reason) {
+    QByteArray bytes;
+    QString why;
+    switch (ReadSmallFile(path, kMaxListBytes, bytes, why)) {
+    case SmallFileRead::Missing:
+        return true;
+    case SmallFileRead::Failed:
+        reason = t::ChecksumFileUnreadable(Shown(path), why);
         return false;
-    }
-    text = file.read(kMaxListBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        reason = t::ChecksumFileUnreadable(Shown(path), file.errorString());
-        return false;
-    }
-    if (text.size() > kMaxListBytes) {
+    case SmallFileRead::TooLarge:
         reason = t::ChecksumFileTooLarge(Shown(path));
         return false;
+    case SmallFileRead::Read:
+        break;
     }
+    text = bytes;
     return true;
+}
+
+// Adds what the list says of the file named name to expected; from names
+// the list in reports, path in reasons.
+bool FindInList(const QByteArray& list, const QString& name, const QString& from,
+                const QString& path, bool listSigned, QList<ExpectedSha256>& expected,
+                QString& reason) {
+    // Names in a list are the file system's bytes, as sha256sum wrote them.
+    const ListedChecksum listed = FindListedChecksum(View(list), View(QFile::encodeName(name)));
+    switch (listed.status) {
+    case ListedChecksum::Status::Listed:
+        expected.append({from, QByteArray::fromHex(QByteArray::fromStdString(listed.sha256))});
+        return true;
+    case ListedChecksum::Status::NotListed:
+        reason = listSigned ? st::NotInSignedList(path, name) : t::ChecksumNotListed(path, name);
+        return false;
+    case ListedChecksum::Status::Conflicting: {
+        const auto first = qsizetype(listed.line);
+        const auto second = qsizetype(listed.otherLine);
+        reason = listSigned ? st::TwiceInSignedList(path, name, first, second)
+                            : t::ChecksumListedTwice(path, name, first, second);
+        return false;
+    }
+    case ListedChecksum::Status::Malformed:
+        reason = t::ChecksumLineMalformed(path, qsizetype(listed.line));
+        return false;
+    }
+    return false;
 }
 
 } // namespace
@@ -49,47 +84,51 @@ QStringList ChecksumFileNames(const QString& fileName) {
             QStringLiteral("sha256sums.txt")};
 }
 
-bool ReadPublishedSums(const QString& sourcePath, QList<ExpectedSha256>& expected,
-                       QString& reason) {
+bool ReadPublishedSums(const QString& sourcePath, const SiteTrust& trust,
+                       QList<ExpectedSha256>& expected, FirmwareSigner& signer, QString& reason) {
+    if (!trust.policyFault.isEmpty()) {
+        reason = trust.policyFault;
+        return false;
+    }
+    if (trust.requireSignature && !SignatureChecksAvailable()) {
+        reason = st::NoChecksForPolicy(Shown(trust.policyFile));
+        return false;
+    }
     const QFileInfo source(sourcePath);
     const QString name = source.fileName();
-    // Names in a list are the file system's bytes, as sha256sum wrote them.
-    const QByteArray nameBytes = QFile::encodeName(name);
     for (const QString& listName : ChecksumFileNames(name)) {
         const QString path = source.dir().filePath(listName);
-        const QFileInfo list(path);
-        if (!list.exists() && !list.isSymLink())
-            continue;
-        QByteArray text;
+        std::optional<QByteArray> text;
         if (!ReadList(path, text, reason))
             return false;
-        const ListedChecksum listed = FindListedChecksum(View(text), View(nameBytes));
-        switch (listed.status) {
-        case ListedChecksum::Status::Listed:
-            expected.append(
-                {listName, QByteArray::fromHex(QByteArray::fromStdString(listed.sha256))});
-            break;
-        case ListedChecksum::Status::NotListed:
-            reason = t::ChecksumNotListed(Shown(path), name);
-            return false;
-        case ListedChecksum::Status::Conflicting:
-            reason = t::ChecksumListedTwice(Shown(path), name, qsizetype(listed.line),
-                                            qsizetype(listed.otherLine));
-            return false;
-        case ListedChecksum::Status::Malformed:
-            reason = t::ChecksumLineMalformed(Shown(path), qsizetype(listed.line));
-            return false;
+        QString from = listName;
+        if (listName == SignedListName()) {
+            SignedSums sums;
+            if (!CheckSignedSums(path, std::move(text), trust, sums, reason))
+                return false;
+            text = std::move(sums.list);
+            from = sums.from;
+            signer = sums.signer;
         }
+        const QString shownList = Shown(source.dir().filePath(from));
+        if (text && !FindInList(*text, name, from, shownList,
+                                listName == SignedListName() && signer.Signed(), expected, reason))
+            return false;
+    }
+    if (trust.requireSignature && !signer.Signed()) {
+        reason = st::UnsignedUnderPolicy(Shown(sourcePath), Shown(trust.policyFile));
+        return false;
     }
     return true;
 }
 
-bool CheckSource(const StagingItem& item, QFile& source, qint64 size, const ChunkProgress& progress,
-                 CheckedSource& checked, QString& reason) {
+bool CheckSource(const StagingItem& item, QFile& source, qint64 size, const SiteTrust& trust,
+                 const ChunkProgress& progress, CheckedSource& checked, QString& reason,
+                 bool alwaysRead) {
     QList<ExpectedSha256> expected = item.given;
-    if (!ReadPublishedSums(item.sourcePath, expected, reason))
+    if (!ReadPublishedSums(item.sourcePath, trust, expected, checked.signer, reason))
         return false;
-    if (expected.isEmpty())
+    if (expected.isEmpty() && !alwaysRead)
         return true;
     const QString path = Shown(item.sourcePath);
     Sha256 hash;

@@ -41,11 +41,19 @@ struct StagingProgress {
     qint64 overallTotal = 0;
 };
 
+// The key that signed the checksum list a file was checked against.
+struct FirmwareSigner {
+    QString keyNumber; // 16 lower-case hexadecimal digits; empty: not signed
+    QString name;      // the key as its file names it ("maker release key")
+    bool Signed() const { return !keyNumber.isEmpty(); }
+};
+
 // An item written and read back intact under its temporary name.
 struct VerifiedFile {
     qint64 size = 0;
     QByteArray sha256;              // raw digest, 32 bytes
     QStringList checksumsMatched{}; // where the SHA-256 it was checked against came from
+    FirmwareSigner signer{};
 };
 
 // The result of a copy.

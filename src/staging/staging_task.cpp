@@ -1,11 +1,8 @@
 #include "staging_task.h"
 
 #include "file_stager.h"
-#include "keep_awake.h"
 
-#include <QEventLoop>
-
-#include <thread>
+#include <QMetaObject>
 
 namespace kestrel {
 
@@ -15,29 +12,38 @@ constexpr qint64 kProgressIntervalMs = 50;
 
 } // namespace
 
-StagingTask::StagingTask(StagingPlan plan) : m_plan(std::move(plan)) {}
+StagingTask::StagingTask(StagingPlan plan, Work work, QObject* parent)
+    : QObject(parent), m_plan(std::move(plan)), m_work(work) {}
 
-StagingOutcome StagingTask::Run(const ProgressHandler& onProgress) {
-    StagingOutcome outcome;
-    QEventLoop loop;
-    connect(
-        this, &StagingTask::progressAvailable, &loop,
-        [this, &onProgress] { onProgress(TakeLatest()); }, Qt::QueuedConnection);
-    connect(this, &StagingTask::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    // The machine stays awake while the files are written and read back.
-    const KeepAwake awake;
-    std::thread worker([this, &outcome] {
-        outcome = StageFiles(m_plan, [this](const StagingProgress& step) { Publish(step); });
-        emit finished();
+StagingTask::~StagingTask() {
+    // What the worker posts from now on is dropped with this object.
+    if (m_worker.joinable())
+        m_worker.join();
+}
+
+void StagingTask::Start() {
+    if (m_started)
+        return;
+    m_started = true;
+    if (m_work == Work::Copy)
+        m_awake.emplace();
+    m_worker = std::thread([this] {
+        const auto publish = [this](const StagingProgress& step) { Publish(step); };
+        const StagingOutcome outcome = m_work == Work::Copy ? StageFiles(m_plan, publish)
+                                                            : CheckStagingSources(m_plan, publish);
+        // Queued behind the last progress: the end is told after it.
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { Finish(outcome); }, Qt::QueuedConnection);
     });
-    loop.exec();
-    // The loop also ends when the application quits; then the remaining
-    // events are not served, but the copy still runs to its end. The thread
-    // is joined, not just waited for: the libraries it used (the hash's
-    // per-thread state) have let go of it before the program goes on, and
-    // possibly ends.
-    worker.join();
-    return outcome;
+}
+
+void StagingTask::Finish(const StagingOutcome& outcome) {
+    // The worker's last step was to post this: it ends at once. Joined, not
+    // left to end alone: the libraries it used (the hash's per-thread state)
+    // have let go of it before the program goes on, and possibly ends.
+    m_worker.join();
+    m_awake.reset();
+    emit finished(outcome);
 }
 
 void StagingTask::Publish(const StagingProgress& progress) {
@@ -50,13 +56,15 @@ void StagingTask::Publish(const StagingProgress& progress) {
     m_pending = true;
     m_sincePublished.start();
     lock.unlock();
-    emit progressAvailable();
+    QMetaObject::invokeMethod(this, &StagingTask::TakeLatest, Qt::QueuedConnection);
 }
 
-StagingProgress StagingTask::TakeLatest() {
+void StagingTask::TakeLatest() {
     QMutexLocker lock(&m_mutex);
     m_pending = false;
-    return m_latest;
+    const StagingProgress latest = m_latest;
+    lock.unlock();
+    emit progressed(latest);
 }
 
 } // namespace kestrel

@@ -54,6 +54,9 @@ inline QString VerifiedLine(qint64 bytes, const QString& sha256Hex) {
 inline QString ChecksumMatchesLine(const QString& sources) {
     return QStringLiteral("\t   checksum matches ") + sources + QStringLiteral("\r\n");
 }
+inline QString SignerLine(const QString& signer) {
+    return QStringLiteral("\t   ") + signer + QStringLiteral("\r\n");
+}
 inline QString NotCopiedLine(const QString& name, const QString& reason) {
     return QStringLiteral("\t=> ") + name + QStringLiteral(" NOT copied: ") + reason +
            QStringLiteral("\r\n");
@@ -71,6 +74,28 @@ inline QString FailedMixedClosing() {
     return QStringLiteral(
         "\r\nCopy FAILED: the files on the USB stick may not belong together; copy again "
         "before using the stick\r\n");
+}
+
+// The report of the checks without a copy (kestrel-flash verify).
+inline QString AcceptedLine(const QString& name) {
+    return QStringLiteral("\t=> ") + name + QStringLiteral(" accepted\r\n");
+}
+inline QString CheckedLine(qint64 bytes, const QString& sha256Hex) {
+    return QStringLiteral("\t   %1 bytes, SHA-256 %2\r\n").arg(QString::number(bytes), sha256Hex);
+}
+inline QString RefusedLine(const QString& name, const QString& reason) {
+    return QStringLiteral("\t=> ") + name + QStringLiteral(" refused: ") + reason +
+           QStringLiteral("\r\n");
+}
+inline QString AcceptedClosing() {
+    return QStringLiteral("\r\nThe firmware files pass every check of a copy to a USB stick\r\n");
+}
+inline QString RefusedClosing() {
+    return QStringLiteral("\r\nA copy of these firmware files to a USB stick would be refused\r\n");
+}
+inline QString RefusedMessage(const QString& what) {
+    return QStringLiteral("A copy of the firmware files to a USB stick would be refused: ") + what +
+           QStringLiteral(".");
 }
 
 // The message box after a failed copy: what failed, why, and what the stick holds.

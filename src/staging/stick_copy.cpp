@@ -1,6 +1,7 @@
 #include "stick_copy.h"
 
 #include "copy_report.h"
+#include "file_stager.h"
 #include "staging_task.h"
 #include "staging_texts.h"
 
@@ -26,26 +27,42 @@ QList<StagedFile> StagedFiles(const StagingPlan& plan, const StagingOutcome& out
 
 } // namespace
 
-StickCopyResult CopyFirmwareToStick(const StickCopyRequest& request,
-                                    const StickCopyProgressSink& progress) {
-    const StagingPlan plan = PlanFor(request);
-    int shownPercent = 0;
-    StagingTask task(plan);
-    const StagingOutcome outcome = task.Run([&](const StagingProgress& step) {
-        const int percent = CopyPercent(step);
-        const bool rose = percent > shownPercent;
-        if (rose)
-            shownPercent = percent;
-        progress({percent, rose, CopyStatusLine(plan, step)});
-    });
+StickCopy::StickCopy(StickCopyRequest request, Mode mode, QObject* parent)
+    : QObject(parent), m_request(std::move(request)), m_plan(PlanFor(m_request)), m_mode(mode),
+      m_task(new StagingTask(m_plan,
+                             mode == Mode::Copy ? StagingTask::Work::Copy
+                                                : StagingTask::Work::CheckOnly,
+                             this)) {
+    connect(m_task, &StagingTask::progressed, this, &StickCopy::TellProgress);
+    connect(m_task, &StagingTask::finished, this, &StickCopy::TellEnd);
+}
+
+StickCopy::~StickCopy() = default;
+
+void StickCopy::Start() {
+    m_task->Start();
+}
+
+void StickCopy::TellProgress(const StagingProgress& step) {
+    const int percent = CopyPercent(step);
+    const bool rose = percent > m_shownPercent;
+    if (rose)
+        m_shownPercent = percent;
+    emit progressed({percent, rose, CopyStatusLine(m_plan, step)});
+}
+
+void StickCopy::TellEnd(const StagingOutcome& outcome) {
     StickCopyResult result;
     result.succeeded = outcome.succeeded;
-    result.folder = plan.folder;
-    result.files = StagedFiles(plan, outcome);
-    result.reportLines = CopyReportLines(plan, outcome, request.layout);
+    result.folder = m_plan.folder;
+    result.files = StagedFiles(m_plan, outcome);
+    const bool copy = m_mode == Mode::Copy;
+    result.reportLines = copy ? CopyReportLines(m_plan, outcome, m_request.layout)
+                              : CheckReportLines(m_plan, outcome);
     if (!outcome.succeeded)
-        result.failure = CopyFailureMessage(plan, outcome);
-    return result;
+        result.failure = copy ? CopyFailureMessage(m_plan, outcome)
+                              : CheckFailureMessage(m_plan, outcome);
+    emit finished(result);
 }
 
 } // namespace kestrel

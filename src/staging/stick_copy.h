@@ -3,7 +3,7 @@
 #include "copy_report.h"
 #include "stick_copy_result.h"
 
-#include <functional>
+#include <QObject>
 
 namespace kestrel {
 
@@ -32,14 +32,48 @@ struct StickCopyProgress {
     QString statusLine;       // e.g. "copying firm.rbf: 12.0 of 64.0 MB\r\n"
 };
 
-using StickCopyProgressSink = std::function<void(const StickCopyProgress&)>;
+class StagingTask;
 
 // Copies the hardware file to "firm.rbf" and the software file to
-// "vx_server" in the folder, verified, all or nothing. The copy runs on a
-// worker thread while this thread serves events, so handlers may run
-// meanwhile; the sink is told on this thread, at most about 20 times a
-// second. Returns once the copy has ended.
-StickCopyResult CopyFirmwareToStick(const StickCopyRequest& request,
-                                    const StickCopyProgressSink& progress);
+// "vx_server" in the folder, verified, all or nothing: the one copy onto the
+// stick that both faces make. The work runs off the thread the copy lives
+// in; progress and the end are told by signals in that thread.
+//
+// Checking only, it makes the checks that the copy makes before the stick is
+// touched, without copying: each file read and checked against its checksums
+// and their signature under what the site trusts. `files` then holds the files
+// that passed (storedAs: the name they would have), `reportLines` what
+// CheckReportLines says, `failure` why the copy would be refused.
+class StickCopy : public QObject {
+    Q_OBJECT
+public:
+    enum class Mode { Copy, CheckOnly };
+
+    explicit StickCopy(StickCopyRequest request, Mode mode = Mode::Copy,
+                       QObject* parent = nullptr);
+    // A copy still running is finished first (see StagingTask); its end is
+    // not told.
+    ~StickCopy() override;
+
+    // Starts the copy; a second call does nothing.
+    void Start();
+
+signals:
+    // At most about 20 times a second.
+    void progressed(const kestrel::StickCopyProgress& progress);
+    // The copy has ended; told once.
+    void finished(const kestrel::StickCopyResult& result);
+
+private:
+    void TellProgress(const StagingProgress& step);
+    void TellEnd(const StagingOutcome& outcome);
+
+    const StickCopyRequest m_request;
+    const StagingPlan m_plan;
+    const Mode m_mode;
+    StagingTask* m_task; // a child
+    int m_shownPercent = 0;
+};
+
 
 } // namespace kestrel

@@ -5,17 +5,32 @@
 
 namespace kestrel {
 
-bool StickEjectable(const StickCopyResult& copy) {
-    return copy.succeeded && StickEjector().OnRemovableDrive(copy.folder);
+StickEject::StickEject(QObject* parent) : QObject(parent), m_ejector(new StickEjector(this)) {
+    connect(m_ejector, &StickEjector::removableChecked, this, &StickEject::offerChecked);
+    connect(m_ejector, &StickEjector::ejected, this, [this](const EjectOutcome& outcome) {
+        StickEjectResult result{outcome, staging_texts::EjectingLine()};
+        for (const QString& step : outcome.done)
+            result.reportLines += staging_texts::EjectStepLine(step);
+        emit ended(result);
+    });
 }
 
-std::optional<StickEjectResult> EjectStickAfterCopy(const StickCopyResult& copy) {
+StickEject::~StickEject() = default;
+
+void StickEject::CheckOffer(const StickCopyResult& copy) {
+    if (copy.succeeded) {
+        m_ejector->CheckRemovable(copy.folder);
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { emit offerChecked(false); }, Qt::QueuedConnection);
+}
+
+bool StickEject::Eject(const StickCopyResult& copy) {
     if (!copy.succeeded)
-        return std::nullopt;
-    StickEjectResult result{StickEjector().Eject(copy.folder), staging_texts::EjectingLine()};
-    for (const QString& step : result.outcome.done)
-        result.reportLines += staging_texts::EjectStepLine(step);
-    return result;
+        return false;
+    m_ejector->Eject(copy.folder);
+    return true;
 }
 
 } // namespace kestrel

@@ -9,7 +9,6 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QStorageInfo>
 
@@ -28,28 +27,19 @@ const QString kErrorPrefix = QStringLiteral("org.freedesktop.UDisks2.Error.");
 constexpr int kActionTimeoutMs = 300000;
 constexpr int kListTimeoutMs = 20000;
 
-// Waits for the answer in a nested event loop, the window served meanwhile.
-QDBusMessage CallServingEvents(const QDBusMessage& call, int timeoutMs) {
-    QDBusConnection bus = QDBusConnection::systemBus();
-    if (!bus.isConnected())
-        return QDBusMessage::createError(QDBusError::Disconnected, bus.lastError().message());
-    QDBusPendingCallWatcher watcher(bus.asyncCall(call, timeoutMs));
-    QEventLoop loop;
-    QObject::connect(&watcher, &QDBusPendingCallWatcher::finished, &loop, &QEventLoop::quit);
-    if (!watcher.isFinished())
-        loop.exec();
-    // The loop also ends when the application quits: the answer is still
-    // waited for, no longer than the call's own timeout.
-    watcher.waitForFinished();
-    return watcher.reply();
-}
-
-QDBusMessage Action(const QString& object, const QString& interface, const QString& method) {
+QDBusMessage ActionCall(const std::string& object, const QString& interface,
+                        const QString& method) {
     QDBusMessage call = QDBusMessage::createMethodCall(
-        kService, object, kService + QLatin1Char('.') + interface, method);
+        kService, QString::fromStdString(object), kService + QLatin1Char('.') + interface, method);
     // The system may ask the operator (polkit) for a password.
     call << QVariantMap{{QStringLiteral("auth.no_user_interaction"), false}};
-    return CallServingEvents(call, kActionTimeoutMs);
+    return call;
+}
+
+QDBusMessage ListCall() {
+    return QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/UDisks2"),
+                                          QStringLiteral("org.freedesktop.DBus.ObjectManager"),
+                                          QStringLiteral("GetManagedObjects"));
 }
 
 std::string Bytes(const QVariant& value) {
@@ -89,18 +79,11 @@ DriveInfo ReadDrive(const std::string& object, const QVariantMap& p) {
     return drive;
 }
 
-// The drives and block devices UDisks2 knows; the error answer when it
-// cannot tell.
-std::optional<DriveSnapshot> ReadSnapshot(QDBusMessage& error) {
-    const QDBusMessage reply = CallServingEvents(
-        QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/UDisks2"),
-                                       QStringLiteral("org.freedesktop.DBus.ObjectManager"),
-                                       QStringLiteral("GetManagedObjects")),
-        kListTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1) {
-        error = reply;
+// The drives and block devices in UDisks2's answer to GetManagedObjects;
+// nothing when the answer is an error.
+std::optional<DriveSnapshot> ReadSnapshot(const QDBusMessage& reply) {
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1)
         return std::nullopt;
-    }
     DriveSnapshot snapshot;
     const auto objects = qvariant_cast<QDBusArgument>(reply.arguments().constFirst());
     objects.beginMap();
@@ -167,56 +150,129 @@ EjectOutcome Refused(EjectOutcome outcome, const QDBusMessage& error, const QStr
 
 } // namespace
 
-bool StickEjector::OnRemovableDrive(const QString& folder) {
-    QDBusMessage error;
-    const std::optional<DriveSnapshot> snapshot = ReadSnapshot(error);
-    return snapshot &&
-           PlanEject(*snapshot, MountedPath(folder)).verdict == EjectPlan::Verdict::Eject;
+// One call's conversation with UDisks2: the listing of the drives, then for
+// an eject the unmounts one by one and the power-off or eject, each sent
+// when the answer before it has come. The watchers are children of the
+// work: when it goes, answers still to come are not heard.
+class StickEjector::Work : public QObject {
+public:
+    Work(StickEjector& owner, quint64 call, QString folder)
+        : m_owner(owner), m_call(call), m_folder(std::move(folder)) {}
+
+    void Check() {
+        Send(ListCall(), kListTimeoutMs, [this](const QDBusMessage& reply) {
+            const std::optional<DriveSnapshot> snapshot = ReadSnapshot(reply);
+            const bool removable =
+                snapshot &&
+                PlanEject(*snapshot, MountedPath(m_folder)).verdict == EjectPlan::Verdict::Eject;
+            StickEjector* owner = &m_owner;
+            m_owner.Tell(m_call, [owner, removable] { emit owner->removableChecked(removable); });
+        });
+    }
+
+    void Eject() {
+        Send(ListCall(), kListTimeoutMs, [this](const QDBusMessage& reply) { Listed(reply); });
+    }
+
+private:
+    // Sends the call; then takes its answer in this thread.
+    void Send(const QDBusMessage& call, int timeoutMs,
+              const std::function<void(const QDBusMessage&)>& then) {
+        QDBusConnection bus = QDBusConnection::systemBus();
+        const QDBusPendingCall pending =
+            bus.isConnected() ? bus.asyncCall(call, timeoutMs)
+                              : QDBusPendingCall::fromError(QDBusError(QDBusError::Disconnected,
+                                                                       bus.lastError().message()));
+        auto* watcher = new QDBusPendingCallWatcher(pending, this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, then] {
+            watcher->deleteLater();
+            then(watcher->reply());
+        });
+    }
+
+    void Listed(const QDBusMessage& reply) {
+        const std::optional<DriveSnapshot> snapshot = ReadSnapshot(reply);
+        if (!snapshot)
+            return End(Refused(m_outcome, reply, m_folder, m_folder, m_folder));
+        m_plan = PlanEject(*snapshot, MountedPath(m_folder));
+        const QString device = Q(m_plan.device);
+        switch (m_plan.verdict) {
+        case EjectPlan::Verdict::NotOnDrive:
+            m_outcome.result = Result::NotOnDrive;
+            m_outcome.message = t::NotOnDrive(m_folder);
+            return End(m_outcome);
+        case EjectPlan::Verdict::NotRemovable:
+            m_outcome.result = Result::NotRemovable;
+            m_outcome.message = t::NotRemovable(m_folder, device);
+            return End(m_outcome);
+        case EjectPlan::Verdict::Eject:
+            break;
+        }
+        Unmount(0);
+    }
+
+    void Unmount(std::size_t index) {
+        if (index == m_plan.unmounts.size())
+            return Finish();
+        const UnmountStep& step = m_plan.unmounts[index];
+        Send(ActionCall(step.object, QStringLiteral("Filesystem"), QStringLiteral("Unmount")),
+             kActionTimeoutMs, [this, index, step](const QDBusMessage& reply) {
+                 const QString device = Q(step.device);
+                 const QString mountPoint = Q(step.mountPoint);
+                 if (reply.type() != QDBusMessage::ReplyMessage)
+                     return End(Refused(m_outcome, reply, device, mountPoint, m_folder));
+                 m_outcome.done << (step.holdsFolder ? t::Unmounted(device, mountPoint)
+                                                     : t::AlsoUnmounted(device, mountPoint));
+                 Unmount(index + 1);
+             });
+    }
+
+    void Finish() {
+        const QString device = Q(m_plan.device);
+        // A drive that can neither leave nor let its medium go (a card slot
+        // inside the machine) stays: only its file systems are off.
+        if (m_plan.finish == EjectPlan::Finish::None) {
+            m_outcome.result = Result::Unmounted;
+            m_outcome.message = t::UnmountedOnly(device);
+            return End(m_outcome);
+        }
+        const bool powerOff = m_plan.finish == EjectPlan::Finish::PowerOff;
+        Send(ActionCall(m_plan.driveObject, QStringLiteral("Drive"),
+                        powerOff ? QStringLiteral("PowerOff") : QStringLiteral("Eject")),
+             kActionTimeoutMs, [this, device, powerOff](const QDBusMessage& reply) {
+                 if (reply.type() != QDBusMessage::ReplyMessage)
+                     return End(Refused(m_outcome, reply, device, Q(m_plan.mountPoint), m_folder));
+                 m_outcome.done << (powerOff ? t::PoweredOff(device) : t::MediumEjected(device));
+                 m_outcome.result = Result::Ejected;
+                 m_outcome.message = t::CanBeRemoved(device);
+                 End(m_outcome);
+             });
+    }
+
+    void End(const EjectOutcome& outcome) {
+        StickEjector* owner = &m_owner;
+        m_owner.Tell(m_call, [owner, outcome] { emit owner->ejected(outcome); });
+    }
+
+    StickEjector& m_owner;
+    const quint64 m_call;
+    const QString m_folder;
+    EjectPlan m_plan;
+    EjectOutcome m_outcome;
+};
+
+StickEjector::StickEjector(QObject* parent) : QObject(parent) {}
+
+StickEjector::~StickEjector() = default;
+
+void StickEjector::CheckRemovable(const QString& folder) {
+    m_work = std::make_unique<Work>(*this, ++m_calls, folder);
+    m_work->Check();
 }
 
-EjectOutcome StickEjector::Eject(const QString& folder) {
-    EjectOutcome outcome;
-    QDBusMessage error;
-    const std::optional<DriveSnapshot> snapshot = ReadSnapshot(error);
-    if (!snapshot)
-        return Refused(outcome, error, folder, folder, folder);
-    const EjectPlan plan = PlanEject(*snapshot, MountedPath(folder));
-    const QString device = Q(plan.device);
-    switch (plan.verdict) {
-    case EjectPlan::Verdict::NotOnDrive:
-        outcome.result = Result::NotOnDrive;
-        outcome.message = t::NotOnDrive(folder);
-        return outcome;
-    case EjectPlan::Verdict::NotRemovable:
-        outcome.result = Result::NotRemovable;
-        outcome.message = t::NotRemovable(folder, device);
-        return outcome;
-    case EjectPlan::Verdict::Eject:
-        break;
-    }
-    for (const UnmountStep& step : plan.unmounts) {
-        const QDBusMessage reply =
-            Action(Q(step.object), QStringLiteral("Filesystem"), QStringLiteral("Unmount"));
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            return Refused(outcome, reply, Q(step.device), Q(step.mountPoint), folder);
-        outcome.done << (step.holdsFolder ? t::Unmounted(Q(step.device), Q(step.mountPoint))
-                                          : t::AlsoUnmounted(Q(step.device), Q(step.mountPoint)));
-    }
-    if (plan.finish != EjectPlan::Finish::None) {
-        const bool powerOff = plan.finish == EjectPlan::Finish::PowerOff;
-        const QDBusMessage reply =
-            Action(Q(plan.driveObject), QStringLiteral("Drive"),
-                   powerOff ? QStringLiteral("PowerOff") : QStringLiteral("Eject"));
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            return Refused(outcome, reply, device, Q(plan.mountPoint), folder);
-        outcome.done << (powerOff ? t::PoweredOff(device) : t::MediumEjected(device));
-    }
-    // A drive that can neither leave nor let its medium go (a card slot
-    // inside the machine) stays: only its file systems are off.
-    const bool left = plan.finish != EjectPlan::Finish::None;
-    outcome.result = left ? Result::Ejected : Result::Unmounted;
-    outcome.message = left ? t::CanBeRemoved(device) : t::UnmountedOnly(device);
-    return outcome;
+void StickEjector::Eject(const QString& folder) {
+    m_work = std::make_unique<Work>(*this, ++m_calls, folder);
+    m_work->Eject();
 }
 
 } // namespace kestrel

@@ -6,12 +6,19 @@ namespace kestrel {
 
 // Systems other than Linux and Windows: the operator ejects the stick from
 // the desktop.
-bool StickEjector::OnRemovableDrive(const QString&) {
-    return false;
+class StickEjector::Work {};
+
+StickEjector::StickEjector(QObject* parent) : QObject(parent) {}
+
+StickEjector::~StickEjector() = default;
+
+void StickEjector::CheckRemovable(const QString&) {
+    Tell(++m_calls, [this] { emit removableChecked(false); });
 }
 
-EjectOutcome StickEjector::Eject(const QString&) {
-    return {EjectOutcome::Result::Unsupported, {}, eject_texts::Unsupported()};
+void StickEjector::Eject(const QString&) {
+    const EjectOutcome outcome{EjectOutcome::Result::Unsupported, {}, eject_texts::Unsupported()};
+    Tell(++m_calls, [this, outcome] { emit ejected(outcome); });
 }
 
 } // namespace kestrel

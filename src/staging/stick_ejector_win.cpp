@@ -3,7 +3,6 @@
 #include "eject_texts.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QList>
 #include <QMetaObject>
 
@@ -93,7 +92,9 @@ QString ShownAs(const std::wstring& volumeName) {
     return FromWide(volumeName.c_str());
 }
 
-// Every volume on the disk; the one holding the folder first.
+// Every volume on the disk (a number read, not -1); the one holding the
+// folder first. A volume whose disk cannot be told is never taken for one on
+// it.
 std::vector<Volume> VolumesOfDisk(const Volume& first, long disk) {
     std::vector<Volume> volumes{first};
     wchar_t name[MAX_PATH + 1] = {};
@@ -192,6 +193,11 @@ EjectOutcome EjectNow(const QString& folder) {
     if (at.verdict == Result::NotRemovable)
         return Refused(at.verdict, t::NotRemovable(folder, shown));
     const long disk = DiskNumber(at.volume.name);
+    // Without its disk, the stick's other volumes and its device cannot be
+    // told from any other drive's: nothing is locked or dismounted.
+    if (disk < 0)
+        return Refused(Result::Failed,
+                       t::Failed(shown, QStringLiteral("the disk it lies on could not be told")));
     QStringList done;
     // Each volume is written out, locked (nothing else has it open) and
     // dismounted; the locks are held until the medium is out.
@@ -204,7 +210,9 @@ EjectOutcome EjectNow(const QString& folder) {
                 return Refused(Result::NotAuthorized, t::NotAuthorized(volume.shownAs), done);
             return Refused(Result::Failed, t::Failed(volume.shownAs, SystemReason(error)), done);
         }
-        ::FlushFileBuffers(handle.h);
+        if (!::FlushFileBuffers(handle.h))
+            return Refused(Result::Failed,
+                           t::Failed(volume.shownAs, SystemReason(::GetLastError())), done);
         if (!Control(handle, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0))
             return Refused(Result::Busy, t::Busy(volume.shownAs, volume.shownAs), done);
         if (!Control(handle, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0))
@@ -242,21 +250,39 @@ EjectOutcome EjectNow(const QString& folder) {
 
 } // namespace
 
-bool StickEjector::OnRemovableDrive(const QString& folder) {
-    return Locate(folder).verdict == Result::Ejected;
+// One call, its system calls (which block, an eject for seconds) on a thread
+// of its own; the answer goes to the owner's thread.
+class StickEjector::Work {
+public:
+    template <typename Job> explicit Work(Job job) : m_thread(std::move(job)) {}
+    ~Work() { m_thread.join(); }
+    Work(const Work&) = delete;
+    Work& operator=(const Work&) = delete;
+
+private:
+    std::thread m_thread;
+};
+
+StickEjector::StickEjector(QObject* parent) : QObject(parent) {}
+
+StickEjector::~StickEjector() = default;
+
+void StickEjector::CheckRemovable(const QString& folder) {
+    m_work.reset(); // the call before has ended first
+    const quint64 call = ++m_calls;
+    m_work = std::make_unique<Work>([this, call, folder] {
+        const bool removable = Locate(folder).verdict == Result::Ejected;
+        Tell(call, [this, removable] { emit removableChecked(removable); });
+    });
 }
 
-EjectOutcome StickEjector::Eject(const QString& folder) {
-    // The system's calls block; the window is served meanwhile.
-    EjectOutcome outcome;
-    QEventLoop loop;
-    std::thread worker([&] {
-        outcome = EjectNow(folder);
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+void StickEjector::Eject(const QString& folder) {
+    m_work.reset();
+    const quint64 call = ++m_calls;
+    m_work = std::make_unique<Work>([this, call, folder] {
+        const EjectOutcome outcome = EjectNow(folder);
+        Tell(call, [this, outcome] { emit ejected(outcome); });
     });
-    loop.exec();
-    worker.join();
-    return outcome;
 }
 
 } // namespace kestrel

@@ -5,7 +5,9 @@
 #include "modal_watch.h"
 #include "pane_edit.h"
 #include "run_texts.h"
+#include "scratch_files.h"
 #include "session_handlers.h"
+#include "signify_keys.h"
 #include "sim_thread.h"
 #include "tool_session.h"
 
@@ -131,6 +133,8 @@ private slots:
     void secondPressWhileStartingIsIgnored_data();
     void secondPressWhileStartingIsIgnored();
     void copyDuringARunKeepsTheRunInTheLog();
+    void copySignedFirmware_data();
+    void copySignedFirmware();
     void refusedConnectAfterACopy();
     void connectingAgainTellsTheVersion_data();
     void connectingAgainTellsTheVersion();
@@ -289,7 +293,7 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
     QTRY_COMPARE(boxes.texts.size(), 1);
 
     QVERIFY(copiedDuringRun);
-    QCOMPARE(boxes.texts.size(), 1);
+    QTRY_COMPARE(boxes.texts.size(), 1); // the copy may end after the run
     const QString report = boxes.texts.first();
     // The run's warning and lines stayed, the copy's report came in a message.
     const QString log = Shown(tool.Pane(Pane::Log));
@@ -304,6 +308,54 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
              qPrintable(report));
     QCOMPARE(QFileInfo(stick + QStringLiteral("/firm.rbf")).size(), QFileInfo(hw).size());
     QCOMPARE(QFileInfo(stick + QStringLiteral("/vx_server")).size(), QFileInfo(sw).size());
+}
+
+void WindowSessionTest::copySignedFirmware_data() {
+    QTest::addColumn<QString>("signer"); // the key that signs SHA256SUMS; only maker is trusted
+    QTest::newRow("the maker's key: the report names it") << "maker";
+    QTest::newRow("an unknown key: refused in a message box") << "stranger";
+}
+
+void WindowSessionTest::copySignedFirmware() {
+    QFETCH(QString, signer);
+    namespace kt = kestrel::test;
+    if (kt::SignifyProgram().isEmpty())
+        QSKIP("signify-openbsd is not installed (Debian package signify-openbsd)");
+    QTemporaryDir scratch;
+    const QString keys = scratch.filePath("keys");
+    const QString stick = scratch.filePath("stick");
+    const QStringList files{scratch.filePath("camera_2_6.rbf"), scratch.filePath("vx_server_3_9")};
+    QVERIFY(QDir().mkpath(keys) && QDir().mkpath(stick));
+    QVERIFY(kt::WriteFile(files[0], QByteArray(5000, 'h')) && kt::WriteFile(files[1], "sw"));
+    const QString number = kt::SignFiles(files, signer == "maker" ? keys : scratch.path(), signer);
+    qputenv("KESTREL_FLASH_KEYS", keys.toLocal8Bit()); // gone with the test: then no keys
+
+    Tool tool(FastCamera(), true); // the camera is not asked
+    tool.choosers->files = files;
+    tool.choosers->folder = stick;
+    tool.session->OnBnClickedSelectHw();
+    tool.session->OnBnClickedSelectSw();
+    tool.session->OnBnClickedSelectUsb();
+    MessageBoxes boxes;
+    QTest::mouseClick(tool.dlg.findChild<QPushButton*>(QStringLiteral("IDC_COPY_TO_USB")),
+                      Qt::LeftButton);
+
+    if (signer == "maker") { // the copy ends while the window goes on
+        QTRY_COMPARE(Shown(tool.Pane(Pane::Log))
+                         .count("\t   signed by key " + number + " (maker release key)\n"),
+                     2);
+        QCOMPARE(boxes.texts, QStringList());
+        QCOMPARE(kt::ReadAll(stick + "/firm.rbf"), kt::ReadAll(files[0]));
+        return;
+    }
+    // The whole sentence is the staging table's; here: the box, and the stick left alone.
+    const QString why = "\"" + QDir::toNativeSeparators(scratch.filePath("SHA256SUMS.sig")) +
+                        "\" is signed by key " + number + ", which is none of the trusted keys";
+    QTRY_COMPARE(boxes.texts.size(), 1);
+    const QString log = Shown(tool.Pane(Pane::Log));
+    QVERIFY2(boxes.texts[0].contains("USB stick failed: camera_2_6.rbf: " + why), qPrintable(log));
+    QVERIFY(log.contains("\t=> camera_2_6.rbf NOT copied: " + why));
+    QCOMPARE(kt::FolderEntries(stick), QStringList());
 }
 
 void WindowSessionTest::refusedConnectAfterACopy() {
@@ -328,7 +380,7 @@ void WindowSessionTest::refusedConnectAfterACopy() {
     tool.session->OnBnClickedSelectUsb();
     tool.session->OnBnClickedCopyToUsb();
     const auto* bar = tool.dlg.findChild<QProgressBar*>(QStringLiteral("IDC_PROGRESS"));
-    QCOMPARE(bar->value(), 100);
+    QTRY_COMPARE(bar->value(), 100);
 
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.2")); // nothing listens
     MessageBoxes boxes;
@@ -347,6 +399,9 @@ void WindowSessionTest::connectingAgainTellsTheVersion_data() {
     QTest::newRow("same firmware") << QByteArray("2a")
                                    << "Hardware firmware still 1.2A.3F: the update did not take "
                                       "effect; run the firmware update again.";
+    QTest::newRow("no version") << QByteArray("ERR") // 1.ERR.05
+                                << "The camera gave no hardware firmware version: the new "
+                                   "firmware is not confirmed.";
 }
 
 void WindowSessionTest::connectingAgainTellsTheVersion() {

@@ -4,6 +4,8 @@
 #include "sim_thread.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <memory>
@@ -53,6 +55,7 @@ private slots:
     void logBound_data();
     void logBound();
     void notConnectedAnswersNothingAtOnce();
+    void refusedWriteFailsAtOnce();
     void secondCommandWaitsForTheFirstReply();
     void secondCommandIsNotSentBeforeTheFirstReply();
 };
@@ -214,6 +217,28 @@ void CommandChannelTest::notConnectedAnswersNothingAtOnce() {
     clock.start();
     QCOMPARE(Ask(session.camera, "CAM_GetSerialNumber"), std::nullopt);
     QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
+}
+
+void CommandChannelTest::refusedWriteFailsAtOnce() {
+    RawPeer peer;
+    RecordingSurface surface;
+    auto session = Connected(surface, peer.Port(), 60000);
+    QVERIFY(session->Connected());
+    // The socket refuses every byte from now on; the link is not told.
+    auto* socket = session->camera.findChild<QTcpSocket*>();
+    QVERIFY(socket);
+    socket->blockSignals(true);
+    socket->abort();
+    socket->blockSignals(false);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("QIODevice::write.*not open"));
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(Ask(session->camera, "CAM_GetSerialNumber"), std::nullopt);
+    QVERIFY(clock.elapsed() < 60000); // the reply timeout was not waited out
+    QVERIFY(!session->Connected());
+    QVERIFY2(session->log.Text().contains(
+                 "Connection to the camera lost: a command could not be sent ("),
+             qPrintable(session->log.Text()));
 }
 
 void CommandChannelTest::secondCommandWaitsForTheFirstReply() {

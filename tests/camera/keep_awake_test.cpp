@@ -11,11 +11,14 @@
 #include "staging_task.h"
 
 #include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
 #include <QFile>
 #include <QMutex>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -41,19 +44,21 @@ const QString kCall =
 Q_DECLARE_METATYPE(Turn)
 Q_DECLARE_METATYPE(RunOutcome)
 
-class Logind : public QObject {
+class Logind : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
 public:
     ~Logind() override {
         for (const int end : m_ends)
             ::close(end);
+        for (const Waiting& held : m_held)
+            ::close(held.writeEnd);
     }
     QStringList Calls() {
         const QMutexLocker lock(&m_mutex);
         return m_calls;
     }
-    int Held() { // ends handed out that are open somewhere
+    int Held() { // ends handed out, or held back, that are open somewhere
         const QMutexLocker lock(&m_mutex);
         int held = 0;
         for (const int end : m_ends) {
@@ -61,6 +66,23 @@ public:
             held += ::poll(&read, 1, 0) == 0 ? 1 : 0;
         }
         return held;
+    }
+    // Answers wait until Answer(), or go at once.
+    void HoldAnswers(bool hold) {
+        const QMutexLocker lock(&m_mutex);
+        m_hold = hold;
+    }
+    // Sends the answers held back; from any thread.
+    void Answer() {
+        QMetaObject::invokeMethod(this, [this] {
+            const QMutexLocker lock(&m_mutex);
+            for (const Waiting& held : std::as_const(m_held)) {
+                const QDBusUnixFileDescriptor handed(held.writeEnd); // a copy, sent with it
+                ::close(held.writeEnd);
+                held.bus.send(held.call.createReply(QVariant::fromValue(handed)));
+            }
+            m_held.clear();
+        });
     }
 
 public slots:
@@ -72,15 +94,27 @@ public slots:
         const QMutexLocker lock(&m_mutex);
         m_calls << QStringList{what, who, why, mode}.join(QLatin1Char('|'));
         m_ends << ends[0];
+        if (m_hold) {
+            setDelayedReply(true);
+            m_held.append({connection(), message(), ends[1]});
+            return {};
+        }
         const QDBusUnixFileDescriptor handed(ends[1]); // a copy, sent with the reply
         ::close(ends[1]);
         return handed;
     }
 
 private:
+    struct Waiting {
+        QDBusConnection bus;
+        QDBusMessage call;
+        int writeEnd;
+    };
     QMutex m_mutex;
     QStringList m_calls;
     QList<int> m_ends;
+    bool m_hold = false;
+    QList<Waiting> m_held;
 };
 
 class KeepAwakeTest : public QObject {
@@ -89,8 +123,10 @@ private slots:
     void initTestCase();
     void withoutLogindNothingIsSaid();
     void oneLockForEveryHolder();
+    void lockComingTooLateIsLetGo();
     void heldWhileTheRunIsFollowed_data();
     void heldWhileTheRunIsFollowed();
+    void heldWhileTheFilesAreWritten_data();
     void heldWhileTheFilesAreWritten();
     void cleanupTestCase();
 
@@ -110,7 +146,11 @@ void KeepAwakeTest::initTestCase() {
 
 void KeepAwakeTest::withoutLogindNothingIsSaid() {
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-    QVERIFY(!KeepAwake().Granted());
+    {
+        const KeepAwake awake;
+        QTRY_VERIFY(awake.Answered());
+        QVERIFY(!awake.Granted());
+    }
     QDBusConnection bus =
         QDBusConnection::connectToBus(qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS"), "logind");
     QVERIFY(
@@ -120,13 +160,37 @@ void KeepAwakeTest::withoutLogindNothingIsSaid() {
 
 void KeepAwakeTest::oneLockForEveryHolder() {
     std::optional<KeepAwake> first(std::in_place);
+    QVERIFY(!first->Answered()); // nothing waits for the answer
+    QTRY_VERIFY(first->Granted());
     std::optional<KeepAwake> second;
     std::thread([&second] { second.emplace(); }).join();
-    QVERIFY(first->Granted() && second->Granted());
+    QVERIFY(second->Granted());
     QCOMPARE(m_logind.Calls(), QStringList{kCall});
     first.reset();
     QCOMPARE(m_logind.Held(), 1);
     second.reset();
+    QTRY_COMPARE(m_logind.Held(), 0);
+}
+
+void KeepAwakeTest::lockComingTooLateIsLetGo() {
+    m_logind.HoldAnswers(true);
+    const qsizetype before = m_logind.Calls().size();
+    std::optional<KeepAwake> awake(std::in_place);
+    QTRY_COMPARE(m_logind.Calls().size(), before + 1);
+    awake.reset();
+    {
+        const KeepAwake again; // while the first answer is still to come: no second call
+        QVERIFY(!again.Answered());
+    }
+    m_logind.Answer();
+    QTRY_COMPARE(m_logind.Held(), 0); // the lock came after every holder had gone
+    m_logind.HoldAnswers(false);
+    // The next holder asks again, and holds what comes.
+    awake.emplace();
+    QTRY_VERIFY(awake->Granted());
+    QCOMPARE(m_logind.Calls().size(), before + 2);
+    QCOMPARE(m_logind.Held(), 1);
+    awake.reset();
     QTRY_COMPARE(m_logind.Held(), 0);
 }
 
@@ -168,8 +232,9 @@ void KeepAwakeTest::heldWhileTheRunIsFollowed() {
     int heldDuring = -1;
     int heldAtEnd = -1; // when the operator is told, or else after the run
     QObject::connect(&session->TheCamera(), &kestrel::Camera::figuresRead, [&] {
-        if (heldDuring < 0) {
-            heldDuring = m_logind.Held();
+        // The lock is asked for without waiting: the turn comes once it is held.
+        if (heldDuring < 0 && m_logind.Held() == 1) {
+            heldDuring = 1;
             QTimer::singleShot(0, [&] {
                 if (turn == Turn::CameraGone)
                     sim.reset();
@@ -187,21 +252,34 @@ void KeepAwakeTest::heldWhileTheRunIsFollowed() {
     QCOMPARE(m_logind.Calls().mid(before), QStringList{kCall});
 }
 
+void KeepAwakeTest::heldWhileTheFilesAreWritten_data() {
+    QTest::addColumn<bool>("copied");
+    QTest::newRow("copied") << true;
+    // The second file is missing: the copy fails, the lock goes all the same.
+    QTest::newRow("failed") << false;
+}
+
 void KeepAwakeTest::heldWhileTheFilesAreWritten() {
+    QFETCH(bool, copied);
     QTemporaryDir dir;
     QFile source(dir.filePath(QStringLiteral("a.rbf")));
-    QVERIFY(source.open(QIODevice::WriteOnly) && source.write(QByteArray(1 << 20, 'f')) > 0);
+    QVERIFY(source.open(QIODevice::WriteOnly) && source.write(QByteArray(32 << 20, 'f')) > 0);
     source.close();
+    if (copied)
+        QVERIFY(QFile::copy(source.fileName(), dir.filePath(QStringLiteral("vx_server_1"))));
     const qsizetype before = m_logind.Calls().size();
-    int heldDuring = -1;
-    QTimer::singleShot(0, [&] { heldDuring = m_logind.Held(); }); // while the copy runs
-    // The second file is missing: the copy fails, the lock goes all the same.
     kestrel::StagingTask task({dir.path(),
                                {{source.fileName(), "a.rbf", "firm.rbf"},
                                 {dir.filePath("vx_server_1"), "vx_server_1", "vx_server"}}});
-    QVERIFY(!task.Run([](const kestrel::StagingProgress&) {}).succeeded);
-    QCOMPARE(heldDuring, 1);
-    QCOMPARE(m_logind.Calls().mid(before), QStringList{kCall});
+    QSignalSpy finished(&task, &kestrel::StagingTask::finished);
+    task.Start();
+    QTRY_COMPARE(m_logind.Calls().mid(before), QStringList{kCall});
+    if (copied) {
+        QTRY_COMPARE(m_logind.Held(), 1);
+        QVERIFY(finished.isEmpty()); // held while the files are written
+    }
+    QVERIFY(finished.size() == 1 || finished.wait(60000));
+    QCOMPARE(qvariant_cast<kestrel::StagingOutcome>(finished.first().first()).succeeded, copied);
     QTRY_COMPARE(m_logind.Held(), 0);
 }
 

@@ -60,14 +60,21 @@ void PowerCycleRuleTest::reached_data() {
                                  << qint64(500) << PowerCycleEnd::VersionChanged << 0;
     QTest::newRow("same version") << QByteArray("1.2A.3F") << true << QByteArray("1.2A.3F")
                                   << qint64(500) << PowerCycleEnd::VersionUnchanged << 0;
-    QTest::newRow("bytes compared as they are")
-        << QByteArray("1.2A.3F") << true << QByteArray("1.2A.3F ") << qint64(500)
-        << PowerCycleEnd::VersionChanged << 0;
+    QTest::newRow("same version, other spelling")
+        << QByteArray("1.2A.3F") << true << QByteArray("01.2a.3F") << qint64(500)
+        << PowerCycleEnd::VersionUnchanged << 0;
     QTest::newRow("version before not known") << QByteArray() << true << QByteArray("1.2B.05")
                                               << qint64(500) << PowerCycleEnd::VersionUnknown
                                               << 0;
-    QTest::newRow("back without a version") << QByteArray("1.2A.3F") << true << QByteArray()
-                                            << qint64(500) << PowerCycleEnd::VersionUnread << 0;
+    QTest::newRow("version before not read")
+        << QByteArray("ERR.ERR.ERR") << true << QByteArray("1.2B.05") << qint64(500)
+        << PowerCycleEnd::VersionUnknown << 0;
+    // Back with what is not a version: nothing is confirmed.
+    for (const char* after :
+         {"ERR", "ERR.ERR.ERR", "", "..", "zz", "1.2B", "1.2B.05.1", "1.2A.3F "})
+        QTest::addRow("back with \"%s\"", after)
+            << QByteArray("1.2A.3F") << true << QByteArray(after) << qint64(500)
+            << PowerCycleEnd::VersionUnread << 0;
     QTest::newRow("identified at the last moment")
         << QByteArray("1.2A.3F") << true << QByteArray("1.2A.3F") << qint64(1099)
         << PowerCycleEnd::VersionUnchanged << 0;

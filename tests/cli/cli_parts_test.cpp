@@ -1,20 +1,29 @@
 // The parts of kestrel-flash that need no camera: addresses, the text shown
-// on the terminal, the log as lines, the report line and the summary.
+// on the terminal, the log as lines, the report line, the summary and Ctrl-C.
 
 #include "camera_address.h"
 #include "job_presenter.h"
+#include "job_runner.h"
 #include "live_output.h"
 #include "plain_output.h"
 #include "report_file.h"
+#include "stop_signals.h"
 #include "summary_table.h"
 #include "terminal_text.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 
 using namespace kestrel::cli;
+using kestrel::StopSignals;
 
 namespace {
 
@@ -83,6 +92,8 @@ private slots:
     void failureReasonToldOnce();
     void liveBarsRedrawInPlace();
     void moreJobsThanLinesShowThoseAtWork();
+    void startsOnlyWhenCtrlCCanBeCaught();
+    void ctrlCLetsTheCopyEnd();
 };
 
 void CliPartsTest::goodAddresses_data() {
@@ -362,6 +373,53 @@ void CliPartsTest::moreJobsThanLinesShowThoseAtWork() {
         QVERIFY(!all.mid(all.lastIndexOf("\x1b[22F")).contains("cam00"));
         output.End();
     }
+    std::fclose(file);
+}
+
+void CliPartsTest::startsOnlyWhenCtrlCCanBeCaught() {
+    PlainOutput output(stdout); // nothing to show
+    JobRunner runner(output);
+    StopSignals first; // one instance per process holds the handlers
+    QVERIFY(first.Install());
+    for (const Command command :
+         {Command::Info, Command::Update, Command::Watch, Command::Stage, Command::Plan}) {
+        StopSignals refused;
+        QString refusal;
+        const bool needed =
+            command == Command::Update || command == Command::Watch || command == Command::Stage;
+        QCOMPARE(runner.FollowStopRequests(refused, command, &refusal), !needed);
+        QCOMPARE(refusal.startsWith(CommandName(command) +
+                                    " was not started: Ctrl-C and SIGTERM cannot be caught here"),
+                 needed);
+    }
+    // The refused instances took nothing from the first one.
+    QSignalSpy stopped(&first, &StopSignals::stopRequested);
+    std::raise(SIGINT);
+    QVERIFY(stopped.wait());
+}
+
+void CliPartsTest::ctrlCLetsTheCopyEnd() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("stick"));
+    for (const char* name : {"hw.rbf", "vx"}) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(name) > 0);
+    }
+    CliOptions options;
+    options.command = Command::Stage;
+    options.hwFile = dir.filePath("hw.rbf");
+    options.swFile = dir.filePath("vx");
+    options.folder = dir.filePath("stick");
+    std::FILE* file = std::tmpfile();
+    PlainOutput output(file);
+    JobRunner runner(output);
+    QSignalSpy ended(&runner, &JobRunner::finished);
+    QTimer::singleShot(0, &runner, &JobRunner::Interrupt); // Ctrl-C while it copies
+    runner.RunStage(options);
+    QVERIFY(ended.wait());
+    QVERIFY(runner.AllSucceeded());
+    QVERIFY(Written(file).contains(": ! The copy goes on to its end, so that no file on the "
+                                   "stick is left half-written.\n"));
     std::fclose(file);
 }
 

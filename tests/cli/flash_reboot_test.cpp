@@ -32,6 +32,7 @@ class FlashRebootTest : public QObject {
 private slots:
     void confirmsTheNewVersion();
     void unchangedVersionFails();
+    void noVersionAfterThePowerCycleFails();
     void cameraNeverPowerCycledFails();
     void watchConfirmsToo();
 };
@@ -52,6 +53,9 @@ void FlashRebootTest::confirmsTheNewVersion() {
         p + "The camera restarted with the new hardware firmware: 1.2A.3F -> 1.2B.05.");
     QVERIFY2(instruction >= 0 && waiting > instruction && back > waiting, run.out.constData());
     QVERIFY(lines.indexOf(p + "waiting for camera") > waiting);
+    // The camera going away was asked for: said once, not as a lost connection.
+    QCOMPARE(lines.count(p + "The camera went away (power cycle); waiting for it to come back"), 1);
+    QVERIFY2(!run.out.contains("Connection to the camera lost"), run.out.constData());
     // Connected twice: for the run, and after the camera came back.
     QCOMPARE(sim.ConnectionsAccepted(), 2);
     QCOMPARE(sim.ReceivedLines().count("CAM_FIRMWAREUPDATE 0"), 1);
@@ -72,6 +76,24 @@ void FlashRebootTest::unchangedVersionFails() {
              QStringLiteral("1.2A.3F"));
     QCOMPARE(job.value("after").toObject().value("hardware").toString(), QStringLiteral("1.2A.3F"));
     QVERIFY(job.value("detail").toString().contains("the new firmware was not loaded"));
+}
+
+void FlashRebootTest::noVersionAfterThePowerCycleFails() {
+    SimOptions options = CycledCamera();
+    options.newHwVersion.parts = {"ERR", "ERR", "ERR"}; // its version registers fail
+    SimThread sim(options);
+    QVERIFY(sim.Start());
+    const FlashRun run = RunFlash({"update", "--confirm-reboot", "--json", Loopback(sim.Port())});
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 1);
+    const QJsonObject job = SummaryJob(run);
+    QCOMPARE(job.value("result").toString(), QStringLiteral("version-unread"));
+    QCOMPARE(job.value("after").toObject().value("hardware").toString(), "ERR.ERR.ERR");
+    QVERIFY2(job.value("detail").toString().startsWith(
+                 "The camera is back but gave no hardware firmware version (read as "
+                 "\"ERR.ERR.ERR\"): the new firmware is not confirmed."),
+             run.out.constData());
+    QVERIFY(!run.out.contains("restarted"));
 }
 
 void FlashRebootTest::cameraNeverPowerCycledFails() {

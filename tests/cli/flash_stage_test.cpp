@@ -2,6 +2,7 @@
 
 #include "checksum_cases.h"
 #include "flash_process.h"
+#include "signify_keys.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -59,6 +60,7 @@ private slots:
     void badChoicesFailAndLeaveTheStickAlone();
     void checksumsBeforeTheCopy_data() { AddChecksumRows(ChecksumRows::Given); }
     void checksumsBeforeTheCopy();
+    void signedFirmwareVerifiedThenStaged();
 };
 
 void FlashStageTest::copiesAndVerifiesBothFiles() {
@@ -74,15 +76,15 @@ void FlashStageTest::copiesAndVerifiesBothFiles() {
     const QString p = bench.Stick() + ": ";
     const QStringList lines = run.OutLines();
     QCOMPARE(
-        lines.mid(0, 7),
+        lines.mid(0, 9),
         (QStringList{p + "copying", p + "Copying new files to \"" + bench.Stick() + "\" ...",
                      p + "=> camera_2_6.rbf copied",
                      p + "verified: " + QString::number(bench.hw.size()) + " bytes, SHA-256 " +
                          QCryptographicHash::hash(bench.hw, QCryptographicHash::Sha256).toHex(),
-                     p + "=> vx_server_3_9 copied",
+                     p + "not signed", p + "=> vx_server_3_9 copied",
                      p + "verified: " + QString::number(bench.sw.size()) + " bytes, SHA-256 " +
                          QCryptographicHash::hash(bench.sw, QCryptographicHash::Sha256).toHex(),
-                     p + "New files Copied successfully"}));
+                     p + "not signed", p + "New files Copied successfully"}));
     QCOMPARE(lines.last(), QStringLiteral("Succeeded."));
     const qsizetype width = bench.Stick().size();
     QCOMPARE(lines.at(lines.size() - 3),
@@ -127,12 +129,14 @@ void FlashStageTest::jsonOfACopy() {
                                        {"storedAs", "firm.rbf"},
                                        {"bytes", bench.hw.size()},
                                        {"sha256", QString::fromLatin1(hwSha256.toHex())},
-                                       {"checksums", QJsonArray{"SHA256SUMS"}}},
+                                       {"checksums", QJsonArray{"SHA256SUMS"}},
+                                       {"signedBy", QJsonValue::Null}},
                            QJsonObject{{"name", "vx_server_3_9"},
                                        {"storedAs", "vx_server"},
                                        {"bytes", bench.sw.size()},
                                        {"sha256", QString::fromLatin1(swSha256.toHex())},
-                                       {"checksums", QJsonArray{"--sw-sha256", "SHA256SUMS"}}}};
+                                       {"checksums", QJsonArray{"--sw-sha256", "SHA256SUMS"}},
+                                       {"signedBy", QJsonValue::Null}}};
     QCOMPARE(job.value("files").toArray(), files);
     QCOMPARE(events.at(events.size() - 2).value("files").toArray(), files);
 }
@@ -196,17 +200,17 @@ void FlashStageTest::checksumsBeforeTheCopy() {
     const QStringList lines = run.OutLines();
     const QString p = bench.stick + ": ";
     if (sums.refusedItem < 0) {
-        // The match line follows the verified line; without one, the next
-        // file's lines or the closing line do.
+        // The match line follows the verified line; without one, the
+        // signature's line does.
         const qsizetype hwAt = lines.indexOf(p + "=> " + kHwName + " copied");
         const qsizetype swAt = lines.indexOf(p + "=> " + kSwName + " copied");
         QVERIFY2(hwAt > 0 && swAt > 0, run.out.constData());
-        QCOMPARE(lines.value(hwAt + 2),
-                 p + (sums.hwMatched.isEmpty() ? "=> " + kSwName + " copied"
-                                               : "checksum matches " + sums.hwMatched));
-        QCOMPARE(lines.value(swAt + 2),
-                 p + (sums.swMatched.isEmpty() ? "New files Copied successfully"
-                                               : "checksum matches " + sums.swMatched));
+        QCOMPARE(
+            lines.value(hwAt + 2),
+            p + (sums.hwMatched.isEmpty() ? "not signed" : "checksum matches " + sums.hwMatched));
+        QCOMPARE(
+            lines.value(swAt + 2),
+            p + (sums.swMatched.isEmpty() ? "not signed" : "checksum matches " + sums.swMatched));
         QVERIFY(bench.StickHoldsNewPair());
         return;
     }
@@ -217,6 +221,40 @@ void FlashStageTest::checksumsBeforeTheCopy() {
                          ". The files on the USB stick were left unchanged.") == 1,
              run.out.constData());
     QVERIFY(bench.StickUntouched());
+}
+
+void FlashStageTest::signedFirmwareVerifiedThenStaged() {
+    if (SignifyProgram().isEmpty())
+        QSKIP("signify-openbsd is not installed (Debian package signify-openbsd)");
+    Bench bench;
+    const QString keys = bench.dir.filePath("keys");
+    QVERIFY(bench.ok && QDir().mkpath(keys));
+    const QString number = SignFiles({bench.Hw(), bench.Sw()}, keys, "maker");
+    qputenv("KESTREL_FLASH_KEYS", keys.toLocal8Bit()); // the program inherits it
+    const QStringList files{"--hw", bench.Hw(), "--sw", bench.Sw()};
+
+    // verify: the verdict, and nothing on the stick.
+    const QJsonArray verified =
+        SummaryJob(RunFlash(QStringList{"verify", "--json"} << files)).value("files").toArray();
+    QCOMPARE(verified.size(), 2);
+    for (const QJsonValue file : verified)
+        QCOMPARE(file.toObject().value("signedBy").toObject(),
+                 (QJsonObject{{"key", number}, {"name", "maker release key"}}));
+    QCOMPARE(QDir(bench.Stick()).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+    const FlashRun staged = RunFlash(QStringList{"stage"} << files << bench.Stick());
+    QCOMPARE(staged.exitCode, 0);
+    QCOMPARE(staged.OutLines().count(bench.Stick() + ": signed by key " + number +
+                                     " (maker release key)"),
+             2);
+
+    // One byte more in the list: verify refuses (why: the staging table's).
+    const QString list = bench.dir.filePath("SHA256SUMS");
+    QVERIFY(WriteFile(list, ReadFile(list) + "\n"));
+    const FlashRun refused = RunFlash(QStringList{"verify"} << files);
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY(refused.out.contains("+ vx_server_3_9: A copy of the firmware files to a USB stick "
+                                 "would be refused: camera_2_6.rbf: the signature \""));
 }
 
 QTEST_MAIN(FlashStageTest)

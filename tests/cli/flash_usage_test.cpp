@@ -68,6 +68,9 @@ void FlashUsageTest::usageErrorsExitTwo_data() {
     row("stage with a SHA-256 twice",
         {"stage", "--hw", "a", "--sw", "b", "--sw-sha256", "", "--sw-sha256", "", "/"},
         "--sw-sha256 is given once");
+    row("verify without sw", {"verify", "--hw", "a.rbf"}, "verify needs --hw FILE and --sw FILE");
+    row("verify with a folder", {"verify", "--hw", "a.rbf", "--sw", "vx", "/a"},
+        "verify takes no FOLDER: it copies nothing");
     row("target of three digits", {"plan", "--target-hw-version", "1.2B.005", "10.0.0.1"},
         "--target-hw-version takes a version as the camera shows it");
     row("target of two parts", {"update", "--target-hw-version", "1.2B", "10.0.0.1"},
@@ -105,6 +108,8 @@ void FlashUsageTest::helpOfEveryCommand_data() {
                            << "Usage: kestrel-flash watch [OPTIONS] ADDRESS";
     QTest::newRow("stage") << QStringList{"stage", "--help"}
                            << "Usage: kestrel-flash stage [OPTIONS] --hw FILE --sw FILE FOLDER";
+    QTest::newRow("verify") << QStringList{"verify", "--help"}
+                            << "Usage: kestrel-flash verify [OPTIONS] --hw FILE --sw FILE";
 }
 
 void FlashUsageTest::helpOfEveryCommand() {
@@ -117,7 +122,10 @@ void FlashUsageTest::helpOfEveryCommand() {
     const QStringList lines = run.OutLines();
     QVERIFY(!lines.isEmpty());
     QCOMPARE(lines.first(), usage);
-    QVERIFY(run.out.contains("Exit status: 0 when every camera succeeded, 1 when any failed"));
+    QVERIFY(
+        run.out.contains(arguments.first() == "verify"
+                             ? "Exit status: 0 when both files would be accepted, 1 when"
+                             : "Exit status: 0 when every camera succeeded, 1 when any failed"));
 }
 
 QTEST_MAIN(FlashUsageTest)

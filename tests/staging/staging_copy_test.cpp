@@ -1,3 +1,4 @@
+#include "ed25519_check.h"
 #include "scratch_files.h"
 #include "staging_rig.h"
 
@@ -56,6 +57,8 @@ private slots:
     void leftoverChosenAsSourceIsRefused();
     void pressesDuringCopyAreRefused();
     void progressAndStatusLine();
+    void signaturesWithoutOpenSsl_data();
+    void signaturesWithoutOpenSsl();
 };
 
 void StagingCopyTest::refusedWithoutChoices_data() {
@@ -99,7 +102,7 @@ void StagingCopyTest::refusedWithoutChoices() {
     f.rig.surface.paneText[Pane::Log] = QStringLiteral("camera log\r\n");
     f.rig.ForgetRecorded();
 
-    f.rig.staging.CopyToStick();
+    f.rig.Copy();
 
     QCOMPARE(f.rig.surface.calls, QStringList{"message " + message});
     QCOMPARE(f.rig.log.Text(), QStringLiteral("camera log\r\n"));
@@ -147,7 +150,7 @@ void StagingCopyTest::copiesAndReports() {
     f.rig.Choose(f.hwPath, f.swPath, chosen);
     f.rig.log.Restart(QStringLiteral("Connected to camera\r\n"));
 
-    f.rig.staging.CopyToStick();
+    f.rig.Copy();
 
     const QString log = Report(chosen, {{"board_3.rbf", f.hw}, {"vx_server_24", f.sw}}, kSuccess);
     QCOMPARE(f.rig.log.Text(), log);
@@ -190,7 +193,7 @@ void StagingCopyTest::sourceIsTheDestinationFile() {
     const QByteArray swContent = swapped ? first : second;
     rig.Choose(hwSource, swSource, rig.StickPath());
 
-    rig.staging.CopyToStick();
+    rig.Copy();
 
     QCOMPARE(rig.surface.messageBoxes, QStringList());
     QCOMPARE(rig.log.Text(),
@@ -225,7 +228,7 @@ void StagingCopyTest::sourceGoneAfterChoosing() {
     if (swGone)
         QVERIFY(QFile::remove(f.swPath));
 
-    f.rig.staging.CopyToStick();
+    f.rig.Copy();
 
     const QString name = hwGone ? "board_3.rbf" : "vx_server_24";
     const QString reason =
@@ -249,7 +252,7 @@ void StagingCopyTest::destinationFolderRemoved() {
     f.rig.Choose(f.hwPath, f.swPath, folder);
     QVERIFY(QDir(folder).removeRecursively());
 
-    f.rig.staging.CopyToStick();
+    f.rig.Copy();
 
     const QString reason = "the folder \"" + Native(folder) + "\" does not exist";
     QCOMPARE(f.rig.log.Text(), CopyingLine(folder) + "\t=> " + reason + "\r\n" + kUnchanged);
@@ -267,7 +270,7 @@ void StagingCopyTest::secondFileFailsOldPairStays() {
     QVERIFY(QDir(f.rig.StickPath()).mkpath("vx_server/inside"));
     f.rig.Choose(f.hwPath, f.swPath, f.rig.StickPath());
 
-    f.rig.staging.CopyToStick();
+    f.rig.Copy();
 
     const QString reason =
         "\"" + Native(f.rig.StickFile("vx_server")) + "\" is a folder and cannot be replaced";
@@ -285,7 +288,7 @@ void StagingCopyTest::emptySourceRefused() {
     QVERIFY(WriteFile(f.swPath, QByteArray()));
     f.rig.Choose(f.hwPath, f.swPath, f.rig.StickPath());
 
-    f.rig.staging.CopyToStick();
+    f.rig.Copy();
 
     const QString reason = "\"" + Native(f.swPath) + "\" is empty";
     QCOMPARE(f.rig.log.Text(), CopyingLine(f.rig.StickPath()) +
@@ -301,7 +304,7 @@ void StagingCopyTest::leftoverChosenAsSourceIsRefused() {
     QVERIFY(WriteFile(leftover, f.hw));
     f.rig.Choose(leftover, f.swPath, f.rig.StickPath());
 
-    f.rig.staging.CopyToStick();
+    f.rig.Copy();
 
     const QString reason =
         "\"" + Native(leftover) + "\" is a leftover of an interrupted copy, not a firmware file";
@@ -332,7 +335,7 @@ void StagingCopyTest::pressesDuringCopyAreRefused() {
         f.rig.staging.ChooseStickFolder();
     };
 
-    f.rig.staging.CopyToStick();
+    f.rig.Copy();
 
     QVERIFY(pressed);
     QVERIFY(runningMeanwhile);
@@ -353,7 +356,7 @@ void StagingCopyTest::pressesDuringCopyAreRefused() {
 
     // Once it has finished, Copy works again and writes a fresh report.
     f.rig.ForgetRecorded();
-    f.rig.staging.CopyToStick();
+    f.rig.Copy();
     QCOMPARE(f.rig.surface.messageBoxes, QStringList());
     QVERIFY(f.rig.log.Text().contains(kSuccess));
     QCOMPARE(f.rig.log.Text().count(QStringLiteral("Copying new files")), 1);
@@ -368,7 +371,7 @@ void StagingCopyTest::progressAndStatusLine() {
     rig.Choose(rig.SourcePath("board_3.rbf"), rig.SourcePath("vx_server_24"), rig.StickPath());
     rig.log.Restart(QStringLiteral("Connected\r\n"));
 
-    rig.staging.CopyToStick();
+    rig.Copy();
 
     const QString heading = CopyingLine(rig.StickPath());
     const QList<int> progress = rig.surface.progressHistory;
@@ -387,6 +390,33 @@ void StagingCopyTest::progressAndStatusLine() {
     QCOMPARE(rig.surface.caret.value(Pane::Log), heading.size());
     QCOMPARE(rig.surface.paneText.value(Pane::Log), rig.log.Text());
     QVERIFY(rig.log.Text().startsWith(heading));
+}
+
+// A build without OpenSSL (preset no-openssl); the others check signatures.
+void StagingCopyTest::signaturesWithoutOpenSsl_data() {
+    QTest::addColumn<QString>("file"); // made: a signature beside the firmware, or the policy
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a signed set") << "sources/SHA256SUMS.sig" << "\"%1\" signs the firmware,";
+    QTest::newRow("the policy") << "policy.conf"
+                                << "the site's policy \"%1\" requires signed firmware,";
+}
+
+void StagingCopyTest::signaturesWithoutOpenSsl() {
+    if (kestrel::SignatureChecksAvailable())
+        QSKIP("this build checks signatures: staging_signature_test covers them");
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
+    Firmware f;
+    const QString path = f.rig.root.filePath(file);
+    QVERIFY(f.written && WriteFile(path, "require-signature = yes\n"));
+    qputenv("KESTREL_FLASH_POLICY", f.rig.root.filePath("policy.conf").toLocal8Bit());
+    f.rig.Choose(f.hwPath, f.swPath, f.rig.StickPath());
+    QVERIFY(!f.rig.Copy());
+    QCOMPARE(f.rig.surface.messageBoxes.value(0),
+             FailureBox("board_3.rbf: " + reason.arg(Native(path)) + " but this build of the tool "
+                        "cannot check signatures (it was built without OpenSSL); use a build "
+                        "that checks them"));
+    QCOMPARE(FolderEntries(f.rig.StickPath()), QStringList());
 }
 
 QTEST_MAIN(StagingCopyTest)

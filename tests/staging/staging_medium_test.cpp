@@ -62,7 +62,7 @@ void StagingMediumTest::readOnlyStick() {
         QSKIP(qPrintable("no means to make a folder read-only here: " + why));
     ChooseFirmware(rig, PatternBytes(100000, 1), PatternBytes(90000, 2), rig.StickPath());
 
-    rig.staging.CopyToStick();
+    rig.Copy();
 
     const QString reason = "cannot create \"" + rig.StickFile(".firm.rbf.kestrel-tmp") +
                            "\": " + SystemText(stick.ExpectedError());
@@ -103,7 +103,7 @@ void StagingMediumTest::smallStick() {
     ChooseFirmware(rig, hw, sw, root);
     const qint64 available = QStorageInfo(rig.StickPath()).bytesAvailable();
 
-    rig.staging.CopyToStick();
+    rig.Copy();
 
     if (fits) {
         QCOMPARE(rig.surface.messageBoxes, QStringList());
@@ -148,7 +148,7 @@ void StagingMediumTest::writeFails() {
     {
         FileSizeLimit limit(512 * 1024);
         QVERIFY2(limit.IsActive(), qPrintable(limit.Failure()));
-        rig.staging.CopyToStick();
+        rig.Copy();
     }
 
     const QString temp =
@@ -176,7 +176,7 @@ void StagingMediumTest::noRoomForAnotherFile() {
     const QByteArray hw = PatternBytes(50000, 7);
     ChooseFirmware(rig, hw, PatternBytes(40000, 8), rig.StickPath());
 
-    rig.staging.CopyToStick();
+    rig.Copy();
 
     const QString reason =
         "cannot create \"" + rig.StickFile(".vx_server.kestrel-tmp") + "\": " + SystemText(ENOSPC);

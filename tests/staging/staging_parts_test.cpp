@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -291,10 +292,11 @@ void StagingPartsTest::reportLines_data() {
     const QString hwLines = QStringLiteral("\t=> board_3.rbf copied\r\n"
                                            "\t   verified: 1000 bytes, SHA-256 ") +
                             QString(64, 'a') +
-                            "\r\n\t   checksum matches --hw-sha256 and SHA256SUMS\r\n";
+                            "\r\n\t   checksum matches --hw-sha256 and SHA256SUMS\r\n"
+                            "\t   signed by key 1a2b3c4d5e6f7a8b (maker release key)\r\n";
     const QString swLines = QStringLiteral("\t=> vx_server_24 copied\r\n"
                                            "\t   verified: 2000 bytes, SHA-256 ") +
-                            QString(64, 'b') + "\r\n";
+                            QString(64, 'b') + "\r\n\t   not signed\r\n";
     const QString unchanged =
         QStringLiteral("\r\nCopy FAILED: the files on the USB stick were left unchanged\r\n");
     const QString mixed = QStringLiteral("\r\nCopy FAILED: the files on the USB stick may not "
@@ -304,7 +306,10 @@ void StagingPartsTest::reportLines_data() {
         QStringLiteral(". The files on the USB stick were left unchanged.");
     const QString boxMixed = QStringLiteral(
         ". The files on the USB stick may not belong together; copy again before using the stick.");
-    const QList<VerifiedFile> both{{1000, Digest('\xaa'), {"--hw-sha256", "SHA256SUMS"}},
+    const QList<VerifiedFile> both{{1000,
+                                    Digest('\xaa'),
+                                    {"--hw-sha256", "SHA256SUMS"},
+                                    {"1a2b3c4d5e6f7a8b", "maker release key"}},
                                    {2000, Digest('\xbb')}};
 
     QTest::newRow("success") << StagingOutcome{true, both, -1, {}, false}
@@ -386,14 +391,20 @@ void StagingPartsTest::progressIsThrottled() {
     bool onCallingThread = true;
     qint64 lastDone = -1;
     bool forward = true;
-    QElapsedTimer clock;
-    clock.start();
-    const StagingOutcome outcome = task.Run([&](const StagingProgress& progress) {
+    connect(&task, &StagingTask::progressed, this, [&](const StagingProgress& progress) {
         ++calls;
         onCallingThread = onCallingThread && QThread::currentThread() == thread();
         forward = forward && progress.overallDone >= lastDone;
         lastDone = progress.overallDone;
     });
+    StagingOutcome outcome;
+    connect(&task, &StagingTask::finished, this,
+            [&](const StagingOutcome& ended) { outcome = ended; });
+    QSignalSpy finished(&task, &StagingTask::finished);
+    QElapsedTimer clock;
+    clock.start();
+    task.Start();
+    QVERIFY(finished.wait(60000));
     const qint64 elapsed = clock.elapsed();
 
     QVERIFY2(outcome.succeeded, qPrintable(outcome.reason));

@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QSignalSpy>
 
 namespace kestrel::test {
 
@@ -40,6 +41,16 @@ void StagingRig::Choose(const QString& hwPath, const QString& swPath, const QStr
     ForgetRecorded();
 }
 
+bool StagingRig::Copy() {
+    QSignalSpy copied(&staging, &FirmwareStaging::copyEnded);
+    QSignalSpy ended(&staging, &FirmwareStaging::workEnded);
+    staging.CopyToStick();
+    if (!staging.CopyRunning())
+        return false; // refused, with a message
+    constexpr int kCopyWaitMs = 60000;
+    return ended.wait(kCopyWaitMs) && copied.size() == 1 && copied.first().first().toBool();
+}
+
 void StagingRig::ForgetRecorded() {
     surface.calls.clear();
     surface.messageBoxes.clear();
@@ -64,6 +75,7 @@ QString Report(const QString& folder, const QList<CopiedFile>& copied, const QSt
                    " bytes, SHA-256 " + QString::fromLatin1(hash.toHex()) + "\r\n";
         if (!file.matched.isEmpty())
             details += "\t   checksum matches " + file.matched + "\r\n";
+        details += "\t   " + file.signer + "\r\n";
     }
     return lines + rest + (details.isEmpty() ? QString() : "\r\n" + details);
 }

@@ -36,6 +36,9 @@ public:
     // operator would; the recorded calls are cleared afterwards.
     void Choose(const QString& hwPath, const QString& swPath, const QString& folder);
     void ForgetRecorded();
+    // Presses Copy and, when a copy began, serves events until it and what
+    // followed it have ended; true when the copy succeeded.
+    bool Copy();
 
     QTemporaryDir root;
     LogBook log;
@@ -50,7 +53,8 @@ extern const QString kUnchanged; // the closing lines of a failed copy
 QString CopyingLine(const QString& folder);
 // The log after a copy: its first line, a copied line per file, rest (the
 // closing lines, or what failed and the failure's), each file's verification.
-struct CopiedFile { QString name; QByteArray content; QString matched = {}; };
+struct CopiedFile { QString name; QByteArray content; QString matched = {};
+                    QString signer = QStringLiteral("not signed"); };
 QString Report(const QString& folder, const QList<CopiedFile>& copied, const QString& rest);
 QString FailureBox(const QString& what);
 

@@ -2,6 +2,7 @@
 // in their order, power-off or eject, the refusals and what they say; and
 // the window's offer to eject after a successful copy, and only then.
 
+#include "firmware_staging.h"
 #include "recording_surface.h"
 #include "scratch_files.h"
 #include "stick_ejector.h"
@@ -9,6 +10,7 @@
 #include "udisks_stand_in.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -99,8 +101,18 @@ void StickEjectorTest::eject() {
     m_udisks.Refuse(
         call, refused.isEmpty() ? "" : "org.freedesktop.UDisks2.Error." + refused.section(' ', 2));
     m_udisks.Offer(refused != "-");
-    const bool offered = StickEjector().OnRemovableDrive(folder);
-    const kestrel::EjectOutcome outcome = StickEjector().Eject(folder);
+    StickEjector ejector;
+    QSignalSpy checked(&ejector, &StickEjector::removableChecked);
+    ejector.CheckRemovable(folder);
+    QVERIFY(checked.wait());
+    const bool offered = checked.first().first().toBool();
+    kestrel::EjectOutcome outcome;
+    connect(&ejector, &StickEjector::ejected, this,
+            [&](const kestrel::EjectOutcome& ended) { outcome = ended; });
+    QSignalSpy ejected(&ejector, &StickEjector::ejected);
+    ejector.Eject(folder);
+    QVERIFY(ejected.wait());
+    QCOMPARE(checked.size(), 1);
     m_udisks.Refuse(call, "");
     m_udisks.Offer();
     QCOMPARE(outcome.result, result);
@@ -139,7 +151,9 @@ void StickEjectorTest::offeredAfterTheCopy() {
     session.OnBnClickedSelectUsb();
     surface.messageBoxes.clear();
     surface.questionAnswers = {answer};
+    QSignalSpy ended(&session.Staging(), &kestrel::FirmwareStaging::workEnded);
     session.OnBnClickedCopyToUsb();
+    QVERIFY(ended.wait());
 
     const bool copied = QFileInfo::exists(m_stick + "/firm.rbf");
     QCOMPARE(copied, hwFile == "a.rbf");

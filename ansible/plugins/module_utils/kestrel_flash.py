@@ -1,4 +1,6 @@
 # -*- coding: utf-8 -*-
+# Copyright: (c) 2026, the Kestrel_FlashTool developers
+# All rights reserved (see the copyright file of the kestrel-flash-ansible package)
 # Runs kestrel-flash with --json for the modules of kestrel.flash and reads
 # its events and summary (JSON schema 1). Nothing here reads kestrel-flash's
 # human text: only its JSON lines, and its error text for a usage error.
@@ -113,3 +115,31 @@ def failure_text(failed):
     """One sentence naming each failed camera with its result and detail."""
     return "; ".join("%s: %s: %s" % (c['address'], c['result'], " ".join(c['detail'].split()))
                      for c in failed)
+
+
+def camera_entry(job, **fields):
+    """A camera's entry in `cameras`: what every module returns of a result
+    object, and the module's own fields."""
+    entry = dict(
+        address=job.get('job', ''),
+        serial=job.get('serial', ''),
+        result=job.get('result', ''),
+        ok=bool(job.get('ok')),
+        detail=job.get('detail', ''),
+        seconds=seconds(job),
+    )
+    entry.update(fields)
+    return entry
+
+
+def finish(module, flash, cameras, changed, failed_as):
+    """Ends the task with the cameras and the version of kestrel-flash. When
+    any camera failed, the task fails: "N of M cameras FAILED_AS: " and each
+    failed camera with its result and detail."""
+    result = dict(cameras=cameras, changed=changed, kestrel_flash_version=flash.version)
+    failed = [c for c in cameras if not c['ok']]
+    if failed:
+        module.fail_json(msg="%d of %d cameras %s: %s"
+                             % (len(failed), len(cameras), failed_as, failure_text(failed)),
+                         **result)
+    module.exit_json(**result)

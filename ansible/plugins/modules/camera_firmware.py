@@ -1,5 +1,7 @@
 #!/usr/bin/python
 # -*- coding: utf-8 -*-
+# Copyright: (c) 2026, the Kestrel_FlashTool developers
+# All rights reserved (see the copyright file of the kestrel-flash-ansible package)
 
 from __future__ import absolute_import, division, print_function
 __metaclass__ = type
@@ -21,15 +23,17 @@ description:
     current changes nothing.
   - In check mode the module asks C(kestrel-flash plan) what it would do, and nothing but
     the identity commands reach the cameras.
+  - A camera whose version cannot be read is not programmed, as whether it runs the target
+    cannot be told; its result is C(version-unread).
   - Any camera that fails (unreachable, stalled, aborted, not back after the power cycle, back
-    with another version) fails the task; the message names each failed camera with its result
-    and detail, and C(cameras) still lists every camera.
+    with another version or none) fails the task; the message names each failed camera with its
+    result and detail, and C(cameras) still lists every camera.
   - Reads only the JSON of C(kestrel-flash) (schema 1); a missing or older C(kestrel-flash)
     fails the task with a message saying so.
 author:
   - Kestrel_FlashTool maintainers
-requirements:
-  - kestrel-flash on the host (package C(kestrel-flash)), writing JSON schema 1
+extends_documentation_fragment:
+  - kestrel.flash.kestrel_flash
 options:
   cameras:
     description:
@@ -61,7 +65,8 @@ options:
     default: false
   reboot_timeout:
     description:
-      - How long, in seconds, to wait for each camera's power cycle (with I(confirm_reboot)).
+      - How long, in seconds, to wait for each camera's power cycle.
+      - Only with I(confirm_reboot); given without it, the task fails.
       - Left out, C(kestrel-flash) waits 300 seconds.
     type: int
   report:
@@ -74,11 +79,6 @@ options:
       - A folder on the host in which each camera's whole conversation is recorded, one file per
         camera and run; the file of each camera is returned as its C(record).
     type: path
-  kestrel_flash:
-    description:
-      - The C(kestrel-flash) program to run; a name is looked up on the host's PATH.
-    type: path
-    default: kestrel-flash
 notes:
   - Supports check mode.
   - The cameras of one host are programmed at once. To roll through benches, limit the hosts of
@@ -141,8 +141,9 @@ cameras:
     result:
       description:
         - The result code of C(kestrel-flash), for example C(ok), C(current), C(wrong-version),
-          C(connect-failed), C(stalled), C(stopped-early), C(not-back).
-        - In check mode, what would be done, C(program), C(skip), C(follow) or C(unreachable).
+          C(version-unread), C(connect-failed), C(stalled), C(stopped-early), C(not-back).
+        - In check mode, what would be done, C(program), C(skip) or C(follow), or why nothing
+          can be, C(unreachable) or C(version-unread).
       type: str
       sample: ok
     ok:
@@ -174,21 +175,15 @@ kestrel_flash_version:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.kestrel.flash.plugins.module_utils.kestrel_flash import (
-    COMMON_ARGS, KestrelFlash, failure_text, identity, seconds)
+    COMMON_ARGS, KestrelFlash, camera_entry, finish, identity)
 
 
-def camera_entry(job, check_mode):
-    action = job.get('result', '')
-    return dict(
-        address=job.get('job', ''),
-        serial=job.get('serial', ''),
+def firmware_entry(job, check_mode):
+    return camera_entry(
+        job,
         hw_before=identity(job, 'before').get('hardware', ''),
         hw_after='' if check_mode else identity(job, 'after').get('hardware', ''),
-        result=action,
-        ok=bool(job.get('ok')),
-        changed=(action == 'program') if check_mode else bool(job.get('changed')),
-        detail=job.get('detail', ''),
-        seconds=seconds(job),
+        changed=(job.get('result') == 'program') if check_mode else bool(job.get('changed')),
         record=job.get('record', ''),
     )
 
@@ -207,6 +202,10 @@ def main():
         supports_check_mode=True,
     )
     p = module.params
+    # kestrel-flash would refuse it; said here, the task names the options.
+    if p['reboot_timeout'] is not None and not p['confirm_reboot']:
+        module.fail_json(msg="reboot_timeout is how long confirm_reboot waits for the power "
+                             "cycle: set confirm_reboot: true, or leave reboot_timeout out.")
     flash = KestrelFlash(module)
 
     options = ['--target-hw-version', p['target_hw_version']]
@@ -225,14 +224,8 @@ def main():
             options += ['--log-dir', p['log_dir']]
         jobs = flash.run('update', p['cameras'], options)
 
-    cameras = [camera_entry(job, module.check_mode) for job in jobs]
-    result = dict(cameras=cameras, changed=any(c['changed'] for c in cameras),
-                  kestrel_flash_version=flash.version)
-    failed = [c for c in cameras if not c['ok']]
-    if failed:
-        module.fail_json(msg="%d of %d cameras failed: %s"
-                             % (len(failed), len(cameras), failure_text(failed)), **result)
-    module.exit_json(**result)
+    cameras = [firmware_entry(job, module.check_mode) for job in jobs]
+    finish(module, flash, cameras, any(c['changed'] for c in cameras), "failed")
 
 
 if __name__ == '__main__':

@@ -1,5 +1,7 @@
 #!/usr/bin/python
 # -*- coding: utf-8 -*-
+# Copyright: (c) 2026, the Kestrel_FlashTool developers
+# All rights reserved (see the copyright file of the kestrel-flash-ansible package)
 
 from __future__ import absolute_import, division, print_function
 __metaclass__ = type
@@ -20,8 +22,8 @@ description:
     fails the task with a message saying so.
 author:
   - Kestrel_FlashTool maintainers
-requirements:
-  - kestrel-flash on the host (package C(kestrel-flash)), writing JSON schema 1
+extends_documentation_fragment:
+  - kestrel.flash.kestrel_flash
 options:
   cameras:
     description:
@@ -30,11 +32,6 @@ options:
     type: list
     elements: str
     required: true
-  kestrel_flash:
-    description:
-      - The C(kestrel-flash) program to run; a name is looked up on the host's PATH.
-    type: path
-    default: kestrel-flash
 notes:
   - Supports check mode (it does the same in check mode).
 seealso:
@@ -112,23 +109,18 @@ kestrel_flash_version:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.kestrel.flash.plugins.module_utils.kestrel_flash import (
-    COMMON_ARGS, KestrelFlash, failure_text, identity, seconds)
+    COMMON_ARGS, KestrelFlash, camera_entry, finish, identity)
 
 
-def camera_entry(job, running):
+def info_entry(job, running):
     camera = identity(job, 'before')
-    return dict(
-        address=job.get('job', ''),
-        serial=job.get('serial', ''),
+    return camera_entry(
+        job,
         model=camera.get('model', ''),
         sensor=camera.get('sensor', ''),
         hardware=camera.get('hardware', ''),
         software=camera.get('software', ''),
         run_in_progress=running.get(job.get('job'), False),
-        result=job.get('result', ''),
-        ok=bool(job.get('ok')),
-        detail=job.get('detail', ''),
-        seconds=seconds(job),
     )
 
 
@@ -138,13 +130,8 @@ def main():
     jobs = flash.run('info', module.params['cameras'])
     running = dict((e.get('job'), bool(e.get('runInProgress')))
                    for e in flash.events if e.get('event') == 'connected')
-    cameras = [camera_entry(job, running) for job in jobs]
-    result = dict(cameras=cameras, changed=False, kestrel_flash_version=flash.version)
-    failed = [c for c in cameras if not c['ok']]
-    if failed:
-        module.fail_json(msg="%d of %d cameras could not be asked: %s"
-                             % (len(failed), len(cameras), failure_text(failed)), **result)
-    module.exit_json(**result)
+    cameras = [info_entry(job, running) for job in jobs]
+    finish(module, flash, cameras, False, "could not be asked")
 
 
 if __name__ == '__main__':
