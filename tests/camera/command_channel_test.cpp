@@ -1,10 +1,12 @@
 #include "connection_rig.h"
+#include "line_transport.h"
 #include "raw_peer.h"
 #include "recording_surface.h"
 #include "sim_thread.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -220,25 +222,38 @@ void CommandChannelTest::notConnectedAnswersNothingAtOnce() {
 }
 
 void CommandChannelTest::refusedWriteFailsAtOnce() {
+    // A write the socket refuses ends the exchange at once, and the
+    // connection with it, whatever the reply timeout.
     RawPeer peer;
-    RecordingSurface surface;
-    auto session = Connected(surface, peer.Port(), 60000);
-    QVERIFY(session->Connected());
-    // The socket refuses every byte from now on; the link is not told.
-    auto* socket = session->camera.findChild<QTcpSocket*>();
+    QObject context;
+    kestrel::LineTransport transport(LinkSettingsFor(peer.Port(), 5000, 60000));
+    bool opened = false;
+    transport.Connect(QStringLiteral("127.0.0.1"), peer.Port(), &context,
+                      [&opened](const kestrel::LineTransport::ConnectOutcome& outcome) {
+                          opened = outcome.connected;
+                      });
+    QTRY_VERIFY(opened);
+    // The socket refuses every byte from now on; the transport is not told.
+    auto* socket = transport.findChild<QTcpSocket*>();
     QVERIFY(socket);
     socket->blockSignals(true);
     socket->abort();
     socket->blockSignals(false);
+    QVERIFY(transport.IsOpen());
+    QSignalSpy lost(&transport, &kestrel::LineTransport::connectionLost);
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("QIODevice::write.*not open"));
-    QElapsedTimer clock;
-    clock.start();
-    QCOMPARE(Ask(session->camera, "CAM_GetSerialNumber"), std::nullopt);
-    QVERIFY(clock.elapsed() < 60000); // the reply timeout was not waited out
-    QVERIFY(!session->Connected());
-    QVERIFY2(session->log.Text().contains(
-                 "Connection to the camera lost: a command could not be sent ("),
-             qPrintable(session->log.Text()));
+    bool answered = false;
+    std::optional<QByteArray> line = QByteArray("unset");
+    transport.Exchange("CAM_GETSERIALNUMBER\r\n", &context,
+                       [&](const std::optional<QByteArray>& reply) {
+                           line = reply;
+                           answered = true;
+                       });
+    QTRY_VERIFY_WITH_TIMEOUT(answered, 5000); // long before the reply timeout of 60 s
+    QCOMPARE(lost.size(), 1);
+    QCOMPARE(line, std::nullopt);
+    QVERIFY2(lost.first().first().toString().startsWith("a command could not be sent ("),
+             qPrintable(lost.first().first().toString()));
 }
 
 void CommandChannelTest::secondCommandWaitsForTheFirstReply() {

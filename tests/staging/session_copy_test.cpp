@@ -38,7 +38,7 @@ void SessionCopyTest::eventsGoOnDuringTheCopy() {
     const QByteArray sw = PatternBytes(kFileBytes, 2);
     QVERIFY(WriteFile(hwPath, hw) && WriteFile(swPath, sw) && QDir().mkpath(stick));
     kestrel::test::RecordingSurface surface;
-    kestrel::ToolSession session(surface, surface, surface);
+    kestrel::ToolSession session(surface, surface);
     surface.fileAnswers = {hwPath, swPath};
     surface.folderAnswers = {stick};
     session.OnBnClickedSelectHw();
