@@ -36,8 +36,7 @@ bool ColourSensor(const QByteArray& reply) {
 
 } // namespace
 
-CameraInfoQuery::CameraInfoQuery(SessionEvents& events, BusyGate& gate,
-                                 LineTransport& transport)
+CameraInfoQuery::CameraInfoQuery(SessionEvents& events, BusyGate& gate, LineTransport& transport)
     : m_events(events), m_gate(gate), m_transport(transport) {}
 
 void CameraInfoQuery::QueryCameraInfo(std::function<void()> done) {
@@ -60,17 +59,15 @@ void CameraInfoQuery::AskNext() {
         return;
     }
     const QByteArray command = m_commands.takeFirst();
-    m_gate.SendCommand(command, this,
-                       [this, command](const std::optional<QByteArray>& reply) {
-                           if (!reply || !m_transport.IsOpen() ||
-                               m_transport.Generation() != m_generation)
-                               m_lost = true;
-                           const QByteArray text = reply.value_or(QByteArray());
-                           m_replies << text;
-                           if (command == commands::kSensorColor && ColourSensor(text))
-                               m_commands.prepend(commands::kBayerType);
-                           AskNext();
-                       });
+    m_gate.SendCommand(command, this, [this, command](const std::optional<QByteArray>& reply) {
+        if (!reply || !m_transport.IsOpen() || m_transport.Generation() != m_generation)
+            m_lost = true;
+        const QByteArray text = reply.value_or(QByteArray());
+        m_replies << text;
+        if (command == commands::kSensorColor && ColourSensor(text))
+            m_commands.prepend(commands::kBayerType);
+        AskNext();
+    });
 }
 
 void CameraInfoQuery::Finish() {

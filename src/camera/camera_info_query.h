@@ -57,8 +57,8 @@ private:
     bool m_querying = false;
     quint64 m_generation = 0; // of the connection it asks
     bool m_lost = false;
-    QByteArrayList m_commands; // still to ask, first next
-    QByteArrayList m_replies;  // in the order asked
+    QByteArrayList m_commands;                 // still to ask, first next
+    QByteArrayList m_replies;                  // in the order asked
     std::vector<std::function<void()>> m_done; // whoever waits for its end
 
     CameraIdentity m_identity;

@@ -113,7 +113,7 @@ private:
     bool Awaiting() const { return !m_queue.empty() && m_queue.front().out; }
 
     LinkSettings m_settings;
-    QTcpSocket* m_socket; // a child, kept from one connection to the next
+    QTcpSocket* m_socket;   // a child, kept from one connection to the next
     DirectConnect m_direct; // tried first; Qt's connect where it declines
     QString m_host;
     quint16 m_port = 0;
