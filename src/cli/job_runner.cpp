@@ -47,7 +47,7 @@ void JobRunner::RunStage(const CliOptions& options) {
     Begin(Command::Stage, {options.folder});
     RunStageJob(options, *this); // its events come here as they happen
     m_output.End();
-    QMetaObject::invokeMethod(this, &JobRunner::finished, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &JobRunner::stageEnded, Qt::QueuedConnection);
 }
 
 void JobRunner::Start(const QList<CameraAddress>& cameras, const JobPlan& plan) {
@@ -79,8 +79,8 @@ void JobRunner::Start(const QList<CameraAddress>& cameras, const JobPlan& plan) 
     }
     for (const auto& job : m_cameraJobs)
         job->Start();
-    if (m_pending == 0)
-        Close();
+    if (m_pending == 0) // nothing to wait for; told from the event loop all the same
+        QMetaObject::invokeMethod(this, [this] { Close(); }, Qt::QueuedConnection);
 }
 
 void JobRunner::Close() {

@@ -16,7 +16,7 @@ namespace kestrel::cli {
 // address, all at once, all in the calling thread on its event loop, each
 // with its own connection; or the copy onto a stick. Each event is taken
 // into its job's record, then shown by the output; finished() once every
-// job has ended, the records are closed and the output has ended.
+// camera job has ended, the records are closed and the output has ended.
 class JobRunner : public QObject, public JobSink {
     Q_OBJECT
 public:
@@ -26,7 +26,8 @@ public:
     // Starts the camera jobs and returns; their work goes on in this thread's
     // event loop.
     void Start(const QList<CameraAddress>& cameras, const JobPlan& plan);
-    // The copy, in the calling thread; finished() follows once it is done.
+    // The copy, in the calling thread; stageEnded() follows from the event
+    // loop once it and the output have ended.
     void RunStage(const CliOptions& options);
 
     // The operator asked to stop (Ctrl-C): every job still at work stops
@@ -44,6 +45,7 @@ public:
 
 signals:
     void finished();
+    void stageEnded();
 
 private:
     void Begin(Command command, const QStringList& names);

@@ -102,16 +102,14 @@ int main(int argc, char** argv) {
 
     const std::unique_ptr<ProgressOutput> output = MakeOutput(options);
     JobRunner runner(*output);
-    // Every camera is driven from this thread's event loop, which runs until
-    // the last job has ended.
-    QObject::connect(&runner, &JobRunner::finished, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
     // Ctrl-C stops following the cameras, not a camera that is programming;
     // the operator is told so, camera by camera, before the program ends.
     StopSignals stop;
     QObject::connect(&stop, &StopSignals::stopRequested, &runner, &JobRunner::Interrupt);
     if (options.command == Command::Stage) {
+        QObject::connect(&runner, &JobRunner::stageEnded, &app, &QCoreApplication::quit);
         runner.RunStage(options);
+        QCoreApplication::exec();
     } else {
         JobPlan plan;
         plan.command = options.command;
@@ -120,10 +118,13 @@ int main(int argc, char** argv) {
         plan.records = records.get();
         plan.targetHwVersion = options.targetHwVersion;
         plan.reinstall = options.reinstall;
+        // Every camera is driven from this thread's event loop, which runs
+        // until the last job has ended.
+        QObject::connect(&runner, &JobRunner::finished, &app, &QCoreApplication::quit);
         stop.Install();
         runner.Start(options.cameras, plan);
+        QCoreApplication::exec();
     }
-    QCoreApplication::exec();
 
     if (report) {
         QString error;
