@@ -19,7 +19,7 @@ constexpr int kCameras = 10;
 
 // A camera's run: shorter than a real one (20 s + 25 s), long enough that
 // the tool's own pauses are not all there is.
-const std::vector<std::string> kBenchCamera{"--erase-seconds", "1", "--program-seconds", "2",
+const std::vector<std::string> kBenchCamera{"--erase-seconds",  "1", "--program-seconds", "2",
                                             "--linger-seconds", "1"};
 
 // kestrel-flash updating these cameras at once.

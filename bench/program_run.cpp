@@ -114,8 +114,8 @@ SimProcess::SimProcess(const std::string& program, int count,
 
 bool SimProcess::Start(const std::string& program, int port,
                        const std::vector<std::string>& options) {
-    std::vector<std::string> arguments{program,  "--quiet", "--port", std::to_string(port),
-                                       "--cameras", std::to_string(m_count)};
+    std::vector<std::string> arguments{
+        program, "--quiet", "--port", std::to_string(port), "--cameras", std::to_string(m_count)};
     arguments.insert(arguments.end(), options.begin(), options.end());
     std::vector<char*> argv = Argv(arguments);
     // Qt's own event loop for the simulator too: with a thousand cameras,

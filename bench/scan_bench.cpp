@@ -50,7 +50,7 @@ void Search(benchmark::State& state, const std::vector<QString>& at, const std::
         state.SkipWithError("the simulated cameras did not start");
         return;
     }
-    std::vector<std::string> command{KESTREL_FLASH_PROGRAM, "scan", range, "--port",
+    std::vector<std::string> command{KESTREL_FLASH_PROGRAM,        "scan",       range, "--port",
                                      std::to_string(cameras.port), "--addresses"};
     if (large)
         command.push_back("--large");
@@ -89,7 +89,10 @@ void BM_ScanTwoHundredFiftyFour(benchmark::State& state) {
         at.push_back(QStringLiteral("127.0.0.%1").arg(200 + i));
     Search(state, at, "127.0.0.0/24", false, 2.0);
 }
-BENCHMARK(BM_ScanTwoHundredFiftyFour)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScanTwoHundredFiftyFour)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 // Ten cameras spread over the /16, the last one near its end.
 void BM_ScanSixtyFiveThousand(benchmark::State& state) {

@@ -16,8 +16,7 @@ AfterConnectCheck::AfterConnectCheck(const Connector& connector, CameraInfoQuery
             return;
         m_info.QueryCameraInfo([this] { emit readAgain(); });
     });
-    connect(&m_run, &FirmwareRun::ended, this,
-            [this](RunOutcome outcome) { OnRunEnded(outcome); });
+    connect(&m_run, &FirmwareRun::ended, this, [this](RunOutcome outcome) { OnRunEnded(outcome); });
 }
 
 void AfterConnectCheck::LookAtCamera(std::function<void()> done) {

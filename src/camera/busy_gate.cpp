@@ -12,8 +12,8 @@ namespace {
 const QByteArray kOccupied = QByteArrayLiteral("occuped");
 } // namespace
 
-void BusyGate::SendCommand(const QByteArray& command, QObject* context,
-                           CommandChannel::Reply done, std::function<void()> written) {
+void BusyGate::SendCommand(const QByteArray& command, QObject* context, CommandChannel::Reply done,
+                           std::function<void()> written) {
     if (Passes(command)) {
         m_channel.SendCommand(command, context, std::move(done), std::move(written));
         return;

@@ -21,8 +21,8 @@ Camera::Camera(LogBook& log, SessionEvents& events, LinkSettings link, RunSettin
       m_channel(std::make_unique<CommandChannel>(log, *m_transport)),
       m_connector(std::make_unique<Connector>(log, events, *m_transport, *m_channel)),
       m_gate(std::make_unique<BusyGate>(*m_channel)),
-      m_sequence(
-          std::make_unique<ConnectSequence>(SessionIo{log, events}, *m_connector, *m_channel, *m_gate)),
+      m_sequence(std::make_unique<ConnectSequence>(SessionIo{log, events}, *m_connector, *m_channel,
+                                                   *m_gate)),
       m_info(std::make_unique<CameraInfoQuery>(events, *m_gate, *m_transport)),
       m_run(std::make_unique<FirmwareRun>(SessionIo{log, events}, *m_gate, *m_transport,
                                           *m_connector, *m_sequence, run)),

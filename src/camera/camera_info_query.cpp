@@ -36,19 +36,19 @@ bool ColourSensor(const QByteArray& reply) {
 
 } // namespace
 
-CameraInfoQuery::CameraInfoQuery(SessionEvents& events, BusyGate& gate,
-                                 LineTransport& transport)
+CameraInfoQuery::CameraInfoQuery(SessionEvents& events, BusyGate& gate, LineTransport& transport)
     : m_events(events), m_gate(gate), m_transport(transport) {}
 
 void CameraInfoQuery::QueryCameraInfo(std::function<void()> done) {
-    ++m_query;
+    m_done.push_back(std::move(done));
+    if (m_querying)
+        return;
     m_querying = true;
     m_generation = m_transport.Generation();
     m_lost = false;
     m_commands = {commands::kSerialNumber, commands::kCameraType, commands::kSensorColor};
     m_commands << commands::kHardwareVersion << commands::kServerVersion;
     m_replies.clear();
-    m_done = std::move(done);
     AskNext();
 }
 
@@ -59,19 +59,15 @@ void CameraInfoQuery::AskNext() {
         return;
     }
     const QByteArray command = m_commands.takeFirst();
-    m_gate.SendCommand(command, this,
-                       [this, query = m_query, command](const std::optional<QByteArray>& reply) {
-                           if (query != m_query)
-                               return; // a later query took over
-                           if (!reply || !m_transport.IsOpen() ||
-                               m_transport.Generation() != m_generation)
-                               m_lost = true;
-                           const QByteArray text = reply.value_or(QByteArray());
-                           m_replies << text;
-                           if (command == commands::kSensorColor && ColourSensor(text))
-                               m_commands.prepend(commands::kBayerType);
-                           AskNext();
-                       });
+    m_gate.SendCommand(command, this, [this, command](const std::optional<QByteArray>& reply) {
+        if (!reply || !m_transport.IsOpen() || m_transport.Generation() != m_generation)
+            m_lost = true;
+        const QByteArray text = reply.value_or(QByteArray());
+        m_replies << text;
+        if (command == commands::kSensorColor && ColourSensor(text))
+            m_commands.prepend(commands::kBayerType);
+        AskNext();
+    });
 }
 
 void CameraInfoQuery::Finish() {
@@ -121,11 +117,13 @@ void CameraInfoQuery::Finish() {
         m_identity = found;
     }
     m_querying = false;
-    const std::function<void()> done = std::move(m_done);
-    m_done = nullptr;
+    std::vector<std::function<void()>> waiting;
+    waiting.swap(m_done);
     emit m_events.infoShown(m_strInfo);
-    if (done)
-        done();
+    for (const std::function<void()>& done : waiting) {
+        if (done)
+            done();
+    }
 }
 
 } // namespace kestrel

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 namespace kestrel {
 
@@ -29,7 +30,7 @@ public:
     // Also keeps the serial number for the connection line. When the
     // connection ends in the middle, the query stops there and the pane is
     // emptied rather than filled with answers the camera never gave. A query
-    // asked for while one is under way replaces it (only its done is called).
+    // asked for while one is under way is answered by that one.
     void QueryCameraInfo(std::function<void()> done);
     bool Querying() const { return m_querying; }
 
@@ -53,13 +54,12 @@ private:
     BusyGate& m_gate;
     LineTransport& m_transport;
     // The query under way.
-    quint64 m_query = 0; // tells one query from the next
     bool m_querying = false;
     quint64 m_generation = 0; // of the connection it asks
     bool m_lost = false;
-    QByteArrayList m_commands; // still to ask, first next
-    QByteArrayList m_replies;  // in the order asked
-    std::function<void()> m_done;
+    QByteArrayList m_commands;                 // still to ask, first next
+    QByteArrayList m_replies;                  // in the order asked
+    std::vector<std::function<void()>> m_done; // whoever waits for its end
 
     CameraIdentity m_identity;
     QString m_strInfo;         // the camera information text

@@ -35,21 +35,22 @@ CameraProbe::CameraProbe(const ScanSettings& settings, QObject* parent)
         m_stage = Stage::Probing;
         m_camera->ProbeRun();
     });
-    connect(m_camera.get(), &Camera::runProbed, this, [this](const QByteArray& reply, bool answered) {
-        if (m_stage != Stage::Probing)
-            return;
-        if (!answered || m_aborted || !Present() || !IsStatusReply(View(reply))) {
-            Close(false, false);
-            return;
-        }
-        if (m_camera->UpdateRunning()) {
-            m_finding.state = ScanFinding::State::Programming;
-            Close(true, true);
-            return;
-        }
-        m_stage = Stage::Identifying;
-        m_camera->ReadIdentity();
-    });
+    connect(m_camera.get(), &Camera::runProbed, this,
+            [this](const QByteArray& reply, bool answered) {
+                if (m_stage != Stage::Probing)
+                    return;
+                if (!answered || m_aborted || !Present() || !IsStatusReply(View(reply))) {
+                    Close(false, false);
+                    return;
+                }
+                if (m_camera->UpdateRunning()) {
+                    m_finding.state = ScanFinding::State::Programming;
+                    Close(true, true);
+                    return;
+                }
+                m_stage = Stage::Identifying;
+                m_camera->ReadIdentity();
+            });
     connect(m_camera.get(), &Camera::identityRead, this, [this] {
         if (m_stage != Stage::Identifying)
             return;

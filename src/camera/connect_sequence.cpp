@@ -21,8 +21,8 @@ const QString kNoAddress = QStringLiteral("0.0.0.0");
 
 ConnectSequence::ConnectSequence(SessionIo io, Connector& connector, CommandChannel& channel,
                                  BusyGate& gate)
-    : m_log(io.log), m_events(io.events), m_connector(connector), m_channel(channel),
-      m_gate(gate) {}
+    : m_log(io.log), m_events(io.events), m_connector(connector), m_channel(channel), m_gate(gate) {
+}
 
 bool ConnectSequence::Open(const QString& address, quint16 port, Opened done) {
     // A click while an attempt is under way changes nothing: that attempt
@@ -35,23 +35,22 @@ bool ConnectSequence::Open(const QString& address, quint16 port, Opened done) {
         return true;
     }
     m_opening = true;
-    m_connector.Open(address, port,
-                     [this, address,
-                      done = std::move(done)](const LineTransport::ConnectOutcome& outcome) {
-                         if (!outcome.connected) {
-                             m_opening = false;
-                             Refuse(texts::CouldNotConnect(address, outcome.reason));
-                             done(std::nullopt);
-                             return;
-                         }
-                         const quint64 generation = m_connector.Generation();
-                         m_log.Restart();
-                         // The greeting: awaited, not used.
-                         m_channel.ReadLine(this, [this, generation, done](
-                                                      const std::optional<QByteArray>&) {
-                             Greeted(generation, done);
-                         });
-                     });
+    m_connector.Open(
+        address, port,
+        [this, address, done = std::move(done)](const LineTransport::ConnectOutcome& outcome) {
+            if (!outcome.connected) {
+                m_opening = false;
+                Refuse(texts::CouldNotConnect(address, outcome.reason));
+                done(std::nullopt);
+                return;
+            }
+            const quint64 generation = m_connector.Generation();
+            m_log.Restart();
+            // The greeting: awaited, not used.
+            m_channel.ReadLine(this, [this, generation, done](const std::optional<QByteArray>&) {
+                Greeted(generation, done);
+            });
+        });
     return true;
 }
 

@@ -1,8 +1,8 @@
 #include "firmware_run.h"
 
 #include "busy_gate.h"
-#include "call_later.h"
 #include "byte_view.h"
+#include "call_later.h"
 #include "camera_commands.h"
 #include "connect_sequence.h"
 
@@ -61,13 +61,13 @@ std::optional<RunOutcome> FirmwareRun::RunFirmwareUpdate() {
     }
     m_stage = Stage::Starting;
     Probe(this, OfThisRun([this](const std::optional<QByteArray>& reply) {
-        if (!reply || !m_transport.IsOpen()) {
-            // The log already says the connection was lost.
-            End(RunOutcome::ConnectionLost, QString(), QString());
-            return;
-        }
-        Announce(false, *reply);
-    }));
+              if (!reply || !m_transport.IsOpen()) {
+                  // The log already says the connection was lost.
+                  End(RunOutcome::ConnectionLost, QString(), QString());
+                  return;
+              }
+              Announce(false, *reply);
+          }));
     return std::nullopt;
 }
 
@@ -95,7 +95,7 @@ void FirmwareRun::After(int ms, std::function<void()> step) {
 CommandChannel::Reply
 FirmwareRun::OfThisRun(std::function<void(const std::optional<QByteArray>&)> step) {
     return [this, run = m_runId, step = std::move(step)](const std::optional<QByteArray>& reply) {
-        if (Current(run))
+        if (StillGoing(run))
             step(reply);
     };
 }
@@ -125,8 +125,7 @@ void FirmwareRun::Announce(bool takeOver, const QByteArray& probeReply) {
 }
 
 void FirmwareRun::Settle() {
-    m_gate.SendCommand(kRunStatus, this,
-                       OfThisRun([this](const std::optional<QByteArray>& reply) {
+    m_gate.SendCommand(kRunStatus, this, OfThisRun([this](const std::optional<QByteArray>& reply) {
                            if (!reply || !m_transport.IsOpen()) {
                                LostBeforeStart();
                                return;
@@ -151,24 +150,22 @@ void FirmwareRun::StopActivities(qsizetype next) {
         return;
     }
     // The replies are not looked at.
-    m_gate.SendCommand(commands::kStopActivities.at(next), this,
-                       OfThisRun([this, next](const std::optional<QByteArray>&) {
-                           StopActivities(next + 1);
-                       }));
+    m_gate.SendCommand(
+        commands::kStopActivities.at(next), this,
+        OfThisRun([this, next](const std::optional<QByteArray>&) { StopActivities(next + 1); }));
 }
 
 void FirmwareRun::SendStart() {
     m_gate.SetUpdateRunning(true);
-    m_gate.SendCommand(
-        commands::kStartRun, this,
-        OfThisRun([this](const std::optional<QByteArray>&) {
-            m_tracker.Started(Now());
-            BeginFollowing();
-        }),
-        [this, run = m_runId] {
-            if (Current(run))
-                emit startSent();
-        });
+    m_gate.SendCommand(commands::kStartRun, this,
+                       OfThisRun([this](const std::optional<QByteArray>&) {
+                           m_tracker.Started(Now());
+                           BeginFollowing();
+                       }),
+                       [this, run = m_runId] {
+                           if (StillGoing(run))
+                               emit startSent();
+                       });
 }
 
 void FirmwareRun::BeginFollowing() {
@@ -192,8 +189,9 @@ void FirmwareRun::BeginPhase(FlashPhase phase) {
 
 void FirmwareRun::Poll() {
     m_sincePoll.start();
-    m_gate.SendCommand(kRunStatus, this,
-                       OfThisRun([this](const std::optional<QByteArray>& reply) { OnPolled(reply); }));
+    m_gate.SendCommand(kRunStatus, this, OfThisRun([this](const std::optional<QByteArray>& reply) {
+                           OnPolled(reply);
+                       }));
 }
 
 void FirmwareRun::OnPolled(const std::optional<QByteArray>& reply) {
@@ -217,7 +215,7 @@ void FirmwareRun::OnPolled(const std::optional<QByteArray>& reply) {
     emit figuresRead(m_phase, answer.done, answer.total);
     if (answer.moved)
         emit m_events.progress(answer.position);
-    ShowWithStatus(answer.waiting ? WaitingToBegin(m_tracker.StartWaitMs())
+    ShowWithStatus(answer.waiting                 ? WaitingToBegin(m_tracker.StartWaitMs())
                    : m_phase == FlashPhase::Erase ? SectorLine(answer.done, answer.total)
                                                   : PageLine(answer.done, answer.total));
     if (answer.next == RunStep::Next::PhaseDone) {
@@ -263,7 +261,7 @@ void FirmwareRun::TryToReconnect() {
         return;
     }
     m_sequence.Reconnect([this, run = m_runId](bool back) {
-        if (!Current(run))
+        if (!StillGoing(run))
             return;
         if (back)
             Reconnected();

@@ -95,7 +95,9 @@ private:
     // The reply handler of this run: dropped once the run ended or was taken
     // over.
     CommandChannel::Reply OfThisRun(std::function<void(const std::optional<QByteArray>&)> step);
-    bool Current(quint64 run) const { return run == m_runId && m_stage != Stage::Idle; }
+    // The run of that number is the one going on: neither ended nor taken
+    // over. Asking changes nothing; End ends runs.
+    bool StillGoing(quint64 run) const { return run == m_runId && m_stage != Stage::Idle; }
 
     void Announce(bool takeOver, const QByteArray& probeReply);
     void Settle();
@@ -117,6 +119,7 @@ private:
     void LostBeforeStart();
     // The run is over: the busy gate opens, nothing of it is waited for.
     void Quiet();
+    // Ends the run: over (Quiet), its last words logged, ended() told.
     void End(RunOutcome outcome, const QString& logText, const QString& message);
     static QString Figures(const RunTracker& tracker);
 
@@ -135,7 +138,7 @@ private:
     QElapsedTimer m_sincePoll; // from the last status poll of the phase
     QTimer m_timer;            // the pause the run waits out, when it waits
     std::function<void()> m_afterPause;
-    bool m_lossSeen = false; // the connection was lost, not closed by the operator
+    bool m_lossSeen = false;          // the connection was lost, not closed by the operator
     std::optional<KeepAwake> m_awake; // from the start of following to the end
 };
 

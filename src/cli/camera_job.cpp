@@ -17,8 +17,8 @@ JobState StateOf(FlashPhase phase) {
 
 CameraJob::CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink)
     : m_job(job), m_address(std::move(address)), m_plan(plan),
-      m_tap(std::make_unique<ConversationTap>(plan.records, job, sink)),
-      m_surface(job, *m_tap), m_camera(m_log, m_events, plan.link, plan.run) {
+      m_tap(std::make_unique<ConversationTap>(plan.records, job, sink)), m_surface(job, *m_tap),
+      m_camera(m_log, m_events, plan.link, plan.run) {
     m_surface.Present(m_events);
     m_tap->Follow(m_camera);
     m_pause.setSingleShot(true);

@@ -46,7 +46,8 @@ void CallLater(QObject* context, std::function<void()> call) {
     if (calls.posted)
         return;
     calls.posted = true;
-    QMetaObject::invokeMethod(&calls.poster, [&calls] { calls.Run(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &calls.poster, [&calls] { calls.Run(); }, Qt::QueuedConnection);
 }
 
 } // namespace kestrel

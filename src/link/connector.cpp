@@ -55,10 +55,9 @@ void Connector::Disconnect(const QByteArray& goodbye, std::function<void()> done
         Close(done);
         return;
     }
-    m_channel.SendCommand(goodbye, this,
-                          [this, done = std::move(done)](const std::optional<QByteArray>&) {
-                              Close(done);
-                          });
+    m_channel.SendCommand(
+        goodbye, this,
+        [this, done = std::move(done)](const std::optional<QByteArray>&) { Close(done); });
 }
 
 void Connector::Close(const std::function<void()>& done) {

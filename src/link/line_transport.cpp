@@ -25,6 +25,11 @@ LineTransport::LineTransport(LinkSettings settings, QObject* parent)
     connect(m_socket, &QTcpSocket::readyRead, this, &LineTransport::OnReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this,
             [this] { Lose(texts::CameraClosedConnection()); });
+    connect(&m_direct, &DirectConnect::connected, this, &LineTransport::OnDirectlyConnected);
+    connect(&m_direct, &DirectConnect::refused, this,
+            [this] { FailAttempt(texts::ConnectionRefused()); });
+    connect(&m_direct, &DirectConnect::declined, this,
+            [this] { m_socket->connectToHost(m_host, m_port); });
     m_replyTimer.setSingleShot(true);
     m_replyTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_replyTimer, &QTimer::timeout, this, &LineTransport::OnReplyTimer);
@@ -42,7 +47,19 @@ void LineTransport::Connect(const QString& host, quint16 port, QObject* context,
     Shut(true);
     m_attempt = Attempt{context, std::move(done)};
     m_attemptTimer.start(m_settings.connectTimeoutMs);
-    m_socket->connectToHost(host, port);
+    m_host = host;
+    m_port = port;
+    if (!m_direct.Start(host, port))
+        m_socket->connectToHost(host, port);
+}
+
+void LineTransport::OnDirectlyConnected(qintptr descriptor) {
+    if (!m_socket->setSocketDescriptor(descriptor)) {
+        DirectConnect::Release(descriptor);
+        m_socket->connectToHost(m_host, m_port);
+        return;
+    }
+    OnConnected();
 }
 
 void LineTransport::OnConnected() {
@@ -193,6 +210,7 @@ void LineTransport::Shut(bool tell) {
     attempt.swap(m_attempt);
     // Whatever the socket still says of this connection is not listened to:
     // the flags above are down.
+    m_direct.Cancel();
     m_socket->abort();
     if (!tell)
         return;

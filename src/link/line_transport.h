@@ -1,5 +1,6 @@
 #pragma once
 
+#include "direct_connect.h"
 #include "line_assembler.h"
 #include "link_settings.h"
 
@@ -93,6 +94,7 @@ private:
     };
 
     void OnConnected();
+    void OnDirectlyConnected(qintptr descriptor);
     void OnSocketError();
     void OnReadyRead();
     void OnAttemptTimeout();
@@ -111,7 +113,10 @@ private:
     bool Awaiting() const { return !m_queue.empty() && m_queue.front().out; }
 
     LinkSettings m_settings;
-    QTcpSocket* m_socket; // a child, kept from one connection to the next
+    QTcpSocket* m_socket;   // a child, kept from one connection to the next
+    DirectConnect m_direct; // tried first; Qt's connect where it declines
+    QString m_host;
+    quint16 m_port = 0;
     bool m_open = false;
     quint64 m_generation = 0;
     LineAssembler m_assembler;
