@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the fuzz target of the reply readers, the line assembler and the
-# checksum list reader with clang (preset "fuzz") and fuzzes it for a bounded
-# time, starting from a copy of fuzz/corpus/. Exits non-zero when the fuzzer
-# finds an input that breaks an invariant, crashes or hangs; the input is kept
-# in <build>/findings/.
+# Builds the fuzz target of the reply readers, the line assembler, the
+# checksum list reader and the rules of the production history with clang
+# (preset "fuzz") and fuzzes it for a bounded time, starting from a copy of
+# fuzz/corpus/. Exits non-zero when the fuzzer finds an input that breaks an
+# invariant, crashes or hangs; the input is kept in <build>/findings/.
 #
 # Usage: scripts/fuzz.sh [seconds]        (default 60)
 # KESTREL_FUZZ_BUILD_DIR overrides the build folder (default build/fuzz).

@@ -104,7 +104,9 @@ std::optional<std::int64_t> ParseFilterDate(std::string_view text, bool endOfDay
     if (!TakeChar(text, 'T'))
         return std::nullopt;
     const auto time = TakeTime(text);
-    if (!time)
+    // An offset may not carry the time out of the years 0000 to 9999.
+    if (!time || midnight + *time < DaysFromCivil(0, 1, 1) * kDayMs ||
+        midnight + *time >= DaysFromCivil(10000, 1, 1) * kDayMs)
         return std::nullopt;
     return midnight + *time;
 }
