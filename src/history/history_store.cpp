@@ -20,6 +20,19 @@ std::string Sha256(std::string_view bytes) {
         .toStdString();
 }
 
+// SQLite says only that it cannot open a file that this user may not write,
+// in a folder that this user may not write either (the journal's files go
+// beside it).
+std::optional<QString> ReadOnlyReason(const QString& path) {
+    const QFileInfo file(path);
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("the file is read-only for this user");
+    if (!QFileInfo(file.absolutePath()).isWritable())
+        return QStringLiteral("its folder %1 is read-only for this user")
+            .arg(QDir::toNativeSeparators(file.absolutePath()));
+    return std::nullopt;
+}
+
 QString NewConnectionName() {
     static QAtomicInteger<quint64> count;
     return QStringLiteral("kestrel-history-%1").arg(count.fetchAndAddRelaxed(1));
@@ -73,15 +86,18 @@ bool HistoryStore::Open(const QString& path, QString* error, Options options) {
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(options.busyTimeoutMs));
     if (!db.open())
-        return Fail(HistoryDoing::Open, ReasonOf(db.lastError(), options.busyTimeoutMs), error);
+        return Fail(HistoryDoing::Open,
+                    ReadOnlyReason(path).value_or(ReasonOf(db.lastError(), options.busyTimeoutMs)),
+                    error);
     QString reason;
     // SQLite reads the file at the first statement: a file that is not a
-    // database says so here.
-    if (!Exec(QStringLiteral("PRAGMA journal_mode = WAL"), &reason) ||
-        !Exec(QStringLiteral("PRAGMA synchronous = FULL"), &reason) ||
-        !MigrateHistory(db, options.busyTimeoutMs, &reason)) {
+    // database says so here. The journal changes only once the file is known
+    // for a history, so that another program's database is left as it was.
+    if (!Exec(QStringLiteral("PRAGMA synchronous = FULL"), &reason) ||
+        !MigrateHistory(db, options.busyTimeoutMs, &reason) ||
+        !Exec(QStringLiteral("PRAGMA journal_mode = WAL"), &reason)) {
         db.close();
-        return Fail(HistoryDoing::Open, reason, error);
+        return Fail(HistoryDoing::Open, ReadOnlyReason(path).value_or(reason), error);
     }
     return true;
 }
