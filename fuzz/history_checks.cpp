@@ -77,6 +77,9 @@ std::vector<HistoryEvent> ReadEvents(std::string_view bytes) {
         e.hardwareBefore = at(5);
         e.target = at(6);
         e.pid = static_cast<std::int64_t>(line.size());
+        e.recordFile = line;
+        HistoryEvent back;
+        Require(ReadEventDetail(EventDetail(e), back) && EventDetail(back) == EventDetail(e));
         events.push_back(e);
     }
     return events;
@@ -87,6 +90,9 @@ std::vector<HistoryEvent> ReadEvents(std::string_view bytes) {
 void CheckHistoryRules(std::string_view bytes) {
     if (const auto files = DecodeStickFiles(bytes))
         Require(EncodeStickFiles(*files) == bytes);
+    HistoryEvent read;
+    if (ReadEventDetail(bytes, read))
+        Require(EventDetail(read) == bytes);
     for (const bool endOfDay : {false, true}) {
         if (const auto ms = ParseFilterDate(bytes, endOfDay))
             Require(ParseFilterDate(FormatUtc(*ms), false) == ms);

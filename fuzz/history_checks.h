@@ -4,9 +4,10 @@
 
 namespace kestrel::fuzz {
 
-// Reads the bytes as stick files, as a date of --since or --until, and line
-// by line as history events, and checks the history's rules: stick files and
-// dates read back to what they were written as; events chained and walked
+// Reads the bytes as stick files, as an event's detail, as a date of --since
+// or --until, and line by line as history events, and checks the history's
+// rules: stick files, details and dates read back to what they were written
+// as; events chained and walked
 // intact raise no break; operations come newest first, each end with its
 // begin, no more than asked for; every CSV line reads back to its fields; a
 // pending run is one of the camera's own finished runs.

@@ -10,8 +10,15 @@ std::string FirstPreviousHash() {
 
 std::string ChainHash(const HashFunction& hash, std::string_view previous,
                       const HistoryEvent& event) {
-    std::string bytes(previous);
-    bytes += CanonicalContent(event);
+    return ChainHash(hash, previous, CanonicalContent(event));
+}
+
+std::string ChainHash(const HashFunction& hash, std::string_view previous,
+                      std::string_view content) {
+    std::string bytes;
+    bytes.reserve(previous.size() + content.size());
+    bytes += previous;
+    bytes += content;
     return hash(bytes);
 }
 
@@ -19,15 +26,20 @@ ChainWalk::ChainWalk(HashFunction hash) : m_hash(std::move(hash)), m_last(FirstP
 
 std::optional<ChainBreak> ChainWalk::Feed(const HistoryEvent& event, std::string_view previous,
                                           std::string_view stored) {
+    return Feed(event.id, CanonicalContent(event), previous, stored);
+}
+
+std::optional<ChainBreak> ChainWalk::Feed(std::int64_t id, std::string_view content,
+                                          std::string_view previous, std::string_view stored) {
     using Kind = ChainBreak::Kind;
-    if (ChainHash(m_hash, previous, event) != stored)
-        return ChainBreak{Kind::Changed, event.id, 0, 0};
-    if (event.id != m_lastId + 1)
-        return ChainBreak{Kind::Removed, event.id, m_lastId + 1, event.id - 1};
+    if (ChainHash(m_hash, previous, content) != stored)
+        return ChainBreak{Kind::Changed, id, 0, 0};
+    if (id != m_lastId + 1)
+        return ChainBreak{Kind::Removed, id, m_lastId + 1, id - 1};
     if (previous != m_last)
-        return ChainBreak{Kind::Reordered, event.id, 0, 0};
+        return ChainBreak{Kind::Reordered, id, 0, 0};
     m_last = std::string(stored);
-    m_lastId = event.id;
+    m_lastId = id;
     ++m_checked;
     return std::nullopt;
 }

@@ -23,6 +23,9 @@ std::string FirstPreviousHash();
 
 std::string ChainHash(const HashFunction& hash, std::string_view previous,
                       const HistoryEvent& event);
+// The same, of the event's canonical content.
+std::string ChainHash(const HashFunction& hash, std::string_view previous,
+                      std::string_view content);
 
 // The first place where the chain does not hold.
 struct ChainBreak {
@@ -48,6 +51,9 @@ public:
     // chain does not hold there. Nothing more may be fed after a break.
     std::optional<ChainBreak> Feed(const HistoryEvent& event, std::string_view previous,
                                    std::string_view stored);
+    // The same, given the event's id and canonical content.
+    std::optional<ChainBreak> Feed(std::int64_t id, std::string_view content,
+                                   std::string_view previous, std::string_view stored);
     // After the last event: lastIdGiven is the highest id the history ever
     // gave; a break when newer events are missing.
     std::optional<ChainBreak> Finish(std::int64_t lastIdGiven) const;

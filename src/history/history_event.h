@@ -61,11 +61,23 @@ struct HistoryEvent {
     bool operator==(const HistoryEvent&) const = default;
 };
 
-// The bytes the chain hashes for an event: every field but the id, in a fixed
-// order, each as its length in decimal, ':' and its bytes, so that no two
-// events share them. The id is the event's place in the chain, which the
-// previous hash pins down.
+// An event's fields fall in two parts: those a history is searched by (time,
+// action, phase, operation, serial, result), and the detail, the rest. Each
+// part is written as fields of its length in decimal, ':' and its bytes, in a
+// fixed order, so that no two events share them.
+
+// The bytes the chain hashes for an event: a tag of this layout, the
+// searched fields, then the detail. The id is the event's place in the chain,
+// which the previous hash pins down, and not part of it.
 std::string CanonicalContent(const HistoryEvent& event);
+// The same from the event's searched fields and the bytes of a detail.
+std::string CanonicalContent(const HistoryEvent& searched, std::string_view detail);
+
+// The detail's bytes, and the detail fields of an event read back from them;
+// false, leaving the event as it was, when the bytes are not what
+// EventDetail makes.
+std::string EventDetail(const HistoryEvent& event);
+bool ReadEventDetail(std::string_view detail, HistoryEvent& event);
 
 // The stick files as one field: the same length-prefixed form.
 std::string EncodeStickFiles(const std::vector<StickFile>& files);

@@ -17,16 +17,12 @@ const std::array<std::vector<const char*>, kHistorySchema> kSteps{{
         // Events are appended and never changed: the triggers refuse an update
         // or a removal made by mistake (one made on purpose shows in the chain).
         // AUTOINCREMENT keeps the highest id ever given, so that removing the
-        // newest events shows too.
+        // newest events shows too. The fields searched by have columns; the
+        // rest of an event is its detail, as EventDetail() writes it.
         "CREATE TABLE events ("
         " id INTEGER PRIMARY KEY AUTOINCREMENT, time INTEGER NOT NULL,"
-        " bench TEXT NOT NULL, operator TEXT NOT NULL, face TEXT NOT NULL, action TEXT NOT NULL,"
-        " phase TEXT NOT NULL, operation TEXT NOT NULL, address TEXT NOT NULL,"
-        " serial TEXT NOT NULL, model TEXT NOT NULL, hw_before TEXT NOT NULL,"
-        " hw_after TEXT NOT NULL, software TEXT NOT NULL, target TEXT NOT NULL,"
-        " result TEXT NOT NULL, changed INTEGER NOT NULL, elapsed_ms INTEGER NOT NULL,"
-        " record TEXT NOT NULL, tool TEXT NOT NULL, stick BLOB NOT NULL, signer TEXT NOT NULL,"
-        " pid INTEGER NOT NULL, process_start TEXT NOT NULL,"
+        " action TEXT NOT NULL, phase TEXT NOT NULL, operation TEXT NOT NULL,"
+        " serial TEXT NOT NULL, result TEXT NOT NULL, detail BLOB NOT NULL,"
         " prev BLOB NOT NULL, hash BLOB NOT NULL)",
         "CREATE INDEX events_serial ON events (serial)",
         "CREATE INDEX events_time ON events (time)",

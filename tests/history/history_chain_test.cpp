@@ -45,7 +45,7 @@ class HistoryChainTest : public QObject {
 private slots:
     void canonicalKeepsFieldsApart_data();
     void canonicalKeepsFieldsApart();
-    void stickFiles();
+    void detailReadsBack();
     void walk_data();
     void walk();
 };
@@ -84,9 +84,22 @@ void HistoryChainTest::canonicalKeepsFieldsApart() {
     QCOMPARE(CanonicalContent(a) == CanonicalContent(b), shift == 3);
 }
 
-void HistoryChainTest::stickFiles() {
-    const std::vector<StickFile> files{{"firm.rbf", "ab12"}, {"a:b", ""}, {"", "x"}};
-    QCOMPARE(DecodeStickFiles(EncodeStickFiles(files)), files);
+void HistoryChainTest::detailReadsBack() {
+    HistoryEvent e;
+    e.stickFiles = {{"firm.rbf", "ab12"}, {"a:b", ""}, {"", "x"}};
+    e.model = std::string("\0\xff:", 3);
+    e.elapsedMs = -5;
+    e.pid = 4321;
+    e.changed = true;
+    HistoryEvent back;
+    QVERIFY(ReadEventDetail(EventDetail(e), back));
+    QVERIFY(back == e);
+    QCOMPARE(DecodeStickFiles(EncodeStickFiles(e.stickFiles)), e.stickFiles);
+    const std::string detail = EventDetail(e);
+    // Cut short, one byte more, or a number or flag not as written.
+    for (const std::string& bad : {detail.substr(0, detail.size() - 1), detail + "0",
+                                   std::string("0:") + detail, std::string()})
+        QVERIFY(!ReadEventDetail(bad, back));
     for (const char* bad : {"3:abc", "3:abc1:", "03:abc0:", "x:y", "1:a2:bcd"})
         QVERIFY2(!DecodeStickFiles(bad), bad);
 }
