@@ -101,13 +101,28 @@ void CheckHistoryRules(std::string_view bytes) {
     const std::vector<HistoryEvent> events = ReadEvents(bytes);
     ChainWalk walk(ToyHash);
     std::string previous = FirstPreviousHash();
+    std::vector<std::string> hashes;
     for (const HistoryEvent& e : events) {
-        const std::string hash = ChainHash(ToyHash, previous, e);
-        Require(!walk.Feed(e, previous, hash));
-        previous = hash;
+        hashes.push_back(ChainHash(ToyHash, previous, e));
+        Require(!walk.Feed(e, previous, hashes.back()));
+        previous = hashes.back();
     }
     Require(!walk.Finish(static_cast<std::int64_t>(events.size())));
     Require(walk.Checked() == static_cast<std::int64_t>(events.size()));
+
+    // One event changed, chosen by the bytes: the walk stops there, naming it.
+    const std::size_t changed = bytes.size() % events.size();
+    ChainWalk again(ToyHash);
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        HistoryEvent e = events[i];
+        e.serial += i == changed ? "!" : "";
+        const auto found = again.Feed(e, i == 0 ? FirstPreviousHash() : hashes[i - 1], hashes[i]);
+        Require(found.has_value() == (i == changed));
+        if (found) {
+            Require(found->kind == ChainBreak::Kind::Changed && found->id == e.id);
+            break;
+        }
+    }
 
     OperationFilter filter;
     filter.last = bytes.empty() ? 0 : static_cast<unsigned char>(bytes.back()) % 4;
@@ -116,6 +131,15 @@ void CheckHistoryRules(std::string_view bytes) {
     }
     const std::vector<Operation>& ops = fold.Operations();
     Require(filter.last == 0 || ops.size() <= static_cast<std::size_t>(filter.last));
+    // Unlimited, every begin is one operation.
+    std::size_t begins = 0;
+    for (const HistoryEvent& e : events)
+        begins += e.phase == history::kBegin ? 1 : 0;
+    Require(filter.last != 0 || ops.size() == begins);
+    std::size_t lines = 0;
+    for (const char c : OperationsCsv(ops))
+        lines += c == '\n' ? 1 : 0;
+    Require(lines >= ops.size() + 1);
     for (std::size_t i = 0; i < ops.size(); ++i) {
         const Operation& op = ops[i];
         Require(op.begin.phase == history::kBegin);

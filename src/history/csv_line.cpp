@@ -84,4 +84,11 @@ std::vector<std::string> OperationCsvFields(const Operation& op) {
             latest(&HistoryEvent::signerKey)};
 }
 
+std::string OperationsCsv(const std::vector<Operation>& operations) {
+    std::string text = CsvLine(OperationCsvHeader());
+    for (const Operation& operation : operations)
+        text += CsvLine(OperationCsvFields(operation));
+    return text;
+}
+
 } // namespace kestrel

@@ -17,4 +17,8 @@ std::string CsvLine(const std::vector<std::string>& fields);
 std::vector<std::string> OperationCsvHeader();
 std::vector<std::string> OperationCsvFields(const Operation& operation);
 
+// The export of the operations: the header's line, then one line each, in
+// the order given.
+std::string OperationsCsv(const std::vector<Operation>& operations);
+
 } // namespace kestrel

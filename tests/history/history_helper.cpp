@@ -17,20 +17,14 @@ using namespace kestrel;
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 4)
-        return 2;
-    const int count = args[3].toInt();
-    HistoryWriter writer(args[1]);
-    QObject::connect(&writer, &HistoryWriter::failed, [](const QString& sentence) {
-        std::fprintf(stderr, "%s\n", qPrintable(sentence));
-        QCoreApplication::exit(1);
-    });
+    const int count = args.value(3).toInt();
+    HistoryWriter writer(args.value(1));
     const auto begin = [](int i) {
         HistoryEvent event = BeginEvent(history::kTerminal, history::kUpdate);
         event.serial = "S" + std::to_string(i);
         return event;
     };
-    if (args[2] == QLatin1String("pairs")) {
+    if (args.value(2) == QLatin1String("pairs")) {
         for (int i = 0; i < count; ++i) {
             const HistoryEvent event = begin(i);
             writer.Write(event);
@@ -38,15 +32,15 @@ int main(int argc, char** argv) {
             end.result = "ok";
             writer.Write(end);
         }
-        return writer.Finish() ? 0 : 1;
+        QString failure;
+        const bool written = writer.Finish(&failure);
+        std::fputs(qPrintable(failure), stderr);
+        return written ? 0 : 1;
     }
-    qint64 lastId = 0;
+    bool told = false;
     QObject::connect(&writer, &HistoryWriter::written, [&](qint64 id) {
-        if (lastId < count && id >= count) { // the history was empty
-            std::printf("begun\n");
-            std::fflush(stdout);
-        }
-        lastId = id;
+        if (id >= count && !told) // the history was empty
+            told = std::puts("begun") >= 0 && std::fflush(stdout) == 0;
     });
     for (int i = 0; i < count; ++i)
         writer.Write(begin(i));
