@@ -27,7 +27,6 @@ HistoryEvent Event(const QString& text, std::int64_t id) {
     e.hardwareBefore = "1.0";
     e.target = "2.0";
     e.pid = e.operation == "9" ? 9 : 1; // process 9 is gone
-    e.bench = "bench-a";
     return e;
 }
 
@@ -77,8 +76,6 @@ void HistoryRulesTest::fold_data() {
                             << "" << 0 << "9:interrupted 1:ok";
     QTest::newRow("result") << events << ""
                             << "ok" << 0 << "1:ok";
-    QTest::newRow("interrupted") << events << ""
-                                 << "interrupted" << 0 << "9:interrupted";
     QTest::newRow("last two") << events << ""
                               << "" << 2 << "3:running 9:interrupted";
     QTest::newRow("last of a serial") << events << "S2"

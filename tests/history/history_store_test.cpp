@@ -97,7 +97,6 @@ void HistoryStoreTest::openFails_data() {
     QTest::addColumn<QString>("reason");
     QTest::newRow("missing folder")
         << "none/h.sqlite" << QByteArray() << QStringList() << "its folder %1/none does not exist";
-    QTest::newRow("a folder") << "." << QByteArray() << QStringList() << "it is a folder";
     QTest::newRow("not a database")
         << "text" << QByteArray(4096, 'x') << QStringList() << "the file is not an SQLite database";
     QTest::newRow("another program's")
@@ -143,7 +142,6 @@ void HistoryStoreTest::readsAsTheRulesFold_data() {
     QTest::newRow("since, mid-operation") << "" << qint64(1'020'200) << qint64(-1) << "" << 0;
     QTest::newRow("until, before the end") << "" << qint64(-1) << qint64(1'020'000) << "" << 0;
     QTest::newRow("serial, result, last") << "S2" << qint64(-1) << qint64(-1) << "stalled" << 2;
-    QTest::newRow("interrupted") << "" << qint64(-1) << qint64(-1) << "interrupted" << 0;
 }
 
 void HistoryStoreTest::readsAsTheRulesFold() {
