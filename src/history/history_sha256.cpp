@@ -4,6 +4,7 @@
 // processor's SHA instructions and is several times faster than
 // QCryptographicHash, which remains the fallback.
 #ifdef KESTREL_SHA256_OPENSSL
+#include <openssl/crypto.h>
 #include <openssl/sha.h>
 #else
 #include <QCryptographicHash>
@@ -21,6 +22,12 @@ std::string HistorySha256(std::string_view bytes) {
     return QCryptographicHash::hash(QByteArrayView(bytes.data(), qsizetype(bytes.size())),
                                     QCryptographicHash::Sha256)
         .toStdString();
+#endif
+}
+
+void StartHistorySha256() {
+#ifdef KESTREL_SHA256_OPENSSL
+    OPENSSL_init_crypto(OPENSSL_INIT_LOAD_CONFIG, nullptr);
 #endif
 }
 

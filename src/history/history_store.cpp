@@ -85,9 +85,9 @@ bool HistoryStore::Open(const QString& path, QString* error, Options options) {
                     error);
     QString reason;
     // SQLite reads the file at the first statement: a file that is not a
-    // database says so here. The journal changes only once the file is known
-    // for a history, so that another program's database is left as it was.
-    // Reads through a memory map: no system call per page.
+    // database says so here. Reads go through a memory map, without a system
+    // call per page. The journal changes only once the file is known for a
+    // history, so that another program's database is left as it was.
     if (!Exec(QStringLiteral("PRAGMA synchronous = FULL"), &reason) ||
         !Exec(QStringLiteral("PRAGMA mmap_size = 1073741824"), &reason) ||
         !MigrateHistory(db, options.busyTimeoutMs, &reason) ||

@@ -1,5 +1,6 @@
 #include "history_writer.h"
 
+#include "history_sha256.h"
 #include "history_worker.h"
 
 #include <QMetaObject>
@@ -10,6 +11,7 @@ namespace kestrel {
 
 HistoryWriter::HistoryWriter(const QString& path, HistoryStore::Options options, QObject* parent)
     : QObject(parent), m_path(path), m_worker(new HistoryWorker(path, options)) {
+    StartHistorySha256();
     m_thread.setObjectName(QStringLiteral("history writer"));
     m_worker->moveToThread(&m_thread);
     connect(m_worker, &HistoryWorker::wrote, this, &HistoryWriter::written);
