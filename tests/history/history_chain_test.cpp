@@ -53,16 +53,15 @@ void HistoryChainTest::walk_data() {
     QTest::addColumn<QString>("verdict");
     const QString unlinked = "event 3 does not follow event 2 in the chain: they were reordered, "
                              "or event 2 was replaced";
-    QTest::newRow("intact") << ""
-                            << "";
-    QTest::newRow("hash changed") << "rehash 3"
+    QTest::newRow("intact") << QString() << QString();
+    QTest::newRow("hash changed") << QStringLiteral("rehash 3")
                                   << "event 3 was changed after it was written";
-    QTest::newRow("first removed") << "remove 1"
-                                   << "event 1 is missing: removed before event 2";
-    QTest::newRow("two removed") << "remove 3 4"
+    QTest::newRow("first removed")
+        << QStringLiteral("remove 1") << "event 1 is missing: removed before event 2";
+    QTest::newRow("two removed") << QStringLiteral("remove 3 4")
                                  << "events 3 to 4 are missing: removed before event 5";
-    QTest::newRow("newest removed") << "remove 6"
-                                    << "event 6 is missing: removed after event 5";
+    QTest::newRow("newest removed")
+        << QStringLiteral("remove 6") << "event 6 is missing: removed after event 5";
     QTest::newRow("changed and rehashed") << "rechain 2" << unlinked;
 }
 

@@ -1,8 +1,6 @@
-// A process that writes to a history, for the tests of several processes at
-// once and of a writer killed at work:
+// Writes to a history, for the tests of processes at once and of a writer killed:
 //   history_helper FILE pairs N   writes N operations (begin and end), exits
-//   history_helper FILE begin N   writes N begins, says "begun", then goes on
-//                                 writing begins until it is killed
+//   history_helper FILE begin N   writes N begins, says "begun", writes more until killed
 
 #include "history_stamp.h"
 #include "history_writer.h"
