@@ -4,6 +4,7 @@
 #                             (no file choosers: those are staging's)
 #   link, staging             the camera connection; the copy onto the USB stick
 #   camera                    the camera operations, on the link
+#   history                   the production history (SQLite), on core alone
 #   session                   the window's logic without widgets, on all of the above
 #   app, cli                  the window and the terminal program, on top, apart;
 #                             cli reaches the camera through camera/ alone
@@ -25,9 +26,10 @@ set(allowed_core core)
 set(allowed_link core link)
 set(allowed_staging core staging)
 set(allowed_camera core link camera)
-set(allowed_session core link camera staging session)
-set(allowed_app core link camera staging session app)
-set(allowed_cli core camera staging cli)
+set(allowed_history core history)
+set(allowed_session core link camera staging history session)
+set(allowed_app core link camera staging history session app)
+set(allowed_cli core camera staging history cli)
 set(allowed_sim core sim)
 
 file(GLOB folders RELATIVE ${SRC} ${SRC}/*)

@@ -3,13 +3,15 @@
 // stream by the line assembler, whose lines are then read as replies in their
 // turn; the same bytes are also read as a list of checksums beside a firmware
 // file, as a signify key and signature, as a site's policy and list of
-// revoked keys, as a camera's hardware firmware version and a target, as a target
-// of a search for cameras, and as a machine's drives for the eject plan. A
-// broken invariant traps.
+// revoked keys, as a camera's hardware firmware version and a target, as a
+// target of a search for cameras, as a machine's drives for the eject plan,
+// and as stick files, dates and events of the production history. A broken
+// invariant traps.
 
 #include "assembler_checks.h"
 #include "checksum_checks.h"
 #include "eject_checks.h"
+#include "history_checks.h"
 #include "reply_checks.h"
 #include "run_checks.h"
 #include "scan_checks.h"
@@ -32,6 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     kestrel::fuzz::CheckHwVersionRule(bytes);
     kestrel::fuzz::CheckScanRules(bytes);
     kestrel::fuzz::CheckEjectPlan(bytes);
+    kestrel::fuzz::CheckHistoryRules(bytes);
     // Where the stream is cut in two comes from its first bytes.
     const std::size_t cut = size >= 2 ? static_cast<std::size_t>(data[0] | data[1] << 8) : 0;
     for (const std::string& line : kestrel::fuzz::CheckLineAssembler(bytes, cut))

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the fuzz target of the reply readers, the line assembler, the
-# checksum list reader and the readers of signify keys and signatures, the
-# site's policy and its revoked keys with clang (preset "fuzz") and fuzzes it
-# for a bounded time, starting from a copy of fuzz/corpus/. Exits non-zero when the fuzzer
-# finds an input that breaks an invariant, crashes or hangs; the input is kept
-# in <build>/findings/.
+# checksum list reader, the readers of signify keys and signatures, the
+# site's policy and its revoked keys, and the rules of the production history
+# with clang (preset "fuzz") and fuzzes it for a bounded time, starting from a
+# copy of fuzz/corpus/. Exits non-zero when the fuzzer finds an input that
+# breaks an invariant, crashes or hangs; the input is kept in
+# <build>/findings/.
 #
 # Usage: scripts/fuzz.sh [seconds]        (default 60)
 # KESTREL_FUZZ_BUILD_DIR overrides the build folder (default build/fuzz).

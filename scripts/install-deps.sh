@@ -4,9 +4,10 @@
 #   install-deps.sh test   all that scripts/test.sh needs besides (the default)
 set -euo pipefail
 
+# libqt6sql6-sqlite: Qt's SQLite driver, for the production history.
 run_packages=(cmake ninja-build g++ ccache pkg-config
-              qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libssl-dev libbenchmark-dev
-              xvfb xauth)
+              qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6sql6-sqlite libgl-dev libssl-dev
+              libbenchmark-dev xvfb xauth)
 # Fuzzing (clang), the manual pages, the Debian packages and their checks
 # (dpkg-shlibdeps, lintian, the desktop entry and AppStream validators, the
 # installed window's X properties), the syntax check of the Windows code, the

@@ -1,0 +1,3 @@
+#pragma once
+// A camera operation.
+class Camera {};

@@ -1,0 +1,2 @@
+// The history reaching sideways into the camera operations.
+#include "camera.h"
