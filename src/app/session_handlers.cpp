@@ -1,6 +1,7 @@
 #include "session_handlers.h"
 
 #include "camera.h"
+#include "firmware_staging.h"
 #include "kestrel_flashtool_dlg.h"
 #include "tool_session.h"
 
@@ -22,13 +23,15 @@ ButtonHandlers SessionButtonHandlers(ToolSession& session, CKestrel_FlashToolDlg
 void BindSession(ToolSession& session, CKestrel_FlashToolDlg& window) {
     window.SetButtonHandlers(SessionButtonHandlers(session, window));
     window.SetBusy([&session] { return session.Busy(); });
-    // Where the camera's work ends, a close asked for meanwhile may go ahead.
+    // Where the camera's work or the copy's ends, a close asked for meanwhile
+    // may go ahead.
     Camera& camera = session.TheCamera();
     const auto ended = [&window] { window.WorkEnded(); };
     QObject::connect(&camera, &Camera::connectEnded, &window, ended);
     QObject::connect(&camera, &Camera::runEnded, &window, ended);
     QObject::connect(&camera, &Camera::identityRead, &window, ended);
     QObject::connect(&camera, &Camera::disconnected, &window, ended);
+    QObject::connect(&session.Staging(), &FirmwareStaging::workEnded, &window, ended);
 }
 
 } // namespace kestrel

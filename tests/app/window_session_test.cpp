@@ -1,3 +1,4 @@
+#include "firmware_staging.h"
 #include "camera.h"
 #include "file_choosers.h"
 #include "ip_address_edit.h"
@@ -133,6 +134,7 @@ private slots:
     void secondPressWhileStartingIsIgnored_data();
     void secondPressWhileStartingIsIgnored();
     void copyDuringARunKeepsTheRunInTheLog();
+    void closingDuringACopyWaitsForItsEnd();
     void copySignedFirmware_data();
     void copySignedFirmware();
     void refusedConnectAfterACopy();
@@ -308,6 +310,32 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
              qPrintable(report));
     QCOMPARE(QFileInfo(stick + QStringLiteral("/firm.rbf")).size(), QFileInfo(hw).size());
     QCOMPARE(QFileInfo(stick + QStringLiteral("/vx_server")).size(), QFileInfo(sw).size());
+}
+
+void WindowSessionTest::closingDuringACopyWaitsForItsEnd() {
+    // The copy goes on after Copy's handler has returned: a close asked for
+    // meanwhile waits until the files on the stick are whole.
+    namespace kt = kestrel::test;
+    QTemporaryDir scratch;
+    const QString stick = scratch.filePath("stick");
+    const QStringList files{scratch.filePath("camera_2_6.rbf"), scratch.filePath("vx_server_3_9")};
+    const QByteArray hw(32 * 1024 * 1024, 'h');
+    QVERIFY(QDir().mkpath(stick) && kt::WriteFile(files[0], hw) && kt::WriteFile(files[1], "sw"));
+    Tool tool(FastCamera(), true); // the camera is not asked
+    tool.choosers->files = files;
+    tool.choosers->folder = stick;
+    tool.session->OnBnClickedSelectHw();
+    tool.session->OnBnClickedSelectSw();
+    tool.session->OnBnClickedSelectUsb();
+    QSignalSpy copied(&tool.session->Staging(), &kestrel::FirmwareStaging::copyEnded);
+    QTest::mouseClick(tool.dlg.findChild<QPushButton*>(QStringLiteral("IDC_COPY_TO_USB")),
+                      Qt::LeftButton);
+    QTest::keyClick(&tool.dlg, Qt::Key_Escape);
+    QVERIFY(copied.isEmpty());
+    QVERIFY(tool.dlg.isVisible()); // the close waits for the copy
+    QTRY_VERIFY_WITH_TIMEOUT(!tool.dlg.isVisible(), 60000);
+    QCOMPARE(copied.size(), 1);
+    QCOMPARE(kt::ReadAll(stick + "/firm.rbf"), hw);
 }
 
 void WindowSessionTest::copySignedFirmware_data() {
