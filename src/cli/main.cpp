@@ -5,6 +5,7 @@
 #include "job_runner.h"
 #include "json_output.h"
 #include "live_output.h"
+#include "open_file_limit.h"
 #include "plain_output.h"
 #include "record_book.h"
 #include "report_file.h"
@@ -19,9 +20,6 @@
 #include <cstdio>
 #include <memory>
 
-#ifdef Q_OS_UNIX
-#include <sys/resource.h>
-#endif
 
 namespace {
 
@@ -36,17 +34,6 @@ std::unique_ptr<ProgressOutput> MakeOutput(const CliOptions& options) {
     return std::make_unique<PlainOutput>(stdout);
 }
 
-// A bench of many cameras needs a connection, a file, for each: the soft
-// limit on open files is raised as far as the system allows.
-void RaiseOpenFileLimit() {
-#ifdef Q_OS_UNIX
-    rlimit limit{};
-    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-        limit.rlim_cur = limit.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &limit);
-    }
-#endif
-}
 
 } // namespace
 
@@ -66,7 +53,7 @@ int main(int argc, char** argv) {
         return parsed.exitCode;
     }
     const CliOptions& options = *parsed.options;
-    RaiseOpenFileLimit();
+    kestrel::RaiseOpenFileLimit();
     if (options.command == Command::Scan) {
         ScanCommand scan(options.scan);
         QObject::connect(&scan, &ScanCommand::finished, &app, &QCoreApplication::exit,

@@ -1,10 +1,7 @@
 #include "sim_cameras.h"
 
 #include "camera_sim_server.h"
-
-#ifdef Q_OS_UNIX
-#include <sys/resource.h>
-#endif
+#include "open_file_limit.h"
 
 namespace kestrel::sim {
 
@@ -25,7 +22,7 @@ SimCameras::~SimCameras() = default;
 
 bool SimCameras::Listen(const QHostAddress& address, quint16 port) {
     if (Count() > 1) {
-        RaiseOpenFileLimit();
+        kestrel::RaiseOpenFileLimit();
     }
     int failed = ListenFrom(address, port);
     // Any free port first, then the ports after it: one of those may be
@@ -67,16 +64,6 @@ int SimCameras::ListenFrom(const QHostAddress& address, quint16 first) {
     failedPort_ = 0;
     error_.clear();
     return -1;
-}
-
-void RaiseOpenFileLimit() {
-#ifdef Q_OS_UNIX
-    rlimit limit{};
-    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
-        limit.rlim_cur = limit.rlim_max;
-        setrlimit(RLIMIT_NOFILE, &limit);
-    }
-#endif
 }
 
 } // namespace kestrel::sim

@@ -51,9 +51,4 @@ private:
     QString error_;
 };
 
-// Raises this process's limit of open files as far as the system lets it
-// without privileges: every camera holds a listening socket and one for each
-// connection. Does nothing where there is no such limit.
-void RaiseOpenFileLimit();
-
 } // namespace kestrel::sim
