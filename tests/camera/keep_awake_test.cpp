@@ -248,7 +248,10 @@ void KeepAwakeTest::heldWhileTheRunIsFollowed() {
     surface.onMessageBox = [&](const QString&) { heldAtEnd = m_logind.Held(); };
     QCOMPARE(kestrel::test::ClickUpdate(*session), outcome);
     QCOMPARE(heldDuring, 1);
-    QCOMPARE(heldAtEnd < 0 ? m_logind.Held() : heldAtEnd, 0);
+    if (heldAtEnd < 0) // no message: let go with the run's end, the reply's copy with its turn
+        QTRY_COMPARE(m_logind.Held(), 0);
+    else
+        QCOMPARE(heldAtEnd, 0);
     QCOMPARE(m_logind.Calls().mid(before), QStringList{kCall});
 }
 
