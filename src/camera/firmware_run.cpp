@@ -344,7 +344,7 @@ void FirmwareRun::End(RunOutcome outcome, const QString& logText, const QString&
 }
 
 QString FirmwareRun::Figures(const RunTracker& tracker) {
-    const RunStep now = tracker.Current();
+    const RunStep now = tracker.StepAsItStands();
     return (now.phase == FlashPhase::Erase ? QStringLiteral("erasing, sector %1 of %2")
                                            : QStringLiteral("programming, page %1 of %2"))
         .arg(now.done)

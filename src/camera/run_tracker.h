@@ -105,8 +105,9 @@ public:
     // The connection is back: the loss is over and the stall clock restarts.
     void Reconnected(std::int64_t nowMs);
 
-    // The phase and figures as the status line shows them now.
-    RunStep Current() const { return Step(RunStep::Next::Poll, RunEnd::None); }
+    // The phase and figures as the status line shows them now; asking ends
+    // nothing and moves nothing on.
+    RunStep StepAsItStands() const { return Step(RunStep::Next::Poll, RunEnd::None); }
     int StartWaitMs() const { return m_limits.startWaitMs; }
     int StallLimitMs() const { return m_limits.stallLimitMs; }
     int ReconnectWindowMs() const { return m_limits.reconnectWindowMs; }
