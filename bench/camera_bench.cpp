@@ -149,7 +149,7 @@ void BM_FollowProgrammingRun(benchmark::State& state) {
         sample = share.Elapsed();
         state.SetIterationTime(sample.wallMs / 1000.0);
     }
-    if (session.TheCamera().UpdateRunning() || !session.Log().Text().endsWith(runtexts::kPowerCycle) ||
+    if (session.TheCamera().UpdateRunning() || !session.Log().Text().endsWith(texts::kPowerCycle) ||
         surface.progress != 100 || surface.messageBoxes != 0) {
         state.SkipWithError("the run did not end as finished");
         return;

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "scan_finding.h"
-#include "scan_settings.h"
+#include "camera_scanner.h"
 
 #include <QDialog>
 #include <QString>

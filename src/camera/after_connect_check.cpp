@@ -23,7 +23,7 @@ void AfterConnectCheck::LookAtCamera(std::function<void()> done) {
     m_info.ForgetCameraNumber();
     m_run.Probe(this, [this, done = std::move(done)](const std::optional<QByteArray>&) {
         if (m_run.UpdateRunning()) {
-            m_info.SetInfo(runtexts::kUpdateRunningInfo);
+            m_info.SetInfo(texts::kUpdateRunningInfo);
             done();
             return;
         }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "firmware_run.h"
 #include "run_outcome.h"
-#include "run_settings.h"
 
 #include <QObject>
 #include <QTimer>
@@ -12,7 +12,6 @@ namespace kestrel {
 
 class Connector;
 class CameraInfoQuery;
-class FirmwareRun;
 
 // Right after connecting: is the camera in the middle of reprogramming its
 // flash? Then nothing else is sent and the run is followed to its end;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "camera_identity.h"
+#include "camera_info_query.h"
+#include "firmware_run.h"
 #include "link_settings.h"
 #include "run_outcome.h"
-#include "run_settings.h"
-#include "run_step.h"
+#include "run_tracker.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -24,8 +24,6 @@ class Connector;
 class BusyGate;
 class ConnectSequence;
 class AfterConnectCheck;
-class CameraInfoQuery;
-class FirmwareRun;
 
 // One camera as the tool talks to it, and the one place that puts its parts
 // together (the connection, the busy gate, the information query, the

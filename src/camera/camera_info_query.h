@@ -1,7 +1,5 @@
 #pragma once
 
-#include "camera_identity.h"
-
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QObject>
@@ -15,6 +13,17 @@ namespace kestrel {
 class SessionEvents;
 class BusyGate;
 class LineTransport;
+
+// What the information query found, field by field, as the camera gave it
+// (8-bit text, one byte a character); all empty when the query could not end.
+struct CameraIdentity {
+    QString serial;
+    QString model;
+    QString sensor;   // "Mono Sensor" or the Bayer pattern
+    QString hardware; // the three register reads joined by dots, upper-cased
+    QString software;
+    bool IsEmpty() const { return serial.isEmpty() && hardware.isEmpty() && software.isEmpty(); }
+};
 
 // Asks the connected camera who it is and which firmware it runs, and fills
 // the information pane: serial number, model, sensor, hardware firmware

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "scan_finding.h"
-#include "scan_settings.h"
+#include "camera_info_query.h"
 #include "scan_targets.h"
 
+#include <QMetaType>
 #include <QObject>
+#include <QString>
 
 #include <memory>
 #include <vector>
@@ -13,6 +14,44 @@ namespace kestrel {
 
 class CameraProbe;
 class ScanQueue;
+
+// How a search for cameras goes: how many addresses are looked at at once,
+// and how long each may take to connect and to answer.
+struct ScanSettings {
+    int parallel = 64;            // addresses looked at at once
+    int connectTimeoutMs = 1500;  // a connection attempt gives up after this
+    int greetingTimeoutMs = 2000; // for the greeting, and then for each reply
+};
+
+// A camera found by a search: where it answered and what it said.
+struct ScanFinding {
+    enum class State {
+        Idle,        // no run in progress; its identity is read
+        Programming, // a run is in progress: asked nothing but the update status
+        Lost,        // a camera, but the connection ended before its identity was read
+    };
+
+    QString address; // dotted decimal
+    quint16 port = 0;
+    State state = State::Idle;
+    CameraIdentity identity; // empty unless Idle
+
+    // "address:port"
+    QString Endpoint() const { return address + QLatin1Char(':') + QString::number(port); }
+
+    // "idle", "programming" or "lost"
+    static QString StateName(State state) {
+        switch (state) {
+        case State::Idle:
+            return QStringLiteral("idle");
+        case State::Programming:
+            return QStringLiteral("programming");
+        case State::Lost:
+            return QStringLiteral("lost");
+        }
+        return QString();
+    }
+};
 
 // Searches addresses for cameras, many at once (up to settings.parallel
 // connections open at a time, each a CameraProbe looking at one address
@@ -55,3 +94,5 @@ private:
 };
 
 } // namespace kestrel
+
+Q_DECLARE_METATYPE(kestrel::ScanFinding)

@@ -15,8 +15,6 @@
 
 namespace kestrel {
 
-using namespace runtexts;
-
 namespace {
 using commands::kRunStatus;
 } // namespace
@@ -40,7 +38,7 @@ FirmwareRun::FirmwareRun(SessionIo io, BusyGate& gate, LineTransport& transport,
 
 std::optional<RunOutcome> FirmwareRun::RunFirmwareUpdate() {
     if (!m_connector.Connected()) {
-        emit m_events.message(kNotConnected);
+        emit m_events.message(texts::kNotConnected);
         return RunOutcome::NotConnected;
     }
     // A run being started or closed is not entered again; a run whose phases
@@ -101,9 +99,9 @@ FirmwareRun::OfThisRun(std::function<void(const std::optional<QByteArray>&)> ste
 }
 
 void FirmwareRun::Announce(bool takeOver, const QByteArray& probeReply) {
-    m_log.Restart(kBanner);
+    m_log.Restart(texts::kBanner);
     if (UpdateRunning()) {
-        m_log.Write(kAlreadyRunning);
+        m_log.Write(texts::kAlreadyRunning);
         ShowLog();
         emit announced(true);
         if (!takeOver) // a run taken over keeps what the camera reported of it
@@ -111,7 +109,7 @@ void FirmwareRun::Announce(bool takeOver, const QByteArray& probeReply) {
         BeginFollowing();
         return;
     }
-    m_log.Write(kStarting);
+    m_log.Write(texts::kStarting);
     ShowLog();
     emit announced(false);
     // A camera that still shows the final figures of a run it has finished
@@ -120,7 +118,7 @@ void FirmwareRun::Announce(bool takeOver, const QByteArray& probeReply) {
         StopActivities(0);
         return;
     }
-    ShowWithStatus(SettleLine(m_tracker.SettleLimitMs()));
+    ShowWithStatus(texts::SettleLine(m_tracker.SettleLimitMs()));
     After(m_settings.pollIntervalMs, [this] { Settle(); });
 }
 
@@ -135,7 +133,7 @@ void FirmwareRun::Settle() {
                                StopActivities(0);
                                return;
                            }
-                           ShowWithStatus(SettleLine(m_tracker.SettleLimitMs()));
+                           ShowWithStatus(texts::SettleLine(m_tracker.SettleLimitMs()));
                            After(m_settings.pollIntervalMs, [this] { Settle(); });
                        }));
 }
@@ -174,7 +172,7 @@ void FirmwareRun::BeginFollowing() {
     // the way the run ends (End lets go); a run taken over keeps the lock.
     if (!m_awake)
         m_awake.emplace();
-    m_log.Write(kEraseHeading);
+    m_log.Write(texts::kEraseHeading);
     ShowLog();
     BeginPhase(FlashPhase::Erase);
 }
@@ -197,7 +195,7 @@ void FirmwareRun::Poll() {
 void FirmwareRun::OnPolled(const std::optional<QByteArray>& reply) {
     if (!reply || !m_transport.IsOpen()) {
         if (!m_lossSeen) {
-            End(RunOutcome::Disconnected, kDisconnected, kDisconnectedMessage);
+            End(RunOutcome::Disconnected, texts::kDisconnected, texts::kDisconnectedMessage);
             return;
         }
         Reconnect();
@@ -215,9 +213,9 @@ void FirmwareRun::OnPolled(const std::optional<QByteArray>& reply) {
     emit figuresRead(m_phase, answer.done, answer.total);
     if (answer.moved)
         emit m_events.progress(answer.position);
-    ShowWithStatus(answer.waiting                 ? WaitingToBegin(m_tracker.StartWaitMs())
-                   : m_phase == FlashPhase::Erase ? SectorLine(answer.done, answer.total)
-                                                  : PageLine(answer.done, answer.total));
+    ShowWithStatus(answer.waiting                 ? texts::WaitingToBegin(m_tracker.StartWaitMs())
+                   : m_phase == FlashPhase::Erase ? texts::SectorLine(answer.done, answer.total)
+                                                  : texts::PageLine(answer.done, answer.total));
     if (answer.next == RunStep::Next::PhaseDone) {
         PhaseDone();
         return;
@@ -232,18 +230,18 @@ void FirmwareRun::OnPolled(const std::optional<QByteArray>& reply) {
 }
 
 void FirmwareRun::PhaseDone() {
-    m_log.Write(kPhaseOk);
+    m_log.Write(texts::kPhaseOk);
     emit phaseEnded(FlashPhase::Erase);
     emit m_events.progress(100);
     After(m_settings.phaseEndPauseMs, [this] {
-        m_log.Write(kProgramHeading);
+        m_log.Write(texts::kProgramHeading);
         ShowLog();
         After(m_settings.switchPauseMs, [this] { BeginPhase(FlashPhase::Program); });
     });
 }
 
 void FirmwareRun::Reconnect() {
-    m_log.Write(TryingToReconnect(m_tracker.ReconnectWindowMs()));
+    m_log.Write(texts::TryingToReconnect(m_tracker.ReconnectWindowMs()));
     ShowLog();
     emit reconnecting(m_tracker.ReconnectWindowMs());
     TryToReconnect();
@@ -273,7 +271,7 @@ void FirmwareRun::TryToReconnect() {
 void FirmwareRun::Reconnected() {
     m_lossSeen = false;
     m_tracker.Reconnected(Now());
-    m_log.Write(runtexts::Reconnected(m_connector.Address()));
+    m_log.Write(texts::Reconnected(m_connector.Address()));
     ShowLog();
     emit reconnected(m_connector.Address());
     After(static_cast<int>(m_settings.pollIntervalMs - m_sincePoll.elapsed()), [this] { Poll(); });
@@ -291,11 +289,11 @@ void FirmwareRun::ShowWithStatus(const QString& line) {
 
 void FirmwareRun::Finish() {
     m_stage = Stage::Closing;
-    m_log.Write(kPhaseOk);
+    m_log.Write(texts::kPhaseOk);
     emit phaseEnded(m_phase);
     emit m_events.progress(100);
     After(m_settings.phaseEndPauseMs,
-          [this] { End(RunOutcome::Finished, kFinished + kPowerCycle, QString()); });
+          [this] { End(RunOutcome::Finished, texts::kFinished + texts::kPowerCycle, QString()); });
 }
 
 void FirmwareRun::EndOn(RunEnd end) {
@@ -306,22 +304,26 @@ void FirmwareRun::EndOn(RunEnd end) {
         Finish();
         return;
     case RunEnd::CameraStopped:
-        End(RunOutcome::CameraStopped, StoppedEarly(Figures(t)), kStoppedEarlyMessage);
+        End(RunOutcome::CameraStopped, texts::StoppedEarly(Figures(t)),
+            texts::kStoppedEarlyMessage);
         return;
     case RunEnd::NeverStarted:
-        End(RunOutcome::NeverStarted, NeverStarted(t.StartWaitMs()), kNeverStartedMessage);
+        End(RunOutcome::NeverStarted, texts::NeverStarted(t.StartWaitMs()),
+            texts::kNeverStartedMessage);
         return;
     case RunEnd::Stalled:
-        End(RunOutcome::Stalled, Stalled(t.StallLimitMs(), Figures(t)), kStalledMessage);
+        End(RunOutcome::Stalled, texts::Stalled(t.StallLimitMs(), Figures(t)),
+            texts::kStalledMessage);
         return;
     case RunEnd::ConnectionLost:
-        End(RunOutcome::ConnectionLost, CouldNotReconnect(t.ReconnectWindowMs()), kLostMessage);
+        End(RunOutcome::ConnectionLost, texts::CouldNotReconnect(t.ReconnectWindowMs()),
+            texts::kLostMessage);
         return;
     }
 }
 
 void FirmwareRun::LostBeforeStart() {
-    End(RunOutcome::ConnectionLost, kLostBeforeStart, QString());
+    End(RunOutcome::ConnectionLost, texts::kLostBeforeStart, QString());
 }
 
 void FirmwareRun::Quiet() {
@@ -344,7 +346,7 @@ void FirmwareRun::End(RunOutcome outcome, const QString& logText, const QString&
 }
 
 QString FirmwareRun::Figures(const RunTracker& tracker) {
-    const RunStep now = tracker.Current();
+    const RunStep now = tracker.StepAsItStands();
     return (now.phase == FlashPhase::Erase ? QStringLiteral("erasing, sector %1 of %2")
                                            : QStringLiteral("programming, page %1 of %2"))
         .arg(now.done)

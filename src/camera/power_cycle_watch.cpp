@@ -18,7 +18,7 @@ QString Quoted(const QString& version) {
 }
 
 QString Sentence(PowerCycleEnd end, int timeoutMs, const QString& before, const QString& after) {
-    const QString seconds = runtexts::Seconds(timeoutMs);
+    const QString seconds = texts::Seconds(timeoutMs);
     switch (end) {
     case PowerCycleEnd::NotPowerCycled:
         return QStringLiteral("The camera was not power-cycled within %1 s: it still runs the old "
@@ -83,7 +83,7 @@ PowerCycleWatch::PowerCycleWatch(Camera& camera, PowerCycleSettings settings)
 QString PowerCycleWatch::WaitingLine(int timeoutMs) {
     return QStringLiteral("Power-cycle the camera now: waiting up to %1 s for it to restart with "
                           "the new firmware")
-        .arg(runtexts::Seconds(timeoutMs));
+        .arg(texts::Seconds(timeoutMs));
 }
 
 QString PowerCycleWatch::GoneLine() {

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "power_cycle_result.h"
+#include "camera_info_query.h"
 #include "power_cycle_rule.h"
-#include "power_cycle_settings.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -15,6 +14,22 @@
 namespace kestrel {
 
 class Camera;
+
+// How long the tool waits for the operator's power cycle, and how often it
+// looks at the camera meanwhile.
+struct PowerCycleSettings {
+    int timeoutMs = 300000; // for the whole wait: off, and back again
+    int pollMs = 1000;      // how often the camera is looked at
+};
+
+// How the wait for the power cycle ended; the sentence for the operator
+// (empty when the wait was stopped) and the camera's identity once back.
+struct PowerCycleResult {
+    PowerCycleEnd end = PowerCycleEnd::None;
+    bool stopped = false; // the program stopped following the camera
+    QString detail;
+    CameraIdentity after;
+};
 
 // After a finished run: waits for the operator to power-cycle the camera,
 // reconnects when it is back and has the PowerCycleRule judge its hardware

@@ -3,7 +3,7 @@
 #include <QString>
 
 // The log lines and messages of a programming run.
-namespace kestrel::runtexts {
+namespace kestrel::texts {
 
 inline const QString kBanner = QStringLiteral("!! DO NOT POWER OFF THE CAMERA !!\r\n\r\n");
 inline const QString kStarting = QStringLiteral("Programming New firmware \r\n");
@@ -110,4 +110,4 @@ inline const QString kNeverStartedMessage =
                    "power it off while it programs. Connect again to follow the programming if "
                    "it begins.");
 
-} // namespace kestrel::runtexts
+} // namespace kestrel::texts

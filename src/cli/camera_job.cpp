@@ -36,15 +36,15 @@ CameraJob::CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink
 
     // The run.
     connect(&m_camera, &Camera::announced, this, [this](bool alreadyRunning) {
-        m_surface.Say(runtexts::kBanner +
-                      (alreadyRunning ? runtexts::kAlreadyRunning : runtexts::kStarting));
+        m_surface.Say(texts::kBanner +
+                      (alreadyRunning ? texts::kAlreadyRunning : texts::kStarting));
     });
     connect(&m_camera, &Camera::phaseStarted, this, [this](FlashPhase phase) {
-        m_surface.Say(phase == FlashPhase::Erase ? runtexts::kEraseHeading
-                                                 : runtexts::kProgramHeading);
+        m_surface.Say(phase == FlashPhase::Erase ? texts::kEraseHeading
+                                                 : texts::kProgramHeading);
         m_surface.PostState(StateOf(phase));
     });
-    connect(&m_camera, &Camera::phaseEnded, this, [this] { m_surface.Say(runtexts::kPhaseOk); });
+    connect(&m_camera, &Camera::phaseEnded, this, [this] { m_surface.Say(texts::kPhaseOk); });
     // Each poll reads the figures; only a change is news.
     connect(&m_camera, &Camera::figuresRead, this, [this](FlashPhase phase, int done, int total) {
         JobEvent& last = m_lastFigures;
@@ -59,11 +59,11 @@ CameraJob::CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink
         m_surface.Post(last);
     });
     connect(&m_camera, &Camera::reconnecting, this, [this](int windowMs) {
-        m_surface.Say(runtexts::TryingToReconnect(windowMs));
+        m_surface.Say(texts::TryingToReconnect(windowMs));
         m_surface.PostState(JobState::Reconnecting);
     });
     connect(&m_camera, &Camera::reconnected, this,
-            [this](const QString& address) { m_surface.Say(runtexts::Reconnected(address)); });
+            [this](const QString& address) { m_surface.Say(texts::Reconnected(address)); });
     // Changed: the start command went out in this job.
     connect(&m_camera, &Camera::startSent, this, [this] { m_result.changed = true; });
     connect(&m_camera, &Camera::runEnded, this,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera_identity.h"
+#include "camera_info_query.h"
 #include "job_result.h"
 #include "job_state.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "camera_identity.h"
+#include "camera_info_query.h"
 #include "eject_outcome.h"
 #include "result_code.h"
 #include "run_outcome.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan_settings.h"
+#include "camera_scanner.h"
 #include "scan_targets.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan_finding.h"
+#include "camera_scanner.h"
 #include "scan_options.h"
 
 #include <QElapsedTimer>

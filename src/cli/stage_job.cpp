@@ -89,7 +89,7 @@ void StageJob::Start() {
         m_surface.PostState(JobState::Checking);
     } else {
         m_surface.PostState(JobState::Copying);
-        PostLines(m_surface, staging_texts::CopyingLine(request.folder));
+        PostLines(m_surface, texts::CopyingLine(request.folder));
     }
     m_surface.PostProgress(0);
     m_copy = new StickCopy(std::move(request),
@@ -116,8 +116,8 @@ void StageJob::Copied(const StickCopyResult& copy) {
         return End();
     }
     m_result.Set(ResultCode::Ok, QStringLiteral("%1 and %2 copied to %3 and verified.")
-                                     .arg(staging_texts::HwDestinationName(),
-                                          staging_texts::SwDestinationName(), copy.folder));
+                                     .arg(texts::HwDestinationName(),
+                                          texts::SwDestinationName(), copy.folder));
     if (!m_options.eject)
         return End();
     m_eject = new StickEject(this);

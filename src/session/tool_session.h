@@ -1,8 +1,8 @@
 #pragma once
 
+#include "firmware_run.h"
 #include "link_settings.h"
 #include "log_book.h"
-#include "run_settings.h"
 #include "session_events.h"
 #include "window_presenter.h"
 

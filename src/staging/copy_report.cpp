@@ -7,8 +7,6 @@ namespace kestrel {
 
 namespace {
 
-namespace t = staging_texts;
-
 constexpr double kMegabyte = 1024.0 * 1024.0;
 
 // "a", "a and b", "a, b and c".
@@ -23,15 +21,14 @@ QString EnglishList(const QStringList& items) {
 QString Verification(const VerifiedFile& file, const QString& firstLine) {
     QString lines = firstLine;
     if (!file.checksumsMatched.isEmpty())
-        lines += t::ChecksumMatchesLine(EnglishList(file.checksumsMatched));
-    return lines + t::SignerLine(SignerText(file.signer));
+        lines += texts::ChecksumMatchesLine(EnglishList(file.checksumsMatched));
+    return lines + texts::SignerLine(SignerText(file.signer));
 }
 
 } // namespace
 
 QString SignerText(const FirmwareSigner& signer) {
-    return signer.Signed() ? signature_texts::SignedBy(signer.keyNumber, signer.name)
-                           : signature_texts::NotSigned();
+    return signer.Signed() ? texts::SignedBy(signer.keyNumber, signer.name) : texts::NotSigned();
 }
 
 QString CheckReportLines(const StagingPlan& plan, const StagingOutcome& outcome) {
@@ -39,21 +36,21 @@ QString CheckReportLines(const StagingPlan& plan, const StagingOutcome& outcome)
     for (int i = 0; i < plan.items.size(); ++i) {
         const QString& name = plan.items[i].sourceName;
         if (i == outcome.failedItem) {
-            lines += t::RefusedLine(name, outcome.reason);
+            lines += texts::RefusedLine(name, outcome.reason);
         } else if (i < outcome.verified.size()) {
             const VerifiedFile& file = outcome.verified[i];
-            lines += Verification(file, t::AcceptedLine(name) +
-                                            t::CheckedLine(file.size, DigestHex(file.sha256)));
+            lines += Verification(file, texts::AcceptedLine(name) +
+                                            texts::CheckedLine(file.size, DigestHex(file.sha256)));
         }
     }
-    return lines + (outcome.succeeded ? t::AcceptedClosing() : t::RefusedClosing());
+    return lines + (outcome.succeeded ? texts::AcceptedClosing() : texts::RefusedClosing());
 }
 
 QString CheckFailureMessage(const StagingPlan& plan, const StagingOutcome& outcome) {
     const bool aboutItem = outcome.failedItem >= 0 && outcome.failedItem < plan.items.size();
-    return t::RefusedMessage(aboutItem ? plan.items[outcome.failedItem].sourceName +
-                                             QStringLiteral(": ") + outcome.reason
-                                       : outcome.reason);
+    return texts::RefusedMessage(aboutItem ? plan.items[outcome.failedItem].sourceName +
+                                                 QStringLiteral(": ") + outcome.reason
+                                           : outcome.reason);
 }
 
 QString CopyReportLines(const StagingPlan& plan, const StagingOutcome& outcome,
@@ -63,26 +60,27 @@ QString CopyReportLines(const StagingPlan& plan, const StagingOutcome& outcome,
     for (int i = 0; i < plan.items.size(); ++i) {
         const QString& name = plan.items[i].sourceName;
         if (i == outcome.failedItem) {
-            lines += t::NotCopiedLine(name, outcome.reason);
+            lines += texts::NotCopiedLine(name, outcome.reason);
             break;
         }
         if (i >= outcome.verified.size())
             continue;
-        lines += t::CopiedLine(name);
+        lines += texts::CopiedLine(name);
         const VerifiedFile& file = outcome.verified[i];
         const QString verification =
-            Verification(file, t::VerifiedLine(file.size, DigestHex(file.sha256)));
+            Verification(file, texts::VerifiedLine(file.size, DigestHex(file.sha256)));
         if (layout == ReportLayout::DetailsUnderEachFile)
             lines += verification;
         else
-            details += t::VerifiedFileHeading(name) + verification;
+            details += texts::VerifiedFileHeading(name) + verification;
     }
     if (outcome.succeeded) {
-        lines += t::SuccessClosing();
+        lines += texts::SuccessClosing();
     } else {
         if (outcome.failedItem < 0)
-            lines += t::GeneralFailureLine(outcome.reason);
-        lines += outcome.stickChanged ? t::FailedMixedClosing() : t::FailedUnchangedClosing();
+            lines += texts::GeneralFailureLine(outcome.reason);
+        lines +=
+            outcome.stickChanged ? texts::FailedMixedClosing() : texts::FailedUnchangedClosing();
     }
     if (!details.isEmpty())
         lines += QStringLiteral("\r\n") + details;
@@ -94,7 +92,7 @@ QString CopyFailureMessage(const StagingPlan& plan, const StagingOutcome& outcom
     const QString what = aboutItem ? plan.items[outcome.failedItem].sourceName +
                                          QStringLiteral(": ") + outcome.reason
                                    : outcome.reason;
-    return t::CopyFailedBox(what, outcome.stickChanged);
+    return texts::CopyFailedBox(what, outcome.stickChanged);
 }
 
 QString CopyStatusLine(const StagingPlan& plan, const StagingProgress& progress) {
@@ -107,13 +105,13 @@ QString CopyStatusLine(const StagingPlan& plan, const StagingProgress& progress)
     const double total = progress.itemSize / kMegabyte;
     switch (progress.phase) {
     case StagingProgress::Phase::Checking:
-        return t::CheckingStatus(name, done, total);
+        return texts::CheckingStatus(name, done, total);
     case StagingProgress::Phase::Copying:
-        return t::CopyingStatus(name, done, total);
+        return texts::CopyingStatus(name, done, total);
     case StagingProgress::Phase::Verifying:
         break;
     }
-    return t::VerifyingStatus(name, done, total);
+    return texts::VerifyingStatus(name, done, total);
 }
 
 int CopyPercent(const StagingProgress& progress) {

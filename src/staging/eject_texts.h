@@ -4,7 +4,7 @@
 
 // The words of ejecting the USB stick: log lines and the sentence that ends
 // each outcome.
-namespace kestrel::eject_texts {
+namespace kestrel::texts {
 
 inline QString Unmounted(const QString& device, const QString& mountPoint) {
     return QStringLiteral("unmounted %1 from %2").arg(device, mountPoint);
@@ -69,4 +69,4 @@ inline QString Unsupported() {
                           "from the desktop before removing it.");
 }
 
-} // namespace kestrel::eject_texts
+} // namespace kestrel::texts

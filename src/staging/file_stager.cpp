@@ -22,8 +22,6 @@ namespace kestrel {
 
 namespace {
 
-namespace t = staging_texts;
-
 constexpr double kMegabyte = 1024.0 * 1024.0;
 
 // The read-back of a written file, running on its own thread.
@@ -84,9 +82,9 @@ private:
     bool CheckFolder() {
         const QFileInfo folder(m_plan.folder);
         if (!folder.exists())
-            return Fail(-1, t::FolderMissing(Shown(m_plan.folder)));
+            return Fail(-1, texts::FolderMissing(Shown(m_plan.folder)));
         if (!folder.isDir())
-            return Fail(-1, t::NotAFolder(Shown(m_plan.folder)));
+            return Fail(-1, texts::NotAFolder(Shown(m_plan.folder)));
         return true;
     }
 
@@ -96,7 +94,7 @@ private:
             const QString source = QFileInfo(m_plan.items[i].sourcePath).canonicalFilePath();
             for (const QString& temp : m_tempPaths) {
                 if (!source.isEmpty() && source == QFileInfo(temp).canonicalFilePath())
-                    return Fail(i, t::SourceIsLeftover(Shown(m_plan.items[i].sourcePath)));
+                    return Fail(i, texts::SourceIsLeftover(Shown(m_plan.items[i].sourcePath)));
             }
         }
         return true;
@@ -109,7 +107,7 @@ private:
                 continue;
             QFile file(temp);
             if (!file.remove())
-                return Fail(-1, t::CannotRemoveLeftover(Shown(temp), file.errorString()));
+                return Fail(-1, texts::CannotRemoveLeftover(Shown(temp), file.errorString()));
         }
         return true;
     }
@@ -118,13 +116,13 @@ private:
         for (int i = 0; i < m_plan.items.size(); ++i) {
             const QString& path = m_plan.items[i].sourcePath;
             if (QFileInfo(path).isDir())
-                return Fail(i, t::SourceIsFolder(Shown(path)));
+                return Fail(i, texts::SourceIsFolder(Shown(path)));
             auto source = std::make_unique<QFile>(path);
             if (!source->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-                return Fail(i, t::CannotOpenSource(Shown(path), source->errorString()));
+                return Fail(i, texts::CannotOpenSource(Shown(path), source->errorString()));
             const qint64 size = source->size();
             if (size <= 0)
-                return Fail(i, t::SourceEmpty(Shown(path)));
+                return Fail(i, texts::SourceEmpty(Shown(path)));
             m_sizes.push_back(size);
             m_sources.push_back(std::move(source));
             m_total += 2 * size; // written once, read back once
@@ -164,7 +162,7 @@ private:
             needed += (size + block - 1) / block * block;
         const qint64 available = storage.bytesAvailable();
         if (available < needed)
-            return Fail(-1, t::NotEnoughSpace(needed / kMegabyte, available / kMegabyte));
+            return Fail(-1, texts::NotEnoughSpace(needed / kMegabyte, available / kMegabyte));
         return true;
     }
 
@@ -230,7 +228,7 @@ private:
     bool CheckFinalNames() {
         for (int i = 0; i < m_finalPaths.size(); ++i) {
             if (QFileInfo(m_finalPaths[i]).isDir())
-                return Fail(i, t::FinalNameIsFolder(Shown(m_finalPaths[i])));
+                return Fail(i, texts::FinalNameIsFolder(Shown(m_finalPaths[i])));
         }
         return true;
     }
@@ -240,7 +238,8 @@ private:
             QString why;
             if (!durable::RenameOver(m_tempPaths[i], m_finalPaths[i], why)) {
                 m_outcome.stickChanged = i > 0;
-                return Fail(i, t::RenameFailed(Shown(m_tempPaths[i]), Shown(m_finalPaths[i]), why));
+                return Fail(
+                    i, texts::RenameFailed(Shown(m_tempPaths[i]), Shown(m_finalPaths[i]), why));
             }
         }
         return true;
@@ -251,7 +250,7 @@ private:
         if (durable::SyncFolder(m_plan.folder, why))
             return true;
         m_outcome.stickChanged = true;
-        return Fail(-1, t::FolderSyncFailed(Shown(m_plan.folder), why));
+        return Fail(-1, texts::FolderSyncFailed(Shown(m_plan.folder), why));
     }
 
     // Only what this copy created: a refused source may be a leftover.

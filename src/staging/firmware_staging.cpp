@@ -15,8 +15,6 @@ namespace kestrel {
 
 namespace {
 
-namespace t = staging_texts;
-
 const QString& AllFilesDescription() {
     static const QString text = QStringLiteral("All Files (*.*)");
     return text;
@@ -50,7 +48,7 @@ FirmwareStaging::~FirmwareStaging() = default;
 bool FirmwareStaging::RefuseDuringCopy() {
     if (!m_copyRunning)
         return false;
-    emit m_events.message(t::SelectDuringCopy());
+    emit m_events.message(texts::SelectDuringCopy());
     return true;
 }
 
@@ -64,7 +62,7 @@ void FirmwareStaging::ChooseHwFile() {
         AnswerPath(m_choosers.ChooseExistingFile(QStringLiteral("*.rbf"), HwFilters()));
     if (path.isEmpty()) {
         // The field keeps the old name until the operator has read the message.
-        emit m_events.message(t::NoValidFile());
+        emit m_events.message(texts::NoValidFile());
         emit m_events.choiceShown(Choice::HwFile, m_choices.m_strHwName);
         return;
     }
@@ -85,7 +83,7 @@ void FirmwareStaging::ChooseSwFile() {
     if (path.isEmpty()) {
         // Unlike the hardware row, the field is blank before the message shows.
         emit m_events.choiceShown(Choice::SwFile, m_choices.m_strSwName);
-        emit m_events.message(t::NoValidFile());
+        emit m_events.message(texts::NoValidFile());
         return;
     }
     m_choices.m_strSwPath = path;
@@ -102,7 +100,7 @@ void FirmwareStaging::ChooseStickFolder() {
     m_choices.m_strUsbPath = AnswerPath(m_choosers.ChooseFolder());
     emit m_events.choiceShown(Choice::UsbFolder, m_choices.m_strUsbPath);
     if (m_choices.m_strUsbPath.isEmpty()) {
-        emit m_events.message(t::NoValidFolder());
+        emit m_events.message(texts::NoValidFolder());
         return;
     }
     m_choices.m_bUsbSelected = true;
@@ -110,15 +108,15 @@ void FirmwareStaging::ChooseStickFolder() {
 
 void FirmwareStaging::CopyToStick() {
     if (m_copyRunning) {
-        emit m_events.message(t::CopyAlreadyRunning());
+        emit m_events.message(texts::CopyAlreadyRunning());
         return;
     }
     if (!m_choices.m_bUsbSelected) {
-        emit m_events.message(t::NoFolderToCopyTo());
+        emit m_events.message(texts::NoFolderToCopyTo());
         return;
     }
     if (!m_choices.m_bHwSelected || !m_choices.m_bSwSelected) {
-        emit m_events.message(t::SelectBothFiles());
+        emit m_events.message(texts::SelectBothFiles());
         return;
     }
     // The choices are read once: handlers running during the copy cannot
@@ -130,7 +128,7 @@ void FirmwareStaging::CopyToStick() {
                              ReportLayout::DetailsAfterReport};
 
     m_copyRunning = true;
-    m_heading = t::CopyingLine(request.folder);
+    m_heading = texts::CopyingLine(request.folder);
     // The log is the copy's unless a programming run writes it: the run's
     // warning and lines stay in view, and the copy's report goes in a message.
     m_ownLog = !RunActive();

@@ -7,11 +7,9 @@
 
 namespace kestrel {
 
-namespace t = staging_texts;
-
 void FirmwareStaging::OfferEject(bool offered) {
     // Copy and the choosers still wait: the eject is part of the copy's work.
-    if (!offered || !m_ask(t::EjectOffer(), t::EjectButton(), t::KeepButton()) ||
+    if (!offered || !m_ask(texts::EjectOffer(), texts::EjectButton(), texts::KeepButton()) ||
         !m_eject->Eject(m_copied))
         EndWork();
 }

@@ -19,9 +19,6 @@ namespace kestrel {
 
 namespace {
 
-namespace t = staging_texts;
-namespace st = signature_texts;
-
 // Far beyond a release's list of checksums (about 70 bytes a file).
 constexpr qint64 kMaxListBytes = 1024 * 1024;
 
@@ -37,10 +34,10 @@ bool ReadList(const QString& path, std::optional<QByteArray>& text, QString& rea
     case SmallFileRead::Missing:
         return true;
     case SmallFileRead::Failed:
-        reason = t::ChecksumFileUnreadable(Shown(path), why);
+        reason = texts::ChecksumFileUnreadable(Shown(path), why);
         return false;
     case SmallFileRead::TooLarge:
-        reason = t::ChecksumFileTooLarge(Shown(path));
+        reason = texts::ChecksumFileTooLarge(Shown(path));
         return false;
     case SmallFileRead::Read:
         break;
@@ -61,17 +58,18 @@ bool FindInList(const QByteArray& list, const QString& name, const QString& from
         expected.append({from, QByteArray::fromHex(QByteArray::fromStdString(listed.sha256))});
         return true;
     case ListedChecksum::Status::NotListed:
-        reason = listSigned ? st::NotInSignedList(path, name) : t::ChecksumNotListed(path, name);
+        reason =
+            listSigned ? texts::NotInSignedList(path, name) : texts::ChecksumNotListed(path, name);
         return false;
     case ListedChecksum::Status::Conflicting: {
         const auto first = qsizetype(listed.line);
         const auto second = qsizetype(listed.otherLine);
-        reason = listSigned ? st::TwiceInSignedList(path, name, first, second)
-                            : t::ChecksumListedTwice(path, name, first, second);
+        reason = listSigned ? texts::TwiceInSignedList(path, name, first, second)
+                            : texts::ChecksumListedTwice(path, name, first, second);
         return false;
     }
     case ListedChecksum::Status::Malformed:
-        reason = t::ChecksumLineMalformed(path, qsizetype(listed.line));
+        reason = texts::ChecksumLineMalformed(path, qsizetype(listed.line));
         return false;
     }
     return false;
@@ -91,7 +89,7 @@ bool ReadPublishedSums(const QString& sourcePath, const SiteTrust& trust,
         return false;
     }
     if (trust.requireSignature && !SignatureChecksAvailable()) {
-        reason = st::NoChecksForPolicy(Shown(trust.policyFile));
+        reason = texts::NoChecksForPolicy(Shown(trust.policyFile));
         return false;
     }
     const QFileInfo source(sourcePath);
@@ -116,7 +114,7 @@ bool ReadPublishedSums(const QString& sourcePath, const SiteTrust& trust,
             return false;
     }
     if (trust.requireSignature && !signer.Signed()) {
-        reason = st::UnsignedUnderPolicy(Shown(sourcePath), Shown(trust.policyFile));
+        reason = texts::UnsignedUnderPolicy(Shown(sourcePath), Shown(trust.policyFile));
         return false;
     }
     return true;
@@ -134,22 +132,22 @@ bool CheckSource(const StagingItem& item, QFile& source, qint64 size, const Site
     Sha256 hash;
     const qint64 total = HashToEnd(source, hash, progress);
     if (total < 0) {
-        reason = t::SourceReadFailed(path, source.errorString());
+        reason = texts::SourceReadFailed(path, source.errorString());
         return false;
     }
     if (total != size || !source.seek(0)) {
-        reason = t::SourceChanged(path);
+        reason = texts::SourceChanged(path);
         return false;
     }
     checked.digest = hash.Result();
     if (checked.digest.isEmpty()) {
-        reason = t::HashFailed(path);
+        reason = texts::HashFailed(path);
         return false;
     }
     for (const ExpectedSha256& sum : std::as_const(expected)) {
         if (checked.digest != sum.digest) {
-            reason = t::ChecksumMismatch(path, DigestHex(checked.digest), sum.from,
-                                         DigestHex(sum.digest));
+            reason = texts::ChecksumMismatch(path, DigestHex(checked.digest), sum.from,
+                                             DigestHex(sum.digest));
             return false;
         }
         checked.from << sum.from;

@@ -7,7 +7,7 @@
 // The words of the signature checks: the signer as reports name it, and why
 // a signed (or unsigned) set is refused, each a clause that says what is
 // wrong and what to do. Paths are shown with the platform's separators.
-namespace kestrel::signature_texts {
+namespace kestrel::texts {
 
 inline QString SignedBy(const QString& keyNumber, const QString& name) {
     return name.isEmpty() ? QStringLiteral("signed by key %1").arg(keyNumber)
@@ -157,4 +157,4 @@ inline QString TwiceInSignedList(const QString& list, const QString& name, qsize
         .arg(list, name, QString::number(first), QString::number(second));
 }
 
-} // namespace kestrel::signature_texts
+} // namespace kestrel::texts

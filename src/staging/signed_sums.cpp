@@ -11,8 +11,6 @@ namespace kestrel {
 
 namespace {
 
-namespace st = signature_texts;
-
 // A signature line, and a list far beyond a release's (as a checksum file).
 constexpr qint64 kMaxSignatureBytes = 1024 * 1024 + 4096;
 
@@ -46,21 +44,21 @@ bool CheckSignedSums(const QString& listPath, std::optional<QByteArray> list,
     case SmallFileRead::Missing:
         return true; // not signed
     case SmallFileRead::Failed:
-        reason = st::SignatureUnreadable(shownSig, why);
+        reason = texts::SignatureUnreadable(shownSig, why);
         return false;
     case SmallFileRead::TooLarge:
-        reason = st::SignatureTooLarge(shownSig);
+        reason = texts::SignatureTooLarge(shownSig);
         return false;
     case SmallFileRead::Read:
         break;
     }
     if (!SignatureChecksAvailable()) {
-        reason = st::NoChecksForSignature(shownSig);
+        reason = texts::NoChecksForSignature(shownSig);
         return false;
     }
     const SignifySignature signature = ReadSignifySignature(View(bytes));
     if (signature.fault != SignifyFault::None) {
-        reason = st::SignatureMalformed(shownSig, signature.fault);
+        reason = texts::SignatureMalformed(shownSig, signature.fault);
         return false;
     }
     if (!trust.keyFault.isEmpty()) {
@@ -70,14 +68,14 @@ bool CheckSignedSums(const QString& listPath, std::optional<QByteArray> list,
     if (signature.Embedded()) {
         const QByteArray embedded(signature.message.data(), qsizetype(signature.message.size()));
         if (sums.list && *sums.list != embedded) {
-            reason = st::ListDiffersFromSigned(Shown(listPath), shownSig);
+            reason = texts::ListDiffersFromSigned(Shown(listPath), shownSig);
             return false;
         }
         if (!sums.list)
             sums.from = SignatureName();
         sums.list = embedded;
     } else if (!sums.list) {
-        reason = st::ListMissing(shownSig, Shown(listPath));
+        reason = texts::ListMissing(shownSig, Shown(listPath));
         return false;
     }
 
@@ -92,12 +90,12 @@ bool CheckSignedSums(const QString& listPath, std::optional<QByteArray> list,
         known = true;
     }
     if (trust.revoked.contains(keyNumber)) {
-        reason = st::KeyRevoked(shownSig, st::SignedBy(named.keyNumber, named.name),
-                                trust.revoked.value(keyNumber));
+        reason = texts::KeyRevoked(shownSig, texts::SignedBy(named.keyNumber, named.name),
+                                   trust.revoked.value(keyNumber));
         return false;
     }
     if (!known) {
-        reason = st::UnknownKey(shownSig, keyNumber, trust.FoldersShown());
+        reason = texts::UnknownKey(shownSig, keyNumber, trust.FoldersShown());
         return false;
     }
     for (const TrustedKey& trusted : trust.keys) {
@@ -107,8 +105,8 @@ bool CheckSignedSums(const QString& listPath, std::optional<QByteArray> list,
             return true;
         }
     }
-    reason = signature.Embedded() ? st::BadEmbeddedSignature(shownSig)
-                                  : st::BadSignature(shownSig, Shown(listPath));
+    reason = signature.Embedded() ? texts::BadEmbeddedSignature(shownSig)
+                                  : texts::BadSignature(shownSig, Shown(listPath));
     return false;
 }
 

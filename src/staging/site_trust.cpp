@@ -12,8 +12,6 @@ namespace kestrel {
 
 namespace {
 
-namespace st = signature_texts;
-
 constexpr qint64 kMaxSettingsBytes = 64 * 1024; // far beyond a key, a policy or a list of keys
 
 QString Shown(const QString& path) {
@@ -39,7 +37,7 @@ void ReadKeys(const QString& folder, SiteTrust& trust) {
     const QDir dir(folder);
     // A folder that cannot be listed would look like one without keys.
     if (QFileInfo::exists(folder) && (!QFileInfo(folder).isDir() || !dir.isReadable())) {
-        trust.keyFault = st::KeyFolderUnreadable(Shown(folder));
+        trust.keyFault = texts::KeyFolderUnreadable(Shown(folder));
         return;
     }
     const QStringList names =
@@ -49,12 +47,12 @@ void ReadKeys(const QString& folder, SiteTrust& trust) {
         QByteArray bytes;
         QString why;
         if (!ReadSetting(path, bytes, why)) {
-            trust.keyFault = st::KeyFileUnreadable(Shown(path), why);
+            trust.keyFault = texts::KeyFileUnreadable(Shown(path), why);
             return;
         }
         const SignifyPublicKey key = ReadSignifyPublicKey(View(bytes));
         if (key.fault != SignifyFault::None) {
-            trust.keyFault = st::KeyFileMalformed(Shown(path), key.fault);
+            trust.keyFault = texts::KeyFileMalformed(Shown(path), key.fault);
             return;
         }
         trust.keys.append({path, key});
@@ -66,12 +64,12 @@ void ReadRevoked(const QString& folder, SiteTrust& trust) {
     QByteArray bytes;
     QString why;
     if (!ReadSetting(path, bytes, why)) {
-        trust.keyFault = st::RevokedUnreadable(Shown(path), why);
+        trust.keyFault = texts::RevokedUnreadable(Shown(path), why);
         return;
     }
     const RevokedKeys revoked = ReadRevokedKeys(View(bytes));
     if (revoked.badLine != 0) {
-        trust.keyFault = st::RevokedLineBad(Shown(path), qsizetype(revoked.badLine));
+        trust.keyFault = texts::RevokedLineBad(Shown(path), qsizetype(revoked.badLine));
         return;
     }
     for (const KeyNumber& number : revoked.keys)
@@ -83,12 +81,12 @@ void ReadPolicy(SiteTrust& trust) {
     QString why;
     const QString shown = Shown(trust.policyFile);
     if (!ReadSetting(trust.policyFile, bytes, why)) {
-        trust.policyFault = st::PolicyUnreadable(shown, why);
+        trust.policyFault = texts::PolicyUnreadable(shown, why);
         return;
     }
     const SitePolicy policy = ReadSitePolicy(View(bytes));
     if (policy.badLine != 0)
-        trust.policyFault = st::PolicyLineBad(shown, qsizetype(policy.badLine));
+        trust.policyFault = texts::PolicyLineBad(shown, qsizetype(policy.badLine));
     trust.requireSignature = policy.requireSignature;
 }
 

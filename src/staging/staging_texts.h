@@ -4,7 +4,7 @@
 
 // The staging subsystem's own words: message boxes, report lines and the
 // fixed names on the USB stick.
-namespace kestrel::staging_texts {
+namespace kestrel::texts {
 
 // Names under which the firmware is stored on the stick.
 inline QString HwDestinationName() {
@@ -233,4 +233,4 @@ inline QString FolderSyncFailed(const QString& folder, const QString& why) {
         .arg(folder, why);
 }
 
-} // namespace kestrel::staging_texts
+} // namespace kestrel::texts

@@ -9,12 +9,10 @@ namespace kestrel {
 
 namespace {
 
-namespace t = staging_texts;
-
 StagingPlan PlanFor(const StickCopyRequest& request) {
     return {request.folder,
-            {{request.hw.path, request.hw.name, t::HwDestinationName(), request.hw.expected},
-             {request.sw.path, request.sw.name, t::SwDestinationName(), request.sw.expected}}};
+            {{request.hw.path, request.hw.name, texts::HwDestinationName(), request.hw.expected},
+             {request.sw.path, request.sw.name, texts::SwDestinationName(), request.sw.expected}}};
 }
 
 // The verified files of a copy, in the order of the plan.

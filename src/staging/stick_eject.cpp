@@ -8,9 +8,9 @@ namespace kestrel {
 StickEject::StickEject(QObject* parent) : QObject(parent), m_ejector(new StickEjector(this)) {
     connect(m_ejector, &StickEjector::removableChecked, this, &StickEject::offerChecked);
     connect(m_ejector, &StickEjector::ejected, this, [this](const EjectOutcome& outcome) {
-        StickEjectResult result{outcome, staging_texts::EjectingLine()};
+        StickEjectResult result{outcome, texts::EjectingLine()};
         for (const QString& step : outcome.done)
-            result.reportLines += staging_texts::EjectStepLine(step);
+            result.reportLines += texts::EjectStepLine(step);
         emit ended(result);
     });
 }

@@ -17,8 +17,6 @@
 namespace kestrel {
 
 namespace {
-
-namespace t = eject_texts;
 using Result = EjectOutcome::Result;
 
 const QString kService = QStringLiteral("org.freedesktop.UDisks2");
@@ -132,18 +130,18 @@ EjectOutcome Refused(EjectOutcome outcome, const QDBusMessage& error, const QStr
     if (name == kErrorPrefix + QStringLiteral("DeviceBusy") ||
         error.errorMessage().contains(QStringLiteral("target is busy"))) {
         outcome.result = Result::Busy;
-        outcome.message = t::Busy(device, mountPoint);
+        outcome.message = texts::Busy(device, mountPoint);
     } else if (name.startsWith(kErrorPrefix + QStringLiteral("NotAuthorized"))) {
         outcome.result = Result::NotAuthorized;
-        outcome.message = t::NotAuthorized(device);
+        outcome.message = texts::NotAuthorized(device);
     } else if (!name.startsWith(kErrorPrefix)) { // the bus, not UDisks2, answered
         outcome.result = Result::NoService;
         // The system's own root is never the stick's mount point.
         const QString root = QStorageInfo(folder).rootPath();
-        outcome.message = t::NoService(root == QStringLiteral("/") ? QString() : root);
+        outcome.message = texts::NoService(root == QStringLiteral("/") ? QString() : root);
     } else {
         outcome.result = Result::Failed;
-        outcome.message = t::Failed(device, error.errorMessage());
+        outcome.message = texts::Failed(device, error.errorMessage());
     }
     return outcome;
 }
@@ -199,11 +197,11 @@ private:
         switch (m_plan.verdict) {
         case EjectPlan::Verdict::NotOnDrive:
             m_outcome.result = Result::NotOnDrive;
-            m_outcome.message = t::NotOnDrive(m_folder);
+            m_outcome.message = texts::NotOnDrive(m_folder);
             return End(m_outcome);
         case EjectPlan::Verdict::NotRemovable:
             m_outcome.result = Result::NotRemovable;
-            m_outcome.message = t::NotRemovable(m_folder, device);
+            m_outcome.message = texts::NotRemovable(m_folder, device);
             return End(m_outcome);
         case EjectPlan::Verdict::Eject:
             break;
@@ -221,8 +219,8 @@ private:
                  const QString mountPoint = Q(step.mountPoint);
                  if (reply.type() != QDBusMessage::ReplyMessage)
                      return End(Refused(m_outcome, reply, device, mountPoint, m_folder));
-                 m_outcome.done << (step.holdsFolder ? t::Unmounted(device, mountPoint)
-                                                     : t::AlsoUnmounted(device, mountPoint));
+                 m_outcome.done << (step.holdsFolder ? texts::Unmounted(device, mountPoint)
+                                                     : texts::AlsoUnmounted(device, mountPoint));
                  Unmount(index + 1);
              });
     }
@@ -233,7 +231,7 @@ private:
         // inside the machine) stays: only its file systems are off.
         if (m_plan.finish == EjectPlan::Finish::None) {
             m_outcome.result = Result::Unmounted;
-            m_outcome.message = t::UnmountedOnly(device);
+            m_outcome.message = texts::UnmountedOnly(device);
             return End(m_outcome);
         }
         const bool powerOff = m_plan.finish == EjectPlan::Finish::PowerOff;
@@ -242,9 +240,10 @@ private:
              kActionTimeoutMs, [this, device, powerOff](const QDBusMessage& reply) {
                  if (reply.type() != QDBusMessage::ReplyMessage)
                      return End(Refused(m_outcome, reply, device, Q(m_plan.mountPoint), m_folder));
-                 m_outcome.done << (powerOff ? t::PoweredOff(device) : t::MediumEjected(device));
+                 m_outcome.done << (powerOff ? texts::PoweredOff(device)
+                                             : texts::MediumEjected(device));
                  m_outcome.result = Result::Ejected;
-                 m_outcome.message = t::CanBeRemoved(device);
+                 m_outcome.message = texts::CanBeRemoved(device);
                  End(m_outcome);
              });
     }

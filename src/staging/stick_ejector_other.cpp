@@ -17,7 +17,7 @@ void StickEjector::CheckRemovable(const QString&) {
 }
 
 void StickEjector::Eject(const QString&) {
-    const EjectOutcome outcome{EjectOutcome::Result::Unsupported, {}, eject_texts::Unsupported()};
+    const EjectOutcome outcome{EjectOutcome::Result::Unsupported, {}, texts::Unsupported()};
     Tell(++m_calls, [this, outcome] { emit ejected(outcome); });
 }
 

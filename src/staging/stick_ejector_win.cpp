@@ -20,8 +20,6 @@
 namespace kestrel {
 
 namespace {
-
-namespace t = eject_texts;
 using Result = EjectOutcome::Result;
 
 // GUID_DEVINTERFACE_DISK: the interface every disk device offers.
@@ -189,15 +187,16 @@ EjectOutcome EjectNow(const QString& folder) {
     const Located at = Locate(folder);
     const QString shown = at.volume.shownAs;
     if (at.verdict == Result::NotOnDrive)
-        return Refused(at.verdict, t::NotOnDrive(folder));
+        return Refused(at.verdict, texts::NotOnDrive(folder));
     if (at.verdict == Result::NotRemovable)
-        return Refused(at.verdict, t::NotRemovable(folder, shown));
+        return Refused(at.verdict, texts::NotRemovable(folder, shown));
     const long disk = DiskNumber(at.volume.name);
     // Without its disk, the stick's other volumes and its device cannot be
     // told from any other drive's: nothing is locked or dismounted.
     if (disk < 0)
-        return Refused(Result::Failed,
-                       t::Failed(shown, QStringLiteral("the disk it lies on could not be told")));
+        return Refused(
+            Result::Failed,
+            texts::Failed(shown, QStringLiteral("the disk it lies on could not be told")));
     QStringList done;
     // Each volume is written out, locked (nothing else has it open) and
     // dismounted; the locks are held until the medium is out.
@@ -207,20 +206,21 @@ EjectOutcome EjectNow(const QString& folder) {
         if (!handle.Valid()) {
             const DWORD error = ::GetLastError();
             if (error == ERROR_ACCESS_DENIED)
-                return Refused(Result::NotAuthorized, t::NotAuthorized(volume.shownAs), done);
-            return Refused(Result::Failed, t::Failed(volume.shownAs, SystemReason(error)), done);
+                return Refused(Result::NotAuthorized, texts::NotAuthorized(volume.shownAs), done);
+            return Refused(Result::Failed, texts::Failed(volume.shownAs, SystemReason(error)),
+                           done);
         }
         if (!::FlushFileBuffers(handle.h))
             return Refused(Result::Failed,
-                           t::Failed(volume.shownAs, SystemReason(::GetLastError())), done);
+                           texts::Failed(volume.shownAs, SystemReason(::GetLastError())), done);
         if (!Control(handle, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0))
-            return Refused(Result::Busy, t::Busy(volume.shownAs, volume.shownAs), done);
+            return Refused(Result::Busy, texts::Busy(volume.shownAs, volume.shownAs), done);
         if (!Control(handle, FSCTL_DISMOUNT_VOLUME, nullptr, 0, nullptr, 0))
             return Refused(Result::Failed,
-                           t::Failed(volume.shownAs, SystemReason(::GetLastError())), done);
+                           texts::Failed(volume.shownAs, SystemReason(::GetLastError())), done);
         const QString name = FromWide(volume.name.c_str());
-        done << (volume.name == at.volume.name ? t::Unmounted(name, volume.shownAs)
-                                               : t::AlsoUnmounted(name, volume.shownAs));
+        done << (volume.name == at.volume.name ? texts::Unmounted(name, volume.shownAs)
+                                               : texts::AlsoUnmounted(name, volume.shownAs));
         locked.push_back(std::move(handle));
     }
     PREVENT_MEDIA_REMOVAL allow{};
@@ -228,7 +228,7 @@ EjectOutcome EjectNow(const QString& folder) {
     Control(locked.front(), IOCTL_STORAGE_MEDIA_REMOVAL, &allow, sizeof allow, nullptr, 0);
     bool left = Control(locked.front(), IOCTL_STORAGE_EJECT_MEDIA, nullptr, 0, nullptr, 0);
     if (left)
-        done << t::MediumEjected(shown);
+        done << texts::MediumEjected(shown);
     locked.clear();
     // Then the device itself leaves, as the taskbar's "safely remove" does.
     DEVINST node = DiskNode(disk);
@@ -237,15 +237,15 @@ EjectOutcome EjectNow(const QString& folder) {
         PNP_VETO_TYPE veto = PNP_VetoTypeUnknown;
         if (::CM_Request_Device_EjectW(parent, &veto, nullptr, 0, 0) != CR_SUCCESS ||
             veto != PNP_VetoTypeUnknown)
-            return Refused(Result::Busy, t::Busy(shown, shown), done);
-        done << t::PoweredOff(shown);
+            return Refused(Result::Busy, texts::Busy(shown, shown), done);
+        done << texts::PoweredOff(shown);
         left = true;
     }
     // Neither the medium nor the device left (a card slot inside the
     // machine): only the volumes are off.
     if (!left)
-        return {Result::Unmounted, done, t::UnmountedOnly(shown)};
-    return {Result::Ejected, done, t::CanBeRemoved(shown)};
+        return {Result::Unmounted, done, texts::UnmountedOnly(shown)};
+    return {Result::Ejected, done, texts::CanBeRemoved(shown)};
 }
 
 } // namespace

@@ -11,8 +11,6 @@ namespace kestrel {
 
 namespace {
 
-namespace t = staging_texts;
-
 constexpr qsizetype kChunkSize = 1 << 20;
 
 QString Shown(const QString& path) {
@@ -41,7 +39,7 @@ bool CopyToNewFile(QFile& source, qint64 expectedSize, const QString& destinatio
                    const QByteArray& checkedDigest) {
     QFile target(destination);
     if (!target.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-        reason = t::CannotCreate(Shown(destination), target.errorString());
+        reason = texts::CannotCreate(Shown(destination), target.errorString());
         return false;
     }
     QByteArray buffer(kChunkSize, Qt::Uninitialized);
@@ -50,20 +48,20 @@ bool CopyToNewFile(QFile& source, qint64 expectedSize, const QString& destinatio
     for (;;) {
         const qint64 got = source.read(buffer.data(), buffer.size());
         if (got < 0) {
-            reason = t::SourceReadFailed(Shown(source.fileName()), source.errorString());
+            reason = texts::SourceReadFailed(Shown(source.fileName()), source.errorString());
             return false;
         }
         if (got == 0)
             break;
         total += got;
         if (total > expectedSize) {
-            reason = t::SourceChanged(Shown(source.fileName()));
+            reason = texts::SourceChanged(Shown(source.fileName()));
             return false;
         }
         hash.Add(buffer.constData(), got);
         QString why;
         if (!WriteAll(target, buffer.constData(), got, why)) {
-            reason = t::WriteFailed(Shown(destination), why);
+            reason = texts::WriteFailed(Shown(destination), why);
             return false;
         }
         durable::StartWriteBack(target, total - got, got);
@@ -71,21 +69,21 @@ bool CopyToNewFile(QFile& source, qint64 expectedSize, const QString& destinatio
     }
     sourceDigest = hash.Result();
     if (total != expectedSize || (!checkedDigest.isEmpty() && sourceDigest != checkedDigest)) {
-        reason = t::SourceChanged(Shown(source.fileName()));
+        reason = texts::SourceChanged(Shown(source.fileName()));
         return false;
     }
     QString why;
     if (!target.flush()) {
-        reason = t::WriteFailed(Shown(destination), target.errorString());
+        reason = texts::WriteFailed(Shown(destination), target.errorString());
         return false;
     }
     if (!durable::SyncToMedium(target, why)) {
-        reason = t::SyncFailed(Shown(destination), why);
+        reason = texts::SyncFailed(Shown(destination), why);
         return false;
     }
     target.close();
     if (target.error() != QFileDevice::NoError) {
-        reason = t::WriteFailed(Shown(destination), target.errorString());
+        reason = texts::WriteFailed(Shown(destination), target.errorString());
         return false;
     }
     return true;
@@ -110,26 +108,26 @@ bool VerifyFile(const QString& path, qint64 expectedSize, const QByteArray& expe
                 const ChunkProgress& progress, QString& reason) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        reason = t::ReadBackFailed(Shown(path), file.errorString());
+        reason = texts::ReadBackFailed(Shown(path), file.errorString());
         return false;
     }
     durable::DropCachedPages(file);
     if (file.size() != expectedSize) {
-        reason = t::SizeMismatch(Shown(path), file.size(), expectedSize);
+        reason = texts::SizeMismatch(Shown(path), file.size(), expectedSize);
         return false;
     }
     Sha256 hash;
     const qint64 total = HashToEnd(file, hash, progress);
     if (total < 0) {
-        reason = t::ReadBackFailed(Shown(path), file.errorString());
+        reason = texts::ReadBackFailed(Shown(path), file.errorString());
         return false;
     }
     if (total != expectedSize) {
-        reason = t::SizeMismatch(Shown(path), total, expectedSize);
+        reason = texts::SizeMismatch(Shown(path), total, expectedSize);
         return false;
     }
     if (expectedDigest.isEmpty() || hash.Result() != expectedDigest) {
-        reason = t::ContentMismatch(Shown(path));
+        reason = texts::ContentMismatch(Shown(path));
         return false;
     }
     return true;

@@ -31,7 +31,7 @@
 using kestrel::Camera;
 using kestrel::Pane;
 using kestrel::RunOutcome;
-namespace rt = kestrel::runtexts;
+namespace texts = kestrel::texts;
 
 namespace {
 
@@ -182,7 +182,7 @@ void WindowSessionTest::closingDuringARunWaitsForItsEnd() {
     QVERIFY(ended.wait(60000));
 
     // The run went on to its end while the window waited to close.
-    QVERIFY(Shown(tool.session->Log().Text()).endsWith(Shown(rt::kPowerCycle)));
+    QVERIFY(Shown(tool.session->Log().Text()).endsWith(Shown(texts::kPowerCycle)));
     QCOMPARE(tool.dlg.findChild<QProgressBar*>(QStringLiteral("IDC_PROGRESS"))->value(), 100);
     QVERIFY(!tool.dlg.isVisible());
     QCOMPARE(tool.dlg.result(), int(QDialog::Rejected));
@@ -206,8 +206,8 @@ void WindowSessionTest::disconnectDuringARunKeepsCloseFromTheCamera() {
     QVERIFY(ended.wait(60000));
     QTRY_COMPARE(boxes.texts.size(), 1);
 
-    QCOMPARE(boxes.texts, QStringList{rt::kDisconnectedMessage});
-    QVERIFY(Shown(tool.Pane(Pane::Log)).endsWith(Shown(rt::kDisconnected)));
+    QCOMPARE(boxes.texts, QStringList{texts::kDisconnectedMessage});
+    QVERIFY(Shown(tool.Pane(Pane::Log)).endsWith(Shown(texts::kDisconnected)));
     QCOMPARE(tool.dlg.ConnectButton()->text(), QStringLiteral("Connect"));
     for (const QByteArray& line : tool.sim.ReceivedLines().mid(before))
         QVERIFY2(line.startsWith("CAM_") && line != "CLOSE", line.constData());
@@ -248,9 +248,9 @@ void WindowSessionTest::secondPressWhileStartingIsIgnored() {
     QCOMPARE(lines.count("CAM_FIRMWAREUPDATE 0"), 1);
     QCOMPARE(lines.count("CAM_PLAYSTOP"), 1);
     const QString log = Shown(tool.Pane(Pane::Log));
-    QVERIFY2(log.startsWith(Shown(rt::kBanner + rt::kStarting)), qPrintable(log));
-    QVERIFY2(log.endsWith(Shown(rt::kPowerCycle)), qPrintable(log));
-    QCOMPARE(log.count(Shown(rt::kBanner)), 1);
+    QVERIFY2(log.startsWith(Shown(texts::kBanner + texts::kStarting)), qPrintable(log));
+    QVERIFY2(log.endsWith(Shown(texts::kPowerCycle)), qPrintable(log));
+    QCOMPARE(log.count(Shown(texts::kBanner)), 1);
     QVERIFY(!tool.session->TheCamera().UpdateRunning());
 
     // The camera takes commands again: Disconnect says goodbye.
@@ -299,9 +299,10 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
     const QString report = boxes.texts.first();
     // The run's warning and lines stayed, the copy's report came in a message.
     const QString log = Shown(tool.Pane(Pane::Log));
-    QVERIFY2(log.startsWith(Shown(rt::kBanner + rt::kStarting + rt::kEraseHeading)),
+    QVERIFY2(log.startsWith(Shown(texts::kBanner + texts::kStarting + texts::kEraseHeading)),
              qPrintable(log));
-    QVERIFY2(log.endsWith(Shown(rt::kPhaseOk + rt::kFinished + rt::kPowerCycle)), qPrintable(log));
+    QVERIFY2(log.endsWith(Shown(texts::kPhaseOk + texts::kFinished + texts::kPowerCycle)),
+             qPrintable(log));
     QVERIFY(!log.contains(QStringLiteral("Copying")));
     QVERIFY2(report.startsWith(QStringLiteral("Copying new files to \"%1\" ...\n\t=> camera_2_6.rbf "
                                               "copied\n\t=> vx_server_3_9 copied\n\nNew files "
@@ -444,7 +445,7 @@ void WindowSessionTest::connectingAgainTellsTheVersion() {
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
     tool.ClickConnect();
     tool.ClickUpdate();
-    QVERIFY(Shown(tool.Pane(Pane::Log)).endsWith(Shown(rt::kPowerCycle)));
+    QVERIFY(Shown(tool.Pane(Pane::Log)).endsWith(Shown(texts::kPowerCycle)));
     QTRY_VERIFY(!tool.session->TheCamera().Connected()); // the camera went off
 
     // Connect is pressed until the camera is back (refusals are dismissed).
@@ -500,7 +501,8 @@ void WindowSessionTest::chooserHeldOpenDuringARun() {
     QVERIFY(held.elapsed() >= 12000);
     QVERIFY(endedWhileOpen);
     QCOMPARE(ended.first().at(0).value<RunOutcome>(), RunOutcome::Finished);
-    QVERIFY2(Shown(logWhileOpen).endsWith(Shown(rt::kPhaseOk + rt::kFinished + rt::kPowerCycle)),
+    QVERIFY2(Shown(logWhileOpen)
+                 .endsWith(Shown(texts::kPhaseOk + texts::kFinished + texts::kPowerCycle)),
              qPrintable(logWhileOpen));
     // About one poll each 100 ms while the camera still had figures to show.
     QVERIFY2(pollsWhileOpen >= 20, qPrintable(QString::number(pollsWhileOpen)));

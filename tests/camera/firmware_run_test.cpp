@@ -19,7 +19,7 @@ using kestrel::test::RawPeer;
 using kestrel::test::RecordingSurface;
 using kestrel::test::SessionAt;
 using kestrel::test::WireLines;
-namespace rt = kestrel::runtexts;
+namespace texts = kestrel::texts;
 
 namespace {
 
@@ -61,8 +61,8 @@ struct Scripted {
 };
 
 QString FullLog(const QString& opening) {
-    return rt::kBanner + opening + rt::kEraseHeading + rt::kPhaseOk + rt::kProgramHeading +
-           rt::kPhaseOk + rt::kFinished + rt::kPowerCycle;
+    return texts::kBanner + opening + texts::kEraseHeading + texts::kPhaseOk +
+           texts::kProgramHeading + texts::kPhaseOk + texts::kFinished + texts::kPowerCycle;
 }
 
 } // namespace
@@ -108,9 +108,9 @@ void FirmwareRunTest::wholeRunOnTheWire() {
     for (int i = 0; i < 4; ++i)
         expected << "CAM_FIRMWAREUPDATE 1";
     QCOMPARE(WireLines(s.peer.received), expected);
-    QCOMPARE(s.session->Log().Text(), FullLog(rt::kStarting));
-    QCOMPARE(s.surface.paneText[Pane::Log], FullLog(rt::kStarting));
-    QCOMPARE(s.surface.caret[Pane::Log], FullLog(rt::kStarting).size());
+    QCOMPARE(s.session->Log().Text(), FullLog(texts::kStarting));
+    QCOMPARE(s.surface.paneText[Pane::Log], FullLog(texts::kStarting));
+    QCOMPARE(s.surface.caret[Pane::Log], FullLog(texts::kStarting).size());
     QVERIFY(!s.session->TheCamera().UpdateRunning());
     QCOMPARE(s.surface.progress, 100);
     QVERIFY(s.surface.messageBoxes.isEmpty());
@@ -127,16 +127,17 @@ void FirmwareRunTest::eraseExamplePositionsAndStatusLines() {
     const QStringList logShows = s.surface.calls.filter(QStringLiteral("show log"));
     // Each cycle shows the log plus one status line, the caret at the start
     // of the status line.
-    const QString eraseLog = rt::kBanner + rt::kStarting + rt::kEraseHeading;
-    const QString programLog = eraseLog + rt::kPhaseOk + rt::kProgramHeading;
-    QStringList expected{QStringLiteral("show log @%1").arg((rt::kBanner + rt::kStarting).size()),
-                         QStringLiteral("show log @%1").arg(eraseLog.size())};
+    const QString eraseLog = texts::kBanner + texts::kStarting + texts::kEraseHeading;
+    const QString programLog = eraseLog + texts::kPhaseOk + texts::kProgramHeading;
+    QStringList expected{
+        QStringLiteral("show log @%1").arg((texts::kBanner + texts::kStarting).size()),
+        QStringLiteral("show log @%1").arg(eraseLog.size())};
     for (int i = 0; i < 3; ++i)
         expected << QStringLiteral("show log @%1").arg(eraseLog.size());
     expected << QStringLiteral("show log @%1").arg(programLog.size());
     for (int i = 0; i < 2; ++i)
         expected << QStringLiteral("show log @%1").arg(programLog.size());
-    expected << QStringLiteral("show log @%1").arg(FullLog(rt::kStarting).size());
+    expected << QStringLiteral("show log @%1").arg(FullLog(texts::kStarting).size());
     QCOMPARE(logShows, expected);
     const QStringList texts = s.surface.history[Pane::Log];
     QCOMPARE(texts.mid(2, 3),
@@ -145,7 +146,7 @@ void FirmwareRunTest::eraseExamplePositionsAndStatusLines() {
     QCOMPARE(texts.mid(6, 2), (QStringList{programLog + "page 0 of 20000\r\n",
                                            programLog + "page 19999 of 20000\r\n"}));
     // No status line is left in the log.
-    QCOMPARE(texts.last(), FullLog(rt::kStarting));
+    QCOMPARE(texts.last(), FullLog(texts::kStarting));
 }
 
 void FirmwareRunTest::firstEraseReplyWithZeroTotalEndsThePhase() {
@@ -162,8 +163,8 @@ void FirmwareRunTest::replyWithoutSpaceKeepsTheCounters() {
     s.Script({"", "1 155 154 0 0", "1 155 155 20000 19999"});
     ClickUpdate(*s.session);
     QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + 3);
-    QCOMPARE(s.session->Log().Text(), FullLog(rt::kStarting));
-    const QString eraseLog = rt::kBanner + rt::kStarting + rt::kEraseHeading;
+    QCOMPARE(s.session->Log().Text(), FullLog(texts::kStarting));
+    const QString eraseLog = texts::kBanner + texts::kStarting + texts::kEraseHeading;
     QCOMPARE(s.surface.history[Pane::Log][2], eraseLog + "sector 0 of 155\r\n");
 }
 
@@ -199,7 +200,7 @@ void FirmwareRunTest::alreadyRunningFlagSkipsProbeAndStart() {
     QCOMPARE(ClickUpdate(*s.session), RunOutcome::Finished);
     QCOMPARE(WireLines(s.peer.received),
              (QByteArrayList{"CAM_FIRMWAREUPDATE 1", "CAM_FIRMWAREUPDATE 1"}));
-    QCOMPARE(s.session->Log().Text(), FullLog(rt::kAlreadyRunning));
+    QCOMPARE(s.session->Log().Text(), FullLog(texts::kAlreadyRunning));
     QVERIFY(!s.session->TheCamera().UpdateRunning());
 }
 
@@ -237,12 +238,12 @@ void FirmwareRunTest::prematureIdle_data() {
     QTest::newRow("idle in the middle of programming")
         << QByteArrayList{"1 155 154 0 0", "1 155 155 20000 9000", "0 0 0 0"}
         << RunOutcome::CameraStopped
-        << rt::StoppedEarly(QStringLiteral("programming, page 9000 of 20000"));
+        << texts::StoppedEarly(QStringLiteral("programming, page 9000 of 20000"));
     // The last reply before the pause between the phases showed the
     // programming done; after the pause the camera is idle.
     QTest::newRow("end reported before the switch")
         << QByteArrayList{"1 155 100 0 0", "1 155 155 3000 2999", "0 0 0 0"} << RunOutcome::Finished
-        << rt::kPhaseOk + rt::kFinished + rt::kPowerCycle;
+        << texts::kPhaseOk + texts::kFinished + texts::kPowerCycle;
 }
 
 void FirmwareRunTest::prematureIdle() {
@@ -255,7 +256,7 @@ void FirmwareRunTest::prematureIdle() {
     QVERIFY(s.session->Log().Text().endsWith(tail));
     QVERIFY(!s.session->TheCamera().UpdateRunning());
     const bool success = outcome == RunOutcome::Finished;
-    QCOMPARE(s.session->Log().Text().contains(rt::kPowerCycle), success);
+    QCOMPARE(s.session->Log().Text().contains(texts::kPowerCycle), success);
     QCOMPARE(s.surface.messageBoxes.size(), success ? 0 : 1);
     // The run ended: nothing more was asked of the camera.
     QCOMPARE(WireLines(s.peer.received).size(), kStarts.size() + polls.size());
@@ -270,10 +271,10 @@ void FirmwareRunTest::neverStarted() {
         polls << "0 0 0 0";
     s.Script(polls);
     QCOMPARE(ClickUpdate(*s.session), RunOutcome::NeverStarted);
-    QVERIFY(s.session->Log().Text().endsWith(rt::NeverStarted(0)));
-    QCOMPARE(s.surface.messageBoxes, QStringList{rt::kNeverStartedMessage});
+    QVERIFY(s.session->Log().Text().endsWith(texts::NeverStarted(0)));
+    QCOMPARE(s.surface.messageBoxes, QStringList{texts::kNeverStartedMessage});
     // The camera may begin yet: nothing invites touching the stick or the power.
-    for (const QString& told : {rt::NeverStarted(0), rt::kNeverStartedMessage})
+    for (const QString& told : {texts::NeverStarted(0), texts::kNeverStartedMessage})
         QVERIFY2(told.contains("may still begin") && told.contains("do NOT power it off") &&
                      told.contains("Connect again to follow") && !told.contains("stick"),
                  qPrintable(told));
@@ -285,8 +286,8 @@ void FirmwareRunTest::zeroProgramTotalLeavesTheBar() {
     s.Script({"1 155 154 0 0", "1 155 155 0 500", "1 155 155 20000 19999"});
     QCOMPARE(ClickUpdate(*s.session), RunOutcome::Finished);
     QCOMPARE(s.surface.progressHistory, (QList<int>{0, 100, 100, 0, 100, 100}));
-    const QString programLog =
-        rt::kBanner + rt::kStarting + rt::kEraseHeading + rt::kPhaseOk + rt::kProgramHeading;
+    const QString programLog = texts::kBanner + texts::kStarting + texts::kEraseHeading +
+                               texts::kPhaseOk + texts::kProgramHeading;
     QVERIFY(s.surface.history[Pane::Log].contains(programLog + "page 500 of 20000\r\n"));
 }
 

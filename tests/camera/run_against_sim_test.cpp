@@ -27,11 +27,11 @@ using kestrel::test::ClickUpdate;
 using kestrel::test::RecordingSurface;
 using kestrel::test::RunEnd;
 using kestrel::test::SessionAt;
-namespace rt = kestrel::runtexts;
+namespace texts = kestrel::texts;
 
 namespace {
 
-const QString kFinishedTail = rt::kPhaseOk + rt::kFinished + rt::kPowerCycle;
+const QString kFinishedTail = texts::kPhaseOk + texts::kFinished + texts::kPowerCycle;
 
 SimOptions FastCamera() {
     SimOptions options;
@@ -87,8 +87,8 @@ void RunAgainstSimTest::wholeRunChangesTheFirmware() {
     QCOMPARE(ClickUpdate(*rig.session), RunOutcome::Finished);
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.endsWith(kFinishedTail), qPrintable(log));
-    QVERIFY(log.startsWith(rt::kBanner + rt::kStarting + rt::kEraseHeading + rt::kPhaseOk +
-                           rt::kProgramHeading));
+    QVERIFY(log.startsWith(texts::kBanner + texts::kStarting + texts::kEraseHeading +
+                           texts::kPhaseOk + texts::kProgramHeading));
     QVERIFY(!rig.session->TheCamera().UpdateRunning());
     QCOMPARE(rig.surface.progress, 100);
     const QByteArrayList lines = rig.Received().mid(before);
@@ -120,11 +120,11 @@ void RunAgainstSimTest::runInProgressAtConnectIsFollowed() {
     QVERIFY(readAgain.wait());
 
     // The information pane said so, the log first showed the connection line.
-    QVERIFY(rig.surface.history[Pane::Info].contains(rt::kUpdateRunningInfo));
+    QVERIFY(rig.surface.history[Pane::Info].contains(texts::kUpdateRunningInfo));
     QCOMPARE(rig.surface.history[Pane::Log].first(),
              QStringLiteral("Connected to camera n\u00B0 @ IP=127.0.0.1\r\n"));
     const QString log = rig.session->Log().Text();
-    QVERIFY(log.startsWith(rt::kBanner + rt::kAlreadyRunning));
+    QVERIFY(log.startsWith(texts::kBanner + texts::kAlreadyRunning));
     QVERIFY(log.endsWith(kFinishedTail));
     // No stop or start command; after the run the information is read again.
     const QByteArrayList lines = rig.Received();
@@ -152,9 +152,9 @@ void RunAgainstSimTest::secondPressFollowsTheRunAgain() {
     QCOMPARE(RunEnd(ended), RunOutcome::Finished);
     QCOMPARE(ended.size(), 1);
     const QString log = rig.session->Log().Text();
-    QVERIFY2(log.startsWith(rt::kBanner + rt::kAlreadyRunning), qPrintable(log));
+    QVERIFY2(log.startsWith(texts::kBanner + texts::kAlreadyRunning), qPrintable(log));
     QVERIFY(log.endsWith(kFinishedTail));
-    QCOMPARE(log.count(rt::kPowerCycle), 1);
+    QCOMPARE(log.count(texts::kPowerCycle), 1);
     QVERIFY(!rig.session->TheCamera().UpdateRunning());
     QCOMPARE(rig.Received().count("CAM_FIRMWAREUPDATE 0"), 1);
 }
@@ -172,7 +172,7 @@ void RunAgainstSimTest::reconnectsAfterLostConnections() {
     QVERIFY2(log.endsWith(kFinishedTail), qPrintable(log));
     QVERIFY(log.contains(QStringLiteral("Connection to the camera lost: the camera closed the "
                                         "connection\r\n") +
-                         rt::TryingToReconnect(60000) + rt::Reconnected("127.0.0.1")));
+                         texts::TryingToReconnect(60000) + texts::Reconnected("127.0.0.1")));
     QVERIFY(rig.session->TheCamera().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Disconnect"));
     QVERIFY(rig.sim->ConnectionsAccepted() >= 2);
@@ -195,9 +195,9 @@ void RunAgainstSimTest::cameraGoneForGood() {
     };
     QCOMPARE(ClickUpdate(*rig.session), RunOutcome::ConnectionLost);
     const QString log = rig.session->Log().Text();
-    QVERIFY2(log.endsWith(rt::CouldNotReconnect(400)), qPrintable(log));
-    QVERIFY(!log.contains(rt::kPowerCycle));
-    QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kLostMessage});
+    QVERIFY2(log.endsWith(texts::CouldNotReconnect(400)), qPrintable(log));
+    QVERIFY(!log.contains(texts::kPowerCycle));
+    QCOMPARE(rig.surface.messageBoxes, QStringList{texts::kLostMessage});
     QVERIFY(!rig.session->TheCamera().UpdateRunning());
     QVERIFY(!rig.session->TheCamera().Connected());
     QCOMPARE(rig.surface.caption, QStringLiteral("Connect"));
@@ -216,8 +216,8 @@ void RunAgainstSimTest::stalledRun() {
     QVERIFY2(log.contains(QStringLiteral("The camera's figures have not changed for 0.3 s "
                                          "(programming, page 10000 of 20000)")),
              qPrintable(log));
-    QVERIFY(!log.contains(rt::kPowerCycle));
-    QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kStalledMessage});
+    QVERIFY(!log.contains(texts::kPowerCycle));
+    QCOMPARE(rig.surface.messageBoxes, QStringList{texts::kStalledMessage});
     QVERIFY(!rig.session->TheCamera().UpdateRunning());
     // Other commands reach the camera again.
     QCOMPARE(AskText(rig.session->TheCamera(), "CAM_GetCameraType"),
@@ -235,8 +235,8 @@ void RunAgainstSimTest::cameraAbortsTheRun() {
     QVERIFY2(log.contains(QStringLiteral("The camera ended the programming run before reporting "
                                          "its end (last seen: programming, page ")),
              qPrintable(log));
-    QVERIFY(!log.contains(rt::kPowerCycle));
-    QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kStoppedEarlyMessage});
+    QVERIFY(!log.contains(texts::kPowerCycle));
+    QCOMPARE(rig.surface.messageBoxes, QStringList{texts::kStoppedEarlyMessage});
     QVERIFY(!rig.session->TheCamera().UpdateRunning());
 }
 
@@ -250,7 +250,7 @@ void RunAgainstSimTest::startDelayIsNoEnd() {
     QCOMPARE(ClickUpdate(*rig.session), RunOutcome::Finished);
     QVERIFY(rig.session->Log().Text().endsWith(kFinishedTail));
     // Meanwhile the status line said what the tool waited for.
-    const QString waiting = rt::WaitingToBegin(kestrel::runrules::kStartWaitMs);
+    const QString waiting = texts::WaitingToBegin(kestrel::runrules::kStartWaitMs);
     QVERIFY(!rig.surface.history.value(Pane::Log).filter(waiting).isEmpty());
 }
 
@@ -267,8 +267,8 @@ void RunAgainstSimTest::operatorDisconnectsDuringTheRun() {
     rig.session->OnBnClickedConnect(rig.surface.address); // Disconnect
     QCOMPARE(RunEnd(ended), RunOutcome::Disconnected);
     const QString log = rig.session->Log().Text();
-    QVERIFY2(log.endsWith(rt::kDisconnected), qPrintable(log));
-    QCOMPARE(rig.surface.messageBoxes, QStringList{rt::kDisconnectedMessage});
+    QVERIFY2(log.endsWith(texts::kDisconnected), qPrintable(log));
+    QCOMPARE(rig.surface.messageBoxes, QStringList{texts::kDisconnectedMessage});
     QVERIFY(!rig.session->TheCamera().Connected());
     QVERIFY(!rig.session->TheCamera().UpdateRunning());
     // The busy gate kept CLOSE away from a camera that is programming.
