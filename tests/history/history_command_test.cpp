@@ -49,13 +49,12 @@ void Add(std::vector<HistoryEvent>& events, const char* serial, const char* acti
 }
 
 QString ReadBack(std::FILE* file) {
-    QByteArray bytes;
     std::rewind(file);
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-        bytes.append(buffer, static_cast<qsizetype>(n));
+    QFile read;
+    const QString text = read.open(file, QIODevice::ReadOnly) ? read.readAll() : QString();
+    read.close();
     std::fclose(file);
-    return QString::fromUtf8(bytes);
+    return text;
 }
 
 struct Run {
@@ -121,41 +120,29 @@ void HistoryCommandTest::initTestCase() {
     QVERIFY2(store.Open(m_path, &error) && store.Append(events, &error), qPrintable(error));
 }
 
+// How the options' texts narrow: the store's narrowing has tests of its own.
 void HistoryCommandTest::filters_data() {
     QTest::addColumn<QString>("options");
     QTest::addColumn<QString>("ids"); // the operations' begin event ids, newest first
     QTest::newRow("all") << ""
                          << "6 5 3 1";
-    QTest::newRow("serial") << "--serial S1"
-                            << "6 1";
     QTest::newRow("since, with an offset") << "--since 2026-12-07T11:00:30+01:00"
                                            << "6 5 3";
-    QTest::newRow("until the day's end") << "--until 2026-12-07"
-                                         << "5 3 1";
-    QTest::newRow("since and until") << "--since 2026-12-07T10:00:01Z --until 2026-12-07T10:02"
-                                     << "5 3";
-    QTest::newRow("result and serial") << "--result ok --serial S1 --until 2026-12-07"
-                                       << "1";
-    QTest::newRow("result, last") << "--result ok --last 1"
-                                  << "6";
-    QTest::newRow("nothing matches") << "--serial S9"
-                                     << "";
+    QTest::newRow("until, to the day's end") << "--until 2026-12-07"
+                                             << "5 3 1";
+    QTest::newRow("since, until, result, serial")
+        << "--since 2026-12-07T10:00Z --until 2026-12-07T10:02 --result ok --serial S1"
+        << "1";
 }
 
 void HistoryCommandTest::filters() {
     QFETCH(QString, options);
     QFETCH(QString, ids);
-    const Run csv = Command(m_path, options + QStringLiteral(" --csv"));
     QStringList found;
-    for (const QString& line : csv.out.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).mid(1))
+    const QString csv = Command(m_path, options + QStringLiteral(" --csv")).out;
+    for (const QString& line : csv.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts).mid(1))
         found << line.section(',', 0, 0);
     QCOMPARE(found.join(' '), ids);
-    // The table shows as many, and says so when there are none.
-    const Run table = Command(m_path, options);
-    QCOMPARE(table.out.count('\n'), found.isEmpty() ? 0 : found.size() + 1);
-    QCOMPARE(table.err.startsWith(QLatin1String("kestrel-flash: No operation of the history ")),
-             found.isEmpty());
-    QCOMPARE(table.status, 0);
 }
 
 void HistoryCommandTest::command_data() {
@@ -226,6 +213,8 @@ void HistoryCommandTest::command_data() {
            "intact: event 3 was changed after it was written.\",\"event\":\"verify\","
            "\"ok\":false,\"schema\":1}\n"
         << "";
+    QTest::newRow("none matches") << h << "--serial S9" << 0 << ""
+                                  << "kestrel-flash: No operation of the history %1 matches.\n";
     QTest::newRow("none yet") << "missing"
                               << "--verify" << 0
                               << "The history %1 does not exist yet: there are no events to "
