@@ -1,10 +1,12 @@
 // The production history at a million events (500,000 operations of 20,000
 // cameras, each a begin and an end, as a busy bench writes them over years):
 // finding one camera's operations, walking the whole chain, and the bytes an
-// event takes on disk. The history is made once, before the first benchmark.
-// Goals: a serial's operations in under 100 ms, the chain in under 10 s, at
-// most 400 bytes per event.
+// event takes on disk, and the same through kestrel-flash history. The history
+// is made once, before the first benchmark. Goals: a serial's operations in
+// under 100 ms, the chain in under 10 s, at most 400 bytes per event.
 
+#include "history_command.h"
+#include "history_filter.h"
 #include "history_stamp.h"
 #include "history_store.h"
 #include "process_identity.h"
@@ -108,8 +110,7 @@ void BM_OperationsOfASerial(benchmark::State& state) {
         }
         found += ops.size();
     }
-    state.counters["operations"] =
-        benchmark::Counter(double(found) / double(state.iterations()));
+    state.counters["operations"] = benchmark::Counter(double(found) / double(state.iterations()));
 }
 BENCHMARK(BM_OperationsOfASerial)->Unit(benchmark::kMillisecond);
 
@@ -131,11 +132,72 @@ void BM_VerifyChain(benchmark::State& state) {
 }
 BENCHMARK(BM_VerifyChain)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// kestrel-flash history as an operator runs it, output and all: the store
+// opened, the operations read, the lines written.
+enum class Ask { Serial, SinceADay, LastTenStalled, NoneMatch, Verify };
+
+HistoryArgs ArgsFor(Ask ask, const QString& path, int iteration) {
+    HistoryArgs args;
+    args.historyFile = path;
+    args.resultCodes = {QStringLiteral("ok"), QStringLiteral("stalled")};
+    switch (ask) {
+    case Ask::Serial:
+        args.serial = {QString::fromStdString(Serial(iteration % kCameras))};
+        break;
+    case Ask::SinceADay: // the newest 1,440 operations
+        args.since = {
+            QString::fromStdString(FormatUtc(1'700'000'000'000 + (kOperations - 1440) * 60'000LL))};
+        break;
+    case Ask::LastTenStalled:
+        args.result = {QStringLiteral("stalled")};
+        args.last = {QStringLiteral("10")};
+        break;
+    case Ask::NoneMatch: // every event is read
+        args.result = {QStringLiteral("running")};
+        break;
+    case Ask::Verify:
+        args.verify = true;
+        break;
+    }
+    return args;
+}
+
+void BM_HistoryCommand(benchmark::State& state, Ask ask) {
+    History& h = TheHistory();
+    if (!h.error.isEmpty()) {
+        state.SkipWithError(qPrintable(h.error));
+        return;
+    }
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    int iteration = 0;
+    for (auto _ : state) {
+        std::rewind(out);
+        if (HistoryCommand(ArgsFor(ask, h.path, iteration++), out, err) != 0) {
+            state.SkipWithError("the command failed");
+            break;
+        }
+    }
+    std::fclose(out);
+    std::fclose(err);
+}
+BENCHMARK_CAPTURE(BM_HistoryCommand, serial, Ask::Serial)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_HistoryCommand, since_a_day, Ask::SinceADay)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_HistoryCommand, last_ten_stalled, Ask::LastTenStalled)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_HistoryCommand, none_match, Ask::NoneMatch)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+BENCHMARK_CAPTURE(BM_HistoryCommand, verify, Ask::Verify)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
 // Not a time: the file's size after its journal is folded in, per event.
 void BM_BytesPerEvent(benchmark::State& state) {
     History& h = TheHistory();
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("size"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("size"));
         db.setDatabaseName(h.path);
         if (db.open())
             QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));

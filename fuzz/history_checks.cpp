@@ -3,6 +3,7 @@
 #include "csv_line.h"
 #include "history_chain.h"
 #include "operation_fold.h"
+#include "operation_table.h"
 #include "pending_rule.h"
 #include "require.h"
 
@@ -85,6 +86,33 @@ std::vector<HistoryEvent> ReadEvents(std::string_view bytes) {
     return events;
 }
 
+// Characters, not bytes.
+std::size_t Width(std::string_view text) {
+    std::size_t width = 0;
+    for (const char c : text)
+        width += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return width;
+}
+
+// What the table shows steers no terminal, and showing it again changes
+// nothing: it is plain UTF-8 already. Its lines, one per operation and the
+// header, are all as wide.
+void CheckTable(std::string_view bytes, const std::vector<Operation>& ops) {
+    const std::string shown = ShownText(bytes);
+    Require(ShownText(shown) == shown);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const auto c = static_cast<unsigned char>(shown[i]);
+        Require(c >= 0x20 && c != 0x7F);
+        Require(c != 0xC2 || i + 1 == shown.size() ||
+                static_cast<unsigned char>(shown[i + 1]) > 0x9F);
+    }
+    const std::string table = OperationsTable(ops, [](std::int64_t ms) { return ms % 3 * 1800; });
+    const std::vector<std::string_view> lines = Split(table, '\n');
+    Require(lines.size() == ops.size() + 2 && lines.back().empty());
+    for (std::size_t i = 1; i + 1 < lines.size(); ++i)
+        Require(Width(lines[i]) == Width(lines[0]));
+}
+
 } // namespace
 
 void CheckHistoryRules(std::string_view bytes) {
@@ -150,6 +178,7 @@ void CheckHistoryRules(std::string_view bytes) {
         Require(fields.size() == OperationCsvHeader().size());
         Require(ReadCsv(CsvLine(fields)) == fields);
     }
+    CheckTable(bytes, ops);
     if (!events.empty()) {
         const HistoryEvent& last = events.back();
         if (const auto run =

@@ -20,13 +20,6 @@ std::string Quoted(std::string_view field) {
     return out + '"';
 }
 
-std::string Seconds(std::int64_t ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld.%lld", static_cast<long long>(ms / 1000),
-                  static_cast<long long>(ms % 1000 / 100));
-    return text;
-}
-
 std::string StickFiles(const std::vector<StickFile>& files) {
     std::string out;
     for (const StickFile& file : files)
@@ -35,6 +28,13 @@ std::string StickFiles(const std::vector<StickFile>& files) {
 }
 
 } // namespace
+
+std::string FormatSeconds(std::int64_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld.%lld", static_cast<long long>(ms / 1000),
+                  static_cast<long long>(ms % 1000 / 100));
+    return text;
+}
 
 std::string CsvLine(const std::vector<std::string>& fields) {
     std::string line;
@@ -57,10 +57,7 @@ std::vector<std::string> OperationCsvHeader() {
 std::vector<std::string> OperationCsvFields(const Operation& op) {
     const HistoryEvent& b = op.begin;
     const HistoryEvent* e = op.end ? &*op.end : nullptr;
-    // What the end knows, else what the begin knew.
-    const auto latest = [&](std::string HistoryEvent::*field) {
-        return e && !(e->*field).empty() ? e->*field : b.*field;
-    };
+    const auto latest = [&](std::string HistoryEvent::*field) { return op.Latest(field); };
     return {std::to_string(b.id),
             FormatUtc(b.timeMs),
             b.bench,
@@ -76,7 +73,7 @@ std::vector<std::string> OperationCsvFields(const Operation& op) {
             latest(&HistoryEvent::target),
             op.Result(),
             e && e->changed ? "yes" : "no",
-            e ? Seconds(e->elapsedMs) : std::string(),
+            e ? FormatSeconds(e->elapsedMs) : std::string(),
             e ? FormatUtc(e->timeMs) : std::string(),
             latest(&HistoryEvent::recordFile),
             b.toolVersion,

@@ -2,6 +2,7 @@
 
 #include "history_operation.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,9 @@ namespace kestrel {
 // a comma, a double quote, CR or LF is put in double quotes, its double
 // quotes doubled; the line ends with CR LF.
 std::string CsvLine(const std::vector<std::string>& fields);
+
+// A duration in seconds with its tenths, "95.0".
+std::string FormatSeconds(std::int64_t ms);
 
 // The columns of the history's export, and an operation's fields in them.
 std::vector<std::string> OperationCsvHeader();

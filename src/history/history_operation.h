@@ -24,6 +24,11 @@ struct Operation {
             return end->result;
         return state == State::Interrupted ? "interrupted" : "running";
     }
+
+    // What the end knows of a field, else what the begin knew.
+    const std::string& Latest(std::string HistoryEvent::*field) const {
+        return end && !(*end.*field).empty() ? *end.*field : begin.*field;
+    }
 };
 
 } // namespace kestrel

@@ -154,8 +154,12 @@ bool HistoryStore::ReadOperations(const OperationFilter& filter, const ProcessGo
     QStringList where;
     if (!filter.serial.empty())
         where << QStringLiteral("serial = :serial");
+    // From the first event since then on: SQLite finds it in the index of
+    // times, and reads the table backwards from the newest down to it.
     if (filter.sinceMs)
-        where << QStringLiteral("time >= :since");
+        where << QStringLiteral("time >= :since")
+              << QStringLiteral("id >= (SELECT min(id) FROM events INDEXED BY events_time"
+                                " WHERE time >= :first)");
     const QString sql =
         QStringLiteral("SELECT id, %1 FROM events %2 ORDER BY id DESC")
             .arg(QLatin1String(kEventColumns),
@@ -164,8 +168,10 @@ bool HistoryStore::ReadOperations(const OperationFilter& filter, const ProcessGo
     bool ok = query.prepare(sql);
     if (!filter.serial.empty())
         query.bindValue(QStringLiteral(":serial"), ToSql(filter.serial));
-    if (filter.sinceMs)
+    if (filter.sinceMs) {
         query.bindValue(QStringLiteral(":since"), qint64(*filter.sinceMs));
+        query.bindValue(QStringLiteral(":first"), qint64(*filter.sinceMs));
+    }
     if (!ok || !query.exec())
         return Fail(HistoryDoing::Read, ReasonOf(query.lastError(), m_options.busyTimeoutMs),
                     error);

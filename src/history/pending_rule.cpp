@@ -10,10 +10,6 @@ bool IsVerdict(std::string_view result) {
     return result == "ok" || result == "version-unchanged" || result == "wrong-version";
 }
 
-const std::string& Latest(const Operation& op, std::string HistoryEvent::*field) {
-    return op.end && !(*op.end.*field).empty() ? *op.end.*field : op.begin.*field;
-}
-
 } // namespace
 
 std::optional<PendingRun> PowerCyclePending(std::string_view serial,
@@ -23,7 +19,7 @@ std::optional<PendingRun> PowerCyclePending(std::string_view serial,
     if (serial.empty() || target.empty())
         return std::nullopt;
     for (const Operation& op : newestFirst) {
-        if (Latest(op, &HistoryEvent::serial) != serial || op.state == Operation::State::Running)
+        if (op.Latest(&HistoryEvent::serial) != serial || op.state == Operation::State::Running)
             continue;
         const std::string result = op.Result();
         if (op.begin.action == history::kPowerCycle) {
@@ -36,8 +32,8 @@ std::optional<PendingRun> PowerCyclePending(std::string_view serial,
         // The newest run decides.
         const bool unconfirmed =
             (result == "ok" && op.end->hardwareAfter.empty()) || result == "no-power-cycle";
-        if (unconfirmed && Latest(op, &HistoryEvent::target) == target &&
-            Latest(op, &HistoryEvent::hardwareBefore) == currentHardware)
+        if (unconfirmed && op.Latest(&HistoryEvent::target) == target &&
+            op.Latest(&HistoryEvent::hardwareBefore) == currentHardware)
             return PendingRun{op.begin.id, op.end->timeMs, op.begin.bench};
         return std::nullopt;
     }

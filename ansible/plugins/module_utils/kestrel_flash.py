@@ -67,10 +67,7 @@ class KestrelFlash(object):
         rc, out, err = self.module.run_command(args)
         summary = None
         self.events = []
-        for number, line in enumerate(out.splitlines(), 1):
-            if not line.strip():
-                continue
-            event = self._read(line, number, args, err)
+        for event in self.objects(out, args, err):
             if event.get('event') == 'summary':
                 summary = event
             else:
@@ -85,6 +82,11 @@ class KestrelFlash(object):
                 msg="kestrel-flash %s reported %d cameras for the %d given."
                     % (command, len(summary['jobs']), len(cameras)), cmd=args)
         return summary['jobs']
+
+    def objects(self, out, args, err):
+        """The JSON objects of kestrel-flash's output, each checked for schema 1."""
+        return [self._read(line, number, args, err)
+                for number, line in enumerate(out.splitlines(), 1) if line.strip()]
 
     def _read(self, line, number, args, err):
         try:
