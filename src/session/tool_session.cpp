@@ -20,7 +20,7 @@ ToolSession::ToolSession(WindowSurface& surface, FileChooserPort& choosers, Link
 
 ToolSession::~ToolSession() = default;
 
-void ToolSession::OnBnClickedConnect(const QString& address) {
+void ToolSession::Connect(const QString& address) {
     // The button toggles; the window follows a run it finds in progress.
     if (m_camera->Connected()) {
         m_camera->Disconnect();
@@ -30,7 +30,7 @@ void ToolSession::OnBnClickedConnect(const QString& address) {
     m_camera->Connect(address, m_link.cameraPort, Camera::FoundRun::Follow);
 }
 
-void ToolSession::OnBnClickedFwUpdate() {
+void ToolSession::StartUpdate() {
     if (m_camera->Connected())
         ResetBar();
     m_camera->Update();
@@ -47,19 +47,19 @@ void ToolSession::ResetBar() {
         emit m_events.progress(0);
 }
 
-void ToolSession::OnBnClickedCopyToUsb() {
+void ToolSession::CopyToStick() {
     m_staging->CopyToStick();
 }
 
-void ToolSession::OnBnClickedSelectHw() {
+void ToolSession::ChooseHwFile() {
     m_staging->ChooseHwFile();
 }
 
-void ToolSession::OnBnClickedSelectSw() {
+void ToolSession::ChooseSwFile() {
     m_staging->ChooseSwFile();
 }
 
-void ToolSession::OnBnClickedSelectUsb() {
+void ToolSession::ChooseStickFolder() {
     m_staging->ChooseStickFolder();
 }
 

@@ -33,14 +33,17 @@ public:
     ToolSession(const ToolSession&) = delete;
     ToolSession& operator=(const ToolSession&) = delete;
 
-    // address: the camera address field as dotted decimal ("0.0.0.0" when
-    // empty), read by the window.
-    void OnBnClickedConnect(const QString& address);
-    void OnBnClickedFwUpdate();
-    void OnBnClickedCopyToUsb();
-    void OnBnClickedSelectHw();
-    void OnBnClickedSelectSw();
-    void OnBnClickedSelectUsb();
+    // What the operator asks for, one handler each; the window's buttons
+    // call them. Connect toggles: it connects to the camera at address (the
+    // address field as dotted decimal, "0.0.0.0" when empty), or disconnects.
+    void Connect(const QString& address);
+    // Starts the firmware update, or follows the run in progress.
+    void StartUpdate();
+    // Copies the two chosen files onto the stick.
+    void CopyToStick();
+    void ChooseHwFile();
+    void ChooseSwFile();
+    void ChooseStickFolder();
 
     // Some work is under way that the window must not close under: a camera
     // operation (a run above all) or a copy.

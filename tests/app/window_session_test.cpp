@@ -277,9 +277,9 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
     // The three choices, made with the pickers.
     tool.choosers->files = {hw, sw};
     tool.choosers->folder = stick;
-    tool.session->OnBnClickedSelectHw();
-    tool.session->OnBnClickedSelectSw();
-    tool.session->OnBnClickedSelectUsb();
+    tool.session->ChooseHwFile();
+    tool.session->ChooseSwFile();
+    tool.session->ChooseStickFolder();
 
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
     tool.ClickConnect();
@@ -324,9 +324,9 @@ void WindowSessionTest::closingDuringACopyWaitsForItsEnd() {
     Tool tool(FastCamera(), true); // the camera is not asked
     tool.choosers->files = files;
     tool.choosers->folder = stick;
-    tool.session->OnBnClickedSelectHw();
-    tool.session->OnBnClickedSelectSw();
-    tool.session->OnBnClickedSelectUsb();
+    tool.session->ChooseHwFile();
+    tool.session->ChooseSwFile();
+    tool.session->ChooseStickFolder();
     QSignalSpy copied(&tool.session->Staging(), &kestrel::FirmwareStaging::copyEnded);
     QTest::mouseClick(tool.dlg.findChild<QPushButton*>(QStringLiteral("IDC_COPY_TO_USB")),
                       Qt::LeftButton);
@@ -361,9 +361,9 @@ void WindowSessionTest::copySignedFirmware() {
     Tool tool(FastCamera(), true); // the camera is not asked
     tool.choosers->files = files;
     tool.choosers->folder = stick;
-    tool.session->OnBnClickedSelectHw();
-    tool.session->OnBnClickedSelectSw();
-    tool.session->OnBnClickedSelectUsb();
+    tool.session->ChooseHwFile();
+    tool.session->ChooseSwFile();
+    tool.session->ChooseStickFolder();
     MessageBoxes boxes;
     QTest::mouseClick(tool.dlg.findChild<QPushButton*>(QStringLiteral("IDC_COPY_TO_USB")),
                       Qt::LeftButton);
@@ -403,10 +403,10 @@ void WindowSessionTest::refusedConnectAfterACopy() {
     QVERIFY(tool.Pane(Pane::Info).contains(QStringLiteral("21040017")));
     tool.choosers->files = files;
     tool.choosers->folder = scratch.path();
-    tool.session->OnBnClickedSelectHw();
-    tool.session->OnBnClickedSelectSw();
-    tool.session->OnBnClickedSelectUsb();
-    tool.session->OnBnClickedCopyToUsb();
+    tool.session->ChooseHwFile();
+    tool.session->ChooseSwFile();
+    tool.session->ChooseStickFolder();
+    tool.session->CopyToStick();
     const auto* bar = tool.dlg.findChild<QProgressBar*>(QStringLiteral("IDC_PROGRESS"));
     QTRY_COMPARE(bar->value(), 100);
 

@@ -41,9 +41,9 @@ void SessionCopyTest::eventsGoOnDuringTheCopy() {
     kestrel::ToolSession session(surface, surface);
     surface.fileAnswers = {hwPath, swPath};
     surface.folderAnswers = {stick};
-    session.OnBnClickedSelectHw();
-    session.OnBnClickedSelectSw();
-    session.OnBnClickedSelectUsb();
+    session.ChooseHwFile();
+    session.ChooseSwFile();
+    session.ChooseStickFolder();
     const FirmwareStaging& staging = session.Staging();
 
     // A timer of the caller's, as a run's polling is: its ticks are counted
@@ -74,7 +74,7 @@ void SessionCopyTest::eventsGoOnDuringTheCopy() {
     sinceTick.start();
     ticker.start();
 
-    session.OnBnClickedCopyToUsb();
+    session.CopyToStick();
 
     // The handler is back while the copy goes on.
     QVERIFY(staging.CopyRunning());
