@@ -81,7 +81,7 @@ void SessionCopyTest::eventsGoOnDuringTheCopy() {
     QCOMPARE(copied.size(), 0);
     QVERIFY(ended.wait(120000));
     QCOMPARE(copied.size(), 1);
-    QCOMPARE(copied.first().first().toBool(), true);
+    QVERIFY(copied.first().first().value<kestrel::StickCopyResult>().succeeded);
     QVERIFY(!staging.CopyRunning());
     // The report was in the log when the signal came.
     QVERIFY2(logAtReport.startsWith("Copying new files to \"" + stick +
