@@ -3,6 +3,7 @@
 #include "camera.h"
 #include "firmware_staging.h"
 #include "programmed_cameras.h"
+#include "window_history.h"
 
 namespace kestrel {
 
@@ -34,6 +35,11 @@ void ToolSession::StartUpdate() {
     if (m_camera->Connected())
         ResetBar();
     m_camera->Update();
+}
+
+void ToolSession::KeepHistory(HistoryRecorder& recorder) {
+    m_history = std::make_unique<WindowHistory>(recorder, m_log, m_events, *m_camera, *m_staging,
+                                                *m_programmed);
 }
 
 bool ToolSession::Busy() const {

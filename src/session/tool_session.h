@@ -17,6 +17,8 @@ class FileChooserPort;
 class Camera;
 class FirmwareStaging;
 class ProgrammedCameras;
+class HistoryRecorder;
+class WindowHistory;
 
 // The tool's logic behind the main window: the log and the button
 // handlers. The handlers report to the session's events, which its presenter
@@ -45,6 +47,10 @@ public:
     void ChooseSwFile();
     void ChooseStickFolder();
 
+    // From now on, what the window does to cameras and sticks is written to
+    // the production history through recorder, which outlives the session.
+    void KeepHistory(HistoryRecorder& recorder);
+
     // Some work is under way that the window must not close under: a camera
     // operation (a run above all) or a copy.
     bool Busy() const;
@@ -66,6 +72,7 @@ private:
     // Says, on connecting again, whether a camera programmed here took the
     // new firmware.
     std::unique_ptr<ProgrammedCameras> m_programmed;
+    std::unique_ptr<WindowHistory> m_history; // none until KeepHistory
 };
 
 } // namespace kestrel
