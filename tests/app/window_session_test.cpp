@@ -1,5 +1,10 @@
 #include "firmware_staging.h"
 #include "camera.h"
+#include "csv_line.h"
+#include "history_dlg.h"
+#include "history_failure.h"
+#include "history_read.h"
+#include "history_recorder.h"
 #include "file_choosers.h"
 #include "ip_address_edit.h"
 #include "kestrel_flashtool_dlg.h"
@@ -11,12 +16,14 @@
 #include "signify_keys.h"
 #include "sim_thread.h"
 #include "tool_session.h"
+#include "window_history.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFile>
+#include <QLabel>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -25,7 +32,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
+#include <algorithm>
 #include <memory>
 
 using kestrel::Camera;
@@ -62,6 +71,7 @@ struct Tool {
         session = std::make_unique<kestrel::ToolSession>(
             dlg, choosers ? static_cast<kestrel::FileChooserPort&>(*choosers) : windowChoosers,
             link, run);
+        session->KeepHistory(history);
         kestrel::BindSession(*session, dlg);
         dlg.show();
     }
@@ -93,8 +103,26 @@ struct Tool {
     CKestrel_FlashToolDlg dlg;
     kestrel::FileChoosers windowChoosers{&dlg};
     std::unique_ptr<ScriptedChoosers> choosers;
+    QTemporaryDir historyDir;
+    kestrel::HistoryRecorder history{kestrel::history::kWindow,
+                                     historyDir.filePath(QStringLiteral("history.sqlite"))};
     std::unique_ptr<kestrel::ToolSession> session;
 };
+
+// The operations of the history, newest first, once it holds at least count
+// and all have ended.
+std::vector<kestrel::Operation> Ended(const QString& path, std::size_t count) {
+    std::vector<kestrel::Operation> ops;
+    const auto ended = [&] {
+        ops = kestrel::ReadHistory(path, {}).operations;
+        return ops.size() >= count && std::all_of(ops.begin(), ops.end(), [](const auto& op) {
+                   return op.end.has_value();
+               });
+    };
+    if (!QTest::qWaitFor(ended, 10000))
+        ops.clear();
+    return ops;
+}
 
 // While it lives, every message box that comes up is read and dismissed.
 struct MessageBoxes {
@@ -141,6 +169,8 @@ private slots:
     void connectingAgainTellsTheVersion_data();
     void connectingAgainTellsTheVersion();
     void chooserHeldOpenDuringARun();
+    void historyOfAnUpdate_data();
+    void historyOfAnUpdate();
 };
 
 void WindowSessionTest::connectFillsThePanes() {
@@ -421,20 +451,25 @@ void WindowSessionTest::refusedConnectAfterACopy() {
 void WindowSessionTest::connectingAgainTellsTheVersion_data() {
     QTest::addColumn<QByteArray>("newVersion"); // the camera's after the run
     QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("verdict"); // the history's result of the power cycle
     QTest::newRow("new firmware") << QByteArray("2b")
                                   << "Hardware firmware 1.2A.3F -> 1.2B.05: the new firmware is "
-                                     "running.";
+                                     "running."
+                                  << "ok";
     QTest::newRow("same firmware") << QByteArray("2a")
                                    << "Hardware firmware still 1.2A.3F: the update did not take "
-                                      "effect; run the firmware update again.";
+                                      "effect; run the firmware update again."
+                                   << "version-unchanged";
     QTest::newRow("no version") << QByteArray("ERR") // 1.ERR.05
                                 << "The camera gave no hardware firmware version: the new "
-                                   "firmware is not confirmed.";
+                                   "firmware is not confirmed."
+                                << "version-unread";
 }
 
 void WindowSessionTest::connectingAgainTellsTheVersion() {
     QFETCH(QByteArray, newVersion);
     QFETCH(QString, line);
+    QFETCH(QString, verdict);
     kestrel::sim::SimOptions options = FastCamera();
     options.newHwVersion.parts = {"1", newVersion, newVersion == "2a" ? "3f" : "05"};
     options.powerCycleAfterMs = 100; // the operator power-cycles the camera
@@ -457,6 +492,14 @@ void WindowSessionTest::connectingAgainTellsTheVersion() {
     QCOMPARE(tool.Pane(Pane::Log),
              QStringLiteral("Connected to camera n\u00B021040017 @ IP=127.0.0.1\n") + line +
                  QLatin1Char('\n'));
+    // Each connection that tells the version is a verdict in the history
+    // (the camera may have been connected more than once above).
+    const std::vector<kestrel::Operation> ops = Ended(tool.history.Path(), 2);
+    QVERIFY(ops.size() >= 2);
+    QCOMPARE(ops.front().begin.action + " " + ops.front().Result(),
+             "power-cycle " + verdict.toStdString());
+    QCOMPARE(ops.front().end->hardwareBefore, std::string("1.2A.3F"));
+    QCOMPARE(ops.back().begin.action + " " + ops.back().Result(), std::string("update ok"));
 }
 
 void WindowSessionTest::chooserHeldOpenDuringARun() {
@@ -506,6 +549,65 @@ void WindowSessionTest::chooserHeldOpenDuringARun() {
     QVERIFY2(pollsWhileOpen >= 20, qPrintable(QString::number(pollsWhileOpen)));
     QCOMPARE(tool.dlg.findChild<QProgressBar*>(QStringLiteral("IDC_PROGRESS"))->value(), 100);
     QCOMPARE(tool.sim.ReceivedLines().count("CAM_FIRMWAREUPDATE 0"), 1);
+}
+
+void WindowSessionTest::historyOfAnUpdate_data() {
+    QTest::addColumn<bool>("writable"); // else the history is a file of another kind
+    QTest::newRow("written") << true;
+    QTest::newRow("not a database") << false;
+}
+
+void WindowSessionTest::historyOfAnUpdate() {
+    QFETCH(bool, writable);
+    Tool tool(FastCamera());
+    QVERIFY(tool.started);
+    const QString path = tool.history.Path();
+    QFile other(path);
+    QVERIFY(writable || (other.open(QIODevice::WriteOnly) && other.write("not a history") > 0));
+    other.close();
+    tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
+    tool.ClickConnect();
+    QSignalSpy ended(&tool.TheCamera(), &Camera::runEnded);
+    tool.ClickUpdate();
+    QCOMPARE(ended.first().first().value<RunOutcome>(), RunOutcome::Finished);
+    CHistoryDlg dialog(path, &tool.dlg);
+    QSignalSpy shown(&dialog, &CHistoryDlg::shown);
+    if (!writable) {
+        // Told once, in the log, which keeps the run's own end.
+        QString failure;
+        QVERIFY(!tool.history.Finish(&failure));
+        QCoreApplication::sendPostedEvents();
+        const QString sentence = kestrel::HistorySentence(
+            path, kestrel::HistoryDoing::Open, QStringLiteral("the file is not an SQLite database"));
+        QCOMPARE(failure, sentence);
+        const QString log = tool.session->Log().Text();
+        QCOMPARE(log.count(kestrel::texts::HistoryNotWritten(sentence)), 1);
+        QVERIFY(log.contains(rt::kPowerCycle));
+        QTRY_COMPARE(shown.size(), 1);
+        QCOMPARE(dialog.StatusLabel()->text(), sentence);
+        return;
+    }
+    const std::vector<kestrel::Operation> ops = Ended(path, 1);
+    QCOMPARE(ops.size(), std::size_t(1));
+    QTRY_COMPARE(shown.size(), 1);
+    dialog.Refresh(); // the dialog opened as the end was being written
+    QTRY_COMPARE(shown.size(), 2);
+    QCOMPARE(dialog.OperationList()->topLevelItemCount(), 1);
+    QStringList row;
+    for (int column = 1; column < 12; ++column)
+        row << dialog.OperationList()->topLevelItem(0)->text(column);
+    QCOMPARE(row.join(QLatin1Char('|')),
+             QString::fromStdString(ops[0].begin.bench + "|" + ops[0].begin.operatorName) +
+                 "|window|update|21040017|VX340|1.2A.3F||ok|yes|" +
+                 QString::fromStdString(kestrel::OperationCsvFields(ops[0])[15]));
+    QSignalSpy exported(&dialog, &CHistoryDlg::exported);
+    const QString csv = tool.historyDir.filePath(QStringLiteral("export.csv"));
+    dialog.ExportTo(csv);
+    QVERIFY(exported.wait());
+    QVERIFY(exported.first().first().toBool());
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().toStdString(), kestrel::OperationsCsv(ops));
 }
 
 QTEST_MAIN(WindowSessionTest)
