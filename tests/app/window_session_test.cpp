@@ -19,6 +19,7 @@
 #include "window_history.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -404,6 +405,18 @@ void WindowSessionTest::copySignedFirmware() {
                      2);
         QCOMPARE(boxes.texts, QStringList());
         QCOMPARE(kt::ReadAll(stick + "/firm.rbf"), kt::ReadAll(files[0]));
+        // The history holds the copy: each file's SHA-256 and the key that signed them.
+        const std::vector<kestrel::Operation> ops = Ended(tool.history.Path(), 1);
+        QCOMPARE(ops.size(), std::size_t(1));
+        QCOMPARE(ops[0].begin.action + " " + ops[0].Result() + " " + ops[0].end->signerKey,
+                 "stage ok " + number.toStdString());
+        const auto sha = [](const QByteArray& bytes) {
+            return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex().toStdString();
+        };
+        QVERIFY(ops[0].end->changed);
+        QVERIFY(ops[0].end->stickFiles ==
+                (std::vector<kestrel::StickFile>{{"camera_2_6.rbf", sha(QByteArray(5000, 'h'))},
+                                                 {"vx_server_3_9", sha("sw")}}));
         return;
     }
     // The whole sentence is the staging table's; here: the box, and the stick left alone.
@@ -414,6 +427,10 @@ void WindowSessionTest::copySignedFirmware() {
     QVERIFY2(boxes.texts[0].contains("USB stick failed: camera_2_6.rbf: " + why), qPrintable(log));
     QVERIFY(log.contains("\t=> camera_2_6.rbf NOT copied: " + why));
     QCOMPARE(kt::FolderEntries(stick), QStringList());
+    const std::vector<kestrel::Operation> ops = Ended(tool.history.Path(), 1);
+    QCOMPARE(ops.size(), std::size_t(1));
+    QCOMPARE(ops[0].begin.action + " " + ops[0].Result(), std::string("stage copy-failed"));
+    QVERIFY(!ops[0].end->changed);
 }
 
 void WindowSessionTest::refusedConnectAfterACopy() {
