@@ -64,10 +64,9 @@ struct Column {
     const char* field; // in OperationCsvHeader(); null: said below
 };
 constexpr Column kColumns[] = {
-    {"Time", nullptr},        {"Bench", "bench"},   {"Operator", "operator"},
-    {"Face", "face"},         {"Action", "action"}, {"Serial", "serial"},
-    {"Model", "model"},       {"Hardware", nullptr}, {"Target", "target"},
-    {"Result", "result"},     {"Changed", "changed"}, {"Seconds", "seconds"},
+    {"Time", nullptr},    {"Bench", "bench"},   {"Operator", "operator"}, {"Face", "face"},
+    {"Action", "action"}, {"Serial", "serial"}, {"Model", "model"},       {"Hardware", nullptr},
+    {"Target", "target"}, {"Result", "result"}, {"Changed", "changed"},   {"Seconds", "seconds"},
 };
 
 QString Field(const std::vector<std::string>& fields, const char* name) {

@@ -11,9 +11,9 @@ namespace kestrel {
 
 // The operations of a history, as a window or a report reads them.
 struct HistoryReading {
-    bool exists = true; // false: the file is not there yet (nothing was made)
+    bool exists = true;                // false: the file is not there yet (nothing was made)
     std::vector<Operation> operations; // newest first
-    QString failure;    // the sentence when it could not be read
+    QString failure;                   // the sentence when it could not be read
 };
 
 // Reads the operations the filter lets through, with a store of its own on the

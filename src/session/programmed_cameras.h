@@ -51,7 +51,7 @@ private:
     QHash<QString, QString> m_programmed; // serial number -> hardware version then
     Verdict m_verdict;
     QSet<QString> m_verdictTold; // serial numbers whose verdict on this run was told
-    QObject m_context;                    // the connections end with this object
+    QObject m_context;           // the connections end with this object
 };
 
 } // namespace kestrel

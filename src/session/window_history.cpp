@@ -30,7 +30,7 @@ std::string Code(ResultCode code) {
 }
 
 HistoryCamera CameraOf(const CameraIdentity& identity, const QString& address) {
-    return {Bytes(address), Bytes(identity.serial), Bytes(identity.model),
+    return {Bytes(address),           Bytes(identity.serial),   Bytes(identity.model),
             Bytes(identity.hardware), Bytes(identity.software), std::string()};
 }
 
@@ -50,12 +50,14 @@ WindowHistory::WindowHistory(HistoryRecorder& recorder, LogBook& log, SessionEve
                                  HwVersionChange change) {
         HistoryCamera was = CameraOf(now, m_camera.Address());
         was.hardware = Bytes(before);
-        const ResultCode code = change == HwVersionChange::Changed     ? ResultCode::Ok
-                                : change == HwVersionChange::Unchanged ? ResultCode::VersionUnchanged
-                                                                       : ResultCode::VersionUnread;
+        const ResultCode code = change == HwVersionChange::Changed ? ResultCode::Ok
+                                : change == HwVersionChange::Unchanged
+                                    ? ResultCode::VersionUnchanged
+                                    : ResultCode::VersionUnread;
         const std::string id = m_recorder.Begin({history::kPowerCycle, was});
-        m_recorder.End(id, {Code(code), false,
-                            code == ResultCode::VersionUnread ? std::string() : Bytes(now.hardware)});
+        m_recorder.End(id,
+                       {Code(code), false,
+                        code == ResultCode::VersionUnread ? std::string() : Bytes(now.hardware)});
     });
     QObject::connect(&staging, &FirmwareStaging::copyStarted, c, [this] {
         const StagingChoices& chosen = m_staging.Choices();
@@ -114,7 +116,8 @@ void WindowHistory::OnCopyEnded(const StickCopyResult& copy) {
 
 void WindowHistory::OnEjectEnded(const StickEjectResult& eject) {
     const bool removable = eject.outcome.Removable();
-    m_recorder.End(m_eject, {Code(removable ? ResultCode::Ok : ResultCode::EjectFailed), removable});
+    m_recorder.End(m_eject,
+                   {Code(removable ? ResultCode::Ok : ResultCode::EjectFailed), removable});
     m_eject.clear();
 }
 
