@@ -144,7 +144,7 @@ void BM_FollowProgrammingRun(benchmark::State& state) {
     for (auto _ : state) {
         CpuShare share;
         QSignalSpy ended(&session.TheCamera(), &Camera::runEnded);
-        session.OnBnClickedFwUpdate();
+        session.StartUpdate();
         ended.wait(kCameraMs);
         sample = share.Elapsed();
         state.SetIterationTime(sample.wallMs / 1000.0);

@@ -20,7 +20,7 @@ inline void ClickConnect(ToolSession& session, const QString& address) {
     QSignalSpy looked(&session.TheCamera(), &Camera::connectEnded);
     QSignalSpy closed(&session.TheCamera(), &Camera::disconnected);
     QSignalSpy& end = session.TheCamera().Connected() ? closed : looked;
-    session.OnBnClickedConnect(address);
+    session.Connect(address);
     end.wait(kCameraMs);
 }
 

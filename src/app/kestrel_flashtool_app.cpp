@@ -3,6 +3,8 @@
 #include "app_icon.h"
 #include "app_identity.h"
 #include "file_choosers.h"
+#include "history_event.h"
+#include "history_recorder.h"
 #include "kestrel_flashtool_dlg.h"
 #include "session_handlers.h"
 #include "tool_session.h"
@@ -29,9 +31,14 @@ CKestrel_FlashToolApp::CKestrel_FlashToolApp(int& argc, char** argv) : m_app(arg
 int CKestrel_FlashToolApp::InitInstance() {
     CKestrel_FlashToolDlg dlg;
     kestrel::FileChoosers choosers(&dlg);
+    // The production history: what the window does is written to it on a
+    // thread of its own; it outlives the session that writes to it.
+    kestrel::HistoryRecorder history(kestrel::history::kWindow);
+    dlg.SetHistoryPath(history.Path());
     // Declared after the window, so it goes first; the window closes only
     // when no handler runs and no work of the session is under way.
     kestrel::ToolSession session(dlg, choosers);
+    session.KeepHistory(history);
     kestrel::BindSession(session, dlg);
     dlg.exec();
     return 0;

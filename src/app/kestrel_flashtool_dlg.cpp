@@ -1,10 +1,12 @@
 #include "kestrel_flashtool_dlg.h"
 
 #include "about_dlg.h"
-#include "find_cameras_dlg.h"
 #include "app_icon.h"
 #include "app_identity.h"
 #include "dialog_font.h"
+#include "find_cameras_dlg.h"
+#include "history_dlg.h"
+#include "history_path.h"
 #include "ip_address_edit.h"
 #include "main_dialog_template.h"
 #include "pane_edit.h"
@@ -22,6 +24,7 @@ namespace {
 
 const QString kAboutItemText = QStringLiteral("&About Kestrel_FlashTool...");
 const QString kFindCamerasItemText = QStringLiteral("&Find cameras\u2026");
+const QString kHistoryItemText = QStringLiteral("&History\u2026");
 
 } // namespace
 
@@ -179,11 +182,14 @@ void CKestrel_FlashToolDlg::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     QAction* about = menu.addAction(kAboutItemText);
     QAction* find = menu.addAction(kFindCamerasItemText);
+    QAction* history = menu.addAction(kHistoryItemText);
     QAction* picked = menu.exec(event->globalPos());
     if (picked == about)
         ShowAbout();
     else if (picked == find)
         ShowFindCameras();
+    else if (picked == history)
+        ShowHistory();
 }
 
 void CKestrel_FlashToolDlg::showEvent(QShowEvent* event) {
@@ -192,7 +198,8 @@ void CKestrel_FlashToolDlg::showEvent(QShowEvent* event) {
         m_systemMenuExtended =
             kestrel::AppendAboutToSystemMenu(*this, kAboutItemText) &&
             kestrel::AppendItemToSystemMenu(*this, kestrel::kFindCamerasCommand,
-                                            kFindCamerasItemText);
+                                            kFindCamerasItemText) &&
+            kestrel::AppendItemToSystemMenu(*this, kestrel::kHistoryCommand, kHistoryItemText);
 }
 
 bool CKestrel_FlashToolDlg::nativeEvent(const QByteArray& eventType, void* message,
@@ -204,6 +211,11 @@ bool CKestrel_FlashToolDlg::nativeEvent(const QByteArray& eventType, void* messa
     }
     if (kestrel::IsSystemCommand(eventType, message, kestrel::kFindCamerasCommand)) {
         ShowFindCameras();
+        *result = 0;
+        return true;
+    }
+    if (kestrel::IsSystemCommand(eventType, message, kestrel::kHistoryCommand)) {
+        ShowHistory();
         *result = 0;
         return true;
     }
@@ -219,6 +231,11 @@ void CKestrel_FlashToolDlg::ShowFindCameras() {
     CFindCamerasDlg find(this);
     if (find.exec() == QDialog::Accepted && !find.ChosenAddress().isEmpty())
         m_ipCamera->setAddress(find.ChosenAddress());
+}
+
+void CKestrel_FlashToolDlg::ShowHistory() {
+    CHistoryDlg history(m_historyPath.isEmpty() ? kestrel::HistoryPath() : m_historyPath, this);
+    history.exec();
 }
 
 kestrel::PaneEdit* CKestrel_FlashToolDlg::PaneWidget(kestrel::Pane pane) const {

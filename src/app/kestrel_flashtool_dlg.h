@@ -56,6 +56,10 @@ public:
     // Opens the Find cameras box modally; the camera chosen there goes into
     // the camera address field.
     void ShowFindCameras();
+    // The production history the History box reads; none set: the usual one.
+    void SetHistoryPath(const QString& path) { m_historyPath = path; }
+    // Opens the History box modally; the window's work goes on meanwhile.
+    void ShowHistory();
 
     QPushButton* FwUpdateButton() const { return m_btnFwUpdate; }
     QPushButton* CopyToUsbButton() const { return m_btnCopyToUsb; }
@@ -117,4 +121,5 @@ private:
     int m_handlerDepth = 0;
     bool m_closePending = false;
     bool m_systemMenuExtended = false;
+    QString m_historyPath;
 };

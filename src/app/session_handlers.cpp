@@ -10,13 +10,13 @@ namespace kestrel {
 ButtonHandlers SessionButtonHandlers(ToolSession& session, CKestrel_FlashToolDlg& window) {
     ButtonHandlers handlers;
     handlers.connect = [&session, &window] {
-        session.OnBnClickedConnect(window.ReadCameraAddress());
+        session.Connect(window.ReadCameraAddress());
     };
-    handlers.fwUpdate = [&session] { session.OnBnClickedFwUpdate(); };
-    handlers.copyToUsb = [&session] { session.OnBnClickedCopyToUsb(); };
-    handlers.selectHw = [&session] { session.OnBnClickedSelectHw(); };
-    handlers.selectSw = [&session] { session.OnBnClickedSelectSw(); };
-    handlers.selectUsb = [&session] { session.OnBnClickedSelectUsb(); };
+    handlers.fwUpdate = [&session] { session.StartUpdate(); };
+    handlers.copyToUsb = [&session] { session.CopyToStick(); };
+    handlers.selectHw = [&session] { session.ChooseHwFile(); };
+    handlers.selectSw = [&session] { session.ChooseSwFile(); };
+    handlers.selectUsb = [&session] { session.ChooseStickFolder(); };
     return handlers;
 }
 

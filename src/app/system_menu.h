@@ -11,6 +11,8 @@ namespace kestrel {
 inline constexpr unsigned kAboutBoxCommand = 0x0010;
 // The command of the Find cameras item beside it.
 inline constexpr unsigned kFindCamerasCommand = 0x0020;
+// The command of the History item after it.
+inline constexpr unsigned kHistoryCommand = 0x0030;
 
 // Appends a separator and an item with kAboutBoxCommand and the given text to
 // the window's system menu. Returns false where the platform has no system

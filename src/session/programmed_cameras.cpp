@@ -19,6 +19,9 @@ std::string Bytes(const QString& text) {
 ProgrammedCameras::ProgrammedCameras(LogBook& log, SessionEvents& events, Camera& camera)
     : m_log(log), m_events(events), m_camera(camera) {
     QObject::connect(&camera, &Camera::connected, &m_context, [this] { OnConnected(); });
+    // Read again after a run found on connecting, or when asked.
+    QObject::connect(&camera, &Camera::identityRead, &m_context,
+                     [this] { m_current = m_camera.Identity(); });
     QObject::connect(&camera, &Camera::runEnded, &m_context, [this](RunOutcome outcome) {
         if (outcome == RunOutcome::Finished)
             OnRunFinished();
@@ -53,14 +56,25 @@ void ProgrammedCameras::OnConnected() {
     const QString line = Line(m_current);
     if (line.isEmpty())
         return;
+    // Told once per run, unless the version could not be read: a later
+    // connection may read it.
+    if (m_verdict && !m_verdictTold.contains(m_current.serial)) {
+        const QString before = m_programmed.value(m_current.serial);
+        const HwVersionChange change = CompareHwVersions(Bytes(before), Bytes(m_current.hardware));
+        if (change != HwVersionChange::Unread)
+            m_verdictTold.insert(m_current.serial);
+        m_verdict(m_current, before, change);
+    }
     m_log.Write(line);
     emit m_events.logShown();
 }
 
 void ProgrammedCameras::OnRunFinished() {
     // A version that could not be read is nothing to compare with later.
-    if (!m_current.serial.isEmpty() && ReadHwVersion(Bytes(m_current.hardware)))
+    if (!m_current.serial.isEmpty() && ReadHwVersion(Bytes(m_current.hardware))) {
         m_programmed.insert(m_current.serial, m_current.hardware);
+        m_verdictTold.remove(m_current.serial);
+    }
 }
 
 } // namespace kestrel

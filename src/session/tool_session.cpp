@@ -3,6 +3,7 @@
 #include "camera.h"
 #include "firmware_staging.h"
 #include "programmed_cameras.h"
+#include "window_history.h"
 
 namespace kestrel {
 
@@ -20,7 +21,7 @@ ToolSession::ToolSession(WindowSurface& surface, FileChooserPort& choosers, Link
 
 ToolSession::~ToolSession() = default;
 
-void ToolSession::OnBnClickedConnect(const QString& address) {
+void ToolSession::Connect(const QString& address) {
     // The button toggles; the window follows a run it finds in progress.
     if (m_camera->Connected()) {
         m_camera->Disconnect();
@@ -30,10 +31,15 @@ void ToolSession::OnBnClickedConnect(const QString& address) {
     m_camera->Connect(address, m_link.cameraPort, Camera::FoundRun::Follow);
 }
 
-void ToolSession::OnBnClickedFwUpdate() {
+void ToolSession::StartUpdate() {
     if (m_camera->Connected())
         ResetBar();
     m_camera->Update();
+}
+
+void ToolSession::KeepHistory(HistoryRecorder& recorder) {
+    m_history = std::make_unique<WindowHistory>(recorder, m_log, m_events, *m_camera, *m_staging,
+                                                *m_programmed);
 }
 
 bool ToolSession::Busy() const {
@@ -47,19 +53,19 @@ void ToolSession::ResetBar() {
         emit m_events.progress(0);
 }
 
-void ToolSession::OnBnClickedCopyToUsb() {
+void ToolSession::CopyToStick() {
     m_staging->CopyToStick();
 }
 
-void ToolSession::OnBnClickedSelectHw() {
+void ToolSession::ChooseHwFile() {
     m_staging->ChooseHwFile();
 }
 
-void ToolSession::OnBnClickedSelectSw() {
+void ToolSession::ChooseSwFile() {
     m_staging->ChooseSwFile();
 }
 
-void ToolSession::OnBnClickedSelectUsb() {
+void ToolSession::ChooseStickFolder() {
     m_staging->ChooseStickFolder();
 }
 

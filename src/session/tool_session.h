@@ -17,6 +17,8 @@ class FileChooserPort;
 class Camera;
 class FirmwareStaging;
 class ProgrammedCameras;
+class HistoryRecorder;
+class WindowHistory;
 
 // The tool's logic behind the main window: the log and the button
 // handlers. The handlers report to the session's events, which its presenter
@@ -33,14 +35,21 @@ public:
     ToolSession(const ToolSession&) = delete;
     ToolSession& operator=(const ToolSession&) = delete;
 
-    // address: the camera address field as dotted decimal ("0.0.0.0" when
-    // empty), read by the window.
-    void OnBnClickedConnect(const QString& address);
-    void OnBnClickedFwUpdate();
-    void OnBnClickedCopyToUsb();
-    void OnBnClickedSelectHw();
-    void OnBnClickedSelectSw();
-    void OnBnClickedSelectUsb();
+    // What the operator asks for, one handler each; the window's buttons
+    // call them. Connect toggles: it connects to the camera at address (the
+    // address field as dotted decimal, "0.0.0.0" when empty), or disconnects.
+    void Connect(const QString& address);
+    // Starts the firmware update, or follows the run in progress.
+    void StartUpdate();
+    // Copies the two chosen files onto the stick.
+    void CopyToStick();
+    void ChooseHwFile();
+    void ChooseSwFile();
+    void ChooseStickFolder();
+
+    // From now on, what the window does to cameras and sticks is written to
+    // the production history through recorder, which outlives the session.
+    void KeepHistory(HistoryRecorder& recorder);
 
     // Some work is under way that the window must not close under: a camera
     // operation (a run above all) or a copy.
@@ -63,6 +72,7 @@ private:
     // Says, on connecting again, whether a camera programmed here took the
     // new firmware.
     std::unique_ptr<ProgrammedCameras> m_programmed;
+    std::unique_ptr<WindowHistory> m_history; // none until KeepHistory
 };
 
 } // namespace kestrel

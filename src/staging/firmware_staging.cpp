@@ -141,6 +141,7 @@ void FirmwareStaging::CopyToStick() {
     connect(m_copy, &StickCopy::progressed, this, &FirmwareStaging::ShowProgress);
     connect(m_copy, &StickCopy::finished, this, &FirmwareStaging::ShowReport);
     m_copy->Start();
+    emit copyStarted();
 }
 
 bool FirmwareStaging::LogIsOurs() const {
@@ -176,7 +177,7 @@ void FirmwareStaging::ShowReport(const StickCopyResult& copy) {
     } else if (!copy.succeeded) {
         emit m_events.message(copy.failure);
     }
-    emit copyEnded(copy.succeeded);
+    emit copyEnded(copy);
     // Nothing is offered after a failed copy.
     if (!copy.succeeded || !m_ask)
         return EndWork();

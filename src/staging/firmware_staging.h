@@ -2,6 +2,7 @@
 
 #include "staging_choices.h"
 #include "stick_copy_result.h"
+#include "stick_eject.h"
 
 #include <QObject>
 #include <QString>
@@ -63,9 +64,15 @@ public:
     void SetQuestion(Question ask) { m_ask = std::move(ask); }
 
 signals:
-    // The copy's report has been shown; succeeded: both files were copied
-    // and verified.
-    void copyEnded(bool succeeded);
+    // A copy of the chosen files has begun.
+    void copyStarted();
+    // The copy's report has been shown; copy.succeeded: both files were
+    // copied and verified.
+    void copyEnded(const kestrel::StickCopyResult& copy);
+    // The operator asked to eject the stick after the copy, and the eject
+    // has begun; it has ended.
+    void ejectStarted();
+    void ejectEnded(const kestrel::StickEjectResult& eject);
     // The copy and what followed it (the offer to eject, the eject) have
     // ended: Copy and the choosers work again.
     void workEnded();

@@ -11,7 +11,8 @@ void FirmwareStaging::OfferEject(bool offered) {
     // Copy and the choosers still wait: the eject is part of the copy's work.
     if (!offered || !m_ask(texts::EjectOffer(), texts::EjectButton(), texts::KeepButton()) ||
         !m_eject->Eject(m_copied))
-        EndWork();
+        return EndWork();
+    emit ejectStarted();
 }
 
 void FirmwareStaging::ShowEject(const StickEjectResult& eject) {
@@ -27,6 +28,7 @@ void FirmwareStaging::ShowEject(const StickEjectResult& eject) {
         emit m_events.message(
             report.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).trimmed());
     }
+    emit ejectEnded(eject);
     EndWork();
 }
 

@@ -54,6 +54,7 @@ void StickCopy::TellEnd(const StagingOutcome& outcome) {
     result.succeeded = outcome.succeeded;
     result.folder = m_plan.folder;
     result.files = StagedFiles(m_plan, outcome);
+    result.stickChanged = m_mode == Mode::Copy && (outcome.succeeded || outcome.stickChanged);
     const bool copy = m_mode == Mode::Copy;
     result.reportLines = copy ? CopyReportLines(m_plan, outcome, m_request.layout)
                               : CheckReportLines(m_plan, outcome);

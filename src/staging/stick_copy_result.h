@@ -24,6 +24,9 @@ struct StickCopyResult {
     // copied and verified, what failed and why, and the closing lines.
     QString reportLines;
     QString failure; // the message after a failed copy; empty after success
+    // The stick holds what the copy wrote: it succeeded, or a file of the
+    // stick was already replaced when it failed.
+    bool stickChanged = false;
 };
 
 } // namespace kestrel

@@ -1,5 +1,10 @@
 #include "firmware_staging.h"
 #include "camera.h"
+#include "csv_line.h"
+#include "history_dlg.h"
+#include "history_failure.h"
+#include "history_read.h"
+#include "history_recorder.h"
 #include "file_choosers.h"
 #include "ip_address_edit.h"
 #include "kestrel_flashtool_dlg.h"
@@ -11,13 +16,16 @@
 #include "signify_keys.h"
 #include "sim_thread.h"
 #include "tool_session.h"
+#include "window_history.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -25,7 +33,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
+#include <algorithm>
 #include <memory>
 
 using kestrel::Camera;
@@ -62,6 +72,7 @@ struct Tool {
         session = std::make_unique<kestrel::ToolSession>(
             dlg, choosers ? static_cast<kestrel::FileChooserPort&>(*choosers) : windowChoosers,
             link, run);
+        session->KeepHistory(history);
         kestrel::BindSession(*session, dlg);
         dlg.show();
     }
@@ -93,8 +104,23 @@ struct Tool {
     CKestrel_FlashToolDlg dlg;
     kestrel::FileChoosers windowChoosers{&dlg};
     std::unique_ptr<ScriptedChoosers> choosers;
+    QTemporaryDir historyDir;
+    kestrel::HistoryRecorder history{kestrel::history::kWindow,
+                                     historyDir.filePath(QStringLiteral("history.sqlite"))};
     std::unique_ptr<kestrel::ToolSession> session;
 };
+
+// The operations of the history, newest first, once it holds at least count
+// and all have ended.
+std::vector<kestrel::Operation> Ended(const QString& path, std::size_t count) {
+    std::vector<kestrel::Operation> ops;
+    const auto ended = [&] {
+        ops = kestrel::ReadHistory(path, {}).operations;
+        return ops.size() >= count &&
+               std::all_of(ops.begin(), ops.end(), [](auto& op) { return op.end; });
+    };
+    return QTest::qWaitFor(ended, 10000) ? ops : std::vector<kestrel::Operation>();
+}
 
 // While it lives, every message box that comes up is read and dismissed.
 struct MessageBoxes {
@@ -141,6 +167,8 @@ private slots:
     void connectingAgainTellsTheVersion_data();
     void connectingAgainTellsTheVersion();
     void chooserHeldOpenDuringARun();
+    void historyOfAnUpdate_data();
+    void historyOfAnUpdate();
 };
 
 void WindowSessionTest::connectFillsThePanes() {
@@ -277,9 +305,9 @@ void WindowSessionTest::copyDuringARunKeepsTheRunInTheLog() {
     // The three choices, made with the pickers.
     tool.choosers->files = {hw, sw};
     tool.choosers->folder = stick;
-    tool.session->OnBnClickedSelectHw();
-    tool.session->OnBnClickedSelectSw();
-    tool.session->OnBnClickedSelectUsb();
+    tool.session->ChooseHwFile();
+    tool.session->ChooseSwFile();
+    tool.session->ChooseStickFolder();
 
     tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
     tool.ClickConnect();
@@ -325,9 +353,9 @@ void WindowSessionTest::closingDuringACopyWaitsForItsEnd() {
     Tool tool(FastCamera(), true); // the camera is not asked
     tool.choosers->files = files;
     tool.choosers->folder = stick;
-    tool.session->OnBnClickedSelectHw();
-    tool.session->OnBnClickedSelectSw();
-    tool.session->OnBnClickedSelectUsb();
+    tool.session->ChooseHwFile();
+    tool.session->ChooseSwFile();
+    tool.session->ChooseStickFolder();
     QSignalSpy copied(&tool.session->Staging(), &kestrel::FirmwareStaging::copyEnded);
     QTest::mouseClick(tool.dlg.findChild<QPushButton*>(QStringLiteral("IDC_COPY_TO_USB")),
                       Qt::LeftButton);
@@ -362,9 +390,9 @@ void WindowSessionTest::copySignedFirmware() {
     Tool tool(FastCamera(), true); // the camera is not asked
     tool.choosers->files = files;
     tool.choosers->folder = stick;
-    tool.session->OnBnClickedSelectHw();
-    tool.session->OnBnClickedSelectSw();
-    tool.session->OnBnClickedSelectUsb();
+    tool.session->ChooseHwFile();
+    tool.session->ChooseSwFile();
+    tool.session->ChooseStickFolder();
     MessageBoxes boxes;
     QTest::mouseClick(tool.dlg.findChild<QPushButton*>(QStringLiteral("IDC_COPY_TO_USB")),
                       Qt::LeftButton);
@@ -375,6 +403,13 @@ void WindowSessionTest::copySignedFirmware() {
                      2);
         QCOMPARE(boxes.texts, QStringList());
         QCOMPARE(kt::ReadAll(stick + "/firm.rbf"), kt::ReadAll(files[0]));
+        // The history holds the copy: each file's SHA-256 and the key that signed them.
+        const std::vector<kestrel::Operation> ops = Ended(tool.history.Path(), 1);
+        QVERIFY(ops.size() == 1 && ops[0].end->changed && ops[0].Result() == "ok");
+        const kestrel::StickFile& sw = ops[0].end->stickFiles.at(1);
+        QCOMPARE(QString::fromStdString(ops[0].end->signerKey + " " + sw.name + " " + sw.sha256),
+                 number + " vx_server_3_9 " +
+                     QCryptographicHash::hash("sw", QCryptographicHash::Sha256).toHex());
         return;
     }
     // The whole sentence is the staging table's; here: the box, and the stick left alone.
@@ -385,6 +420,9 @@ void WindowSessionTest::copySignedFirmware() {
     QVERIFY2(boxes.texts[0].contains("USB stick failed: camera_2_6.rbf: " + why), qPrintable(log));
     QVERIFY(log.contains("\t=> camera_2_6.rbf NOT copied: " + why));
     QCOMPARE(kt::FolderEntries(stick), QStringList());
+    const std::vector<kestrel::Operation> ops = Ended(tool.history.Path(), 1);
+    QVERIFY(ops.size() == 1 && !ops[0].end->changed);
+    QCOMPARE(ops[0].begin.action + " " + ops[0].Result(), std::string("stage copy-failed"));
 }
 
 void WindowSessionTest::refusedConnectAfterACopy() {
@@ -404,10 +442,10 @@ void WindowSessionTest::refusedConnectAfterACopy() {
     QVERIFY(tool.Pane(Pane::Info).contains(QStringLiteral("21040017")));
     tool.choosers->files = files;
     tool.choosers->folder = scratch.path();
-    tool.session->OnBnClickedSelectHw();
-    tool.session->OnBnClickedSelectSw();
-    tool.session->OnBnClickedSelectUsb();
-    tool.session->OnBnClickedCopyToUsb();
+    tool.session->ChooseHwFile();
+    tool.session->ChooseSwFile();
+    tool.session->ChooseStickFolder();
+    tool.session->CopyToStick();
     const auto* bar = tool.dlg.findChild<QProgressBar*>(QStringLiteral("IDC_PROGRESS"));
     QTRY_COMPARE(bar->value(), 100);
 
@@ -422,20 +460,25 @@ void WindowSessionTest::refusedConnectAfterACopy() {
 void WindowSessionTest::connectingAgainTellsTheVersion_data() {
     QTest::addColumn<QByteArray>("newVersion"); // the camera's after the run
     QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("verdict"); // the history's result of the power cycle
     QTest::newRow("new firmware") << QByteArray("2b")
                                   << "Hardware firmware 1.2A.3F -> 1.2B.05: the new firmware is "
-                                     "running.";
+                                     "running."
+                                  << "ok";
     QTest::newRow("same firmware") << QByteArray("2a")
                                    << "Hardware firmware still 1.2A.3F: the update did not take "
-                                      "effect; run the firmware update again.";
+                                      "effect; run the firmware update again."
+                                   << "version-unchanged";
     QTest::newRow("no version") << QByteArray("ERR") // 1.ERR.05
                                 << "The camera gave no hardware firmware version: the new "
-                                   "firmware is not confirmed.";
+                                   "firmware is not confirmed."
+                                << "version-unread";
 }
 
 void WindowSessionTest::connectingAgainTellsTheVersion() {
     QFETCH(QByteArray, newVersion);
     QFETCH(QString, line);
+    QFETCH(QString, verdict);
     kestrel::sim::SimOptions options = FastCamera();
     options.newHwVersion.parts = {"1", newVersion, newVersion == "2a" ? "3f" : "05"};
     options.powerCycleAfterMs = 100; // the operator power-cycles the camera
@@ -458,6 +501,12 @@ void WindowSessionTest::connectingAgainTellsTheVersion() {
     QCOMPARE(tool.Pane(Pane::Log),
              QStringLiteral("Connected to camera n\u00B021040017 @ IP=127.0.0.1\n") + line +
                  QLatin1Char('\n'));
+    // The verdict follows the run in the history (one per connection above).
+    const std::vector<kestrel::Operation> ops = Ended(tool.history.Path(), 2);
+    QVERIFY(ops.size() >= 2 && ops.back().Result() == "ok");
+    QCOMPARE(ops.front().begin.action + " " + ops.front().Result() + " " +
+                 ops.front().end->hardwareBefore,
+             "power-cycle " + verdict.toStdString() + " 1.2A.3F");
 }
 
 void WindowSessionTest::chooserHeldOpenDuringARun() {
@@ -508,6 +557,56 @@ void WindowSessionTest::chooserHeldOpenDuringARun() {
     QVERIFY2(pollsWhileOpen >= 20, qPrintable(QString::number(pollsWhileOpen)));
     QCOMPARE(tool.dlg.findChild<QProgressBar*>(QStringLiteral("IDC_PROGRESS"))->value(), 100);
     QCOMPARE(tool.sim.ReceivedLines().count("CAM_FIRMWAREUPDATE 0"), 1);
+}
+
+void WindowSessionTest::historyOfAnUpdate_data() {
+    QTest::addColumn<bool>("writable"); // else the history is a file of another kind
+    QTest::newRow("written") << true;
+    QTest::newRow("not a database") << false;
+}
+
+void WindowSessionTest::historyOfAnUpdate() {
+    QFETCH(bool, writable);
+    Tool tool(FastCamera());
+    QVERIFY(tool.started);
+    const QString path = tool.history.Path();
+    QFile other(path);
+    QVERIFY(writable || (other.open(QIODevice::WriteOnly) && other.write("not a history") > 0 &&
+                         other.flush()));
+    tool.dlg.CameraAddressEdit()->setAddress(QStringLiteral("127.0.0.1"));
+    tool.ClickConnect();
+    QSignalSpy ended(&tool.TheCamera(), &Camera::runEnded);
+    tool.ClickUpdate();
+    QCOMPARE(ended.first().first().value<RunOutcome>(), RunOutcome::Finished);
+    // Once the end is written (or failed to be), the History box.
+    const auto ops = writable ? Ended(path, 1) : std::vector<kestrel::Operation>();
+    QCOMPARE(ops.size(), std::size_t(writable));
+    QCOMPARE(tool.history.Finish(), writable);
+    CHistoryDlg dialog(path, &tool.dlg);
+    QSignalSpy shown(&dialog, &CHistoryDlg::shown);
+    QVERIFY(shown.wait());
+    if (!writable) { // told once, in the log, and in the box
+        QCoreApplication::sendPostedEvents();
+        const QString sentence =
+            kestrel::HistorySentence(path, kestrel::HistoryDoing::Open,
+                                     QStringLiteral("the file is not an SQLite database"));
+        QCOMPARE(tool.session->Log().Text().count(kestrel::texts::HistoryNotWritten(sentence)), 1);
+        QCOMPARE(dialog.StatusLabel()->text(), sentence);
+        return;
+    }
+    QCOMPARE(dialog.OperationList()->topLevelItemCount(), 1);
+    QStringList row;
+    for (int column = 1; column < 12; ++column)
+        row << dialog.OperationList()->topLevelItem(0)->text(column);
+    QCOMPARE(row.join(QLatin1Char('|')),
+             QString::fromStdString(ops[0].begin.bench + "|" + ops[0].begin.operatorName) +
+                 "|window|update|21040017|VX340|1.2A.3F||ok|yes|" +
+                 QString::fromStdString(kestrel::OperationCsvFields(ops[0])[15]));
+    QSignalSpy exported(&dialog, &CHistoryDlg::exported);
+    QFile csv(tool.historyDir.filePath(QStringLiteral("export.csv")));
+    dialog.ExportTo(csv.fileName());
+    QVERIFY(exported.wait() && exported.first().first().toBool() && csv.open(QIODevice::ReadOnly));
+    QCOMPARE(csv.readAll().toStdString(), kestrel::OperationsCsv(ops));
 }
 
 QTEST_MAIN(WindowSessionTest)

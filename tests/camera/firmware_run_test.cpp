@@ -90,7 +90,7 @@ void FirmwareRunTest::notConnectedRefuses() {
     ToolSession session(surface, surface);
     session.Log().Restart(QStringLiteral("kept"));
     QSignalSpy ended(&session.TheCamera(), &Camera::runEnded);
-    session.OnBnClickedFwUpdate();
+    session.StartUpdate();
     QCOMPARE(surface.messageBoxes, QStringList{QStringLiteral("Please first connect to a camera")});
     QCOMPARE(session.Log().Text(), QStringLiteral("kept"));
     QVERIFY(surface.progressHistory.isEmpty());

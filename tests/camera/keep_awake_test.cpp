@@ -239,7 +239,7 @@ void KeepAwakeTest::heldWhileTheRunIsFollowed() {
                 if (turn == Turn::CameraGone)
                     sim.reset();
                 if (turn == Turn::Disconnect)
-                    session->OnBnClickedConnect(surface.address);
+                    session->Connect(surface.address);
                 if (turn == Turn::Stop)
                     session->TheCamera().Stop();
             });

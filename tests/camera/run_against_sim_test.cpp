@@ -145,10 +145,10 @@ void RunAgainstSimTest::secondPressFollowsTheRunAgain() {
     Camera& camera = rig.session->TheCamera();
     QSignalSpy ended(&camera, &Camera::runEnded);
     QSignalSpy erasing(&camera, &Camera::figuresRead);
-    rig.session->OnBnClickedFwUpdate();
+    rig.session->StartUpdate();
     QVERIFY(erasing.wait());
     QVERIFY(camera.UpdateRunning());
-    rig.session->OnBnClickedFwUpdate();
+    rig.session->StartUpdate();
     QCOMPARE(RunEnd(ended), RunOutcome::Finished);
     QCOMPARE(ended.size(), 1);
     const QString log = rig.session->Log().Text();
@@ -262,9 +262,9 @@ void RunAgainstSimTest::operatorDisconnectsDuringTheRun() {
     rig.Connect();
     QSignalSpy ended(&rig.session->TheCamera(), &Camera::runEnded);
     QSignalSpy erasing(&rig.session->TheCamera(), &Camera::figuresRead);
-    rig.session->OnBnClickedFwUpdate();
+    rig.session->StartUpdate();
     QVERIFY(erasing.wait());
-    rig.session->OnBnClickedConnect(rig.surface.address); // Disconnect
+    rig.session->Connect(rig.surface.address); // Disconnect
     QCOMPARE(RunEnd(ended), RunOutcome::Disconnected);
     const QString log = rig.session->Log().Text();
     QVERIFY2(log.endsWith(texts::kDisconnected), qPrintable(log));
@@ -298,7 +298,7 @@ void RunAgainstSimTest::runGoesOnWhileAChooserIsHeldOpen() {
     QList<qint64> pollTimes;
     QObject::connect(&camera, &Camera::figuresRead, &camera,
                      [&] { pollTimes << clock.elapsed(); });
-    rig.session->OnBnClickedFwUpdate();
+    rig.session->StartUpdate();
     QTRY_VERIFY(!pollTimes.isEmpty());
 
     qint64 openedAt = 0;
@@ -312,7 +312,7 @@ void RunAgainstSimTest::runGoesOnWhileAChooserIsHeldOpen() {
         closedAt = clock.elapsed();
         endedWhileOpen = !ended.isEmpty();
     };
-    rig.session->OnBnClickedSelectHw();
+    rig.session->ChooseHwFile();
 
     QVERIFY(endedWhileOpen);
     QCOMPARE(ended.first().at(0).value<RunOutcome>(), RunOutcome::Finished);

@@ -30,7 +30,7 @@ inline void ClickConnect(ToolSession& session, const RecordingSurface& surface) 
     Camera& camera = session.TheCamera();
     QSignalSpy looked(&camera, &Camera::connectEnded);
     QSignalSpy closed(&camera, &Camera::disconnected);
-    session.OnBnClickedConnect(surface.address);
+    session.Connect(surface.address);
     QTRY_VERIFY_WITH_TIMEOUT(!looked.isEmpty() || !closed.isEmpty(), kAnswerMs);
 }
 

@@ -41,9 +41,9 @@ void SessionCopyTest::eventsGoOnDuringTheCopy() {
     kestrel::ToolSession session(surface, surface);
     surface.fileAnswers = {hwPath, swPath};
     surface.folderAnswers = {stick};
-    session.OnBnClickedSelectHw();
-    session.OnBnClickedSelectSw();
-    session.OnBnClickedSelectUsb();
+    session.ChooseHwFile();
+    session.ChooseSwFile();
+    session.ChooseStickFolder();
     const FirmwareStaging& staging = session.Staging();
 
     // A timer of the caller's, as a run's polling is: its ticks are counted
@@ -74,14 +74,14 @@ void SessionCopyTest::eventsGoOnDuringTheCopy() {
     sinceTick.start();
     ticker.start();
 
-    session.OnBnClickedCopyToUsb();
+    session.CopyToStick();
 
     // The handler is back while the copy goes on.
     QVERIFY(staging.CopyRunning());
     QCOMPARE(copied.size(), 0);
     QVERIFY(ended.wait(120000));
     QCOMPARE(copied.size(), 1);
-    QCOMPARE(copied.first().first().toBool(), true);
+    QVERIFY(copied.first().first().value<kestrel::StickCopyResult>().succeeded);
     QVERIFY(!staging.CopyRunning());
     // The report was in the log when the signal came.
     QVERIFY2(logAtReport.startsWith("Copying new files to \"" + stick +

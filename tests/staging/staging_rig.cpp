@@ -48,7 +48,8 @@ bool StagingRig::Copy() {
     if (!staging.CopyRunning())
         return false; // refused, with a message
     constexpr int kCopyWaitMs = 60000;
-    return ended.wait(kCopyWaitMs) && copied.size() == 1 && copied.first().first().toBool();
+    return ended.wait(kCopyWaitMs) && copied.size() == 1 &&
+           copied.first().first().value<StickCopyResult>().succeeded;
 }
 
 void StagingRig::ForgetRecorded() {

@@ -146,13 +146,13 @@ void StickEjectorTest::offeredAfterTheCopy() {
     kestrel::ToolSession session(surface, surface);
     surface.fileAnswers = {m_dir.filePath(hwFile), m_dir.filePath("vx_server_1")};
     surface.folderAnswers = {m_stick};
-    session.OnBnClickedSelectHw();
-    session.OnBnClickedSelectSw();
-    session.OnBnClickedSelectUsb();
+    session.ChooseHwFile();
+    session.ChooseSwFile();
+    session.ChooseStickFolder();
     surface.messageBoxes.clear();
     surface.questionAnswers = {answer};
     QSignalSpy ended(&session.Staging(), &kestrel::FirmwareStaging::workEnded);
-    session.OnBnClickedCopyToUsb();
+    session.CopyToStick();
     QVERIFY(ended.wait());
 
     const bool copied = QFileInfo::exists(m_stick + "/firm.rbf");
