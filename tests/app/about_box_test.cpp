@@ -118,7 +118,8 @@ void AboutBoxTest::fromTheContextMenu() {
                             line->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(line, &click);
     QCOMPARE(items, (QStringList{QStringLiteral("&About Kestrel_FlashTool..."),
-                                 QStringLiteral("&Find cameras\u2026")}));
+                                 QStringLiteral("&Find cameras\u2026"),
+                                 QStringLiteral("&History\u2026")}));
     CheckAbout(seen);
     QVERIFY(m_dlg->isVisible());
 }
