@@ -9,7 +9,8 @@ namespace {
 using enum ResultCode;
 
 constexpr std::array<ResultCodeEntry, 26> kCodes{{
-    {Ok, true, "ok", "ok", "Programming finished: power-cycle the camera to load the new firmware."},
+    {Ok, true, "ok", "ok",
+     "Programming finished: power-cycle the camera to load the new firmware."},
     {ConnectFailed, false, "connect-failed", "could not connect",
      "The connection to the camera ended before its information was read."},
     {NotConnected, false, "not-connected", "not connected", ""},

@@ -33,15 +33,15 @@ enum class ResultCode {
     CopyFailed,
     EjectFailed, // copied and verified, the stick not ejected
     Interrupted,
-    Current,      // already at the target version: left alone
-    WrongVersion, // back after the power cycle with another version
+    Current,       // already at the target version: left alone
+    WrongVersion,  // back after the power cycle with another version
     VersionUnread, // back after the power cycle without telling its version
-    Program,      // plan: update would program the camera
-    Skip,         // plan: update would leave it alone (current)
-    Follow,       // plan: update would follow the run in progress
-    Unreachable,  // plan: the camera could not be asked
-    Refused,      // verify: a copy of the files would be refused
-    NoneFound,    // scan: no camera answered (or the search was cut short)
+    Program,       // plan: update would program the camera
+    Skip,          // plan: update would leave it alone (current)
+    Follow,        // plan: update would follow the run in progress
+    Unreachable,   // plan: the camera could not be asked
+    Refused,       // verify: a copy of the files would be refused
+    NoneFound,     // scan: no camera answered (or the search was cut short)
 };
 
 struct ResultCodeEntry {
@@ -85,10 +85,10 @@ struct JobFacts {
     bool connected = false;     // its information was read
     bool runInProgress = false; // it was programming when connected
     std::string_view hardwareBefore;
-    std::string_view target; // the version wanted; empty: none
-    bool reinstall = false;  // program a camera already at the target
-    std::optional<RunOutcome> runEnd; // how the run followed ended
-    bool runSaidWhy = false;          // that end came with a sentence of its own
+    std::string_view target;                 // the version wanted; empty: none
+    bool reinstall = false;                  // program a camera already at the target
+    std::optional<RunOutcome> runEnd;        // how the run followed ended
+    bool runSaidWhy = false;                 // that end came with a sentence of its own
     std::optional<PowerCycleEnd> powerCycle; // how the wait for the power cycle ended
     bool identifiedAfter = false;            // the camera told who it is once back
     std::string_view hardwareAfter;

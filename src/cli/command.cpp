@@ -99,7 +99,7 @@ ParsedCommandLine ParseCommand(const Command& command, const QStringList& argume
     AddOptions(command, parser);
     if (!parser.parse(arguments))
         return UsageError(parser.errorText(), hint);
-    if (parser.isSet(HelpOption().names.last()))
+    if (!command.helpAnywhere && parser.isSet(HelpOption().names.last()))
         return Help(CommandHelp(command));
     JobPlan plan;
     plan.command = &command;
@@ -137,9 +137,9 @@ const QString& Given::CommandName() const {
 }
 
 const QList<const Command*>& Commands() {
-    static const QList<const Command*> commands{
-        &InfoCommand(),  &UpdateCommand(), &PlanCommand(), &WatchCommand(),
-        &StageCommand(), &VerifyCommand(), &ScanCommand()};
+    static const QList<const Command*> commands{&InfoCommand(),  &UpdateCommand(), &PlanCommand(),
+                                                &WatchCommand(), &StageCommand(),  &VerifyCommand(),
+                                                &ScanCommand()};
     return commands;
 }
 
@@ -157,7 +157,10 @@ void AddOptions(const Command& command, QCommandLineParser& parser) {
             parser.addOption(
                 QCommandLineOption(argument->names, argument->description, argument->valueName));
     }
-    parser.addOption(QCommandLineOption(HelpOption().names, HelpOption().description));
+    // A command that finds -h or --help anywhere among its arguments does so
+    // before the parser, which then does not know them.
+    if (!command.helpAnywhere)
+        parser.addOption(QCommandLineOption(HelpOption().names, HelpOption().description));
 }
 
 ParsedCommandLine ParseCommandLine(const QStringList& arguments) {

@@ -33,8 +33,8 @@ struct JobPlan {
     const Command* command = nullptr;
     OutputForm form = OutputForm::Default;
     QList<CameraAddress> cameras;
-    QString reportPath; // append one line per camera to this file
-    QString logDir;     // one conversation record per camera in this folder
+    QString reportPath;            // append one line per camera to this file
+    QString logDir;                // one conversation record per camera in this folder
     RecordBook* records = nullptr; // the records of --log-dir, once opened
     bool confirmReboot = false;
     int rebootTimeoutMs = 300000; // how long to wait for the power cycle
@@ -83,9 +83,9 @@ private:
 // One option (names given) or the operands (no names) of a command, declared
 // once: the help and the parser are made from it.
 struct Argument {
-    QStringList names;   // "h", "help": short and long names; empty: the operands
-    QString valueName;   // "FILE"; empty for a switch
-    QString description; // as the help shows it, lines joined by '\n'
+    QStringList names{};   // "h", "help": short and long names; empty: the operands
+    QString valueName{};   // "FILE"; empty for a switch
+    QString description{}; // as the help shows it, lines joined by '\n'
     // How it is kept: a switch as a flag of the plan; an option that chooses
     // the output form as that form; anything else read by a function that
     // stores it and says what is wrong (empty when nothing is).
@@ -98,20 +98,21 @@ struct Argument {
 
 // A command of kestrel-flash: its help, its arguments, its jobs.
 struct Command {
-    QString name;     // "info"
-    QString synopsis; // in the program's help: "info ADDRESS..."
-    QString summary;  // beside it, lines joined by '\n'
-    QString usage;    // "info [OPTIONS] ADDRESS..."
-    QString about;    // the help's text between the usage and the options
+    QString name;                     // "info"
+    QString synopsis;                 // in the program's help: "info ADDRESS..."
+    QString summary;                  // beside it, lines joined by '\n'
+    QString usage;                    // "info [OPTIONS] ADDRESS..."
+    QString about;                    // the help's text between the usage and the options
     QList<const Argument*> arguments; // in the help's order; help comes last by itself
     QString exitStatus;               // the help's last paragraph
     QString jobColumn = QStringLiteral("CAMERA"); // the summary's heading of the jobs
-    bool serials = true;          // the summary shows each job's serial number
-    CameraWork work = CameraWork::Read; // what a camera job of the command does
+    bool serials = true;                          // the summary shows each job's serial number
+    CameraWork work = CameraWork::Read;           // what a camera job of the command does
     // update, watch and stage must be able to tell what an interruption left
     // unfinished: they do not start without Ctrl-C and SIGTERM caught.
     bool needsStopHandlers = false;
-    // scan: -h or --help anywhere asks for the help, even among mistakes.
+    // scan: -h or --help anywhere asks for the help, even among mistakes
+    // or as an option's value; "-help" is not one of them.
     bool helpAnywhere = false;
     // The names of the jobs, in order, and each job.
     QStringList (*jobNames)(const JobPlan& plan) = nullptr;
@@ -142,8 +143,9 @@ struct ParsedCommandLine {
 // arguments.first() is the program name, as in QCoreApplication::arguments().
 ParsedCommandLine ParseCommandLine(const QStringList& arguments);
 
-// Gives the parser the command's options, help included, each with its
-// description: the parser that reads the command line is made so.
+// Gives the parser the command's options, each with its description, and
+// the help unless the command looks for it itself (helpAnywhere): the parser
+// that reads the command line is made so.
 void AddOptions(const Command& command, QCommandLineParser& parser);
 
 QString ProgramHelp();

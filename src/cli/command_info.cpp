@@ -6,22 +6,18 @@ namespace kestrel::cli {
 
 const Command& InfoCommand() {
     static const Command command{
-        QStringLiteral("info"),
-        QStringLiteral("info ADDRESS..."),
-        QStringLiteral("show each camera's serial number, model, sensor and\nfirmware versions"),
-        QStringLiteral("info [OPTIONS] ADDRESS..."),
-        QStringLiteral("Connects to each camera and shows its information: serial number, "
-                       "model,\nsensor, hardware and software firmware versions.\n\n") +
-            AddressHelp(),
-        {&CamerasOperand(), &LogDirOption(), &JsonOption(), &PlainOption()},
-        ExitStatusOfCameras(),
-        QStringLiteral("CAMERA"),
-        true,
-        CameraWork::Read,
-        false,
-        false,
-        CameraJobNames,
-        MakeCameraJob};
+        .name = QStringLiteral("info"),
+        .synopsis = QStringLiteral("info ADDRESS..."),
+        .summary = QStringLiteral(
+            "show each camera's serial number, model, sensor and\nfirmware versions"),
+        .usage = QStringLiteral("info [OPTIONS] ADDRESS..."),
+        .about = QStringLiteral("Connects to each camera and shows its information: serial number, "
+                                "model,\nsensor, hardware and software firmware versions.\n\n") +
+                 AddressHelp(),
+        .arguments = {&CamerasOperand(), &LogDirOption(), &JsonOption(), &PlainOption()},
+        .exitStatus = ExitStatusOfCameras(),
+        .jobNames = CameraJobNames,
+        .makeJob = MakeCameraJob};
     return command;
 }
 

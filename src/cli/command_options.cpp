@@ -34,7 +34,8 @@ QString ReadRebootTimeout(const Given& given, JobPlan& plan) {
     bool ok = false;
     const int seconds = given.Value(name).toInt(&ok);
     if (!ok || seconds < 1 || seconds > kMaxRebootTimeoutS)
-        return QStringLiteral("--reboot-timeout takes seconds from 1 to %1").arg(kMaxRebootTimeoutS);
+        return QStringLiteral("--reboot-timeout takes seconds from 1 to %1")
+            .arg(kMaxRebootTimeoutS);
     if (!plan.confirmReboot)
         return QStringLiteral("--reboot-timeout goes with --confirm-reboot");
     plan.rebootTimeoutMs = seconds * 1000;
@@ -49,8 +50,8 @@ QString ReadTarget(const Given& given, JobPlan& plan) {
                               : QString();
     if (given.Values(name).size() > 1)
         return QStringLiteral("--target-hw-version is given once");
-    plan.targetHwVersion = QString::fromStdString(
-        NormalizedHwVersion(given.Value(name).toLatin1().toStdString()));
+    plan.targetHwVersion =
+        QString::fromStdString(NormalizedHwVersion(given.Value(name).toLatin1().toStdString()));
     if (plan.targetHwVersion.isEmpty())
         return QStringLiteral("--target-hw-version takes a version as the camera shows it: "
                               "three hexadecimal parts of one or two digits, as 1.2B.05");
@@ -119,153 +120,143 @@ QString CheckFileNames(const JobPlan& plan, bool folder) {
 }
 
 const Argument& HelpOption() {
-    static const Argument option{{QStringLiteral("h"), QStringLiteral("help")},
-                                 {},
-                                 QStringLiteral("show this help")};
+    static const Argument option{.names = {QStringLiteral("h"), QStringLiteral("help")},
+                                 .description = QStringLiteral("show this help")};
     return option;
 }
 
 const Argument& JsonOption() {
-    static const Argument option{{QStringLiteral("json")},
-                                 {},
-                                 QStringLiteral("write one JSON object per event and a final "
-                                                "summary,\none object per line, instead of text"),
-                                 nullptr,
-                                 OutputForm::Json};
+    static const Argument option{
+        .names = {QStringLiteral("json")},
+        .description = QStringLiteral("write one JSON object per event and a final "
+                                      "summary,\none object per line, instead of text"),
+        .form = OutputForm::Json};
     return option;
 }
 
 const Argument& PlainOption() {
-    static const Argument option{{QStringLiteral("plain")},
-                                 {},
-                                 QStringLiteral("plain lines (one per change of phase and every "
-                                                "few\nseconds) even on a terminal"),
-                                 nullptr,
-                                 OutputForm::Plain};
+    static const Argument option{
+        .names = {QStringLiteral("plain")},
+        .description = QStringLiteral("plain lines (one per change of phase and every "
+                                      "few\nseconds) even on a terminal"),
+        .form = OutputForm::Plain};
     return option;
 }
 
 const Argument& LogDirOption() {
     static const Argument option{
-        {QStringLiteral("log-dir")},
-        QStringLiteral("DIR"),
-        QStringLiteral("record each camera's whole conversation in a file of its\nown in DIR, "
-                       "named after its serial number and the time:\nevery line sent and "
-                       "received, with times, and the\ntool's events"),
-        nullptr,
-        OutputForm::Default,
-        ReadLogDir,
-        2};
+        .names = {QStringLiteral("log-dir")},
+        .valueName = QStringLiteral("DIR"),
+        .description =
+            QStringLiteral("record each camera's whole conversation in a file of its\nown in DIR, "
+                           "named after its serial number and the time:\nevery line sent and "
+                           "received, with times, and the\ntool's events"),
+        .read = ReadLogDir,
+        .step = 2};
     return option;
 }
 
 const Argument& ReportOption() {
     static const Argument option{
-        {QStringLiteral("report")},
-        QStringLiteral("FILE"),
-        QStringLiteral("append one line per camera to FILE: time, address,\nserial, versions "
-                       "before and after, result, record file\n(tab-separated)"),
-        nullptr,
-        OutputForm::Default,
-        ReadReport,
-        4};
+        .names = {QStringLiteral("report")},
+        .valueName = QStringLiteral("FILE"),
+        .description =
+            QStringLiteral("append one line per camera to FILE: time, address,\nserial, versions "
+                           "before and after, result, record file\n(tab-separated)"),
+        .read = ReadReport,
+        .step = 4};
     return option;
 }
 
 const Argument& ConfirmRebootOption() {
     static const Argument option{
-        {QStringLiteral("confirm-reboot")},
-        {},
-        QStringLiteral("after the run, wait for the camera to be power-cycled,\nreconnect when it "
-                       "is back and check that its hardware\nfirmware version changed; an "
-                       "unchanged version fails,\nand so does one the camera does not tell"),
-        &JobPlan::confirmReboot};
+        .names = {QStringLiteral("confirm-reboot")},
+        .description = QStringLiteral(
+            "after the run, wait for the camera to be power-cycled,\nreconnect when it "
+            "is back and check that its hardware\nfirmware version changed; an "
+            "unchanged version fails,\nand so does one the camera does not tell"),
+        .flag = &JobPlan::confirmReboot};
     return option;
 }
 
 const Argument& RebootTimeoutOption() {
-    static const Argument option{{QStringLiteral("reboot-timeout")},
-                                 QStringLiteral("S"),
-                                 QStringLiteral("how long to wait for the power cycle (default "
-                                                "300 s)"),
-                                 nullptr,
-                                 OutputForm::Default,
-                                 ReadRebootTimeout,
-                                 5};
+    static const Argument option{.names = {QStringLiteral("reboot-timeout")},
+                                 .valueName = QStringLiteral("S"),
+                                 .description =
+                                     QStringLiteral("how long to wait for the power cycle (default "
+                                                    "300 s)"),
+                                 .read = ReadRebootTimeout,
+                                 .step = 5};
     return option;
 }
 
 const Argument& TargetOption() {
     static const Argument option{
-        {QStringLiteral("target-hw-version")},
-        QStringLiteral("A.B.C"),
-        QStringLiteral("the hardware firmware version wanted, as the camera's\ninformation shows "
-                       "it (three hexadecimal parts, either\ncase: 1.2B.05); a camera that "
-                       "already runs it is left\nalone (update: result current; plan: skip), and "
-                       "so is\none whose version cannot be read (version-unread, a\nfailure)"),
-        nullptr,
-        OutputForm::Default,
-        ReadTarget,
-        3};
+        .names = {QStringLiteral("target-hw-version")},
+        .valueName = QStringLiteral("A.B.C"),
+        .description = QStringLiteral(
+            "the hardware firmware version wanted, as the camera's\ninformation shows "
+            "it (three hexadecimal parts, either\ncase: 1.2B.05); a camera that "
+            "already runs it is left\nalone (update: result current; plan: skip), and "
+            "so is\none whose version cannot be read (version-unread, a\nfailure)"),
+        .read = ReadTarget,
+        .step = 3};
     return option;
 }
 
 const Argument& ReinstallOption() {
     static const Argument option{
-        {QStringLiteral("reinstall")},
-        {},
-        QStringLiteral("program a camera that already runs the target version"),
-        &JobPlan::reinstall};
+        .names = {QStringLiteral("reinstall")},
+        .description = QStringLiteral("program a camera that already runs the target version"),
+        .flag = &JobPlan::reinstall};
     return option;
 }
 
 const Argument& CamerasOperand() {
-    static const Argument operand{
-        {}, QStringLiteral("ADDRESS"), {}, nullptr, OutputForm::Default, ReadCameraAddresses, 1};
+    static const Argument operand{.names = {},
+                                  .valueName = QStringLiteral("ADDRESS"),
+                                  .read = ReadCameraAddresses,
+                                  .step = 1};
     return operand;
 }
 
 const Argument& HwFileOption() {
-    static const Argument option{{QStringLiteral("hw")},
-                                 QStringLiteral("FILE"),
-                                 QStringLiteral("the hardware firmware image (.rbf)"),
-                                 nullptr,
-                                 OutputForm::Default,
-                                 ReadFiles,
-                                 1};
+    static const Argument option{.names = {QStringLiteral("hw")},
+                                 .valueName = QStringLiteral("FILE"),
+                                 .description =
+                                     QStringLiteral("the hardware firmware image (.rbf)"),
+                                 .read = ReadFiles,
+                                 .step = 1};
     return option;
 }
 
 const Argument& SwFileOption() {
-    static const Argument option{{QStringLiteral("sw")},
-                                 QStringLiteral("FILE"),
-                                 QStringLiteral("the software firmware file (vx_server...)"),
-                                 nullptr,
-                                 OutputForm::Default,
-                                 ReadFiles,
-                                 1};
+    static const Argument option{.names = {QStringLiteral("sw")},
+                                 .valueName = QStringLiteral("FILE"),
+                                 .description =
+                                     QStringLiteral("the software firmware file (vx_server...)"),
+                                 .read = ReadFiles,
+                                 .step = 1};
     return option;
 }
 
 const Argument& HwSha256Option() {
-    static const Argument option{{QStringLiteral("hw-sha256")},
-                                 QStringLiteral("HEX"),
-                                 QStringLiteral("the SHA-256 the hardware file must have"),
-                                 nullptr,
-                                 OutputForm::Default,
-                                 ReadHwSha256,
-                                 3};
+    static const Argument option{.names = {QStringLiteral("hw-sha256")},
+                                 .valueName = QStringLiteral("HEX"),
+                                 .description =
+                                     QStringLiteral("the SHA-256 the hardware file must have"),
+                                 .read = ReadHwSha256,
+                                 .step = 3};
     return option;
 }
 
 const Argument& SwSha256Option() {
-    static const Argument option{{QStringLiteral("sw-sha256")},
-                                 QStringLiteral("HEX"),
-                                 QStringLiteral("the SHA-256 the software file must have"),
-                                 nullptr,
-                                 OutputForm::Default,
-                                 ReadSwSha256,
-                                 3};
+    static const Argument option{.names = {QStringLiteral("sw-sha256")},
+                                 .valueName = QStringLiteral("HEX"),
+                                 .description =
+                                     QStringLiteral("the SHA-256 the software file must have"),
+                                 .read = ReadSwSha256,
+                                 .step = 3};
     return option;
 }
 

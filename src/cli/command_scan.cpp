@@ -54,73 +54,67 @@ QString ReadTargets(const Given& given, JobPlan& plan) {
 
 const Argument& TargetsOperand() {
     static const Argument operand{
-        {}, QStringLiteral("TARGET"), {}, nullptr, OutputForm::Default, ReadTargets, 3};
+        .valueName = QStringLiteral("TARGET"), .read = ReadTargets, .step = 3};
     return operand;
 }
 
 const Argument& PortOption() {
     static const Argument option{
-        {QStringLiteral("port")},
-        QStringLiteral("N"),
-        QStringLiteral("the port of every TARGET without its own (default 5000)"),
-        nullptr,
-        OutputForm::Default,
-        ReadPort,
-        1};
+        .names = {QStringLiteral("port")},
+        .valueName = QStringLiteral("N"),
+        .description = QStringLiteral("the port of every TARGET without its own (default 5000)"),
+        .read = ReadPort,
+        .step = 1};
     return option;
 }
 
 const Argument& ParallelOption() {
     static const Argument option{
-        {QStringLiteral("parallel")},
-        QStringLiteral("N"),
-        QStringLiteral("addresses asked at once (default 64, at most 1024);\neach has 1.5 s to "
-                       "connect and 2 s for its greeting\nand for each reply"),
-        nullptr,
-        OutputForm::Default,
-        ReadParallel,
-        2};
+        .names = {QStringLiteral("parallel")},
+        .valueName = QStringLiteral("N"),
+        .description =
+            QStringLiteral("addresses asked at once (default 64, at most 1024);\neach has 1.5 s to "
+                           "connect and 2 s for its greeting\nand for each reply"),
+        .read = ReadParallel,
+        .step = 2};
     return option;
 }
 
 const Argument& LargeOption() {
-    static const Argument option{{QStringLiteral("large")},
-                                 {},
-                                 QStringLiteral("allow a search of more than 1024 addresses"),
-                                 &JobPlan::large};
+    static const Argument option{.names = {QStringLiteral("large")},
+                                 .description =
+                                     QStringLiteral("allow a search of more than 1024 addresses"),
+                                 .flag = &JobPlan::large};
     return option;
 }
 
 const Argument& CameraLinesOption() {
     static const Argument option{
-        {QStringLiteral("plain")},
-        {},
-        QStringLiteral("one tab-separated line per camera as it answers:\naddress:port, state, "
-                       "serial, model, hardware and\nsoftware firmware"),
-        nullptr,
-        OutputForm::Plain};
+        .names = {QStringLiteral("plain")},
+        .description =
+            QStringLiteral("one tab-separated line per camera as it answers:\naddress:port, state, "
+                           "serial, model, hardware and\nsoftware firmware"),
+        .form = OutputForm::Plain};
     return option;
 }
 
 const Argument& CameraObjectsOption() {
     static const Argument option{
-        {QStringLiteral("json")},
-        {},
-        QStringLiteral("one JSON object per line: begin, one \"camera\" per\ncamera as it "
-                       "answers, then a summary"),
-        nullptr,
-        OutputForm::Json};
+        .names = {QStringLiteral("json")},
+        .description =
+            QStringLiteral("one JSON object per line: begin, one \"camera\" per\ncamera as it "
+                           "answers, then a summary"),
+        .form = OutputForm::Json};
     return option;
 }
 
 const Argument& AddressesOption() {
     static const Argument option{
-        {QStringLiteral("addresses")},
-        {},
-        QStringLiteral("only address:port of each camera, one a line, as in\nkestrel-flash "
-                       "update $(kestrel-flash scan --addresses ...)"),
-        nullptr,
-        OutputForm::Addresses};
+        .names = {QStringLiteral("addresses")},
+        .description =
+            QStringLiteral("only address:port of each camera, one a line, as in\nkestrel-flash "
+                           "update $(kestrel-flash scan --addresses ...)"),
+        .form = OutputForm::Addresses};
     return option;
 }
 
@@ -136,11 +130,11 @@ std::unique_ptr<Job> MakeScanJob(int, const JobPlan& plan, JobSink& sink) {
 
 const Command& ScanCommand() {
     static const Command command{
-        QStringLiteral("scan"),
-        QStringLiteral("scan TARGET..."),
-        QStringLiteral("find the cameras among addresses, networks or ranges"),
-        QStringLiteral("scan [OPTIONS] TARGET..."),
-        QStringLiteral(
+        .name = QStringLiteral("scan"),
+        .synopsis = QStringLiteral("scan TARGET..."),
+        .summary = QStringLiteral("find the cameras among addresses, networks or ranges"),
+        .usage = QStringLiteral("scan [OPTIONS] TARGET..."),
+        .about = QStringLiteral(
             "Finds the cameras among the TARGET addresses by asking their command port.\n"
             "A port counts as a camera once it has sent its greeting and answered the\n"
             "update status question (\"CAM_FIRMWAREUPDATE 1\"). A camera with a\n"
@@ -154,17 +148,14 @@ const Command& ScanCommand() {
             "Once the search ends, the cameras are written as a table sorted by address,\n"
             "unless --plain, --json or --addresses ask otherwise. A camera's state is idle,\n"
             "programming, or lost (its connection ended before it gave its identity).\n"),
-        {&TargetsOperand(), &PortOption(), &ParallelOption(), &LargeOption(),
-         &CameraLinesOption(), &CameraObjectsOption(), &AddressesOption()},
-        QStringLiteral("Exit status: 0 when a camera was found, 1 when none was, 2 for a\n"
-                       "usage error.\n"),
-        QStringLiteral("CAMERA"),
-        true,
-        CameraWork::Read,
-        false,
-        true,
-        SearchName,
-        MakeScanJob};
+        .arguments = {&TargetsOperand(), &PortOption(), &ParallelOption(), &LargeOption(),
+                      &CameraLinesOption(), &CameraObjectsOption(), &AddressesOption()},
+        .exitStatus =
+            QStringLiteral("Exit status: 0 when a camera was found, 1 when none was, 2 for a\n"
+                           "usage error.\n"),
+        .helpAnywhere = true,
+        .jobNames = SearchName,
+        .makeJob = MakeScanJob};
     return command;
 }
 

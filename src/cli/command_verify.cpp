@@ -14,7 +14,7 @@ QString ReadNoFolder(const Given& given, JobPlan& plan) {
 }
 
 const Argument& NoOperand() {
-    static const Argument operand{{}, {}, {}, nullptr, OutputForm::Default, ReadNoFolder, 2};
+    static const Argument operand{.read = ReadNoFolder, .step = 2};
     return operand;
 }
 
@@ -30,28 +30,28 @@ std::unique_ptr<Job> MakeVerifyJob(int, const JobPlan& plan, JobSink& sink) {
 
 const Command& VerifyCommand() {
     static const Command command{
-        QStringLiteral("verify"),
-        QStringLiteral("verify --hw FILE --sw FILE"),
-        QStringLiteral("say whether stage would accept the firmware files (their\nchecksums and "
-                       "signature), copying nothing"),
-        QStringLiteral("verify [OPTIONS] --hw FILE --sw FILE"),
-        QStringLiteral(
-            "Makes the checks that stage makes before anything is written, and copies\n"
-            "nothing: each file is read, its SHA-256 taken and checked against the one\n"
-            "given for it and the checksum files beside it, under the signature and the\n"
-            "site's policy as below. Fails as refused when stage would refuse the files.\n\n") +
+        .name = QStringLiteral("verify"),
+        .synopsis = QStringLiteral("verify --hw FILE --sw FILE"),
+        .summary = QStringLiteral(
+            "say whether stage would accept the firmware files (their\nchecksums and "
+            "signature), copying nothing"),
+        .usage = QStringLiteral("verify [OPTIONS] --hw FILE --sw FILE"),
+        .about =
+            QStringLiteral(
+                "Makes the checks that stage makes before anything is written, and copies\n"
+                "nothing: each file is read, its SHA-256 taken and checked against the one\n"
+                "given for it and the checksum files beside it, under the signature and the\n"
+                "site's policy as below. Fails as refused when stage would refuse the files.\n\n") +
             SignatureHelp(),
-        {&NoOperand(), &HwFileOption(), &SwFileOption(), &HwSha256Option(), &SwSha256Option(),
-         &JsonOption(), &PlainOption()},
-        QStringLiteral("Exit status: 0 when both files would be accepted, 1 when they would be\n"
-                       "refused, 2 for a usage error.\n"),
-        QStringLiteral("FILES"),
-        false,
-        CameraWork::Read,
-        false,
-        false,
-        FileNames,
-        MakeVerifyJob};
+        .arguments = {&NoOperand(), &HwFileOption(), &SwFileOption(), &HwSha256Option(),
+                      &SwSha256Option(), &JsonOption(), &PlainOption()},
+        .exitStatus = QStringLiteral(
+            "Exit status: 0 when both files would be accepted, 1 when they would be\n"
+            "refused, 2 for a usage error.\n"),
+        .jobColumn = QStringLiteral("FILES"),
+        .serials = false,
+        .jobNames = FileNames,
+        .makeJob = MakeVerifyJob};
     return command;
 }
 

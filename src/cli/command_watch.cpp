@@ -14,7 +14,7 @@ QString ReadWatchedCamera(const Given& given, JobPlan& plan) {
 
 const Argument& WatchedCamera() {
     static const Argument operand{
-        {}, QStringLiteral("ADDRESS"), {}, nullptr, OutputForm::Default, ReadWatchedCamera, 1};
+        .valueName = QStringLiteral("ADDRESS"), .read = ReadWatchedCamera, .step = 1};
     return operand;
 }
 
@@ -22,23 +22,21 @@ const Argument& WatchedCamera() {
 
 const Command& WatchCommand() {
     static const Command command{
-        QStringLiteral("watch"),
-        QStringLiteral("watch ADDRESS"),
-        QStringLiteral("follow a programming run already in progress"),
-        QStringLiteral("watch [OPTIONS] ADDRESS"),
-        QStringLiteral("Follows a programming run already in progress on the camera to its "
-                       "end.\nFails when the camera is not programming.\n\n") +
+        .name = QStringLiteral("watch"),
+        .synopsis = QStringLiteral("watch ADDRESS"),
+        .summary = QStringLiteral("follow a programming run already in progress"),
+        .usage = QStringLiteral("watch [OPTIONS] ADDRESS"),
+        .about =
+            QStringLiteral("Follows a programming run already in progress on the camera to its "
+                           "end.\nFails when the camera is not programming.\n\n") +
             AddressHelp(),
-        {&WatchedCamera(), &ConfirmRebootOption(), &RebootTimeoutOption(), &ReportOption(),
-         &LogDirOption(), &JsonOption(), &PlainOption()},
-        ExitStatusOfCameras(),
-        QStringLiteral("CAMERA"),
-        true,
-        CameraWork::Watch,
-        true,
-        false,
-        CameraJobNames,
-        MakeCameraJob};
+        .arguments = {&WatchedCamera(), &ConfirmRebootOption(), &RebootTimeoutOption(),
+                      &ReportOption(), &LogDirOption(), &JsonOption(), &PlainOption()},
+        .exitStatus = ExitStatusOfCameras(),
+        .work = CameraWork::Watch,
+        .needsStopHandlers = true,
+        .jobNames = CameraJobNames,
+        .makeJob = MakeCameraJob};
     return command;
 }
 

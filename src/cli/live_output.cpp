@@ -120,8 +120,7 @@ QString LiveOutput::RowText(int job, int width) const {
     return text.left(std::max(1, width - 1));
 }
 
-SearchLine::SearchLine(std::unique_ptr<ProgressOutput> within, std::FILE* stream,
-                       bool showProgress)
+SearchLine::SearchLine(std::unique_ptr<ProgressOutput> within, std::FILE* stream, bool showProgress)
     : m_within(std::move(within)), m_stream(stream), m_showProgress(showProgress) {}
 
 void SearchLine::Begin(const JobPlan& plan, const QList<JobRecord>& jobs) {

@@ -40,7 +40,8 @@ std::unique_ptr<ProgressOutput> MakeOutput(const JobPlan& plan) {
 // The report and the records are checked before any camera is touched.
 bool CheckWritable(const ReportFile* report, const RecordBook* records) {
     QString error;
-    if ((report && !report->CheckWritable(&error)) || (records && !records->CheckWritable(&error))) {
+    if ((report && !report->CheckWritable(&error)) ||
+        (records && !records->CheckWritable(&error))) {
         WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
         return false;
     }

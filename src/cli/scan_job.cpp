@@ -35,9 +35,9 @@ void ScanJob::Stop() {
 }
 
 void ScanJob::End() {
-    const ResultCode code = m_stopped                   ? ResultCode::Interrupted
+    const ResultCode code = m_stopped                  ? ResultCode::Interrupted
                             : m_result.found.isEmpty() ? ResultCode::NoneFound
-                                                        : ResultCode::Ok;
+                                                       : ResultCode::Ok;
     m_result.Set(code, QString());
     m_result.elapsedMs = m_clock.elapsed();
     JobEvent event;

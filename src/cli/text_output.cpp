@@ -74,9 +74,9 @@ QString TextOutput::Lines(const JobEvent& event, const QString& lines) {
     QString text;
     if (m_heldJob >= 0) {
         // A job's end, or its plan, carries the reason a message may have told.
-        const bool ends = (event.kind == JobEvent::Kind::Finished ||
-                           event.kind == JobEvent::Kind::Plan) &&
-                          event.job == m_heldJob;
+        const bool ends =
+            (event.kind == JobEvent::Kind::Finished || event.kind == JobEvent::Kind::Plan) &&
+            event.job == m_heldJob;
         const bool reason = ends && !event.result.Ok() &&
                             event.result.detail.simplified() == m_heldText.simplified();
         if (!ends && lines.isEmpty())
@@ -176,8 +176,8 @@ QString TextOutput::Summary() const {
 }
 
 QString SummaryTable(const QList<JobRecord>& jobs, const QString& jobColumn, bool serials) {
-    QList<QStringList> rows{{jobColumn, QStringLiteral("SERIAL"), QStringLiteral("RESULT"),
-                             QStringLiteral("TIME")}};
+    QList<QStringList> rows{
+        {jobColumn, QStringLiteral("SERIAL"), QStringLiteral("RESULT"), QStringLiteral("TIME")}};
     QString reasons;
     int failed = 0;
     for (const JobRecord& job : jobs) {

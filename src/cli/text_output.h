@@ -39,8 +39,8 @@ private:
 // reasons of the failures; texts from cameras escaped. jobColumn heads the
 // names; serials: whether the jobs have serial numbers (copies onto sticks
 // and checks of files have none).
-QString SummaryTable(const QList<JobRecord>& jobs, const QString& jobColumn = QStringLiteral("CAMERA"),
-                     bool serials = true);
+QString SummaryTable(const QList<JobRecord>& jobs,
+                     const QString& jobColumn = QStringLiteral("CAMERA"), bool serials = true);
 
 // The cameras a search found, in address order, then port order, as a table
 // with its heading, columns as wide as their widest cell.

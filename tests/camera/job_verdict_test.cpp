@@ -86,10 +86,10 @@ void JobVerdictTest::onlyAFinishedRunIsOk() {
 void JobVerdictTest::schemaListsEveryCode() {
     QFile file(QStringLiteral(KESTREL_SCHEMA_FILE));
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QJsonArray listed = QJsonDocument::fromJson(file.readAll())
-                                  .object()[QStringLiteral("$defs")][QStringLiteral("resultCode")]
-                                           [QStringLiteral("enum")]
-                                  .toArray();
+    const QJsonArray listed =
+        QJsonDocument::fromJson(file.readAll())
+            .object()[QStringLiteral("$defs")][QStringLiteral("resultCode")][QStringLiteral("enum")]
+            .toArray();
     QSet<QString> schemaCodes;
     for (const QJsonValue& code : listed)
         schemaCodes.insert(code.toString());
@@ -136,8 +136,10 @@ void JobVerdictTest::verdicts_data() {
                   std::string_view decision = {}) {
         QTest::newRow(name) << facts << JobVerdict{code, reason, decision};
     };
-    const JobFacts refused = With(Read(CameraWork::Update), [](JobFacts& f) { f.connected = false; });
-    const JobFacts running = With(Read(CameraWork::Update), [](JobFacts& f) { f.runInProgress = true; });
+    const JobFacts refused =
+        With(Read(CameraWork::Update), [](JobFacts& f) { f.connected = false; });
+    const JobFacts running =
+        With(Read(CameraWork::Update), [](JobFacts& f) { f.runInProgress = true; });
     row("info", Read(CameraWork::Read), Ok, Reason::None);
     row("not connected", refused, ConnectFailed, Reason::Refusal);
     row("plan: not connected", With(refused, [](JobFacts& f) { f.work = CameraWork::Plan; }),
@@ -145,8 +147,10 @@ void JobVerdictTest::verdicts_data() {
     row("plan: run in progress", With(running, [](JobFacts& f) { f.work = CameraWork::Plan; }),
         Follow, Reason::RunInProgress);
     row("plan: no target", Read(CameraWork::Plan), Program, Reason::VersionDecision, "no target");
-    row("plan: older", Read(CameraWork::Plan, "1.2B.05"), Program, Reason::VersionDecision, "older");
-    row("plan: current", Read(CameraWork::Plan, "1.2a.3f"), Skip, Reason::VersionDecision, "current");
+    row("plan: older", Read(CameraWork::Plan, "1.2B.05"), Program, Reason::VersionDecision,
+        "older");
+    row("plan: current", Read(CameraWork::Plan, "1.2a.3f"), Skip, Reason::VersionDecision,
+        "current");
     row("plan: unread",
         With(Read(CameraWork::Plan, "1.2.3"), [](JobFacts& f) { f.hardwareBefore = "ERR"; }),
         VersionUnread, Reason::VersionNotRead);
@@ -158,25 +162,27 @@ void JobVerdictTest::verdicts_data() {
     row("update: reinstall, run to follow",
         With(Read(CameraWork::Update, "1.2A.3F"), [](JobFacts& f) { f.reinstall = true; }),
         Interrupted, Reason::AwaitingRun);
-    row("watch: run to follow", With(Read(CameraWork::Watch), [](JobFacts& f) {
-            f.runInProgress = true;
-        }),
-        Interrupted, Reason::AwaitingRun);
+    row("watch: run to follow",
+        With(Read(CameraWork::Watch), [](JobFacts& f) { f.runInProgress = true; }), Interrupted,
+        Reason::AwaitingRun);
     row("update: found running, target not asked",
-        With(running, [](JobFacts& f) {
-            f.target = "1.2A.3F";
-            f.runEnd = RunOutcome::Finished;
-        }),
+        With(running,
+             [](JobFacts& f) {
+                 f.target = "1.2A.3F";
+                 f.runEnd = RunOutcome::Finished;
+             }),
         Ok, Reason::CodeText);
     row("run stalled", With(running, [](JobFacts& f) { f.runEnd = RunOutcome::Stalled; }), Stalled,
         Reason::RunMessage);
     row("lost before anything started",
         With(running, [](JobFacts& f) { f.runEnd = RunOutcome::ConnectionLost; }), ConnectionLost,
         Reason::CodeText);
-    row("lost, and said so", With(running, [](JobFacts& f) {
-            f.runEnd = RunOutcome::ConnectionLost;
-            f.runSaidWhy = true;
-        }),
+    row("lost, and said so",
+        With(running,
+             [](JobFacts& f) {
+                 f.runEnd = RunOutcome::ConnectionLost;
+                 f.runSaidWhy = true;
+             }),
         ConnectionLost, Reason::RunMessage);
     row("not power-cycled", Cycled(PowerCycleEnd::NotPowerCycled, ""), NoPowerCycle,
         Reason::PowerCycle);
@@ -204,8 +210,9 @@ void JobVerdictTest::verdicts_data() {
           std::tuple{"stopped in the run", StopPoint::DuringRun, Reason::StoppedDuringRun},
           std::tuple{"stopped after the run", StopPoint::AfterRun, Reason::StoppedAfterRun}}) {
         // Whatever else happened: the stop decides.
-        row(name, With(Cycled(PowerCycleEnd::VersionChanged, "1.2B.05"),
-                       [point](JobFacts& f) { f.stopped = point; }),
+        row(name,
+            With(Cycled(PowerCycleEnd::VersionChanged, "1.2B.05"),
+                 [point](JobFacts& f) { f.stopped = point; }),
             Interrupted, reason);
     }
 }
