@@ -1,9 +1,8 @@
 #include "camera_job.h"
 
 #include "conversation_tap.h"
-#include "plan_job.h"
+#include "hw_version_rule.h"
 #include "run_texts.h"
-#include "version_target.h"
 
 namespace kestrel::cli {
 
@@ -13,12 +12,56 @@ JobState StateOf(FlashPhase phase) {
     return phase == FlashPhase::Erase ? JobState::Erasing : JobState::Programming;
 }
 
+// What stopping the job meant, by where it stood.
+StopPoint StopPointOf(JobState state) {
+    switch (state) {
+    case JobState::Starting:
+    case JobState::Erasing:
+    case JobState::Programming:
+    case JobState::Reconnecting:
+        return StopPoint::DuringRun;
+    case JobState::WaitingForPowerCycle:
+    case JobState::WaitingForCamera:
+        return StopPoint::AfterRun;
+    default:
+        return StopPoint::BeforeRun;
+    }
+}
+
+std::string Latin1(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+// Why a camera whose version (hardware, as read) cannot be read is not
+// programmed to the target.
+QString VersionNotRead(const QString& hardware, const QString& target) {
+    return QStringLiteral("The camera's hardware firmware version could not be read (read as "
+                          "%1), so it cannot be checked against the target %2: it is not "
+                          "programmed.")
+        .arg(QString::fromStdString(QuotedHwVersion(Latin1(hardware))), target);
+}
+
+QString StoppedText(VerdictReason reason, const QString& address) {
+    if (reason == VerdictReason::StoppedDuringRun)
+        return QStringLiteral("Interrupted while following the programming: the camera goes on "
+                              "programming its flash memory. Do NOT power it off; follow it to "
+                              "its end with: kestrel-flash watch %1")
+            .arg(address);
+    if (reason == VerdictReason::StoppedAfterRun)
+        return QStringLiteral("Interrupted while waiting for the power cycle; the programming "
+                              "itself had ended.");
+    return QStringLiteral("Interrupted before the programming was started.");
+}
+
 } // namespace
 
-CameraJob::CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink)
+CameraJob::CameraJob(int job, CameraAddress address, const JobPlan& plan, JobSink& sink)
     : m_job(job), m_address(std::move(address)), m_plan(plan),
       m_tap(std::make_unique<ConversationTap>(plan.records, job, sink)), m_surface(job, *m_tap),
-      m_camera(m_log, m_events, plan.link, plan.run) {
+      m_camera(m_log, m_events, plan.link, plan.run), m_target(Latin1(plan.targetHwVersion)) {
+    m_facts.work = plan.command->work;
+    m_facts.target = m_target;
+    m_facts.reinstall = plan.reinstall;
     m_surface.Present(m_events);
     m_tap->Follow(m_camera);
     m_pause.setSingleShot(true);
@@ -33,8 +76,21 @@ CameraJob::CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink
     connect(&m_camera, &Camera::connectFailed, this,
             [this](const QString& message) { m_refusal = message; });
     connect(&m_camera, &Camera::connectEnded, this, &CameraJob::OnConnectEnded);
+    connect(&m_camera, &Camera::identityRead, this, [this] {
+        if (!m_reading)
+            return;
+        m_reading = false;
+        m_result.after = m_camera.Identity();
+        Finish();
+    });
+    connect(&m_camera, &Camera::disconnected, this, [this] {
+        if (m_ending)
+            End();
+    });
+    FollowRunSignals();
+}
 
-    // The run.
+void CameraJob::FollowRunSignals() {
     connect(&m_camera, &Camera::announced, this, [this](bool alreadyRunning) {
         m_surface.Say(texts::kBanner +
                       (alreadyRunning ? texts::kAlreadyRunning : texts::kStarting));
@@ -71,17 +127,6 @@ CameraJob::CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink
                 m_surface.Say(logText);
                 OnRunEnded(outcome, message);
             });
-    connect(&m_camera, &Camera::identityRead, this, [this] {
-        if (!m_reading)
-            return;
-        m_reading = false;
-        m_result.after = m_camera.Identity();
-        Finish();
-    });
-    connect(&m_camera, &Camera::disconnected, this, [this] {
-        if (m_ending)
-            End();
-    });
 }
 
 CameraJob::~CameraJob() = default;
@@ -97,6 +142,7 @@ void CameraJob::Stop() {
     if (m_stopped || m_ended)
         return;
     m_stopped = true;
+    m_facts.stopped = StopPointOf(m_surface.State());
     // The connection closes: every wait for the camera ends, and a run being
     // followed ends as interrupted.
     m_camera.Stop();
@@ -110,13 +156,14 @@ void CameraJob::Stop() {
 
 void CameraJob::OnConnectEnded(bool connected) {
     if (!connected) {
-        m_result.Set(ResultCode::ConnectFailed,
-                     m_refusal.isEmpty() ? TextOf(ResultCode::ConnectFailed) : m_refusal);
         Finish();
         return;
     }
+    m_facts.connected = true;
     m_result.before = m_camera.Identity();
-    m_result.runInProgress = m_camera.UpdateRunning();
+    m_hardwareBefore = Latin1(m_result.before.hardware);
+    m_facts.hardwareBefore = m_hardwareBefore;
+    m_result.runInProgress = m_facts.runInProgress = m_camera.UpdateRunning();
     JobEvent event;
     event.kind = JobEvent::Kind::Connected;
     event.identity = m_result.before;
@@ -124,43 +171,23 @@ void CameraJob::OnConnectEnded(bool connected) {
     event.text = m_camera.Info();
     m_surface.Post(event);
 
-    switch (m_plan.command) {
-    case Command::Info:
-    case Command::Stage:
-    case Command::Scan:
-    case Command::Verify:
-        m_result.Set(ResultCode::Ok, QString());
-        break;
-    case Command::Watch:
-        if (!m_result.runInProgress) {
-            m_result.Set(ResultCode::NoRun, TextOf(ResultCode::NoRun));
-            break;
-        }
-        FollowRun(true);
+    const JobVerdict verdict = DecideJob(m_facts);
+    if (verdict.reason == VerdictReason::AwaitingRun) {
+        FollowRun();
         return;
-    case Command::Update:
-        // A camera that already runs the target version is left alone, and
-        // so is one whose version cannot be checked against the target.
-        if (!m_result.runInProgress && SkipByVersion(m_result, m_plan)) {
-            if (m_result.Ok())
-                m_surface.PostLog(m_result.detail);
-            else
-                m_surface.PostMessage(m_result.detail);
-            break;
-        }
-        FollowRun(false);
-        return;
-    case Command::Plan:
-        break; // said below, reached or not
     }
+    // update: a camera left alone because of its version is told why at once.
+    if (m_facts.work == CameraWork::Update)
+        Tell(verdict);
     Finish();
 }
 
-void CameraJob::FollowRun(bool watch) {
+void CameraJob::FollowRun() {
     if (!m_camera.UpdateRunning())
         m_surface.PostState(JobState::Starting);
     m_following = true;
-    const std::optional<RunOutcome> atOnce = watch ? m_camera.Watch() : m_camera.Update();
+    const std::optional<RunOutcome> atOnce =
+        m_facts.work == CameraWork::Watch ? m_camera.Watch() : m_camera.Update();
     if (atOnce)
         OnRunEnded(*atOnce, QString());
 }
@@ -169,8 +196,10 @@ void CameraJob::OnRunEnded(RunOutcome outcome, const QString& message) {
     if (!m_following)
         return;
     m_following = false;
-    m_result.SetRunEnd(outcome, message);
-    if (!m_result.Ok()) {
+    m_facts.runEnd = outcome;
+    m_facts.runSaidWhy = !message.isEmpty();
+    m_runMessage = message;
+    if (outcome != RunOutcome::Finished) {
         Finish();
         return;
     }
@@ -205,56 +234,96 @@ void CameraJob::ConfirmPowerCycle() {
 }
 
 void CameraJob::OnPowerCycle(const PowerCycleResult& cycle) {
-    JobResult& result = m_result;
     if (cycle.stopped) {
-        result.Set(ResultCode::Interrupted, QString());
         Finish();
         return;
     }
-    switch (cycle.end) {
-    case PowerCycleEnd::NotPowerCycled:
-        result.Set(ResultCode::NoPowerCycle, cycle.detail);
-        m_surface.PostMessage(result.detail);
-        Finish();
-        return;
-    case PowerCycleEnd::NotBack:
-        result.Set(ResultCode::NotBack, cycle.detail);
-        m_surface.PostMessage(result.detail);
-        Finish();
-        return;
-    case PowerCycleEnd::VersionUnchanged:
-        result.Set(ResultCode::VersionUnchanged, cycle.detail);
-        break;
-    case PowerCycleEnd::VersionUnread:
-        result.Set(ResultCode::VersionUnread, cycle.detail);
-        break;
-    case PowerCycleEnd::None:
-    case PowerCycleEnd::VersionChanged:
-    case PowerCycleEnd::VersionUnknown:
-        result.Set(ResultCode::Ok, cycle.detail);
-        break;
-    }
-    result.after = cycle.after;
-    // A failure's reason is told once: in the summary, not also as a log line.
-    if (result.Ok())
-        m_surface.PostLog(result.detail);
-    else
-        m_surface.PostMessage(result.detail);
-    // With a target, only that version will do.
-    const QString checked = result.detail;
-    if (!TargetReached(result, m_plan))
-        m_surface.PostMessage(result.detail);
-    else if (result.detail != checked)
-        m_surface.PostLog(result.detail);
+    m_facts.powerCycle = cycle.end;
+    m_cycleDetail = cycle.detail;
+    m_result.after = cycle.after;
+    m_hardwareAfter = Latin1(cycle.after.hardware);
+    m_facts.hardwareAfter = m_hardwareAfter;
+    m_facts.identifiedAfter = !cycle.after.IsEmpty();
+    // What the wait found is told first; with a target, whether the camera
+    // came back with it, when that decides.
+    JobFacts targeted = m_facts;
+    targeted.stopped.reset();
+    JobFacts untargeted = targeted;
+    untargeted.target = {};
+    Tell(DecideJob(untargeted));
+    const JobVerdict verdict = DecideJob(targeted);
+    if (verdict.reason == VerdictReason::WrongVersion ||
+        verdict.reason == VerdictReason::TargetReached)
+        Tell(verdict);
     Finish();
+}
+
+QString CameraJob::Detail(const JobVerdict& verdict) const {
+    const QString& target = m_plan.targetHwVersion;
+    switch (verdict.reason) {
+    case VerdictReason::None:
+    case VerdictReason::AwaitingRun:
+        return QString();
+    case VerdictReason::CodeText:
+        return TextOf(verdict.code);
+    case VerdictReason::Refusal:
+        return m_refusal.isEmpty() ? TextOf(ResultCode::ConnectFailed) : m_refusal;
+    case VerdictReason::RunMessage:
+        return m_runMessage;
+    case VerdictReason::PowerCycle:
+        return m_cycleDetail;
+    case VerdictReason::AlreadyCurrent:
+        return QStringLiteral("The camera already runs hardware firmware %1, the target "
+                              "version: nothing was changed.")
+            .arg(m_result.before.hardware);
+    case VerdictReason::VersionNotRead:
+        return VersionNotRead(m_result.before.hardware, target);
+    case VerdictReason::WrongVersion:
+        return QStringLiteral("wrong version: camera runs %1, wanted %2")
+            .arg(m_result.after.hardware, target);
+    case VerdictReason::TargetReached:
+        return QStringLiteral("The camera restarted with hardware firmware %1, the target "
+                              "version.")
+            .arg(m_result.after.hardware);
+    case VerdictReason::RunInProgress:
+        return QStringLiteral("run in progress");
+    case VerdictReason::VersionDecision:
+        return QString::fromLatin1(verdict.decision.data(),
+                                   static_cast<qsizetype>(verdict.decision.size()));
+    case VerdictReason::StoppedBeforeRun:
+    case VerdictReason::StoppedDuringRun:
+    case VerdictReason::StoppedAfterRun:
+        return StoppedText(verdict.reason, m_address.Text());
+    }
+    return QString();
+}
+
+void CameraJob::Tell(const JobVerdict& verdict) {
+    // A failure's reason is told once more in the summary; a message line
+    // that repeats it is left out there.
+    if (Succeeded(verdict.code))
+        m_surface.PostLog(Detail(verdict));
+    else
+        m_surface.PostMessage(Detail(verdict));
 }
 
 void CameraJob::Finish() {
     if (m_ending)
         return;
     m_ending = true;
-    if (m_plan.command == Command::Plan)
-        m_surface.Post(PlanCamera(m_result, m_plan));
+    if (m_facts.work == CameraWork::Plan) {
+        // What update would do, whether or not the job was stopped meanwhile.
+        JobFacts asked = m_facts;
+        asked.stopped.reset();
+        const JobVerdict verdict = DecideJob(asked);
+        JobEvent event;
+        event.kind = JobEvent::Kind::Plan;
+        event.identity = m_result.before;
+        event.runInProgress = m_result.runInProgress;
+        event.result = m_result;
+        event.result.Set(verdict.code, Detail(verdict));
+        m_surface.Post(event);
+    }
     if (!m_camera.Connected()) {
         End();
         return;
@@ -268,7 +337,12 @@ void CameraJob::End() {
     m_ended = true;
     m_surface.PostState(JobState::Done);
     m_result.elapsedMs = m_clock.elapsed();
-    emit finished(m_job, m_result);
+    const JobVerdict verdict = DecideJob(m_facts);
+    m_result.Set(verdict.code, Detail(verdict));
+    JobEvent finished;
+    finished.kind = JobEvent::Kind::Finished;
+    finished.result = m_result;
+    m_surface.Post(finished);
 }
 
 } // namespace kestrel::cli

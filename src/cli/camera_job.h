@@ -2,9 +2,8 @@
 
 #include "camera.h"
 #include "camera_address.h"
-#include "job_plan.h"
+#include "command.h"
 #include "job_presenter.h"
-#include "job_sink.h"
 #include "log_book.h"
 #include "power_cycle_watch.h"
 #include "session_events.h"
@@ -14,39 +13,44 @@
 #include <QTimer>
 
 #include <memory>
+#include <string>
 
 namespace kestrel::cli {
 
 class ConversationTap;
 
-// One camera's work for info, update or watch, start to end: connect, read
-// the information, follow or start the programming run with the same code
-// the window uses, optionally wait for the power cycle, then say goodbye. A
-// state machine on the camera's signals, in the thread that builds it; the
-// events go to the sink as they happen, and finished() tells the result.
-class CameraJob : public QObject {
+// One camera's work for info, update, watch or plan, start to end:
+// connect, read the information, follow or start the programming run with
+// the same code the window uses, optionally wait for the power cycle, then
+// say goodbye. A state machine on the camera's signals. What happens is
+// noted as facts; the result is decided from them once, at the end.
+class CameraJob : public Job {
     Q_OBJECT
 public:
-    CameraJob(int job, CameraAddress address, JobPlan plan, JobSink& sink);
+    CameraJob(int job, CameraAddress address, const JobPlan& plan, JobSink& sink);
     ~CameraJob() override;
 
-    void Start();
+    void Start() override;
     // The operator asked to stop (Ctrl-C): every wait ends at once, the
     // connection is closed without a word to the camera and the job ends.
-    void Stop();
-
-signals:
-    void finished(int job, const kestrel::cli::JobResult& result);
+    void Stop() override;
 
 private:
+    // The camera's words about its run become log lines and states.
+    void FollowRunSignals();
     void OnConnectEnded(bool connected);
     // Starts or watches the run; then reads the camera again or waits for
     // its power cycle.
-    void FollowRun(bool watch);
+    void FollowRun();
     void OnRunEnded(RunOutcome outcome, const QString& message);
     void ReadAfterRun();
     void ConfirmPowerCycle();
     void OnPowerCycle(const PowerCycleResult& cycle);
+    // The sentence that tells the operator why the job ended so.
+    QString Detail(const JobVerdict& verdict) const;
+    // A verdict's sentence as a log line when it is a success, else as a
+    // message.
+    void Tell(const JobVerdict& verdict);
     // Says goodbye, then ends the job.
     void Finish();
     void End();
@@ -62,8 +66,14 @@ private:
     std::unique_ptr<PowerCycleWatch> m_watch;
     QTimer m_pause; // before the information is read again after a run
     QElapsedTimer m_clock;
-    JobResult m_result;
-    QString m_refusal; // what the operator was told of a connect that failed
+    JobResult m_result; // decided at the end; the identities on the way
+    JobFacts m_facts;   // its versions are views of the strings below
+    std::string m_hardwareBefore;
+    std::string m_hardwareAfter;
+    std::string m_target;
+    QString m_refusal;     // what the operator was told of a connect that failed
+    QString m_runMessage;  // what the run said at its end
+    QString m_cycleDetail; // what the wait for the power cycle said
     bool m_following = false;
     bool m_reading = false;
     bool m_ending = false;

@@ -1,7 +1,6 @@
 #include "conversation_tap.h"
 
 #include "camera.h"
-#include "job_state.h"
 
 namespace kestrel::cli {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "job_sink.h"
+#include "job.h"
 #include "record_book.h"
 
 #include <QObject>

@@ -10,6 +10,8 @@ JobPresenter::JobPresenter(int job, JobSink& sink) : m_job(job), m_sink(sink) {}
 
 void JobPresenter::Post(JobEvent event) {
     event.job = m_job;
+    if (event.kind == JobEvent::Kind::State || event.kind == JobEvent::Kind::Figures)
+        m_state = event.state;
     m_sink.Post(event);
 }
 

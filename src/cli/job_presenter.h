@@ -1,6 +1,6 @@
 #pragma once
 
-#include "job_sink.h"
+#include "job.h"
 #include "session_events.h"
 
 #include <QString>
@@ -32,6 +32,9 @@ public:
     void PostProgress(int position);
     void PostMessage(const QString& text);
 
+    // The state the job last told.
+    JobState State() const { return m_state; }
+
 private:
     void PostText(JobEvent::Kind kind, const QString& text);
 
@@ -39,6 +42,7 @@ private:
     JobSink& m_sink;
     QString m_partial; // the words after the last complete line
     int m_percent = -1;
+    JobState m_state = JobState::Connecting;
     QObject m_context; // the connections end with this object
 };
 

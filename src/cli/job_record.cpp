@@ -37,16 +37,11 @@ bool JobRecord::Apply(const JobEvent& event) {
     case JobEvent::Kind::Log:
     case JobEvent::Kind::Message:
     case JobEvent::Kind::Plan:
+    case JobEvent::Kind::Found:
+    case JobEvent::Kind::Searched:
         return false;
     }
     return false;
-}
-
-void JobRecord::Stop() {
-    if (finished)
-        return;
-    stopped = true;
-    stateAtStop = state;
 }
 
 QString JobRecord::Figures() const {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "job_event.h"
+#include "job.h"
 
 #include <QElapsedTimer>
 
@@ -12,22 +12,18 @@ struct JobRecord {
     QString name;        // the camera's address, or the folder of a copy
     QElapsedTimer clock; // since the start of the command
     JobState state = JobState::Connecting;
-    int done = 0; // the figures of the phase (Erasing or Programming)
-    int total = 0;
+    qint64 done = 0; // the figures of the phase (Erasing or Programming)
+    qint64 total = 0;
     int percent = 0;
     CameraIdentity identity; // as read on connecting
     bool runInProgress = false;
     bool finished = false;
-    JobResult result;     // once finished
-    bool stopped = false; // still at work when the operator asked to stop
-    JobState stateAtStop = JobState::Connecting;
+    JobResult result; // once finished
 
     explicit JobRecord(QString jobName);
 
     // Takes the event in; true when the job's state changed.
     bool Apply(const JobEvent& event);
-    // The job is asked to stop where it stands.
-    void Stop();
     // "sector 12/155", "page 900/20000", or nothing.
     QString Figures() const;
     // The serial number: as read on connecting, then as the result gives it.

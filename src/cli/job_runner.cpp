@@ -1,104 +1,47 @@
 #include "job_runner.h"
 
 #include "record_book.h"
-#include "stage_job.h"
 
 #include <QCoreApplication>
-#include <QThread>
 
 namespace kestrel::cli {
-
-namespace {
-
-QString InterruptedDetail(JobState state, const QString& address) {
-    switch (state) {
-    case JobState::Starting:
-    case JobState::Erasing:
-    case JobState::Programming:
-    case JobState::Reconnecting:
-        return QStringLiteral("Interrupted while following the programming: the camera goes on "
-                              "programming its flash memory. Do NOT power it off; follow it to "
-                              "its end with: kestrel-flash watch %1")
-            .arg(address);
-    case JobState::WaitingForPowerCycle:
-    case JobState::WaitingForCamera:
-        return QStringLiteral("Interrupted while waiting for the power cycle; the programming "
-                              "itself had ended.");
-    default:
-        return QStringLiteral("Interrupted before the programming was started.");
-    }
-}
-
-} // namespace
 
 JobRunner::JobRunner(ProgressOutput& output) : m_output(output) {}
 
 JobRunner::~JobRunner() = default;
 
-void JobRunner::Begin(Command command, const QStringList& names) {
-    m_jobs.clear();
-    for (const QString& name : names)
-        m_jobs.append(JobRecord(name));
-    m_pending = m_jobs.size();
-    m_output.Begin(command, m_jobs);
-}
-
-void JobRunner::RunStage(const CliOptions& options) {
-    Begin(options.command,
-          {options.command == Command::Verify ? VerifyJobName(options) : options.folder});
-    // Its events come here as they happen; it stays, with its result.
-    auto* job = new StageJob(options, *this, this);
-    // Ctrl-C lets the copy go on to its end (a check has nothing to cut off,
-    // and ends on its own moments later).
-    m_staging = options.command == Command::Stage;
-    connect(job, &StageJob::finished, this, [this] {
-        m_staging = false;
-        m_output.End();
-        emit finished();
-    });
-    job->Start();
-}
-
-bool JobRunner::FollowStopRequests(StopSignals& stop, Command command, QString* refusal) {
+bool JobRunner::FollowStopRequests(StopSignals& stop, const Command& command, QString* refusal) {
     connect(&stop, &StopSignals::stopRequested, this, &JobRunner::Interrupt);
-    if (stop.Install() ||
-        (command != Command::Update && command != Command::Watch && command != Command::Stage))
+    if (stop.Install() || !command.needsStopHandlers)
         return true;
     *refusal = QStringLiteral("%1 was not started: Ctrl-C and SIGTERM cannot be caught here "
                               "(the system refused the handlers), and an interruption would end "
                               "the program without telling what it left unfinished.")
-                   .arg(CommandName(command));
+                   .arg(command.name);
     return false;
 }
 
-void JobRunner::Start(const QList<CameraAddress>& cameras, const JobPlan& plan) {
-    QStringList names;
-    for (const CameraAddress& camera : cameras)
-        names.append(camera.Text());
-    Begin(plan.command, names);
+void JobRunner::Start(const JobPlan& plan) {
+    m_jobs.clear();
+    for (const QString& name : plan.command->jobNames(plan))
+        m_jobs.append(JobRecord(name));
+    m_pending = m_jobs.size();
+    m_output.Begin(plan, m_jobs);
     m_records = plan.records;
     m_running = true;
-
     if (m_records) // a record that stops is told about as a message of its job
         m_records->Start([this](int job, const QString& text) {
             JobEvent event;
             event.job = job;
             event.kind = JobEvent::Kind::Message;
             event.text = text;
-            Post(event);
+            // From the writing thread: the event goes through the loop.
+            QMetaObject::invokeMethod(
+                this, [this, event] { Post(event); }, Qt::QueuedConnection);
         });
-    for (int i = 0; i < static_cast<int>(cameras.size()); ++i) {
-        m_cameraJobs.push_back(std::make_unique<CameraJob>(i, cameras.at(i), plan, *this));
-        connect(m_cameraJobs.back().get(), &CameraJob::finished, this,
-                [this](int job, const JobResult& result) {
-                    JobEvent finished;
-                    finished.job = job;
-                    finished.kind = JobEvent::Kind::Finished;
-                    finished.result = result;
-                    Post(finished);
-                });
-    }
-    for (const auto& job : m_cameraJobs)
+    for (int i = 0; i < static_cast<int>(m_jobs.size()); ++i)
+        m_work.push_back(plan.command->makeJob(i, plan, *this));
+    for (const auto& job : m_work)
         job->Start();
     if (m_pending == 0)
         Close();
@@ -118,33 +61,13 @@ void JobRunner::Close() {
 }
 
 void JobRunner::Interrupt() {
-    if (m_interrupted || !(m_running || m_staging))
+    if (m_interrupted || !m_running)
         return;
     m_interrupted = true;
-    if (m_staging) { // the copy is never cut off in the middle of a file
-        JobEvent event;
-        event.job = 0;
-        event.kind = JobEvent::Kind::Message;
-        event.text = QStringLiteral("The copy goes on to its end, so that no file on the stick "
-                                    "is left half-written.");
-        Post(event);
-        return;
-    }
     for (int i = 0; i < static_cast<int>(m_jobs.size()); ++i) {
-        if (m_jobs[i].finished)
-            continue;
-        m_jobs[i].Stop();
-        m_cameraJobs.at(static_cast<std::size_t>(i))->Stop();
+        if (!m_jobs[i].finished)
+            m_work.at(static_cast<std::size_t>(i))->Stop();
     }
-}
-
-void JobRunner::Post(const JobEvent& event) {
-    if (QThread::currentThread() == thread()) { // a job of this thread
-        Deliver(event);
-        return;
-    }
-    QMetaObject::invokeMethod(
-        this, [this, event] { Deliver(event); }, Qt::QueuedConnection);
 }
 
 bool JobRunner::AllSucceeded() const {
@@ -155,29 +78,17 @@ bool JobRunner::AllSucceeded() const {
     return !m_jobs.isEmpty();
 }
 
-void JobRunner::Deliver(const JobEvent& event) {
+void JobRunner::Post(const JobEvent& event) {
     if (event.job < 0 || event.job >= m_jobs.size())
         return;
     JobRecord& job = m_jobs[event.job];
-    if (event.kind == JobEvent::Kind::Finished && job.stopped) {
-        // What the camera was doing when the stop came decides what the
-        // operator must know; what the job found out of the camera is kept.
-        JobEvent interrupted = event;
-        const JobResult& found = event.result;
-        interrupted.result.before = found.before.IsEmpty() ? job.identity : found.before;
-        interrupted.result.Set(ResultCode::Interrupted,
-                               InterruptedDetail(job.stateAtStop, job.name));
-        job.stopped = false;
-        Deliver(interrupted);
-        return;
-    }
     if (event.kind == JobEvent::Kind::Finished && m_records && event.result.record.isEmpty()) {
         // The record's file, when it is open by now (a camera that gave its
         // serial number); otherwise it is known once the records close.
         JobEvent named = event;
         named.result.record = m_records->File(event.job);
         if (!named.result.record.isEmpty()) {
-            Deliver(named);
+            Post(named);
             return;
         }
     }

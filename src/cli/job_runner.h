@@ -1,6 +1,7 @@
 #pragma once
 
-#include "camera_job.h"
+#include "command.h"
+#include "job.h"
 #include "job_record.h"
 #include "progress_output.h"
 #include "stop_signals.h"
@@ -13,38 +14,32 @@
 
 namespace kestrel::cli {
 
-// Runs the jobs of one command and keeps their records: one camera job per
-// address, all at once, all in the calling thread on its event loop, each
-// with its own connection; or the copy onto a stick (or the check of verify). Each event is taken
-// into its job's record, then shown by the output; finished() once every
-// job has ended, the records are closed and the output has ended.
+// Runs the jobs of one command and keeps their records: all at once, all in
+// the calling thread on its event loop (a camera job each with its own
+// connection). Each event is taken into its job's record, then shown by the
+// output; finished() once every job has ended, the records are closed and
+// the output has ended.
 class JobRunner : public QObject, public JobSink {
     Q_OBJECT
 public:
     explicit JobRunner(ProgressOutput& output);
     ~JobRunner() override;
 
-    // Starts the camera jobs and returns; their work goes on in this thread's
-    // event loop.
-    void Start(const QList<CameraAddress>& cameras, const JobPlan& plan);
-    // Starts the copy onto a stick and returns; finished() follows once it
-    // has ended and the output has ended. Verify is the same job without a
-    // copy.
-    void RunStage(const CliOptions& options);
+    // Starts the jobs of the plan's command and returns; their work goes on
+    // in this thread's event loop.
+    void Start(const JobPlan& plan);
 
-    // The operator asked to stop (Ctrl-C): every job still at work stops
-    // where it stands and ends as interrupted, with what that means for its
-    // camera as it stood then. A copy onto a stick goes on to its end; the
-    // operator is told so.
+    // The operator asked to stop (Ctrl-C): every job still at work is asked
+    // to stop, and says what that meant.
     void Interrupt();
 
-    // Ctrl-C and SIGTERM call Interrupt once stop is installed. update, watch
-    // and stage must be able to tell what an interruption left unfinished:
-    // when the handlers cannot be installed, they refuse to start (false,
-    // and the reason in *refusal). The other commands go on without them.
-    bool FollowStopRequests(StopSignals& stop, Command command, QString* refusal);
+    // Ctrl-C and SIGTERM call Interrupt once stop is installed. A command
+    // that must be able to tell what an interruption left unfinished refuses
+    // to start when the handlers cannot be installed (false, and the reason
+    // in *refusal). The other commands go on without them.
+    bool FollowStopRequests(StopSignals& stop, const Command& command, QString* refusal);
 
-    // From any thread; the event reaches the output in the runner's thread.
+    // The event reaches the output at once.
     void Post(const JobEvent& event) override;
 
     // One per job, in the order of the jobs; each result once the job ended.
@@ -56,8 +51,6 @@ signals:
     void finished();
 
 private:
-    void Begin(Command command, const QStringList& names);
-    void Deliver(const JobEvent& event);
     void Close();
 
     ProgressOutput& m_output;
@@ -65,9 +58,8 @@ private:
     QList<JobRecord> m_jobs;
     bool m_interrupted = false;
     bool m_running = false;
-    bool m_staging = false; // the job of RunStage is at work
     RecordBook* m_records = nullptr;
-    std::vector<std::unique_ptr<CameraJob>> m_cameraJobs;
+    std::vector<std::unique_ptr<Job>> m_work;
 };
 
 } // namespace kestrel::cli

@@ -1,13 +1,18 @@
 #include "json_output.h"
 
-#include "staged_files_json.h"
-#include "terminal_text.h"
-
-#include <QJsonArray>
+#include "copy_report.h"
+#include "terminal.h"
 
 namespace kestrel::cli {
 
 namespace {
+
+QJsonValue SignerJson(const FirmwareSigner& signer) {
+    if (!signer.Signed())
+        return QJsonValue::Null;
+    return QJsonObject{{QStringLiteral("key"), signer.keyNumber},
+                       {QStringLiteral("name"), signer.name}};
+}
 
 QJsonObject CommonResultObject(const QString& job, const JobResult& result) {
     return {{QStringLiteral("job"), job},
@@ -26,16 +31,39 @@ QJsonObject CommonResultObject(const QString& job, const JobResult& result) {
 QJsonObject ResultObject(const QString& job, const JobResult& result) {
     QJsonObject object = CommonResultObject(job, result);
     if (!result.files.isEmpty())
-        object.insert(QStringLiteral("files"), StagedFilesJson(result.files));
+        object.insert(QStringLiteral("files"), JsonOutput::StagedFilesArray(result.files));
     if (result.eject)
         object.insert(QStringLiteral("eject"), EjectResultName(*result.eject));
     return object;
 }
 
+// A camera a search found, named by its address rather than by a job.
+QJsonObject FoundObject(const ScanFinding& finding, qint64 elapsedMs) {
+    return {{QStringLiteral("event"), QStringLiteral("camera")},
+            {QStringLiteral("address"), finding.address},
+            {QStringLiteral("port"), finding.port},
+            {QStringLiteral("state"), ScanFinding::StateName(finding.state)},
+            {QStringLiteral("camera"), JsonOutput::IdentityObject(finding.identity)},
+            {QStringLiteral("elapsedMs"), elapsedMs}};
+}
+
 } // namespace
 
-JsonOutput::JsonOutput(std::FILE* stream, QString target)
-    : m_stream(stream), m_target(std::move(target)) {}
+JsonOutput::JsonOutput(std::FILE* stream) : m_stream(stream) {}
+
+QJsonArray JsonOutput::StagedFilesArray(const QList<StagedFile>& files) {
+    QJsonArray array;
+    for (const StagedFile& file : files) {
+        array.append(QJsonObject{{QStringLiteral("name"), file.name},
+                                 {QStringLiteral("storedAs"), file.storedAs},
+                                 {QStringLiteral("bytes"), file.verified.size},
+                                 {QStringLiteral("sha256"), DigestHex(file.verified.sha256)},
+                                 {QStringLiteral("checksums"),
+                                  QJsonArray::fromStringList(file.verified.checksumsMatched)},
+                                 {QStringLiteral("signedBy"), SignerJson(file.verified.signer)}});
+    }
+    return array;
+}
 
 QJsonObject JsonOutput::IdentityObject(const CameraIdentity& identity) {
     return {{QStringLiteral("serial"), identity.serial},
@@ -52,17 +80,22 @@ void JsonOutput::Write(QJsonObject object) {
     std::fflush(m_stream);
 }
 
-void JsonOutput::Begin(Command command, const QList<JobRecord>& jobs) {
-    m_command = command;
+void JsonOutput::Begin(const JobPlan& plan, const QList<JobRecord>& jobs) {
+    m_plan = &plan;
     m_jobs = &jobs;
+    QJsonObject begin{{QStringLiteral("event"), QStringLiteral("begin")},
+                      {QStringLiteral("command"), plan.command->name}};
+    if (plan.Searches()) { // the targets as given, not the jobs
+        begin.insert(QStringLiteral("targets"), QJsonArray::fromStringList(plan.targetTexts));
+        begin.insert(QStringLiteral("addresses"), static_cast<qint64>(plan.addresses));
+        return Write(begin);
+    }
     QJsonArray names;
     for (const JobRecord& job : jobs)
         names.append(job.name);
-    QJsonObject begin{{QStringLiteral("event"), QStringLiteral("begin")},
-                      {QStringLiteral("command"), CommandName(command)},
-                      {QStringLiteral("jobs"), names}};
-    if (!m_target.isEmpty())
-        begin.insert(QStringLiteral("target"), m_target);
+    begin.insert(QStringLiteral("jobs"), names);
+    if (!plan.targetHwVersion.isEmpty())
+        begin.insert(QStringLiteral("target"), plan.targetHwVersion);
     Write(begin);
 }
 
@@ -100,9 +133,16 @@ void JsonOutput::OnEvent(const JobEvent& event, bool) {
         object.insert(QStringLiteral("text"), event.text);
         break;
     case JobEvent::Kind::Finished:
+        if (m_plan->Searches())
+            return; // a search ends in its summary alone
         object = ResultObject(job.name, job.result);
         object.insert(QStringLiteral("event"), QStringLiteral("result"));
         break;
+    case JobEvent::Kind::Found:
+        object = FoundObject(event.finding, job.clock.elapsed());
+        break;
+    case JobEvent::Kind::Searched:
+        return;
     case JobEvent::Kind::Plan:
         object.insert(QStringLiteral("event"), QStringLiteral("plan"));
         object.insert(QStringLiteral("action"), CodeOf(event.result.code));
@@ -115,6 +155,8 @@ void JsonOutput::OnEvent(const JobEvent& event, bool) {
 }
 
 void JsonOutput::End() {
+    if (m_plan->Searches())
+        return WriteSearchEnd();
     QJsonArray jobs;
     int failed = 0;
     for (const JobRecord& job : *m_jobs) {
@@ -123,10 +165,20 @@ void JsonOutput::End() {
             ++failed;
     }
     Write({{QStringLiteral("event"), QStringLiteral("summary")},
-           {QStringLiteral("command"), CommandName(m_command)},
+           {QStringLiteral("command"), m_plan->command->name},
            {QStringLiteral("ok"), failed == 0},
            {QStringLiteral("failed"), failed},
            {QStringLiteral("jobs"), jobs}});
+}
+
+void JsonOutput::WriteSearchEnd() {
+    const JobResult& search = m_jobs->first().result;
+    Write({{QStringLiteral("event"), QStringLiteral("summary")},
+           {QStringLiteral("command"), m_plan->command->name},
+           {QStringLiteral("found"), search.found.size()},
+           {QStringLiteral("addresses"), static_cast<qint64>(m_plan->addresses)},
+           {QStringLiteral("interrupted"), search.code == ResultCode::Interrupted},
+           {QStringLiteral("elapsedMs"), search.elapsedMs}});
 }
 
 } // namespace kestrel::cli

@@ -2,6 +2,7 @@
 
 #include "progress_output.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 
 #include <cstdio>
@@ -10,25 +11,29 @@ namespace kestrel::cli {
 
 // One JSON object per line for scripts: one per event, then a summary.
 // Every object has "schema" (kJsonSchemaVersion) and "event"; events of a
-// job have "job" (its name). schema/kestrel-flash.schema.json describes them.
-// target: the hardware firmware version wanted, told in "begin"; empty: none.
+// job have "job" (its name), a search's cameras their address instead.
+// schema/kestrel-flash.schema.json describes them.
 class JsonOutput : public ProgressOutput {
 public:
-    explicit JsonOutput(std::FILE* stream, QString target = QString());
-    void Begin(Command command, const QList<JobRecord>& jobs) override;
+    explicit JsonOutput(std::FILE* stream);
+    void Begin(const JobPlan& plan, const QList<JobRecord>& jobs) override;
     void OnEvent(const JobEvent& event, bool stateChanged) override;
     void End() override;
 
     static QJsonObject IdentityObject(const CameraIdentity& identity);
-    // One object as a line, with its "schema"; for the commands that write
-    // objects of their own (scan).
-    void Write(QJsonObject object);
+    // The files of a copy, one object each: "name", "storedAs", "bytes",
+    // "sha256" (all 64 hexadecimal digits), "checksums" (where the SHA-256 it
+    // was checked against before the copy came from; empty when nowhere) and
+    // "signedBy" (the signer's "key" number and "name", null when not signed).
+    static QJsonArray StagedFilesArray(const QList<StagedFile>& files);
 
 private:
+    // One object as a line, with its "schema".
+    void Write(QJsonObject object);
+    void WriteSearchEnd();
 
     std::FILE* m_stream;
-    QString m_target;
-    Command m_command = Command::Info;
+    const JobPlan* m_plan = nullptr;
     const QList<JobRecord>* m_jobs = nullptr;
 };
 

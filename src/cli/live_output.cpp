@@ -1,8 +1,6 @@
 #include "live_output.h"
 
-#include "summary_table.h"
 #include "terminal.h"
-#include "terminal_text.h"
 
 #include <algorithm>
 
@@ -38,8 +36,8 @@ LiveOutput::LiveOutput(std::FILE* stream) : m_stream(stream) {
     });
 }
 
-void LiveOutput::Begin(Command command, const QList<JobRecord>& jobs) {
-    TextOutput::Begin(command, jobs);
+void LiveOutput::Begin(const JobPlan& plan, const QList<JobRecord>& jobs) {
+    TextOutput::Begin(plan, jobs);
     m_nameWidth = 0;
     for (int i = 0; i < jobs.size(); ++i)
         m_nameWidth = std::max(m_nameWidth, Name(i).size());
@@ -59,7 +57,7 @@ void LiveOutput::End() {
     m_timer.stop();
     m_pending += TakeHeld();
     // The bars give way to the summary, which says the same and more.
-    WriteText(m_stream, TakeBarsAway() + SummaryTable(Jobs(), m_command));
+    WriteText(m_stream, TakeBarsAway() + Summary());
 }
 
 QString LiveOutput::TakeBarsAway() {
@@ -120,6 +118,35 @@ QString LiveOutput::RowText(int job, int width) const {
     // A line wider than the terminal would wrap and the bars would no longer
     // be redrawn in place.
     return text.left(std::max(1, width - 1));
+}
+
+SearchLine::SearchLine(std::unique_ptr<ProgressOutput> within, std::FILE* stream, bool showProgress)
+    : m_within(std::move(within)), m_stream(stream), m_showProgress(showProgress) {}
+
+void SearchLine::Begin(const JobPlan& plan, const QList<JobRecord>& jobs) {
+    m_jobs = &jobs;
+    m_within->Begin(plan, jobs);
+}
+
+void SearchLine::OnEvent(const JobEvent& event, bool stateChanged) {
+    m_within->OnEvent(event, stateChanged);
+    if (event.kind == JobEvent::Kind::Found)
+        ++m_found;
+    if (event.kind == JobEvent::Kind::Searched && m_showProgress)
+        WriteText(m_stream, QStringLiteral("\rsearching: %1 of %2 addresses, %3 found\x1b[K")
+                                .arg(event.done)
+                                .arg(event.total)
+                                .arg(m_found));
+}
+
+void SearchLine::End() {
+    if (m_showProgress)
+        WriteText(m_stream, QStringLiteral("\r\x1b[K"));
+    m_within->End();
+    for (const JobRecord& job : *m_jobs) {
+        if (job.result.code == ResultCode::Interrupted)
+            WriteText(m_stream, QStringLiteral("kestrel-flash: search interrupted\n"));
+    }
 }
 
 } // namespace kestrel::cli

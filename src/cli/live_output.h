@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace kestrel::cli {
 
@@ -14,7 +15,7 @@ namespace kestrel::cli {
 class LiveOutput : public TextOutput {
 public:
     explicit LiveOutput(std::FILE* stream);
-    void Begin(Command command, const QList<JobRecord>& jobs) override;
+    void Begin(const JobPlan& plan, const QList<JobRecord>& jobs) override;
     void OnEvent(const JobEvent& event, bool stateChanged) override;
     void End() override;
 
@@ -32,6 +33,24 @@ private:
     QString m_pending; // lines to print above the bars at the next redraw
     int m_drawn = 0;   // bar lines on the screen
     qsizetype m_nameWidth = 0;
+};
+
+// A search's own lines on the error stream, which the results leave alone:
+// on a terminal, how far it has got, on one line redrawn in place; at the
+// end, whether it was interrupted. Everything goes on to the output within.
+class SearchLine : public ProgressOutput {
+public:
+    SearchLine(std::unique_ptr<ProgressOutput> within, std::FILE* stream, bool showProgress);
+    void Begin(const JobPlan& plan, const QList<JobRecord>& jobs) override;
+    void OnEvent(const JobEvent& event, bool stateChanged) override;
+    void End() override;
+
+private:
+    std::unique_ptr<ProgressOutput> m_within;
+    std::FILE* m_stream;
+    bool m_showProgress;
+    const QList<JobRecord>* m_jobs = nullptr;
+    int m_found = 0;
 };
 
 } // namespace kestrel::cli

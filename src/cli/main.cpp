@@ -1,7 +1,7 @@
 // kestrel-flash: the tool's work from a terminal, for one camera or a whole
 // bench of them at once.
 
-#include "cli_options.h"
+#include "command.h"
 #include "job_runner.h"
 #include "json_output.h"
 #include "live_output.h"
@@ -9,10 +9,8 @@
 #include "plain_output.h"
 #include "record_book.h"
 #include "report_file.h"
-#include "scan_command.h"
 #include "stop_signals.h"
 #include "terminal.h"
-#include "terminal_text.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -20,20 +18,35 @@
 #include <cstdio>
 #include <memory>
 
-
 namespace {
 
 using namespace kestrel::cli;
 using kestrel::StopSignals;
 
-std::unique_ptr<ProgressOutput> MakeOutput(const CliOptions& options) {
-    if (options.json)
-        return std::make_unique<JsonOutput>(stdout, options.targetHwVersion);
-    if (!options.plain && IsTerminal(stdout) && EnableTerminalSequences(stdout))
-        return std::make_unique<LiveOutput>(stdout);
-    return std::make_unique<PlainOutput>(stdout);
+std::unique_ptr<ProgressOutput> MakeOutput(const JobPlan& plan) {
+    std::unique_ptr<ProgressOutput> output;
+    if (plan.form == OutputForm::Json)
+        output = std::make_unique<JsonOutput>(stdout);
+    else if (plan.form == OutputForm::Default && !plan.Searches() && IsTerminal(stdout) &&
+             EnableTerminalSequences(stdout))
+        output = std::make_unique<LiveOutput>(stdout);
+    else
+        output = std::make_unique<PlainOutput>(stdout);
+    if (plan.Searches())
+        return std::make_unique<SearchLine>(std::move(output), stderr, IsTerminal(stderr));
+    return output;
 }
 
+// The report and the records are checked before any camera is touched.
+bool CheckWritable(const ReportFile* report, const RecordBook* records) {
+    QString error;
+    if ((report && !report->CheckWritable(&error)) ||
+        (records && !records->CheckWritable(&error))) {
+        WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
+        return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -46,50 +59,29 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kestrel-flash"));
 
-    const ParsedCli parsed = ParseCli(QCoreApplication::arguments());
-    if (!parsed.options) {
+    ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments());
+    if (!parsed.plan) {
         WriteText(parsed.exitCode == 0 ? stdout : stderr,
                   parsed.exitCode == 0 ? parsed.output : parsed.error);
         return parsed.exitCode;
     }
-    const CliOptions& options = *parsed.options;
+    JobPlan& plan = *parsed.plan;
+    if (plan.command->run)
+        return plan.command->run(plan);
     kestrel::RaiseOpenFileLimit();
-    if (options.command == Command::Scan) {
-        ScanCommand scan(options.scan);
-        QObject::connect(&scan, &ScanCommand::finished, &app, &QCoreApplication::exit,
-                         Qt::QueuedConnection);
-        if (!scan.Start())
-            return 1;
-        return QCoreApplication::exec();
-    }
+    const auto report =
+        plan.reportPath.isEmpty() ? nullptr : std::make_unique<ReportFile>(plan.reportPath);
+    const auto records = plan.logDir.isEmpty()
+                             ? nullptr
+                             : std::make_unique<RecordBook>(plan.logDir, plan.command->name,
+                                                            plan.command->jobNames(plan), LocalNow);
+    if (!CheckWritable(report.get(), records.get()))
+        return 1;
+    plan.records = records.get();
 
-    std::unique_ptr<ReportFile> report;
-    if (!options.reportPath.isEmpty()) {
-        report = std::make_unique<ReportFile>(options.reportPath);
-        QString error;
-        if (!report->CheckWritable(&error)) {
-            WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
-            return 1;
-        }
-    }
-
-    QStringList names;
-    for (const CameraAddress& camera : options.cameras)
-        names.append(camera.Text());
-    std::unique_ptr<RecordBook> records;
-    if (!options.logDir.isEmpty()) {
-        records = std::make_unique<RecordBook>(options.logDir, CommandName(options.command), names,
-                                               LocalNow);
-        QString error;
-        if (!records->CheckWritable(&error)) {
-            WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
-            return 1;
-        }
-    }
-
-    const std::unique_ptr<ProgressOutput> output = MakeOutput(options);
+    const std::unique_ptr<ProgressOutput> output = MakeOutput(plan);
     JobRunner runner(*output);
-    // Every camera is driven from this thread's event loop, which runs until
+    // Every job is driven from this thread's event loop, which runs until
     // the last job has ended.
     QObject::connect(&runner, &JobRunner::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
@@ -98,32 +90,19 @@ int main(int argc, char** argv) {
     // copy onto a stick goes on to its end.
     StopSignals stop;
     QString refusal;
-    if (!runner.FollowStopRequests(stop, options.command, &refusal)) {
+    if (!runner.FollowStopRequests(stop, *plan.command, &refusal)) {
         WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(refusal));
         return 1;
     }
-    if (options.command == Command::Stage || options.command == Command::Verify) {
-        runner.RunStage(options);
-    } else {
-        JobPlan plan;
-        plan.command = options.command;
-        plan.confirmReboot = options.confirmReboot;
-        plan.rebootTimeoutMs = options.rebootTimeoutS * 1000;
-        plan.records = records.get();
-        plan.targetHwVersion = options.targetHwVersion;
-        plan.reinstall = options.reinstall;
-        runner.Start(options.cameras, plan);
-    }
+    runner.Start(plan);
     QCoreApplication::exec();
 
-    if (report) {
-        QString error;
-        // Local time with its offset from UTC, so records from sites in
-        // several time zones compare.
-        if (!report->Append(runner.Records(), LocalNow(), &error)) {
-            WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
-            return 1;
-        }
+    QString error;
+    // Local time with its offset from UTC, so records from sites in several
+    // time zones compare.
+    if (report && !report->Append(runner.Records(), LocalNow(), &error)) {
+        WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
+        return 1;
     }
     return runner.AllSucceeded() ? 0 : 1;
 }

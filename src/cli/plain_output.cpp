@@ -1,7 +1,6 @@
 #include "plain_output.h"
 
-#include "summary_table.h"
-#include "terminal_text.h"
+#include "terminal.h"
 
 namespace kestrel::cli {
 
@@ -10,9 +9,10 @@ PlainOutput::PlainOutput(std::FILE* stream, int progressEveryMs) : m_stream(stre
     QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { ShowProgress(); });
 }
 
-void PlainOutput::Begin(Command command, const QList<JobRecord>& jobs) {
-    TextOutput::Begin(command, jobs);
-    m_timer.start();
+void PlainOutput::Begin(const JobPlan& plan, const QList<JobRecord>& jobs) {
+    TextOutput::Begin(plan, jobs);
+    if (!plan.Searches())
+        m_timer.start();
 }
 
 void PlainOutput::OnEvent(const JobEvent& event, bool stateChanged) {
@@ -43,7 +43,7 @@ void PlainOutput::ShowProgress() {
 
 void PlainOutput::End() {
     m_timer.stop();
-    WriteText(m_stream, TakeHeld() + SummaryTable(Jobs(), m_command));
+    WriteText(m_stream, TakeHeld() + Summary());
 }
 
 } // namespace kestrel::cli

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli_options.h"
+#include "command.h"
 #include "job_record.h"
 
 #include <QList>
@@ -14,8 +14,8 @@ namespace kestrel::cli {
 class ProgressOutput {
 public:
     virtual ~ProgressOutput() = default;
-    // The records outlive the output's use of them.
-    virtual void Begin(Command command, const QList<JobRecord>& jobs) = 0;
+    // The plan and the records outlive the output's use of them.
+    virtual void Begin(const JobPlan& plan, const QList<JobRecord>& jobs) = 0;
     // stateChanged: the event changed the job's state.
     virtual void OnEvent(const JobEvent& event, bool stateChanged) = 0;
     virtual void End() = 0;

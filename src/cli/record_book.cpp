@@ -1,6 +1,6 @@
 #include "record_book.h"
 
-#include "terminal_text.h"
+#include "terminal.h"
 
 #include <QFile>
 #include <QFileInfo>

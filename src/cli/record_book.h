@@ -1,6 +1,6 @@
 #pragma once
 
-#include "job_result.h"
+#include "job.h"
 
 #include <QByteArray>
 #include <QDateTime>

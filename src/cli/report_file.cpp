@@ -1,6 +1,6 @@
 #include "report_file.h"
 
-#include "terminal_text.h"
+#include "terminal.h"
 
 #include <QFile>
 

@@ -13,7 +13,7 @@ namespace kestrel::cli {
 namespace {
 
 // What is wrong with the operator's choice of files and folder, or nothing.
-QString ProblemWith(const CliOptions& options) {
+QString ProblemWith(const JobPlan& options, bool copy) {
     const QFileInfo hw(options.hwFile);
     const QFileInfo sw(options.swFile);
     const QFileInfo folder(options.folder);
@@ -23,7 +23,7 @@ QString ProblemWith(const CliOptions& options) {
     if (!sw.isFile())
         return QStringLiteral("The software firmware file %1 does not exist or is not a file.")
             .arg(options.swFile);
-    if (options.command == Command::Stage && !folder.isDir())
+    if (copy && !folder.isDir())
         return QStringLiteral("The folder %1 does not exist.").arg(options.folder);
     return QString();
 }
@@ -45,7 +45,7 @@ QList<ExpectedSha256> Given(const QByteArray& digest, const QString& option) {
 
 // The two files as the request of a copy: hardware, software, with the
 // SHA-256s given for them.
-StickCopyRequest RequestFor(const CliOptions& options) {
+StickCopyRequest RequestFor(const JobPlan& options) {
     const QFileInfo hw(options.hwFile);
     const QFileInfo sw(options.swFile);
     return {options.folder.isEmpty() ? QString() : QDir(options.folder).absolutePath(),
@@ -57,18 +57,26 @@ StickCopyRequest RequestFor(const CliOptions& options) {
 
 } // namespace
 
-QString VerifyJobName(const CliOptions& options) {
+QString VerifyJobName(const JobPlan& options) {
     return QFileInfo(options.hwFile).fileName() + QStringLiteral(" + ") +
            QFileInfo(options.swFile).fileName();
 }
 
-StageJob::StageJob(CliOptions options, JobSink& sink, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_surface(0, sink) {}
+StageJob::StageJob(const JobPlan& plan, bool copy, JobSink& sink)
+    : m_options(plan), m_surface(0, sink), m_copying(copy) {}
 
 StageJob::~StageJob() = default;
 
 bool StageJob::Verifying() const {
-    return m_options.command == Command::Verify;
+    return !m_copying;
+}
+
+void StageJob::Stop() {
+    if (m_stopped || Verifying())
+        return;
+    m_stopped = true;
+    m_surface.PostMessage(QStringLiteral("The copy goes on to its end, so that no file on the "
+                                         "stick is left half-written."));
 }
 
 void StageJob::Start() {
@@ -76,7 +84,7 @@ void StageJob::Start() {
         return;
     m_started = true;
     m_clock.start();
-    const QString problem = ProblemWith(m_options);
+    const QString problem = ProblemWith(m_options, m_copying);
     if (!problem.isEmpty()) {
         m_surface.PostMessage(problem);
         m_result.Set(Verifying() ? ResultCode::Refused : ResultCode::CopyFailed, problem);
@@ -162,7 +170,6 @@ void StageJob::End() {
     finishedEvent.kind = JobEvent::Kind::Finished;
     finishedEvent.result = m_result;
     m_surface.Post(finishedEvent);
-    emit finished(m_result);
 }
 
 } // namespace kestrel::cli

@@ -1,5 +1,7 @@
 #include "terminal.h"
 
+#include <QJsonDocument>
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -70,5 +72,70 @@ bool EnableTerminalSequences(std::FILE*) {
 }
 
 #endif
+
+namespace {
+
+bool IsControl(char16_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+} // namespace
+
+QString Escaped(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (c == u'\t')
+            shown += QLatin1Char(' ');
+        else if (IsControl(c))
+            shown += QStringLiteral("\\x%1").arg(static_cast<uint>(c), 2, 16, QLatin1Char('0'));
+        else
+            shown += qc;
+    }
+    return shown;
+}
+
+QByteArray JsonLine(const QJsonObject& object) {
+    const QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    QByteArray line;
+    line.reserve(json.size() + 1);
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(json.at(i));
+        if (byte == 0x7F) {
+            line += "\\u007f";
+        } else if (byte == 0xC2 && i + 1 < json.size() &&
+                   static_cast<unsigned char>(json.at(i + 1)) >= 0x80 &&
+                   static_cast<unsigned char>(json.at(i + 1)) <= 0x9F) {
+            // U+0080..U+009F in UTF-8 is C2 80..C2 9F.
+            line += QByteArrayLiteral("\\u00") +
+                    QByteArray::number(static_cast<unsigned char>(json.at(i + 1)), 16);
+            ++i;
+        } else {
+            line += static_cast<char>(byte);
+        }
+    }
+    line += '\n';
+    return line;
+}
+
+QString Duration(qint64 ms) {
+    const qint64 seconds = ms / 1000;
+    const qint64 hours = seconds / 3600;
+    const qint64 minutes = (seconds / 60) % 60;
+    const QString rest = QStringLiteral("%1").arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    if (hours > 0)
+        return QStringLiteral("%1:%2:%3")
+            .arg(hours)
+            .arg(minutes, 2, 10, QLatin1Char('0'))
+            .arg(rest);
+    return QStringLiteral("%1:%2").arg(minutes).arg(rest);
+}
+
+void WriteText(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
 
 } // namespace kestrel::cli

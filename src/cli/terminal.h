@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QJsonObject>
+#include <QString>
+
 #include <cstdio>
 
 namespace kestrel::cli {
@@ -15,5 +18,22 @@ int TerminalHeight(std::FILE* stream);
 
 // Lets the terminal act on cursor movement sequences; false when it cannot.
 bool EnableTerminalSequences(std::FILE* stream);
+
+// Text for the terminal that may hold bytes a camera sent: every control
+// character (C0, DEL and C1, which includes the escape that starts terminal
+// sequences) is shown as \xNN, so nothing from the network can move the
+// cursor, change colours or retitle the window. A tab becomes a space.
+QString Escaped(const QString& text);
+
+// One JSON object as one line, ending in a newline. Besides what JSON itself
+// escapes, DEL and the C1 controls are written as \u00NN, so that the line is
+// also safe to show on a terminal.
+QByteArray JsonLine(const QJsonObject& object);
+
+// Writes UTF-8 text to a stream and flushes it.
+void WriteText(std::FILE* stream, const QString& text);
+
+// A duration as m:ss (or h:mm:ss from one hour on).
+QString Duration(qint64 ms);
 
 } // namespace kestrel::cli

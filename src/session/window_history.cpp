@@ -5,7 +5,7 @@
 #include "history_recorder.h"
 #include "log_book.h"
 #include "programmed_cameras.h"
-#include "result_code.h"
+#include "job_verdict.h"
 #include "session_events.h"
 #include "stick_copy_result.h"
 #include "stick_eject.h"

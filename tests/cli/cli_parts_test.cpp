@@ -8,12 +8,14 @@
 #include "plain_output.h"
 #include "report_file.h"
 #include "stop_signals.h"
-#include "summary_table.h"
-#include "terminal_text.h"
+#include "terminal.h"
+#include "text_output.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +26,8 @@
 
 using namespace kestrel::cli;
 using kestrel::StopSignals;
+
+Q_DECLARE_METATYPE(const kestrel::cli::Command*)
 
 namespace {
 
@@ -45,6 +49,13 @@ JobEvent Event(int job, JobEvent::Kind kind) {
     return event;
 }
 
+// The plan of an update, as the command line would give it.
+JobPlan UpdatePlan() {
+    JobPlan plan;
+    plan.command = &UpdateCommand();
+    return plan;
+}
+
 // Each job's record, as its runner keeps them.
 QList<JobRecord> Records(const QStringList& names) {
     QList<JobRecord> records;
@@ -57,6 +68,28 @@ QList<JobRecord> Records(const QStringList& names) {
 void Feed(QList<JobRecord>& records, ProgressOutput& output, const JobEvent& event) {
     const bool changed = records[event.job].Apply(event);
     output.OnEvent(event, changed);
+}
+
+// The options an option list names, each with the first line of its
+// description: lines "  -h, --help  text", "  --report FILE  text" or
+// "  --report <FILE>  text"; a description too long for the line follows on
+// the next one.
+QMap<QString, QString> ListedOptions(const QString& help) {
+    static const QRegularExpression entry(
+        QStringLiteral("^  (-[\\w-]+(?:, --[\\w-]+)?)(?: <?[A-Z.]+>?)?(?: +(.*))?$"));
+    QMap<QString, QString> listed;
+    const QStringList lines = help.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QRegularExpressionMatch match = entry.match(lines.at(i));
+        if (!match.hasMatch())
+            continue;
+        const QString text = match.captured(2).isEmpty() && i + 1 < lines.size()
+                                 ? lines.at(i + 1).trimmed()
+                                 : match.captured(2);
+        for (const QString& name : match.captured(1).split(QStringLiteral(", ")))
+            listed.insert(name, text);
+    }
+    return listed;
 }
 
 class RecordingSink : public JobSink {
@@ -92,6 +125,8 @@ private slots:
     void failureReasonToldOnce();
     void liveBarsRedrawInPlace();
     void moreJobsThanLinesShowThoseAtWork();
+    void helpListsWhatTheParserAccepts_data();
+    void helpListsWhatTheParserAccepts();
     void startsOnlyWhenCtrlCCanBeCaught();
     void ctrlCLetsTheCopyEnd();
 };
@@ -188,7 +223,8 @@ void CliPartsTest::logBecomesCompleteLines() {
     surface.Say("Programming\r\n");
     // A heading waits for the words that complete its line.
     surface.Say("\t=> Erasing: ");
-    QCOMPARE(sink.Texts(JobEvent::Kind::Log), (QStringList{"!! DO NOT POWER OFF !!", "Programming"}));
+    QCOMPARE(sink.Texts(JobEvent::Kind::Log),
+             (QStringList{"!! DO NOT POWER OFF !!", "Programming"}));
     surface.Say("ok \r\n");
     surface.Say("\t=> Programming: ");
     surface.Say("\r\nThe camera stopped.\r\nDo NOT power it off.\r\n");
@@ -261,9 +297,10 @@ void CliPartsTest::failureReasonToldOnce() {
     std::FILE* file = std::tmpfile();
     QVERIFY(file);
     {
+        const JobPlan update = UpdatePlan();
         QList<JobRecord> records = Records({"a", "b", "c"});
         PlainOutput output(file, 3600000);
-        output.Begin(Command::Update, records);
+        output.Begin(update, records);
         // c is a plan's camera that could not be asked.
         JobEvent refused = Event(2, JobEvent::Kind::Message);
         refused.text = "Refused.";
@@ -281,9 +318,9 @@ void CliPartsTest::failureReasonToldOnce() {
         failed.result.Set(kestrel::ResultCode::Stalled, "Stuck here.");
         JobEvent stalled = Event(1, JobEvent::Kind::Finished);
         stalled.result.Set(kestrel::ResultCode::Stalled, "Other.");
-        for (const JobEvent& event : {told, Event(0, JobEvent::Kind::State), failed, other, log,
-                                      Event(1, JobEvent::Kind::Percent), stalled, refused, plan,
-                                      unreachable})
+        for (const JobEvent& event :
+             {told, Event(0, JobEvent::Kind::State), failed, other, log,
+              Event(1, JobEvent::Kind::Percent), stalled, refused, plan, unreachable})
             Feed(records, output, event);
         output.End();
     }
@@ -305,9 +342,10 @@ void CliPartsTest::liveBarsRedrawInPlace() {
     std::FILE* file = std::tmpfile();
     QVERIFY(file);
     {
+        const JobPlan plan = UpdatePlan();
         QList<JobRecord> records = Records({"10.0.0.5:5000", "10.0.0.6:5000"});
         LiveOutput output(file);
-        output.Begin(Command::Update, records);
+        output.Begin(plan, records);
         // The first drawing: two bar lines, nothing to move over yet.
         QCOMPARE(Written(file).count('\n'), 2);
         QVERIFY(!Written(file).contains('\x1b'));
@@ -356,9 +394,10 @@ void CliPartsTest::moreJobsThanLinesShowThoseAtWork() {
     for (int i = 0; i < 30; ++i)
         names.append(QStringLiteral("cam%1").arg(i, 2, 10, QLatin1Char('0')));
     {
+        const JobPlan plan = UpdatePlan();
         QList<JobRecord> records = Records(names);
         LiveOutput output(file);
-        output.Begin(Command::Update, records);
+        output.Begin(plan, records);
         JobEvent finished = Event(0, JobEvent::Kind::Finished);
         finished.result.Set(kestrel::ResultCode::Ok, QString());
         Feed(records, output, finished);
@@ -376,19 +415,44 @@ void CliPartsTest::moreJobsThanLinesShowThoseAtWork() {
     std::fclose(file);
 }
 
+void CliPartsTest::helpListsWhatTheParserAccepts_data() {
+    QTest::addColumn<const Command*>("command");
+    for (const Command* command : Commands())
+        QTest::newRow(qPrintable(command->name)) << command;
+}
+
+// The parser, not the help, says which options there are: its own listing
+// of what it was given is compared with the help's.
+void CliPartsTest::helpListsWhatTheParserAccepts() {
+    QFETCH(const Command*, command);
+    QCommandLineParser parser;
+    AddOptions(*command, parser);
+    QMap<QString, QString> accepted = ListedOptions(parser.helpText());
+    if (command->helpAnywhere) { // found among the arguments before the parser
+        QVERIFY(!accepted.contains("--help"));
+        accepted.insert("-h", "before the parser");
+        accepted.insert("--help", "before the parser");
+    }
+    const QMap<QString, QString> helped = ListedOptions(CommandHelp(*command));
+    QVERIFY(accepted.contains("--help"));
+    QCOMPARE(helped.keys(), accepted.keys());
+    for (const QString& name : helped.keys()) {
+        QVERIFY2(!helped.value(name).isEmpty(), qPrintable(name));
+        QVERIFY2(!accepted.value(name).isEmpty(), qPrintable(name));
+    }
+}
+
 void CliPartsTest::startsOnlyWhenCtrlCCanBeCaught() {
     PlainOutput output(stdout); // nothing to show
     JobRunner runner(output);
     StopSignals first; // one instance per process holds the handlers
     QVERIFY(first.Install());
-    for (const Command command :
-         {Command::Info, Command::Update, Command::Watch, Command::Stage, Command::Plan}) {
+    for (const Command* command : Commands()) {
         StopSignals refused;
         QString refusal;
-        const bool needed =
-            command == Command::Update || command == Command::Watch || command == Command::Stage;
-        QCOMPARE(runner.FollowStopRequests(refused, command, &refusal), !needed);
-        QCOMPARE(refusal.startsWith(CommandName(command) +
+        const bool needed = QStringList{"update", "watch", "stage"}.contains(command->name);
+        QCOMPARE(runner.FollowStopRequests(refused, *command, &refusal), !needed);
+        QCOMPARE(refusal.startsWith(command->name +
                                     " was not started: Ctrl-C and SIGTERM cannot be caught here"),
                  needed);
     }
@@ -405,17 +469,17 @@ void CliPartsTest::ctrlCLetsTheCopyEnd() {
         QFile file(dir.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(name) > 0);
     }
-    CliOptions options;
-    options.command = Command::Stage;
-    options.hwFile = dir.filePath("hw.rbf");
-    options.swFile = dir.filePath("vx");
-    options.folder = dir.filePath("stick");
+    JobPlan plan;
+    plan.command = &StageCommand();
+    plan.hwFile = dir.filePath("hw.rbf");
+    plan.swFile = dir.filePath("vx");
+    plan.folder = dir.filePath("stick");
     std::FILE* file = std::tmpfile();
     PlainOutput output(file);
     JobRunner runner(output);
     QSignalSpy ended(&runner, &JobRunner::finished);
     QTimer::singleShot(0, &runner, &JobRunner::Interrupt); // Ctrl-C while it copies
-    runner.RunStage(options);
+    runner.Start(plan);
     QVERIFY(ended.wait());
     QVERIFY(runner.AllSucceeded());
     QVERIFY(Written(file).contains(": ! The copy goes on to its end, so that no file on the "

@@ -7,13 +7,13 @@
 #include "job_runner.h"
 #include "record_book.h"
 #include "sim_thread.h"
-#include "terminal_text.h"
+#include "terminal.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -53,27 +53,28 @@ QStringList Lines(const QString& path) {
 }
 
 class Quiet : public ProgressOutput {
-    void Begin(Command, const QList<JobRecord>&) override {}
+    void Begin(const JobPlan&, const QList<JobRecord>&) override {}
     void OnEvent(const JobEvent&, bool) override {}
     void End() override {}
 };
 
 // The command on the camera, in this process, recorded in folder.
-JobResult Recorded(Command command, const SimOptions& camera, const QString& folder,
+JobResult Recorded(const Command& command, const SimOptions& camera, const QString& folder,
                    QString* address) {
     SimThread sim(camera);
     if (!sim.Start())
         return {};
     const CameraAddress where{QStringLiteral("127.0.0.1"), sim.Port()};
     *address = where.Text();
-    RecordBook book(folder, CommandName(command), {where.Text()}, SteppingClock());
+    RecordBook book(folder, command.name, {where.Text()}, SteppingClock());
     JobPlan plan;
-    plan.command = command;
+    plan.command = &command;
+    plan.cameras = {where};
     plan.records = &book;
     Quiet output;
     JobRunner runner(output);
     QSignalSpy finished(&runner, &JobRunner::finished);
-    runner.Start({where}, plan);
+    runner.Start(plan);
     if (!finished.wait(60000))
         return {};
     return runner.Records().at(0).result;
@@ -119,7 +120,7 @@ private slots:
 void RecordTest::exactLinesOfARun() {
     QTemporaryDir dir;
     QString address;
-    const JobResult result = Recorded(Command::Info, FlashCamera(), dir.path(), &address);
+    const JobResult result = Recorded(InfoCommand(), FlashCamera(), dir.path(), &address);
     QCOMPARE(result.record, dir.filePath("21040017_20261207-140506.log"));
     const QString wire = "-- phase: connecting|-- connected|<- KESTREL VX CAMERA SERVER READY|"
                          "-> CAM_FIRMWAREUPDATE 1|<- 0 0 0 0|-> CAM_GETSERIALNUMBER|"
@@ -133,7 +134,7 @@ void RecordTest::exactLinesOfARun() {
         Stamped(QStringList{"-- kestrel-flash info " + address} + wire.split('|')) << QString();
     QCOMPARE(Lines(result.record), expected);
     // The same camera in the same second: a record of its own; the first stays.
-    const JobResult again = Recorded(Command::Info, FlashCamera(), dir.path(), &address);
+    const JobResult again = Recorded(InfoCommand(), FlashCamera(), dir.path(), &address);
     QCOMPARE(again.record, dir.filePath("21040017_20261207-140506-2.log"));
     QCOMPARE(Lines(result.record), expected);
 }
@@ -168,7 +169,7 @@ void RecordTest::cameraTextIsEscaped() {
     SimOptions camera = FlashCamera(serial);
     camera.greeting = serial;
     QString address;
-    const JobResult result = Recorded(Command::Info, camera, dir.path(), &address);
+    const JobResult result = Recorded(InfoCommand(), camera, dir.path(), &address);
     QCOMPARE(result.record, dir.filePath(name.replace("PORT", address.section(':', 1)) +
                                          QStringLiteral("_20261207-140506.log")));
     const QString shown = Escaped(QString::fromLatin1(serial));
@@ -183,7 +184,7 @@ void RecordTest::lossAndReconnection() {
     SimOptions camera = FlashCamera();
     camera.closeAfter = 20; // each connection ends after twenty answers
     QString address;
-    const JobResult result = Recorded(Command::Update, camera, dir.path(), &address);
+    const JobResult result = Recorded(UpdateCommand(), camera, dir.path(), &address);
     QStringList events; // the tool's own, from the first loss on
     for (const QString& line : Lines(result.record)) {
         if (line.contains(" -- ") && (!events.isEmpty() || line.contains("lost")))

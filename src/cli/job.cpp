@@ -1,4 +1,4 @@
-#include "job_state.h"
+#include "job.h"
 
 namespace kestrel::cli {
 
@@ -28,6 +28,12 @@ QString StateLabel(JobState state) {
         return QStringLiteral("done");
     }
     return QString();
+}
+
+QString JobResult::Shown() const {
+    if (!Ok())
+        return QStringLiteral("FAILED: ") + LabelOf(code);
+    return eject ? LabelOf(code) + QStringLiteral(", ") + EjectResultName(*eject) : LabelOf(code);
 }
 
 } // namespace kestrel::cli
