@@ -28,12 +28,16 @@ camera's boot flash, following the erase and programming phases to their end.")
 set(CPACK_DEBIAN_TERMINAL_DESCRIPTION "firmware update of Kestrel VX cameras from a terminal
 kestrel-flash does the work of Kestrel_FlashTool from a terminal: it shows
 cameras' information, updates many cameras at once with live progress, follows
-a run already in progress, stages firmware onto a USB stick, and writes a
-production record of every camera it updated.")
+a run already in progress, stages firmware onto a USB stick, and keeps a
+production history of every camera it updated, searchable and tamper-evident.")
 set(CPACK_DEBIAN_SIMULATOR_DESCRIPTION "simulated Kestrel VX camera for tests and training
 kestrel-camera-sim answers the command protocol of a Kestrel VX camera on TCP,
 with programming runs that advance with time, a simulated power cycle, and
 faults to order (stalls, aborts, lost connections, malformed replies).")
+# The history is SQLite through Qt's driver, a plugin that dpkg-shlibdeps does
+# not see.
+set(CPACK_DEBIAN_WINDOW_PACKAGE_DEPENDS "libqt6sql6-sqlite")
+set(CPACK_DEBIAN_TERMINAL_PACKAGE_DEPENDS "libqt6sql6-sqlite")
 # The collection is Python run by Ansible on each bench, beside kestrel-flash.
 set(CPACK_DEBIAN_ANSIBLE_PACKAGE_ARCHITECTURE all)
 set(CPACK_DEBIAN_ANSIBLE_PACKAGE_DEPENDS
@@ -42,6 +46,7 @@ set(CPACK_DEBIAN_ANSIBLE_DESCRIPTION "Ansible collection that updates Kestrel VX
 The collection kestrel.flash lets one Ansible playbook bring the cameras of
 every bench PC to one hardware firmware version with kestrel-flash, and report
 which cameras were programmed, which failed and which were already current.
-Its modules are kestrel.flash.camera_firmware and kestrel.flash.camera_info.")
+Its modules are kestrel.flash.camera_firmware, kestrel.flash.camera_info and
+kestrel.flash.camera_history, which gathers a bench's production history.")
 
 include(CPack)
