@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTemporaryDir>
 
 namespace kestrel::test {
 
@@ -43,8 +44,17 @@ QList<QJsonObject> FlashRun::JsonLines() const {
     return objects;
 }
 
+QProcessEnvironment FlashEnvironment() {
+    static const QTemporaryDir dir;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KESTREL_FLASH_HISTORY"),
+                       dir.filePath(QStringLiteral("history.sqlite")));
+    return environment;
+}
+
 FlashRun RunFlash(const QStringList& arguments, int timeoutMs) {
     QProcess process;
+    process.setProcessEnvironment(FlashEnvironment());
     process.start(QStringLiteral(KESTREL_FLASH_PROGRAM), arguments);
     FlashRun run;
     if (!process.waitForStarted(10000))
