@@ -63,7 +63,7 @@ const Command& StageCommand() {
         .arguments = {&FolderOperand(), &HwFileOption(), &SwFileOption(), &HwSha256Option(),
                       &SwSha256Option(), &EjectOption(), &HistoryOption(), &JsonOption(),
                       &PlainOption()},
-        .exitStatus = ExitStatusOfCameras(),
+        .exitStatus = ExitStatusWithHistory(),
         .jobColumn = QStringLiteral("FOLDER"),
         .serials = false,
         .needsStopHandlers = true,

@@ -29,7 +29,7 @@ const Command& UpdateCommand() {
         .arguments = {&CamerasOperand(), &TargetOption(), &ReinstallOption(),
                       &ConfirmRebootOption(), &RebootTimeoutOption(), &ReportOption(),
                       &LogDirOption(), &HistoryOption(), &JsonOption(), &PlainOption()},
-        .exitStatus = ExitStatusOfCameras(),
+        .exitStatus = ExitStatusWithHistory(),
         .work = CameraWork::Update,
         .needsStopHandlers = true,
         .writesHistory = true,

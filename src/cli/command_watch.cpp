@@ -33,7 +33,7 @@ const Command& WatchCommand() {
         .arguments = {&WatchedCamera(), &ConfirmRebootOption(), &RebootTimeoutOption(),
                       &ReportOption(), &LogDirOption(), &HistoryOption(), &JsonOption(),
                       &PlainOption()},
-        .exitStatus = ExitStatusOfCameras(),
+        .exitStatus = ExitStatusWithHistory(),
         .work = CameraWork::Watch,
         .needsStopHandlers = true,
         .writesHistory = true,
