@@ -8,6 +8,10 @@
 
 namespace kestrel::test {
 
+// Every program a test starts keeps its usual history in the test's own folder.
+const QTemporaryDir theHistory;
+const bool theHistorySet = qputenv("KESTREL_FLASH_HISTORY", theHistory.filePath("h").toUtf8());
+
 QStringList FlashRun::OutLines() const {
     return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
@@ -44,17 +48,8 @@ QList<QJsonObject> FlashRun::JsonLines() const {
     return objects;
 }
 
-QProcessEnvironment FlashEnvironment() {
-    static const QTemporaryDir dir;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("KESTREL_FLASH_HISTORY"),
-                       dir.filePath(QStringLiteral("history.sqlite")));
-    return environment;
-}
-
 FlashRun RunFlash(const QStringList& arguments, int timeoutMs) {
     QProcess process;
-    process.setProcessEnvironment(FlashEnvironment());
     process.start(QStringLiteral(KESTREL_FLASH_PROGRAM), arguments);
     FlashRun run;
     if (!process.waitForStarted(10000))

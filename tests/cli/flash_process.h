@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
-#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -28,10 +27,6 @@ struct FlashRun {
 // Every line of --json output matches the program's JSON schema (checked by
 // python3-jsonschema); the faults go to the test's log.
 bool MatchesSchema(const QByteArray& lines);
-
-// The environment of the program run by a test: its default history
-// (KESTREL_FLASH_HISTORY) a file of this test process's own, never the user's.
-QProcessEnvironment FlashEnvironment();
 
 // Runs the program with these arguments, standard output a pipe (not a
 // terminal), and waits up to timeoutMs for it to end.

@@ -22,7 +22,6 @@
 using kestrel::sim::SimOptions;
 using kestrel::sim::SimThread;
 using kestrel::test::FlashCamera;
-using kestrel::test::FlashEnvironment;
 using kestrel::test::FlashRun;
 using kestrel::test::Loopback;
 using kestrel::test::RunFlash;
@@ -306,7 +305,6 @@ void FlashUpdateTest::stoppedDuringARunSaysTheCameraGoesOn() {
         arguments << Loopback(sims.back()->Port());
     }
     QProcess process;
-    process.setProcessEnvironment(FlashEnvironment());
     process.start(QStringLiteral(KESTREL_FLASH_PROGRAM), arguments);
     QVERIFY(process.waitForStarted(10000));
     QByteArray out;
