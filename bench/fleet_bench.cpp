@@ -25,8 +25,7 @@ const std::vector<std::string> kBenchCamera{"--erase-seconds",  "1", "--program-
 
 // kestrel-flash updating these cameras at once, into its usual history or
 // the one named.
-ProgramRun UpdateAll(const std::vector<std::string>& addresses,
-                     const std::string& history = {}) {
+ProgramRun UpdateAll(const std::vector<std::string>& addresses, const std::string& history = {}) {
     std::vector<std::string> arguments{KESTREL_FLASH_PROGRAM, "update", "--plain"};
     if (!history.empty())
         arguments.insert(arguments.end(), {"--history", history});

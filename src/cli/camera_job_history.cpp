@@ -40,7 +40,7 @@ void CameraJob::HistoryRunCutShort(RunOutcome outcome) {
     // for did nothing.
     if (m_historyRun.empty() && outcome != RunOutcome::Ignored &&
         outcome != RunOutcome::NotConnected)
-        HistoryRunBegun(false);
+        HistoryRunBegun(m_facts.work == CameraWork::Watch || m_result.runInProgress);
 }
 
 void CameraJob::HistoryRunEnded(ResultCode result) {
@@ -62,9 +62,9 @@ void CameraJob::HistoryPowerCycle(const PowerCycleResult& cycle, ResultCode verd
         return;
     const std::string id = m_plan.recorder->Begin(
         {history::kPowerCycle, CameraOf(m_result.before, m_address.Text(), m_target)});
-    m_plan.recorder->End(
-        id, {CodeOf(verdict).toStdString(), false,
-             verdict == ResultCode::VersionUnread ? std::string() : m_hardwareAfter});
+    m_plan.recorder->End(id,
+                         {CodeOf(verdict).toStdString(), false,
+                          verdict == ResultCode::VersionUnread ? std::string() : m_hardwareAfter});
 }
 
 } // namespace kestrel::cli

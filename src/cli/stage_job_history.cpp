@@ -55,8 +55,8 @@ void StageJob::HistoryEjectEnded(const StickEjectResult& eject) {
     if (!m_options.recorder)
         return;
     const bool removable = eject.outcome.Removable();
-    m_options.recorder->End(m_historyEject,
-                            {Code(removable ? ResultCode::Ok : ResultCode::EjectFailed), removable});
+    m_options.recorder->End(
+        m_historyEject, {Code(removable ? ResultCode::Ok : ResultCode::EjectFailed), removable});
 }
 
 } // namespace kestrel::cli
