@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -22,11 +23,14 @@ constexpr int kCameras = 10;
 const std::vector<std::string> kBenchCamera{"--erase-seconds",  "1", "--program-seconds", "2",
                                             "--linger-seconds", "1"};
 
-// kestrel-flash updating these cameras at once.
-ProgramRun UpdateAll(const std::vector<std::string>& addresses) {
+// kestrel-flash updating these cameras at once, into its usual history or
+// the one named.
+ProgramRun UpdateAll(const std::vector<std::string>& addresses, const std::string& history = {}) {
     std::vector<std::string> arguments{KESTREL_FLASH_PROGRAM, "update", "--plain"};
+    if (!history.empty())
+        arguments.insert(arguments.end(), {"--history", history});
     arguments.insert(arguments.end(), addresses.begin(), addresses.end());
-    return RunProgram(arguments);
+    return RunProgram(arguments, !history.empty());
 }
 
 // kestrel-flash updating one fresh camera, then count fresh cameras at once
@@ -155,6 +159,63 @@ void BM_ThousandCamerasAtOnce(benchmark::State& state) {
     ManyAtOnce(state, 1000, 1.2, 64, 4);
 }
 BENCHMARK(BM_ThousandCamerasAtOnce)->UseManualTime()->Iterations(3)->Unit(benchmark::kSecond);
+
+// A hundred cameras at once writing the history, against the same without it:
+// the history named lies in a folder that is not there, so no event is ever
+// written (the command ends 1 for that alone, every camera ok). Each run on
+// fresh cameras, the two kinds taking turns. Then the history written holds
+// the hundred operations, each ended ok.
+void BM_HundredCamerasWithHistory(benchmark::State& state) {
+    constexpr int kHundred = 100;
+    const std::filesystem::path folder = TemporaryFolder();
+    double with = 0;
+    double without = 0;
+    double cpuWith = 0;
+    double cpuWithout = 0;
+    int run = 0;
+    std::ptrdiff_t kept100 = 0;
+    for (auto _ : state) {
+        ProgramRun kept;
+        ProgramRun none;
+        const std::string history = (folder / ("with-" + std::to_string(++run))).string();
+        for (const bool writing : {run % 2 == 1, run % 2 == 0}) {
+            const SimProcess cameras(KESTREL_SIM_PROGRAM, kHundred, kBenchCamera);
+            if (cameras.firstPort == 0) {
+                state.SkipWithError("the simulated cameras did not start");
+                return;
+            }
+            (writing ? kept : none) = UpdateAll(
+                cameras.Addresses(), writing ? history : (folder / "missing" / "h").string());
+        }
+        const std::string allOk = "All " + std::to_string(kHundred) + " succeeded.";
+        if (!kept.ok || none.out.find(allOk) == std::string::npos) {
+            state.SkipWithError("an update failed");
+            return;
+        }
+        const ProgramRun listed = RunProgram(
+            {KESTREL_FLASH_PROGRAM, "history", "--csv", "--result", "ok", "--history", history},
+            true);
+        const auto lines = std::count(listed.out.begin(), listed.out.end(), '\n');
+        if (!listed.ok || lines != kHundred + 1) { // the heading and the hundred
+            state.SkipWithError("the history does not hold the hundred operations");
+            return;
+        }
+        kept100 = lines - 1;
+        state.SetIterationTime(kept.seconds);
+        with += kept.seconds;
+        without += none.seconds;
+        cpuWith += kept.cpuSeconds;
+        cpuWithout += none.cpuSeconds;
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["with_history_s"] = with / runs;
+    state.counters["without_s"] = without / runs;
+    state.counters["with_vs_without"] = with / without;
+    state.counters["cpu_with_s"] = cpuWith / runs;
+    state.counters["cpu_without_s"] = cpuWithout / runs;
+    state.counters["operations_kept"] = static_cast<double>(kept100); // of the last run
+}
+BENCHMARK(BM_HundredCamerasWithHistory)->UseManualTime()->Iterations(3)->Unit(benchmark::kSecond);
 
 } // namespace
 

@@ -3,7 +3,9 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <spawn.h>
@@ -19,6 +21,29 @@ namespace kestrel::bench {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The programs a bench runs write their production history into a folder of
+// the bench's own, removed at its end: never into the user's history.
+class BenchFolder {
+public:
+    BenchFolder() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kestrel-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::perror("kestrel bench: no temporary folder for the history");
+            std::exit(1);
+        }
+        path = pattern;
+        setenv("KESTREL_FLASH_HISTORY", (path / "history.sqlite").c_str(), 1);
+    }
+    ~BenchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::filesystem::path path;
+};
+
+const BenchFolder theFolder;
 
 std::vector<char*> Argv(std::vector<std::string>& arguments) {
     std::vector<char*> argv;
@@ -44,6 +69,10 @@ double Seconds(const timeval& time) {
 }
 
 } // namespace
+
+std::string TemporaryFolder() {
+    return theFolder.path.string();
+}
 
 ProgramRun RunProgram(const std::vector<std::string>& command, bool keepOutput) {
     std::vector<std::string> arguments = command;

@@ -16,6 +16,10 @@ struct ProgramRun {
     std::string out;    // its standard output, when asked for
 };
 
+// A folder of this bench process, removed when it ends. KESTREL_FLASH_HISTORY
+// names a history in it, so that the programs run never write the user's.
+std::string TemporaryFolder();
+
 // Runs the program with these arguments, its standard output thrown away
 // (or kept, with keepOutput), and waits for it.
 ProgramRun RunProgram(const std::vector<std::string>& argv, bool keepOutput = false);

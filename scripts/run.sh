@@ -39,6 +39,8 @@ if ! grep -q "listening on" "$sim_log" 2>/dev/null; then
     exit 1
 fi
 echo "== Camera simulator listening on 127.0.0.1:5000 (its conversation: $sim_log)"
+# The demo's production history, kept apart from this machine's own.
+export KESTREL_FLASH_HISTORY="$demo/history.sqlite"
 
 echo
 echo "== Staging demo firmware files onto a stand-in USB stick ($demo/usb-stick)"
@@ -55,6 +57,9 @@ echo "== Updating the camera at 127.0.0.1:5000, then waiting for its power cycle
 echo
 echo "== Production record ($demo/production-record.tsv):"
 cat "$demo/production-record.tsv"
+echo
+echo "== Production history ($KESTREL_FLASH_HISTORY):"
+"$bin/cli/kestrel-flash" history
 
 echo
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

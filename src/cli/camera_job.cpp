@@ -94,6 +94,7 @@ void CameraJob::FollowRunSignals() {
     connect(&m_camera, &Camera::announced, this, [this](bool alreadyRunning) {
         m_surface.Say(texts::kBanner +
                       (alreadyRunning ? texts::kAlreadyRunning : texts::kStarting));
+        HistoryRunBegun(alreadyRunning);
     });
     connect(&m_camera, &Camera::phaseStarted, this, [this](FlashPhase phase) {
         m_surface.Say(phase == FlashPhase::Erase ? texts::kEraseHeading
@@ -196,6 +197,7 @@ void CameraJob::OnRunEnded(RunOutcome outcome, const QString& message) {
     if (!m_following)
         return;
     m_following = false;
+    HistoryRunCutShort(outcome);
     m_facts.runEnd = outcome;
     m_facts.runSaidWhy = !message.isEmpty();
     m_runMessage = message;
@@ -250,7 +252,9 @@ void CameraJob::OnPowerCycle(const PowerCycleResult& cycle) {
     targeted.stopped.reset();
     JobFacts untargeted = targeted;
     untargeted.target = {};
-    Tell(DecideJob(untargeted));
+    const JobVerdict cycled = DecideJob(untargeted);
+    HistoryPowerCycle(cycle, cycled.code);
+    Tell(cycled);
     const JobVerdict verdict = DecideJob(targeted);
     if (verdict.reason == VerdictReason::WrongVersion ||
         verdict.reason == VerdictReason::TargetReached)
@@ -339,6 +343,7 @@ void CameraJob::End() {
     m_result.elapsedMs = m_clock.elapsed();
     const JobVerdict verdict = DecideJob(m_facts);
     m_result.Set(verdict.code, Detail(verdict));
+    HistoryRunEnded(verdict.code);
     JobEvent finished;
     finished.kind = JobEvent::Kind::Finished;
     finished.result = m_result;

@@ -51,6 +51,13 @@ private:
     // A verdict's sentence as a log line when it is a success, else as a
     // message.
     void Tell(const JobVerdict& verdict);
+    // The run and the power-cycle verdict as the production history keeps
+    // them (camera_job_history.cpp): the run begins when it is announced (or,
+    // cut short before, when it ends) and ends with the job's result.
+    void HistoryRunBegun(bool alreadyRunning);
+    void HistoryRunCutShort(RunOutcome outcome);
+    void HistoryRunEnded(ResultCode result);
+    void HistoryPowerCycle(const PowerCycleResult& cycle, ResultCode verdict);
     // Says goodbye, then ends the job.
     void Finish();
     void End();
@@ -80,6 +87,7 @@ private:
     bool m_ended = false;
     bool m_stopped = false;
     JobEvent m_lastFigures;
+    std::string m_historyRun; // the run's operation in the history; empty: none
 };
 
 } // namespace kestrel::cli

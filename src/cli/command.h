@@ -18,6 +18,10 @@
 
 class QCommandLineParser;
 
+namespace kestrel {
+class HistoryRecorder;
+} // namespace kestrel
+
 namespace kestrel::cli {
 
 class Job;
@@ -57,6 +61,7 @@ struct JobPlan {
     // The production history written (and read by plan and history): --history
     // FILE; empty: KESTREL_FLASH_HISTORY, else the usual file.
     QString historyFile;
+    HistoryRecorder* recorder = nullptr; // update, watch, stage: the history's writer
     // history: the query's options as given, checked where the query runs.
     HistoryArgs history;
     // scan: the targets as given and as read, their addresses in all.
@@ -117,6 +122,8 @@ struct Command {
     // update, watch and stage must be able to tell what an interruption left
     // unfinished: they do not start without Ctrl-C and SIGTERM caught.
     bool needsStopHandlers = false;
+    // update, watch and stage write what they do to the production history.
+    bool writesHistory = false;
     // scan: -h or --help anywhere asks for the help, even among mistakes
     // or as an option's value; "-help" is not one of them.
     bool helpAnywhere = false;

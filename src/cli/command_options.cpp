@@ -309,6 +309,11 @@ QString ExitStatusOfCameras() {
                           "usage error.\n");
 }
 
+QString ExitStatusWithHistory() {
+    return QStringLiteral("Exit status: 0 when every camera succeeded, 1 when any failed or the\n"
+                          "production history could not be written, 2 for a usage error.\n");
+}
+
 QStringList CameraJobNames(const JobPlan& plan) {
     QStringList names;
     for (const CameraAddress& camera : plan.cameras)

@@ -32,6 +32,8 @@ QString CheckFileNames(const JobPlan& plan, bool folder);
 QString AddressHelp();
 QString SignatureHelp();
 QString ExitStatusOfCameras();
+// The same for the commands that write the production history.
+QString ExitStatusWithHistory();
 
 // The jobs of the commands that work on cameras: one per address.
 QStringList CameraJobNames(const JobPlan& plan);

@@ -61,11 +61,13 @@ const Command& StageCommand() {
                 "that cannot be read or does not list the file, refuses the copy.\n\n") +
             SignatureHelp(),
         .arguments = {&FolderOperand(), &HwFileOption(), &SwFileOption(), &HwSha256Option(),
-                      &SwSha256Option(), &EjectOption(), &JsonOption(), &PlainOption()},
-        .exitStatus = ExitStatusOfCameras(),
+                      &SwSha256Option(), &EjectOption(), &HistoryOption(), &JsonOption(),
+                      &PlainOption()},
+        .exitStatus = ExitStatusWithHistory(),
         .jobColumn = QStringLiteral("FOLDER"),
         .serials = false,
         .needsStopHandlers = true,
+        .writesHistory = true,
         .jobNames = FolderName,
         .makeJob = MakeStageJob};
     return command;

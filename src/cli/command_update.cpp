@@ -28,10 +28,11 @@ const Command& UpdateCommand() {
             AddressHelp(),
         .arguments = {&CamerasOperand(), &TargetOption(), &ReinstallOption(),
                       &ConfirmRebootOption(), &RebootTimeoutOption(), &ReportOption(),
-                      &LogDirOption(), &JsonOption(), &PlainOption()},
-        .exitStatus = ExitStatusOfCameras(),
+                      &LogDirOption(), &HistoryOption(), &JsonOption(), &PlainOption()},
+        .exitStatus = ExitStatusWithHistory(),
         .work = CameraWork::Update,
         .needsStopHandlers = true,
+        .writesHistory = true,
         .jobNames = CameraJobNames,
         .makeJob = MakeCameraJob};
     return command;

@@ -31,10 +31,12 @@ const Command& WatchCommand() {
                            "end.\nFails when the camera is not programming.\n\n") +
             AddressHelp(),
         .arguments = {&WatchedCamera(), &ConfirmRebootOption(), &RebootTimeoutOption(),
-                      &ReportOption(), &LogDirOption(), &JsonOption(), &PlainOption()},
-        .exitStatus = ExitStatusOfCameras(),
+                      &ReportOption(), &LogDirOption(), &HistoryOption(), &JsonOption(),
+                      &PlainOption()},
+        .exitStatus = ExitStatusWithHistory(),
         .work = CameraWork::Watch,
         .needsStopHandlers = true,
+        .writesHistory = true,
         .jobNames = CameraJobNames,
         .makeJob = MakeCameraJob};
     return command;

@@ -2,6 +2,8 @@
 // bench of them at once.
 
 #include "command.h"
+#include "history_event.h"
+#include "history_recorder.h"
 #include "job_runner.h"
 #include "json_output.h"
 #include "live_output.h"
@@ -78,6 +80,12 @@ int main(int argc, char** argv) {
     if (!CheckWritable(report.get(), records.get()))
         return 1;
     plan.records = records.get();
+    // One writer of the history for the whole command, on its own thread.
+    const auto history = plan.command->writesHistory
+                             ? std::make_unique<kestrel::HistoryRecorder>(
+                                   kestrel::history::kTerminal, plan.historyFile)
+                             : nullptr;
+    plan.recorder = history.get();
 
     const std::unique_ptr<ProgressOutput> output = MakeOutput(plan);
     JobRunner runner(*output);
@@ -97,12 +105,17 @@ int main(int argc, char** argv) {
     runner.Start(plan);
     QCoreApplication::exec();
 
+    // Every event is tried once more; a history that was not written is
+    // told once and fails the command, whatever the jobs' own results.
     QString error;
+    const bool recorded = !history || history->Finish(&error);
+    if (!recorded)
+        WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
     // Local time with its offset from UTC, so records from sites in several
     // time zones compare.
     if (report && !report->Append(runner.Records(), LocalNow(), &error)) {
         WriteText(stderr, QStringLiteral("kestrel-flash: %1\n").arg(error));
         return 1;
     }
-    return runner.AllSucceeded() ? 0 : 1;
+    return runner.AllSucceeded() && recorded ? 0 : 1;
 }

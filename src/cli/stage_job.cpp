@@ -107,6 +107,8 @@ void StageJob::Start() {
             m_surface.PostProgress(progress.percent);
     });
     connect(m_copy, &StickCopy::finished, this, &StageJob::Copied);
+    if (!Verifying())
+        HistoryCopyBegun();
     m_copy->Start();
 }
 
@@ -117,6 +119,7 @@ void StageJob::Copied(const StickCopyResult& copy) {
     m_result.files = copy.files;
     if (Verifying())
         return Checked(copy);
+    HistoryCopyEnded(copy);
     m_surface.PostProgress(copy.succeeded ? 100 : 0);
     if (!copy.succeeded) {
         m_surface.PostMessage(copy.failure);
@@ -130,6 +133,7 @@ void StageJob::Copied(const StickCopyResult& copy) {
         return End();
     m_eject = new StickEject(this);
     connect(m_eject, &StickEject::ended, this, &StageJob::Ejected);
+    HistoryEjectBegun();
     m_eject->Eject(copy);
 }
 
@@ -149,6 +153,7 @@ void StageJob::Checked(const StickCopyResult& check) {
 // The eject's outcome goes to the log and the result; a failed eject fails
 // the command, the copy staying valid.
 void StageJob::Ejected(const StickEjectResult& eject) {
+    HistoryEjectEnded(eject);
     const EjectOutcome& outcome = eject.outcome;
     PostLines(m_surface, eject.reportLines);
     m_result.eject = outcome.result;

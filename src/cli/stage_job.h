@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QObject>
 
+#include <string>
+
 namespace kestrel {
 class StickCopy;
 class StickEject;
@@ -39,6 +41,12 @@ private:
     void Checked(const StickCopyResult& check);
     void Ejected(const StickEjectResult& eject);
     void End();
+    // The copy and the eject as the production history keeps them
+    // (stage_job_history.cpp).
+    void HistoryCopyBegun();
+    void HistoryCopyEnded(const StickCopyResult& copy);
+    void HistoryEjectBegun();
+    void HistoryEjectEnded(const StickEjectResult& eject);
 
     const JobPlan m_options;
     JobPresenter m_surface;
@@ -49,6 +57,8 @@ private:
     bool m_stopped = false;
     StickCopy* m_copy = nullptr;   // a child while it runs
     StickEject* m_eject = nullptr; // a child once asked for
+    std::string m_historyCopy;     // the operations in the history; empty: none
+    std::string m_historyEject;
 };
 
 // The job's name in the output: "HWNAME + SWNAME".

@@ -57,7 +57,7 @@ def play(name, *args):
     env = dict(os.environ, ANSIBLE_COLLECTIONS_PATH=COLLECTIONS, ANSIBLE_HOME=work,
                ANSIBLE_REMOTE_TEMP=os.path.join(work, 'tmp'), ANSIBLE_CALLBACKS_ENABLED='tree',
                ANSIBLE_CALLBACK_TREE_DIR=tree, ANSIBLE_COLLECTIONS_SCAN_SYS_PATH='false',
-               ANSIBLE_NOCOLOR='1')
+               ANSIBLE_NOCOLOR='1', KESTREL_FLASH_HISTORY=os.path.join(work, 'history.sqlite'))
     run = subprocess.run(['ansible-playbook', '-i', os.path.join(work, 'inventory.json'),
                           PLAYBOOK] + list(args), env=env, capture_output=True, text=True)
     print('== %s: ansible-playbook %s -> %d' % (name, ' '.join(args), run.returncode))

@@ -4,8 +4,13 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTemporaryDir>
 
 namespace kestrel::test {
+
+// Every program a test starts keeps its usual history in the test's own folder.
+const QTemporaryDir theHistory;
+const bool theHistorySet = qputenv("KESTREL_FLASH_HISTORY", theHistory.filePath("h").toUtf8());
 
 QStringList FlashRun::OutLines() const {
     return QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
