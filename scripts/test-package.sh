@@ -96,6 +96,11 @@ for p in "${packages[@]}"; do
     debs+=("$deb")
     echo "   $(basename "$deb"): $(dpkg-deb -f "$deb" Depends)"
 done
+# The history's SQLite driver is a Qt plugin: no library link shows it.
+for deb in "${debs[@]:0:2}"; do
+    dpkg-deb -f "$deb" Depends | grep -qw libqt6sql6-sqlite ||
+        { echo "$(basename "$deb") does not depend on libqt6sql6-sqlite." >&2; exit 1; }
+done
 
 echo "== lintian"
 lintian --fail-on error "${debs[@]}" 2> >(grep -v "running with root privileges" >&2)
@@ -127,6 +132,8 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [ -n "$port" ] || { echo "The installed simulator did not start:" >&2; cat "$work/sim.log" >&2; exit 1; }
+# The production history of these runs, away from the user's own.
+export KESTREL_FLASH_HISTORY="$work/history.sqlite"
 flash() { # flash OUT ARGS...: runs the installed kestrel-flash, its output into OUT
     local out=$1
     shift
@@ -144,6 +151,9 @@ expect "127.0.0.1:$port: The camera restarted with the new hardware firmware: 1.
     "$work/update.out"
 expect "Succeeded." "$work/update.out"
 grep -F "127.0.0.1:$port: " "$work/update.out" | tail -n 2
+# The update is on record, through the installed SQLite driver.
+flash "$work/history.out" history --verify
+grep -q "is intact: checked [0-9]* events" "$work/history.out" || { cat "$work/history.out" >&2; exit 1; }
 # The camera now runs 1.2B.05: plan says so, in JSON of the installed schema.
 flash "$work/plan.out" plan --json --target-hw-version 1.2b.05 "127.0.0.1:$port"
 grep -qF '"action":"skip"' "$work/plan.out" || { cat "$work/plan.out" >&2; exit 1; }
