@@ -3,7 +3,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTcpServer>
+#include <QTemporaryDir>
 
 namespace kestrel::test {
 
@@ -44,7 +46,14 @@ QList<QJsonObject> FlashRun::JsonLines() const {
 }
 
 FlashRun RunFlash(const QStringList& arguments, int timeoutMs) {
+    // The program's history is this test's own, never the user's: a test's
+    // runs would otherwise meet those of earlier ones.
+    static const QTemporaryDir folder;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KESTREL_FLASH_HISTORY"),
+                       folder.filePath(QStringLiteral("history.sqlite")));
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(KESTREL_FLASH_PROGRAM), arguments);
     FlashRun run;
     if (!process.waitForStarted(10000))

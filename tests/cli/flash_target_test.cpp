@@ -1,11 +1,16 @@
 // kestrel-flash aimed at a hardware firmware version: update leaves a camera
-// that runs it alone, plan changes nothing, and the camera must come back
-// with exactly that version.
+// that runs it alone, or that the history shows programmed and waiting for
+// its power cycle; plan changes nothing, and the camera must come back with
+// exactly that version.
 
 #include "flash_process.h"
+#include "history_stamp.h"
+#include "history_store.h"
 #include "sim_thread.h"
 
+#include <QDateTime>
 #include <QJsonArray>
+#include <QTemporaryDir>
 #include <QTest>
 
 using kestrel::sim::SimOptions;
@@ -35,6 +40,27 @@ bool OnlyAsked(const QList<QByteArray>& lines) {
     return true;
 }
 
+// A history in which this bench programmed the simulated camera (1.2A.3F) to
+// 1.2B.05 to the end just now, not power-cycled since; when the run ended.
+std::optional<qint64> SeedProgrammed(const QString& file) {
+    using namespace kestrel;
+    HistoryEvent begin = BeginEvent(history::kTerminal, history::kUpdate);
+    begin.serial = "21040017";
+    begin.hardwareBefore = "1.2A.3F";
+    begin.target = "1.2B.05";
+    HistoryEvent end = EndEvent(begin);
+    end.result = "ok";
+    end.changed = true;
+    std::vector<HistoryEvent> events{begin, end};
+    HistoryStore store;
+    QString error;
+    if (!store.Open(file, &error) || !store.Append(events, &error)) {
+        qWarning("%s", qPrintable(error));
+        return std::nullopt;
+    }
+    return end.timeMs;
+}
+
 } // namespace
 
 class FlashTargetTest : public QObject {
@@ -45,6 +71,8 @@ private slots:
     void planChangesNothing_data();
     void planChangesNothing();
     void wrongVersionAfterThePowerCycleFails();
+    void aCameraWaitingForItsPowerCycleIsLeftAlone_data();
+    void aCameraWaitingForItsPowerCycleIsLeftAlone();
 };
 
 void FlashTargetTest::updateSkipsACurrentCamera_data() {
@@ -149,6 +177,55 @@ void FlashTargetTest::wrongVersionAfterThePowerCycleFails() {
     QCOMPARE(job.value("detail").toString(),
              QStringLiteral("wrong version: camera runs 1.2B.4, wanted 1.2B.05"));
     QCOMPARE(job.value("changed").toBool(), true);
+}
+
+void FlashTargetTest::aCameraWaitingForItsPowerCycleIsLeftAlone_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("reinstall");
+    QTest::newRow("update: pending") << "update" << false;
+    QTest::newRow("plan: skip") << "plan" << false;
+    QTest::newRow("update --reinstall: programmed") << "update" << true;
+}
+
+void FlashTargetTest::aCameraWaitingForItsPowerCycleIsLeftAlone() {
+    QFETCH(QString, command);
+    QFETCH(bool, reinstall);
+    QTemporaryDir folder;
+    const QString history = folder.filePath(QStringLiteral("history.sqlite"));
+    const std::optional<qint64> ended = SeedProgrammed(history);
+    QVERIFY(ended);
+    SimThread sim(FlashCamera());
+    QVERIFY(sim.Start());
+    QStringList arguments{command, "--target-hw-version", "1.2B.05", "--history", history};
+    if (reinstall)
+        arguments << "--reinstall";
+    const FlashRun run =
+        RunFlash(arguments << (command == "plan" ? "--plain" : "--json") << Loopback(sim.Port()));
+    QVERIFY(run.finished);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(OnlyAsked(sim.ReceivedLines()), !reinstall);
+    QCOMPARE(sim.ReceivedLines().count("CAM_FIRMWAREUPDATE 0"), reinstall ? 1 : 0);
+    const QDateTime programmed = QDateTime::fromMSecsSinceEpoch(*ended);
+    const QString day = programmed.date() == QDate::currentDate()
+                            ? QString()
+                            : programmed.toString(QStringLiteral("'on 'yyyy-MM-dd' '"));
+    const QString pending = QStringLiteral("programmed %1at %2 on this bench; power-cycle it to "
+                                           "load the new firmware, or use --reinstall to "
+                                           "program it again")
+                                .arg(day, programmed.toString(QStringLiteral("hh:mm")));
+    if (command == "plan") {
+        QVERIFY2(run.OutLines().contains(QStringLiteral("127.0.0.1:%1: plan: skip: power-cycle "
+                                                        "pending: ")
+                                             .arg(sim.Port()) +
+                                         pending),
+                 run.out.constData());
+        return;
+    }
+    const QJsonObject job = SummaryJob(run);
+    QCOMPARE(job.value("result").toString(), reinstall ? "ok" : "power-cycle-pending");
+    QCOMPARE(job.value("changed").toBool(), reinstall);
+    if (!reinstall)
+        QCOMPARE(job.value("detail").toString(), pending);
 }
 
 QTEST_MAIN(FlashTargetTest)
