@@ -154,27 +154,22 @@ void JobVerdictTest::verdicts_data() {
     row("plan: unread",
         With(Read(CameraWork::Plan, "1.2.3"), [](JobFacts& f) { f.hardwareBefore = "ERR"; }),
         VersionUnread, Reason::VersionNotRead);
-    // Programmed earlier and waiting for its power cycle: a version check
-    // comes first, --reinstall and a run in progress go on.
-    const auto pending = [](CameraWork work, std::string_view target) {
-        return With(Read(work, target), [](JobFacts& f) { f.powerCyclePending = true; });
+    // Programmed earlier, waiting for its power cycle: the version comes
+    // first, --reinstall programs it.
+    const auto pending = [](CameraWork work, std::string_view target, bool reinstall = false) {
+        return With(Read(work, target), [reinstall](JobFacts& f) {
+            f.powerCyclePending = true;
+            f.reinstall = reinstall;
+        });
     };
-    const auto reinstall = [](JobFacts& f) { f.reinstall = true; };
-    row("update: power-cycle pending", pending(CameraWork::Update, "1.2B.05"), PowerCyclePending,
+    row("update: pending", pending(CameraWork::Update, "1.2B.05"), PowerCyclePending,
         Reason::PowerCyclePending);
-    row("update: pending, yet current", pending(CameraWork::Update, "1.2A.3F"), Current,
+    row("update: pending, current", pending(CameraWork::Update, "1.2A.3F"), Current,
         Reason::AlreadyCurrent);
-    row("update: pending, reinstall", With(pending(CameraWork::Update, "1.2B.05"), reinstall),
-        Interrupted, Reason::AwaitingRun);
-    row("update: pending, found running",
-        With(pending(CameraWork::Update, "1.2B.05"), [](JobFacts& f) { f.runInProgress = true; }),
-        Interrupted, Reason::AwaitingRun);
-    row("plan: power-cycle pending", pending(CameraWork::Plan, "1.2B.05"), SkipPending,
+    row("update: pending, reinstall", pending(CameraWork::Update, "1.2B.05", true), Interrupted,
+        Reason::AwaitingRun);
+    row("plan: pending", pending(CameraWork::Plan, "1.2B.05"), SkipPending,
         Reason::PowerCyclePending);
-    row("plan: pending, yet current", pending(CameraWork::Plan, "1.2a.3f"), Skip,
-        Reason::VersionDecision, "current");
-    row("plan: pending, reinstall", With(pending(CameraWork::Plan, "1.2B.05"), reinstall), Program,
-        Reason::VersionDecision, "older");
     row("watch: no run", Read(CameraWork::Watch), NoRun, Reason::CodeText);
     row("update: current", Read(CameraWork::Update, "1.2A.3F"), Current, Reason::AlreadyCurrent);
     row("update: version unread",

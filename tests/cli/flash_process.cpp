@@ -46,8 +46,7 @@ QList<QJsonObject> FlashRun::JsonLines() const {
 }
 
 FlashRun RunFlash(const QStringList& arguments, int timeoutMs) {
-    // The program's history is this test's own, never the user's: a test's
-    // runs would otherwise meet those of earlier ones.
+    // A history of this test's own, never the user's.
     static const QTemporaryDir folder;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("KESTREL_FLASH_HISTORY"),
