@@ -154,20 +154,14 @@ void JobVerdictTest::verdicts_data() {
     row("plan: unread",
         With(Read(CameraWork::Plan, "1.2.3"), [](JobFacts& f) { f.hardwareBefore = "ERR"; }),
         VersionUnread, Reason::VersionNotRead);
-    // Programmed earlier, waiting for its power cycle: the version comes
-    // first, --reinstall programs it.
-    const auto pending = [](CameraWork work, std::string_view target, bool reinstall = false) {
-        return With(Read(work, target), [reinstall](JobFacts& f) {
-            f.powerCyclePending = true;
-            f.reinstall = reinstall;
-        });
+    // Programmed earlier, waiting for its power cycle: the version comes first.
+    const auto pending = [](CameraWork work, std::string_view target) {
+        return With(Read(work, target), [](JobFacts& f) { f.powerCyclePending = true; });
     };
     row("update: pending", pending(CameraWork::Update, "1.2B.05"), PowerCyclePending,
         Reason::PowerCyclePending);
     row("update: pending, current", pending(CameraWork::Update, "1.2A.3F"), Current,
         Reason::AlreadyCurrent);
-    row("update: pending, reinstall", pending(CameraWork::Update, "1.2B.05", true), Interrupted,
-        Reason::AwaitingRun);
     row("plan: pending", pending(CameraWork::Plan, "1.2B.05"), SkipPending,
         Reason::PowerCyclePending);
     row("watch: no run", Read(CameraWork::Watch), NoRun, Reason::CodeText);

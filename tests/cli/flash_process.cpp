@@ -46,11 +46,9 @@ QList<QJsonObject> FlashRun::JsonLines() const {
 }
 
 FlashRun RunFlash(const QStringList& arguments, int timeoutMs) {
-    // A history of this test's own, never the user's.
-    static const QTemporaryDir folder;
+    static const QTemporaryDir folder; // a history of this test's own, never the user's
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("KESTREL_FLASH_HISTORY"),
-                       folder.filePath(QStringLiteral("history.sqlite")));
+    environment.insert("KESTREL_FLASH_HISTORY", folder.filePath("history.sqlite"));
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(KESTREL_FLASH_PROGRAM), arguments);
