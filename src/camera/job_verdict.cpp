@@ -8,7 +8,7 @@ namespace {
 
 using enum ResultCode;
 
-constexpr std::array<ResultCodeEntry, 26> kCodes{{
+constexpr std::array<ResultCodeEntry, 28> kCodes{{
     {Ok, true, "ok", "ok",
      "Programming finished: power-cycle the camera to load the new firmware."},
     {ConnectFailed, false, "connect-failed", "could not connect",
@@ -34,9 +34,11 @@ constexpr std::array<ResultCodeEntry, 26> kCodes{{
     {Current, true, "current", "current", ""},
     {WrongVersion, false, "wrong-version", "wrong version", ""},
     {VersionUnread, false, "version-unread", "version not told", ""},
+    {PowerCyclePending, true, "power-cycle-pending", "power cycle pending", ""},
     // plan: what update would do with the camera
     {Program, true, "program", "program", ""},
     {Skip, true, "skip", "skip: current", ""},
+    {SkipPending, true, "skip-pending", "skip: power-cycle pending", ""},
     {Follow, true, "follow", "follow: run in progress", ""},
     {Unreachable, false, "unreachable", "unreachable", ""},
     // verify: the checks of a copy, without the copy
@@ -60,7 +62,7 @@ const ResultCodeEntry& EntryOf(ResultCode value) {
 
 } // namespace
 
-const std::array<ResultCodeEntry, 26>& ResultCodes() {
+const std::array<ResultCodeEntry, 28>& ResultCodes() {
     return kCodes;
 }
 
@@ -123,6 +125,12 @@ JobVerdict StoppedVerdict(StopPoint point) {
     return {Interrupted, Reason::StoppedBeforeRun, {}};
 }
 
+// A camera to be programmed to a target that an earlier run programmed to it
+// already, unless it is to be programmed again all the same.
+bool Pending(const JobFacts& facts) {
+    return facts.powerCyclePending && !facts.target.empty() && !facts.reinstall;
+}
+
 // plan: what update would do with the camera, changing nothing.
 JobVerdict PlanVerdict(const JobFacts& facts) {
     if (!facts.connected)
@@ -133,7 +141,11 @@ JobVerdict PlanVerdict(const JobFacts& facts) {
         DecideByVersion(facts.hardwareBefore, facts.target, facts.reinstall);
     if (decision.Unread())
         return {VersionUnread, Reason::VersionNotRead, {}};
-    return {decision.program ? Program : Skip, Reason::VersionDecision, decision.reason};
+    if (!decision.program)
+        return {Skip, Reason::VersionDecision, decision.reason};
+    if (Pending(facts))
+        return {SkipPending, Reason::PowerCyclePending, {}};
+    return {Program, Reason::VersionDecision, decision.reason};
 }
 
 // After a finished run, the wait for the power cycle; with a target, only
@@ -187,6 +199,8 @@ JobVerdict DecideJob(const JobFacts& facts) {
             return {VersionUnread, Reason::VersionNotRead, {}};
         if (!decision.program)
             return {Current, Reason::AlreadyCurrent, {}};
+        if (Pending(facts))
+            return {PowerCyclePending, Reason::PowerCyclePending, {}};
     }
     if (!facts.runEnd)
         return {Interrupted, Reason::AwaitingRun, {}};

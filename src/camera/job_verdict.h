@@ -33,15 +33,17 @@ enum class ResultCode {
     CopyFailed,
     EjectFailed, // copied and verified, the stick not ejected
     Interrupted,
-    Current,       // already at the target version: left alone
-    WrongVersion,  // back after the power cycle with another version
-    VersionUnread, // back after the power cycle without telling its version
-    Program,       // plan: update would program the camera
-    Skip,          // plan: update would leave it alone (current)
-    Follow,        // plan: update would follow the run in progress
-    Unreachable,   // plan: the camera could not be asked
-    Refused,       // verify: a copy of the files would be refused
-    NoneFound,     // scan: no camera answered (or the search was cut short)
+    Current,           // already at the target version: left alone
+    WrongVersion,      // back after the power cycle with another version
+    VersionUnread,     // back after the power cycle without telling its version
+    PowerCyclePending, // programmed by an earlier run, waiting for its power cycle: left alone
+    Program,           // plan: update would program the camera
+    Skip,              // plan: update would leave it alone (current)
+    SkipPending,       // plan: update would leave it alone (power cycle pending)
+    Follow,            // plan: update would follow the run in progress
+    Unreachable,       // plan: the camera could not be asked
+    Refused,           // verify: a copy of the files would be refused
+    NoneFound,         // scan: no camera answered (or the search was cut short)
 };
 
 struct ResultCodeEntry {
@@ -53,7 +55,7 @@ struct ResultCodeEntry {
 };
 
 // Every value once, in the order of the enum.
-const std::array<ResultCodeEntry, 26>& ResultCodes();
+const std::array<ResultCodeEntry, 28>& ResultCodes();
 
 QString CodeOf(ResultCode value);
 QString LabelOf(ResultCode value);
@@ -93,23 +95,28 @@ struct JobFacts {
     bool identifiedAfter = false;            // the camera told who it is once back
     std::string_view hardwareAfter;
     std::optional<StopPoint> stopped; // the operator stopped the job
+    // The history shows the camera programmed to the end by an earlier run
+    // aimed at the same target and not confirmed since, still at the version
+    // it had before that run: it waits for its power cycle.
+    bool powerCyclePending = false;
 };
 
 // Why a job ended as it did: which sentence tells the operator.
 enum class VerdictReason {
-    None,             // nothing to add
-    AwaitingRun,      // not decided yet: the run to follow has not ended
-    CodeText,         // the code's own sentence (TextOf)
-    Refusal,          // what the failed connect said, else the code's sentence
-    RunMessage,       // what the run said at its end
-    PowerCycle,       // what the wait for the power cycle said
-    AlreadyCurrent,   // the camera already runs the target
-    VersionNotRead,   // its version cannot be checked against the target
-    WrongVersion,     // back with another version than the target
-    TargetReached,    // back with the same version, which is the target
-    RunInProgress,    // plan: the run it is doing would be followed
-    VersionDecision,  // plan: the rule's reason ("older", "current"...)
-    StoppedBeforeRun, // the StopPoint
+    None,              // nothing to add
+    AwaitingRun,       // not decided yet: the run to follow has not ended
+    CodeText,          // the code's own sentence (TextOf)
+    Refusal,           // what the failed connect said, else the code's sentence
+    RunMessage,        // what the run said at its end
+    PowerCycle,        // what the wait for the power cycle said
+    AlreadyCurrent,    // the camera already runs the target
+    VersionNotRead,    // its version cannot be checked against the target
+    WrongVersion,      // back with another version than the target
+    TargetReached,     // back with the same version, which is the target
+    RunInProgress,     // plan: the run it is doing would be followed
+    VersionDecision,   // plan: the rule's reason ("older", "current"...)
+    PowerCyclePending, // programmed earlier, waiting for its power cycle
+    StoppedBeforeRun,  // the StopPoint
     StoppedDuringRun,
     StoppedAfterRun,
 };

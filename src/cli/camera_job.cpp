@@ -1,6 +1,7 @@
 #include "camera_job.h"
 
 #include "conversation_tap.h"
+#include "history_path.h"
 #include "hw_version_rule.h"
 #include "run_texts.h"
 
@@ -97,8 +98,7 @@ void CameraJob::FollowRunSignals() {
         HistoryRunBegun(alreadyRunning);
     });
     connect(&m_camera, &Camera::phaseStarted, this, [this](FlashPhase phase) {
-        m_surface.Say(phase == FlashPhase::Erase ? texts::kEraseHeading
-                                                 : texts::kProgramHeading);
+        m_surface.Say(phase == FlashPhase::Erase ? texts::kEraseHeading : texts::kProgramHeading);
         m_surface.PostState(StateOf(phase));
     });
     connect(&m_camera, &Camera::phaseEnded, this, [this] { m_surface.Say(texts::kPhaseOk); });
@@ -153,6 +153,10 @@ void CameraJob::Stop() {
         m_pause.stop();
         ReadAfterRun();
     }
+    if (m_askingHistory) {
+        m_askingHistory = false; // its answer is not waited for
+        Finish();
+    }
 }
 
 void CameraJob::OnConnectEnded(bool connected) {
@@ -171,13 +175,49 @@ void CameraJob::OnConnectEnded(bool connected) {
     event.runInProgress = m_result.runInProgress;
     event.text = m_camera.Info();
     m_surface.Post(event);
+    if (AsksHistory()) {
+        AskHistory();
+        return;
+    }
+    Proceed();
+}
 
+bool CameraJob::AsksHistory() const {
+    // Only when the answer could change the result.
+    JobFacts ifPending = m_facts;
+    ifPending.powerCyclePending = true;
+    return DecideJob(ifPending).reason == VerdictReason::PowerCyclePending &&
+           !m_result.before.serial.isEmpty();
+}
+
+void CameraJob::AskHistory() {
+    m_askingHistory = true;
+    connect(&m_pendingCheck, &PendingCheck::answered, this, &CameraJob::OnHistoryAnswer);
+    m_pendingCheck.Ask(HistoryPath(m_plan.historyFile), m_result.before.serial,
+                       m_result.before.hardware, m_plan.targetHwVersion);
+}
+
+void CameraJob::OnHistoryAnswer(const PendingCheck::Answer& answer) {
+    if (!m_askingHistory)
+        return; // stopped meanwhile
+    m_askingHistory = false;
+    if (!answer.failure.isEmpty())
+        m_surface.PostMessage(answer.failure +
+                              QStringLiteral(" A camera that waits for its power cycle after an "
+                                             "earlier run is not recognised."));
+    m_pendingText = answer.pending;
+    m_facts.powerCyclePending = !answer.pending.isEmpty();
+    Proceed();
+}
+
+void CameraJob::Proceed() {
     const JobVerdict verdict = DecideJob(m_facts);
     if (verdict.reason == VerdictReason::AwaitingRun) {
         FollowRun();
         return;
     }
-    // update: a camera left alone because of its version is told why at once.
+    // update: a camera left alone because of its version, or because it
+    // waits for its power cycle, is told why at once.
     if (m_facts.work == CameraWork::Update)
         Tell(verdict);
     Finish();
@@ -291,6 +331,8 @@ QString CameraJob::Detail(const JobVerdict& verdict) const {
             .arg(m_result.after.hardware);
     case VerdictReason::RunInProgress:
         return QStringLiteral("run in progress");
+    case VerdictReason::PowerCyclePending:
+        return m_pendingText;
     case VerdictReason::VersionDecision:
         return QString::fromLatin1(verdict.decision.data(),
                                    static_cast<qsizetype>(verdict.decision.size()));

@@ -5,6 +5,7 @@
 #include "command.h"
 #include "job_presenter.h"
 #include "log_book.h"
+#include "pending_check.h"
 #include "power_cycle_watch.h"
 #include "session_events.h"
 
@@ -39,6 +40,15 @@ private:
     // The camera's words about its run become log lines and states.
     void FollowRunSignals();
     void OnConnectEnded(bool connected);
+    // update, plan with a target and without --reinstall: whether an earlier
+    // run programmed the camera and it waits for its power cycle, asked of
+    // the history before anything is started.
+    bool AsksHistory() const;
+    void AskHistory();
+    void OnHistoryAnswer(const PendingCheck::Answer& answer);
+    // With the camera's information (and the history's answer): follows or
+    // starts its run, or ends the job.
+    void Proceed();
     // Starts or watches the run; then reads the camera again or waits for
     // its power cycle.
     void FollowRun();
@@ -81,8 +91,11 @@ private:
     QString m_refusal;     // what the operator was told of a connect that failed
     QString m_runMessage;  // what the run said at its end
     QString m_cycleDetail; // what the wait for the power cycle said
+    PendingCheck m_pendingCheck;
+    QString m_pendingText; // when and where the camera was programmed
     bool m_following = false;
     bool m_reading = false;
+    bool m_askingHistory = false; // waiting for the history's answer
     bool m_ending = false;
     bool m_ended = false;
     bool m_stopped = false;

@@ -228,7 +228,8 @@ const Argument& TargetOption() {
 const Argument& ReinstallOption() {
     static const Argument option{
         .names = {QStringLiteral("reinstall")},
-        .description = QStringLiteral("program a camera that already runs the target version"),
+        .description = QStringLiteral("program a camera that already runs the target version,\nor "
+                                      "that waits for its power cycle after an\nearlier run"),
         .flag = &JobPlan::reinstall};
     return option;
 }

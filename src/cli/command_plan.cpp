@@ -16,11 +16,12 @@ const Command& PlanCommand() {
                 "update status question, the information commands and the goodbye reach the\n"
                 "camera.\n"
                 "For each camera: program (older, newer, reinstall, no target), skip: current,\n"
-                "follow: run in progress, unreachable, or version-unread (with a target);\n"
-                "with the information read.\n\n") +
+                "skip: power-cycle pending (the history shows it programmed by an earlier\n"
+                "run, not yet power-cycled), follow: run in progress, unreachable, or\n"
+                "version-unread (with a target); with the information read.\n\n") +
             AddressHelp(),
-        .arguments = {&CamerasOperand(), &TargetOption(), &ReinstallOption(), &LogDirOption(),
-                      &JsonOption(), &PlainOption()},
+        .arguments = {&CamerasOperand(), &TargetOption(), &ReinstallOption(), &HistoryOption(),
+                      &LogDirOption(), &JsonOption(), &PlainOption()},
         .exitStatus =
             QStringLiteral("Exit status: 0 when every camera could be asked (and, with a target, "
                            "told\nits version), 1 otherwise, 2 for a usage error.\n"),

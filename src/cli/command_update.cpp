@@ -24,7 +24,9 @@ const Command& UpdateCommand() {
                 "A lost connection is tried again for 60 s. Power-cycle a camera only when its\n"
                 "line says so.\n\n"
                 "With --confirm-reboot and --target-hw-version, the camera must come back with\n"
-                "exactly the target version; another one fails as wrong-version.\n\n") +
+                "exactly the target version; another one fails as wrong-version. With\n"
+                "--target-hw-version, a camera that the history shows programmed by an earlier\n"
+                "run and not power-cycled since is left alone: power-cycle-pending.\n\n") +
             AddressHelp(),
         .arguments = {&CamerasOperand(), &TargetOption(), &ReinstallOption(),
                       &ConfirmRebootOption(), &RebootTimeoutOption(), &ReportOption(),

@@ -135,11 +135,14 @@ QString TextOutput::EventLines(const JobEvent& event) const {
         break;
     }
     case JobEvent::Kind::Plan: {
-        // "program: older", "skip: current", "unreachable" (why: in the summary).
+        // "program: older", "skip: current", "skip: power-cycle pending: programmed
+        // at 10:02 on this bench; ...", "unreachable" (why: in the summary). An
+        // action's words, and its reason when they do not already say it.
         const JobResult& r = event.result;
-        QString line = CodeOf(r.code);
-        if (r.Ok() && !r.detail.isEmpty())
-            line += QStringLiteral(": ") + Escaped(r.detail.simplified());
+        const QString detail = Escaped(r.detail.simplified());
+        QString line = r.Ok() ? LabelOf(r.code) : CodeOf(r.code);
+        if (r.Ok() && !detail.isEmpty() && !line.endsWith(detail))
+            line += QStringLiteral(": ") + detail;
         lines = prefix + QStringLiteral("plan: ") + line + QLatin1Char('\n');
         break;
     }

@@ -154,6 +154,16 @@ void JobVerdictTest::verdicts_data() {
     row("plan: unread",
         With(Read(CameraWork::Plan, "1.2.3"), [](JobFacts& f) { f.hardwareBefore = "ERR"; }),
         VersionUnread, Reason::VersionNotRead);
+    // Programmed earlier, waiting for its power cycle: the version comes first.
+    const auto pending = [](CameraWork work, std::string_view target) {
+        return With(Read(work, target), [](JobFacts& f) { f.powerCyclePending = true; });
+    };
+    row("update: pending", pending(CameraWork::Update, "1.2B.05"), PowerCyclePending,
+        Reason::PowerCyclePending);
+    row("update: pending, current", pending(CameraWork::Update, "1.2A.3F"), Current,
+        Reason::AlreadyCurrent);
+    row("plan: pending", pending(CameraWork::Plan, "1.2B.05"), SkipPending,
+        Reason::PowerCyclePending);
     row("watch: no run", Read(CameraWork::Watch), NoRun, Reason::CodeText);
     row("update: current", Read(CameraWork::Update, "1.2A.3F"), Current, Reason::AlreadyCurrent);
     row("update: version unread",

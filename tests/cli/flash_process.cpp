@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -49,7 +50,11 @@ QList<QJsonObject> FlashRun::JsonLines() const {
 }
 
 FlashRun RunFlash(const QStringList& arguments, int timeoutMs) {
+    static const QTemporaryDir folder; // a history of this test's own, never the user's
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("KESTREL_FLASH_HISTORY", folder.filePath("history.sqlite"));
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(KESTREL_FLASH_PROGRAM), arguments);
     FlashRun run;
     if (!process.waitForStarted(10000))

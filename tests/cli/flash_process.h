@@ -29,7 +29,8 @@ struct FlashRun {
 bool MatchesSchema(const QByteArray& lines);
 
 // Runs the program with these arguments, standard output a pipe (not a
-// terminal), and waits up to timeoutMs for it to end.
+// terminal), and waits up to timeoutMs for it to end. Its history
+// (KESTREL_FLASH_HISTORY) is a file of this test process's own.
 FlashRun RunFlash(const QStringList& arguments, int timeoutMs = 60000);
 
 // "127.0.0.1:PORT", an address of a simulator in this test.

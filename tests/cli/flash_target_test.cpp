@@ -3,9 +3,13 @@
 // with exactly that version.
 
 #include "flash_process.h"
+#include "history_stamp.h"
+#include "history_store.h"
 #include "sim_thread.h"
 
+#include <QDateTime>
 #include <QJsonArray>
+#include <QTemporaryDir>
 #include <QTest>
 
 using kestrel::sim::SimOptions;
@@ -45,6 +49,8 @@ private slots:
     void planChangesNothing_data();
     void planChangesNothing();
     void wrongVersionAfterThePowerCycleFails();
+    void aCameraWaitingForItsPowerCycleIsLeftAlone_data();
+    void aCameraWaitingForItsPowerCycleIsLeftAlone();
 };
 
 void FlashTargetTest::updateSkipsACurrentCamera_data() {
@@ -149,6 +155,50 @@ void FlashTargetTest::wrongVersionAfterThePowerCycleFails() {
     QCOMPARE(job.value("detail").toString(),
              QStringLiteral("wrong version: camera runs 1.2B.4, wanted 1.2B.05"));
     QCOMPARE(job.value("changed").toBool(), true);
+}
+
+void FlashTargetTest::aCameraWaitingForItsPowerCycleIsLeftAlone_data() {
+    QTest::addColumn<QStringList>("command");
+    QTest::newRow("update: pending") << QStringList{"update", "--json"};
+    QTest::newRow("plan: skip") << QStringList{"plan", "--plain"};
+    QTest::newRow("update --reinstall") << QStringList{"update", "--json", "--reinstall"};
+}
+
+void FlashTargetTest::aCameraWaitingForItsPowerCycleIsLeftAlone() {
+    QFETCH(QStringList, command);
+    const bool reinstall = command.contains("--reinstall");
+    // This bench programmed the camera (1.2A.3F) to 1.2B.05 just now.
+    using namespace kestrel;
+    HistoryEvent begin = BeginEvent(history::kTerminal, history::kUpdate);
+    begin.serial = "21040017";
+    begin.hardwareBefore = "1.2A.3F";
+    begin.target = "1.2B.05";
+    HistoryEvent end = EndEvent(begin);
+    end.result = "ok";
+    std::vector<HistoryEvent> events{begin, end};
+    QTemporaryDir folder;
+    HistoryStore store;
+    QString error;
+    QVERIFY2(store.Open(folder.filePath("h.sqlite"), &error) && store.Append(events, &error),
+             qPrintable(error));
+    SimThread sim(FlashCamera());
+    QVERIFY(sim.Start());
+    const FlashRun run =
+        RunFlash(command << QStringList{"--target-hw-version", "1.2B.05", "--history", store.Path(),
+                                        Loopback(sim.Port())});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(OnlyAsked(sim.ReceivedLines()), !reinstall);
+    const QString pending = "at " + QDateTime::fromMSecsSinceEpoch(end.timeMs).toString("hh:mm") +
+                            " on this bench; power-cycle it to load the new firmware, or use "
+                            "--reinstall to program it again";
+    if (command.first() == "plan") {
+        QVERIFY(run.out.contains(": plan: skip: power-cycle pending: programmed at "));
+        return;
+    }
+    const QJsonObject job = SummaryJob(run);
+    QCOMPARE(job.value("result").toString(), reinstall ? "ok" : "power-cycle-pending");
+    QCOMPARE(job.value("changed").toBool(), reinstall);
+    QCOMPARE(job.value("detail").toString().endsWith(pending), !reinstall);
 }
 
 QTEST_MAIN(FlashTargetTest)
