@@ -209,7 +209,7 @@ QString ProgramHelp() {
 QString VersionText() {
     return QStringLiteral("kestrel-flash %1\njson schema %2\n")
         .arg(QStringLiteral(KESTREL_FLASH_VERSION))
-        .arg(kJsonSchemaVersion);
+        .arg(kJsonSchema);
 }
 
 } // namespace kestrel::cli

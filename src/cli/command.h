@@ -5,6 +5,7 @@
 #include "job_verdict.h"
 #include "camera_scanner.h"
 #include "history_command.h"
+#include "json_line.h"
 #include "scan_targets.h"
 
 #include <QByteArray>
@@ -167,10 +168,6 @@ void AddOptions(const Command& command, QCommandLineParser& parser);
 
 QString ProgramHelp();
 QString CommandHelp(const Command& command);
-
-// The version of the JSON objects of --json ("schema" in each): raised only
-// when a field's meaning changes or a field goes.
-inline constexpr int kJsonSchemaVersion = 1;
 
 // What --version prints: the program's version and that of its JSON schema.
 QString VersionText();

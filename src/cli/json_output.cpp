@@ -1,6 +1,7 @@
 #include "json_output.h"
 
 #include "copy_report.h"
+#include "json_line.h"
 #include "terminal.h"
 
 namespace kestrel::cli {
@@ -74,8 +75,8 @@ QJsonObject JsonOutput::IdentityObject(const CameraIdentity& identity) {
 }
 
 void JsonOutput::Write(QJsonObject object) {
-    object.insert(QStringLiteral("schema"), kJsonSchemaVersion);
-    const QByteArray line = JsonLine(object);
+    object.insert(QStringLiteral("schema"), kJsonSchema);
+    const QByteArray line = JsonObjectLine(object);
     std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), m_stream);
     std::fflush(m_stream);
 }

@@ -10,7 +10,7 @@
 namespace kestrel::cli {
 
 // One JSON object per line for scripts: one per event, then a summary.
-// Every object has "schema" (kJsonSchemaVersion) and "event"; events of a
+// Every object has "schema" (kJsonSchema) and "event"; events of a
 // job have "job" (its name), a search's cameras their address instead.
 // schema/kestrel-flash.schema.json describes them.
 class JsonOutput : public ProgressOutput {

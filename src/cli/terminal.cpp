@@ -1,6 +1,5 @@
 #include "terminal.h"
 
-#include <QJsonDocument>
 
 #ifdef _WIN32
 #include <io.h>
@@ -94,29 +93,6 @@ QString Escaped(const QString& text) {
             shown += qc;
     }
     return shown;
-}
-
-QByteArray JsonLine(const QJsonObject& object) {
-    const QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Compact);
-    QByteArray line;
-    line.reserve(json.size() + 1);
-    for (qsizetype i = 0; i < json.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(json.at(i));
-        if (byte == 0x7F) {
-            line += "\\u007f";
-        } else if (byte == 0xC2 && i + 1 < json.size() &&
-                   static_cast<unsigned char>(json.at(i + 1)) >= 0x80 &&
-                   static_cast<unsigned char>(json.at(i + 1)) <= 0x9F) {
-            // U+0080..U+009F in UTF-8 is C2 80..C2 9F.
-            line += QByteArrayLiteral("\\u00") +
-                    QByteArray::number(static_cast<unsigned char>(json.at(i + 1)), 16);
-            ++i;
-        } else {
-            line += static_cast<char>(byte);
-        }
-    }
-    line += '\n';
-    return line;
 }
 
 QString Duration(qint64 ms) {

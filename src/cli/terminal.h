@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QJsonObject>
 #include <QString>
 
 #include <cstdio>
@@ -24,11 +23,6 @@ bool EnableTerminalSequences(std::FILE* stream);
 // sequences) is shown as \xNN, so nothing from the network can move the
 // cursor, change colours or retitle the window. A tab becomes a space.
 QString Escaped(const QString& text);
-
-// One JSON object as one line, ending in a newline. Besides what JSON itself
-// escapes, DEL and the C1 controls are written as \u00NN, so that the line is
-// also safe to show on a terminal.
-QByteArray JsonLine(const QJsonObject& object);
 
 // Writes UTF-8 text to a stream and flushes it.
 void WriteText(std::FILE* stream, const QString& text);

@@ -193,7 +193,7 @@ void CliPartsTest::jsonLineIsSafeAndRoundTrips() {
     const QString text =
         QStringLiteral("a\x1b") + QChar(0x9b) + QChar(0x85) + "\x7f" + QChar(0xe9) + "\n";
     const QJsonObject object{{"text", text}};
-    const QByteArray line = JsonLine(object);
+    const QByteArray line = kestrel::JsonObjectLine(object);
     QVERIFY(line.endsWith('\n'));
     QCOMPARE(line.count('\n'), 1);
     QCOMPARE(line, QByteArray("{\"text\":\"a\\u001b\\u009b\\u0085\\u007f\xc3\xa9\\n\"}\n"));
