@@ -50,26 +50,9 @@ bool CheckWritable(const ReportFile* report, const RecordBook* records) {
     return true;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    // Qt's own event loop rather than GLib's: with a connection per camera
-    // it wakes the loop once per turn, not once per event posted, and the
-    // terminal program needs nothing of GLib. Set before the application
-    // object, which picks the loop.
-    qputenv("QT_NO_GLIB", "1");
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("kestrel-flash"));
-
-    ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments());
-    if (!parsed.plan) {
-        WriteText(parsed.exitCode == 0 ? stdout : stderr,
-                  parsed.exitCode == 0 ? parsed.output : parsed.error);
-        return parsed.exitCode;
-    }
-    JobPlan& plan = *parsed.plan;
-    if (plan.command->run)
-        return plan.command->run(plan);
+// Runs the command's jobs on this thread's event loop, then keeps their
+// records; the exit status.
+int RunJobs(JobPlan& plan) {
     kestrel::RaiseOpenFileLimit();
     const auto report =
         plan.reportPath.isEmpty() ? nullptr : std::make_unique<ReportFile>(plan.reportPath);
@@ -91,8 +74,8 @@ int main(int argc, char** argv) {
     JobRunner runner(*output);
     // Every job is driven from this thread's event loop, which runs until
     // the last job has ended.
-    QObject::connect(&runner, &JobRunner::finished, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
+    QObject::connect(&runner, &JobRunner::finished, QCoreApplication::instance(),
+                     &QCoreApplication::quit, Qt::QueuedConnection);
     // Ctrl-C stops following the cameras, not a camera that is programming;
     // the operator is told so, camera by camera, before the program ends. A
     // copy onto a stick goes on to its end.
@@ -118,4 +101,27 @@ int main(int argc, char** argv) {
         return 1;
     }
     return runner.AllSucceeded() && recorded ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Qt's own event loop rather than GLib's: with a connection per camera
+    // it wakes the loop once per turn, not once per event posted, and the
+    // terminal program needs nothing of GLib. Set before the application
+    // object, which picks the loop.
+    qputenv("QT_NO_GLIB", "1");
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kestrel-flash"));
+
+    ParsedCommandLine parsed = ParseCommandLine(QCoreApplication::arguments());
+    if (!parsed.plan) {
+        WriteText(parsed.exitCode == 0 ? stdout : stderr,
+                  parsed.exitCode == 0 ? parsed.output : parsed.error);
+        return parsed.exitCode;
+    }
+    JobPlan& plan = *parsed.plan;
+    if (plan.command->run)
+        return plan.command->run(plan);
+    return RunJobs(plan);
 }
