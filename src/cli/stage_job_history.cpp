@@ -35,14 +35,10 @@ void StageJob::HistoryCopyEnded(const StickCopyResult& copy) {
         return;
     HistoryFinish finish{Code(copy.succeeded ? ResultCode::Ok : ResultCode::CopyFailed),
                          copy.stickChanged};
-    QStringList keys;
-    for (const StagedFile& file : copy.files) {
+    for (const StagedFile& file : copy.files)
         finish.stickFiles.push_back(
             {file.name.toStdString(), file.verified.sha256.toHex().toStdString()});
-        if (file.verified.signer.Signed() && !keys.contains(file.verified.signer.keyNumber))
-            keys << file.verified.signer.keyNumber;
-    }
-    finish.signerKey = keys.join(QLatin1Char(',')).toStdString();
+    finish.signerKey = copy.SignerKeys().toStdString();
     m_options.recorder->End(m_historyCopy, finish);
 }
 

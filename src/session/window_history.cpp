@@ -102,14 +102,10 @@ void WindowHistory::OnRunEnded(RunOutcome outcome) {
 void WindowHistory::OnCopyEnded(const StickCopyResult& copy) {
     HistoryFinish finish{Code(copy.succeeded ? ResultCode::Ok : ResultCode::CopyFailed),
                          copy.stickChanged};
-    QStringList keys;
-    for (const StagedFile& file : copy.files) {
+    for (const StagedFile& file : copy.files)
         finish.stickFiles.push_back(
             {file.name.toStdString(), file.verified.sha256.toHex().toStdString()});
-        if (file.verified.signer.Signed() && !keys.contains(file.verified.signer.keyNumber))
-            keys << file.verified.signer.keyNumber;
-    }
-    finish.signerKey = keys.join(QLatin1Char(',')).toStdString();
+    finish.signerKey = copy.SignerKeys().toStdString();
     m_recorder.End(m_copy, finish);
     m_copy.clear();
 }

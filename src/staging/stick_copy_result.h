@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace kestrel {
 
@@ -27,6 +28,17 @@ struct StickCopyResult {
     // The stick holds what the copy wrote: it succeeded, or a file of the
     // stick was already replaced when it failed.
     bool stickChanged = false;
+
+    // The key numbers that signed the files, each once, joined by ','; empty
+    // when none was signed.
+    QString SignerKeys() const {
+        QStringList keys;
+        for (const StagedFile& file : files) {
+            if (file.verified.signer.Signed() && !keys.contains(file.verified.signer.keyNumber))
+                keys << file.verified.signer.keyNumber;
+        }
+        return keys.join(QLatin1Char(','));
+    }
 };
 
 } // namespace kestrel
